@@ -1,0 +1,503 @@
+#include "data/ContentLoader.h"
+
+#include "data/Cp1252.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern const char kBuiltInRepertoryTsv[];
+extern const std::size_t kBuiltInRepertoryTsvSize;
+
+namespace tessalyn {
+
+std::string ContentError::message() const {
+    if (line <= 0) {
+        return rule;
+    }
+    return "line " + std::to_string(line) + ": " + rule;
+}
+
+namespace {
+
+constexpr int kMaxFields = 8;
+
+struct Fields {
+    std::array<std::string_view, kMaxFields> items;
+    int count = 0;
+};
+
+// Splits at tabs; more than kMaxFields fields are counted but not kept.
+Fields splitTabs(std::string_view line) {
+    Fields f;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        const std::string_view item = line.substr(
+            start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+        if (f.count < kMaxFields) {
+            f.items[f.count] = item;
+        }
+        ++f.count;
+        if (tab == std::string_view::npos) {
+            break;
+        }
+        start = tab + 1;
+    }
+    return f;
+}
+
+// Strict decimal: an optional minus sign (when allowed) and digits, nothing else.
+bool parseInt(std::string_view s, bool allowNegative, std::int64_t maxValue, std::int64_t& out) {
+    if (s.empty()) {
+        return false;
+    }
+    bool negative = false;
+    std::size_t i = 0;
+    if (s[0] == '-') {
+        if (!allowNegative || s.size() == 1) {
+            return false;
+        }
+        negative = true;
+        i = 1;
+    }
+    std::int64_t value = 0;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+        if (value > maxValue + 1) {
+            return false;
+        }
+    }
+    value = negative ? -value : value;
+    if (value > maxValue || value < -maxValue - 1) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+constexpr std::int64_t kInt32Max = 2147483647;
+constexpr std::int64_t kUint32Max = 4294967295;
+
+class Loader {
+public:
+    explicit Loader(RepertoryData& target) : data_(target), t_(target.tables()) {
+        chapterLines_.fill(0);
+        headingLines_.resize(kHeadingCount);
+        rubricLines_.resize(kRubricCount);
+    }
+
+    bool run(std::string_view text, ContentError& error) {
+        std::size_t pos = 0;
+        int lineNo = 0;
+        while (pos < text.size()) {
+            std::size_t end = text.find('\n', pos);
+            if (end == std::string_view::npos) {
+                end = text.size();
+            }
+            std::string_view line = text.substr(pos, end - pos);
+            pos = end + 1;
+            ++lineNo;
+            if (!line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+            }
+            if (line.empty() || line.front() == '#') {
+                continue;
+            }
+            if (!record(line, lineNo)) {
+                error = {lineNo, rule_};
+                return false;
+            }
+        }
+        if (!finish()) {
+            error = {failLine_, rule_};
+            return false;
+        }
+        return true;
+    }
+
+private:
+    bool fail(std::string rule, int line = 0) {
+        rule_ = std::move(rule);
+        failLine_ = line;
+        return false;
+    }
+
+    bool text(std::string_view s, int fieldSize, const char* what, char* field) {
+        if (s.size() > static_cast<std::size_t>(fieldSize - 1)) {
+            return fail(std::string(what) + " longer than " + std::to_string(fieldSize - 1) +
+                        " characters");
+        }
+        if (s.find('\0') != std::string_view::npos || s.find('\r') != std::string_view::npos) {
+            return fail(std::string(what) + " contains a control character");
+        }
+        std::memcpy(field, s.data(), s.size());
+        field[s.size()] = '\0';
+        return true;
+    }
+
+    bool number(std::string_view s, const char* what, bool allowNegative, std::int64_t& out) {
+        if (!parseInt(s, allowNegative, kInt32Max, out)) {
+            return fail(std::string(what) + " is not a " + (allowNegative ? "" : "non-negative ") +
+                        "decimal number: \"" + std::string(s.substr(0, 40)) + "\"");
+        }
+        return true;
+    }
+
+    bool fieldCount(const Fields& f, int expected, const char* kind) {
+        if (f.count != expected) {
+            return fail(std::string(kind) + " record needs " + std::to_string(expected) +
+                        " tab-separated fields, found " + std::to_string(f.count));
+        }
+        return true;
+    }
+
+    bool record(std::string_view line, int lineNo) {
+        const Fields f = splitTabs(line);
+        const std::string_view kind = f.items[0];
+        std::int64_t index = 0;
+        if (kind == "remedy") {
+            if (!fieldCount(f, 3, "remedy") || !number(f.items[1], "remedy index", false, index)) {
+                return false;
+            }
+            if (remedies_ >= kRemedyCount) {
+                return fail("more than " + std::to_string(kRemedyCount) + " remedies");
+            }
+            if (index != remedies_) {
+                return fail("remedy index " + std::to_string(index) + " out of order, expected " +
+                            std::to_string(remedies_));
+            }
+            const std::string_view abbr = f.items[2];
+            if (abbr.empty()) {
+                return fail("empty remedy abbreviation");
+            }
+            if (!text(abbr, kAbbreviationSize, "remedy abbreviation",
+                      t_.abbreviations[remedies_])) {
+                return false;
+            }
+            for (int k = 0; k < remedies_; ++k) {
+                if (cp1252EqualsIgnoreCase(t_.abbreviations[k], abbr)) {
+                    return fail("remedy abbreviation \"" + std::string(abbr) +
+                                "\" repeats remedy " + std::to_string(k) +
+                                " (letter case ignored)");
+                }
+            }
+            ++remedies_;
+            return true;
+        }
+        if (kind == "chapter") {
+            std::int64_t end = 0;
+            if (!fieldCount(f, 4, "chapter") ||
+                !number(f.items[1], "chapter index", false, index) ||
+                !number(f.items[2], "headingEnd", false, end)) {
+                return false;
+            }
+            if (chapters_ >= kChapterCount) {
+                return fail("more than " + std::to_string(kChapterCount) + " chapters");
+            }
+            if (index != chapters_) {
+                return fail("chapter index " + std::to_string(index) + " out of order, expected " +
+                            std::to_string(chapters_));
+            }
+            Chapter& c = t_.chapters[chapters_];
+            if (!text(f.items[3], kChapterTextSize, "chapter text", c.text)) {
+                return false;
+            }
+            c.headingEnd = static_cast<std::int32_t>(end);
+            chapterLines_[chapters_++] = lineNo;
+            return true;
+        }
+        if (kind == "heading") {
+            std::int64_t end = 0;
+            if (!fieldCount(f, 4, "heading") ||
+                !number(f.items[1], "heading index", false, index) ||
+                !number(f.items[2], "rubricEnd", false, end)) {
+                return false;
+            }
+            if (headings_ >= kHeadingCount) {
+                return fail("more than " + std::to_string(kHeadingCount) + " headings");
+            }
+            if (index != headings_) {
+                return fail("heading index " + std::to_string(index) + " out of order, expected " +
+                            std::to_string(headings_));
+            }
+            Heading& h = t_.headings[headings_];
+            if (!text(f.items[3], kHeadingTextSize, "heading text", h.text)) {
+                return false;
+            }
+            h.rubricEnd = static_cast<std::int32_t>(end);
+            headingLines_[headings_++] = lineNo;
+            return true;
+        }
+        if (kind == "rubric") {
+            return rubric(f, lineNo);
+        }
+        return fail("unknown record kind \"" + std::string(kind.substr(0, 40)) + "\"");
+    }
+
+    bool rubric(const Fields& f, int lineNo) {
+        std::int64_t number = 0, first = 0, count = 0, opposite = 0, oppositeBd = 0;
+        if (!fieldCount(f, 8, "rubric") ||
+            !this->number(f.items[1], "rubric number", false, number) ||
+            !this->number(f.items[2], "firstEntry", false, first) ||
+            !this->number(f.items[3], "entryCount", false, count) ||
+            !this->number(f.items[4], "oppositeNumber", true, opposite) ||
+            !this->number(f.items[5], "oppositeBd", true, oppositeBd)) {
+            return false;
+        }
+        if (rubrics_ >= kRubricCount) {
+            return fail("more than " + std::to_string(kRubricCount) + " rubrics");
+        }
+        if (number != rubrics_ + 1) {
+            return fail("rubric number " + std::to_string(number) + " out of order, expected " +
+                        std::to_string(rubrics_ + 1));
+        }
+        if (first != entries_) {
+            return fail("firstEntry " + std::to_string(first) +
+                        " breaks the contiguous entry runs, expected " + std::to_string(entries_));
+        }
+        if (count > kEntryCount - entries_) {
+            return fail("entry runs exceed " + std::to_string(kEntryCount) + " entries");
+        }
+        if (opposite < -kRubricCount || opposite > kRubricCount) {
+            return fail("oppositeNumber " + std::to_string(opposite) + " outside -" +
+                        std::to_string(kRubricCount) + ".." + std::to_string(kRubricCount));
+        }
+        Rubric& r = t_.rubrics[rubrics_];
+        if (!text(f.items[6], kRubricTextSize, "rubric text", r.text)) {
+            return false;
+        }
+        r.oppositeNumber = static_cast<std::int32_t>(opposite);
+        r.oppositeBd = static_cast<std::int32_t>(oppositeBd);
+        r.firstEntry = static_cast<std::int32_t>(first);
+        r.entryCount = static_cast<std::int32_t>(count);
+
+        // The entries: unsigned decimals separated by single blanks.
+        const std::string_view list = f.items[7];
+        std::int64_t found = 0;
+        std::size_t pos = 0;
+        ++rubricStamp_;
+        while (pos <= list.size() && !list.empty()) {
+            std::size_t blank = list.find(' ', pos);
+            if (blank == std::string_view::npos) {
+                blank = list.size();
+            }
+            std::int64_t value = 0;
+            if (!parseInt(list.substr(pos, blank - pos), false, kUint32Max, value)) {
+                return fail("remedy entry " + std::to_string(found + 1) +
+                            " is not an unsigned decimal number");
+            }
+            if (found >= count) {
+                return fail("more remedy entries than entryCount " + std::to_string(count));
+            }
+            const auto e = static_cast<RemedyEntry>(value);
+            if ((e & 0xFFFF0000u) != 0) {
+                return fail("remedy entry " + std::to_string(value) + " uses bits 16-31");
+            }
+            const int remedy = entryRemedy(e);
+            if (remedy > kHighestRemedyIndex) {
+                return fail("remedy index " + std::to_string(remedy) + " is not below " +
+                            std::to_string(kRemedyCount));
+            }
+            if (remedy > nextRemedy_) {
+                return fail("remedy index " + std::to_string(remedy) +
+                            " appears before its first appearance order allows (next new index " +
+                            std::to_string(nextRemedy_) + ")");
+            }
+            if (remedy == nextRemedy_) {
+                ++nextRemedy_;
+            }
+            if (seenInRubric_[remedy] == rubricStamp_) {
+                return fail("remedy index " + std::to_string(remedy) +
+                            " occurs twice in the rubric");
+            }
+            seenInRubric_[remedy] = rubricStamp_;
+            t_.entryList[entries_ + found] = e;
+            ++found;
+            pos = blank + 1;
+            if (blank == list.size()) {
+                break;
+            }
+        }
+        if (found != count) {
+            return fail("entryCount " + std::to_string(count) + " but " + std::to_string(found) +
+                        " remedy entries listed");
+        }
+        entries_ += count;
+        rubricLines_[rubrics_++] = lineNo;
+        return true;
+    }
+
+    bool finish() {
+        if (remedies_ != kRemedyCount) {
+            return fail("the content has " + std::to_string(remedies_) + " remedies, needs " +
+                        std::to_string(kRemedyCount));
+        }
+        if (chapters_ != kChapterCount) {
+            return fail("the content has " + std::to_string(chapters_) + " chapters, needs " +
+                        std::to_string(kChapterCount));
+        }
+        if (headings_ != kHeadingCount) {
+            return fail("the content has " + std::to_string(headings_) + " headings, needs " +
+                        std::to_string(kHeadingCount));
+        }
+        if (rubrics_ != kRubricCount) {
+            return fail("the content has " + std::to_string(rubrics_) + " rubrics, needs " +
+                        std::to_string(kRubricCount));
+        }
+        if (entries_ != kEntryCount) {
+            return fail("the entry runs sum to " + std::to_string(entries_) + ", needs " +
+                        std::to_string(kEntryCount));
+        }
+        int previous = 0;
+        for (int c = 0; c < kChapterCount; ++c) {
+            const int end = t_.chapters[c].headingEnd;
+            if (end < previous || end > kHeadingCount) {
+                return fail("headingEnd " + std::to_string(end) + " decreases or exceeds " +
+                                std::to_string(kHeadingCount),
+                            chapterLines_[c]);
+            }
+            previous = end;
+        }
+        if (previous != kHeadingCount) {
+            return fail("the last headingEnd must be " + std::to_string(kHeadingCount),
+                        chapterLines_[kChapterCount - 1]);
+        }
+        previous = 0;
+        for (int h = 0; h < kHeadingCount; ++h) {
+            const int end = t_.headings[h].rubricEnd;
+            if (end < previous || end > kRubricCount) {
+                return fail("rubricEnd " + std::to_string(end) + " decreases or exceeds " +
+                                std::to_string(kRubricCount),
+                            headingLines_[h]);
+            }
+            previous = end;
+        }
+        if (previous != kRubricCount) {
+            return fail("the last rubricEnd must be " + std::to_string(kRubricCount),
+                        headingLines_[kHeadingCount - 1]);
+        }
+        (void)data_;
+        return true;
+    }
+
+    RepertoryData& data_;
+    RepertoryTables& t_;
+    int remedies_ = 0;
+    int chapters_ = 0;
+    int headings_ = 0;
+    int rubrics_ = 0;
+    std::int64_t entries_ = 0;
+    int nextRemedy_ = 0;
+    int rubricStamp_ = 0;
+    std::array<int, kRemedyCount> seenInRubric_{};
+    std::array<int, kChapterCount> chapterLines_{};
+    std::vector<int> headingLines_;
+    std::vector<int> rubricLines_;
+    std::string rule_;
+    int failLine_ = 0;
+};
+
+void appendNumber(std::string& out, std::int64_t value) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, r.ptr);
+}
+
+} // namespace
+
+bool loadContent(std::string_view text, RepertoryData& data, ContentError& error) {
+    RepertoryData fresh;
+    Loader loader(fresh);
+    if (!loader.run(text, error)) {
+        return false;
+    }
+    data.swap(fresh);
+    return true;
+}
+
+bool loadContentFile(const std::string& path, RepertoryData& data, ContentError& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = {0, "cannot read the content file " + path};
+        return false;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = {0, "cannot read the content file " + path};
+        return false;
+    }
+    return loadContent(text, data, error);
+}
+
+std::string_view builtInContentText() {
+    return {kBuiltInRepertoryTsv, kBuiltInRepertoryTsvSize};
+}
+
+bool loadBuiltInContent(RepertoryData& data, ContentError& error) {
+    return loadContent(builtInContentText(), data, error);
+}
+
+std::string dumpContent(const RepertoryData& data) {
+    const RepertoryTables& t = data.tables();
+    std::string out;
+    out.reserve(2 * 1024 * 1024);
+    for (int i = 0; i < kRemedyCount; ++i) {
+        out += "remedy\t";
+        appendNumber(out, i);
+        out += '\t';
+        out += t.abbreviations[i];
+        out += '\n';
+    }
+    for (int i = 0; i < kChapterCount; ++i) {
+        out += "chapter\t";
+        appendNumber(out, i);
+        out += '\t';
+        appendNumber(out, t.chapters[i].headingEnd);
+        out += '\t';
+        out += t.chapters[i].text;
+        out += '\n';
+    }
+    for (int i = 0; i < kHeadingCount; ++i) {
+        out += "heading\t";
+        appendNumber(out, i);
+        out += '\t';
+        appendNumber(out, t.headings[i].rubricEnd);
+        out += '\t';
+        out += t.headings[i].text;
+        out += '\n';
+    }
+    for (int i = 0; i < kRubricCount; ++i) {
+        const Rubric& r = t.rubrics[i];
+        out += "rubric\t";
+        appendNumber(out, i + 1);
+        out += '\t';
+        appendNumber(out, r.firstEntry);
+        out += '\t';
+        appendNumber(out, r.entryCount);
+        out += '\t';
+        appendNumber(out, r.oppositeNumber);
+        out += '\t';
+        appendNumber(out, r.oppositeBd);
+        out += '\t';
+        out += r.text;
+        out += '\t';
+        for (int k = 0; k < r.entryCount; ++k) {
+            if (k > 0) {
+                out += ' ';
+            }
+            appendNumber(out, t.entryList[r.firstEntry + k]);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+} // namespace tessalyn

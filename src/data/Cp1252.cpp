@@ -1,0 +1,154 @@
+#include "data/Cp1252.h"
+
+#include <array>
+
+namespace tessalyn {
+
+namespace {
+
+// Code points of the bytes 0x80..0x9F; the rest of the code page equals Latin-1.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+} // namespace
+
+char32_t cp1252ToCodePoint(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) {
+        return kHighControls[byte - 0x80];
+    }
+    return byte;
+}
+
+int codePointToCp1252(char32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
+        return static_cast<int>(codePoint);
+    }
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == codePoint) {
+            return static_cast<int>(0x80 + i);
+        }
+    }
+    return -1;
+}
+
+std::string cp1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+std::string utf8ToCp1252(std::string_view text, char replacement) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (b0 < 0x80) {
+            cp = b0;
+            len = 1;
+        } else if ((b0 & 0xE0) == 0xC0) {
+            cp = b0 & 0x1F;
+            len = 2;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            cp = b0 & 0x0F;
+            len = 3;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            cp = b0 & 0x07;
+            len = 4;
+        } else {
+            out += replacement;
+            ++i;
+            continue;
+        }
+        bool ok = i + len <= n;
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            const auto b = static_cast<unsigned char>(text[i + k]);
+            if ((b & 0xC0) != 0x80) {
+                ok = false;
+            } else {
+                cp = (cp << 6) | (b & 0x3F);
+            }
+        }
+        // Reject overlong forms so that every code point has one spelling.
+        static constexpr char32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!ok || cp < kMinimum[len] || cp > 0x10FFFF) {
+            out += replacement;
+            ++i;
+            continue;
+        }
+        const int byte = codePointToCp1252(cp);
+        out += byte < 0 ? replacement : static_cast<char>(byte);
+        i += len;
+    }
+    return out;
+}
+
+char cp1252ToUpper(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 'a' && b <= 'z') {
+        return static_cast<char>(b - 0x20);
+    }
+    if (b >= 0xE0 && b <= 0xFE && b != 0xF7) {
+        return static_cast<char>(b - 0x20);
+    }
+    switch (b) {
+    case 0x9A:
+        return static_cast<char>(0x8A); // š
+    case 0x9C:
+        return static_cast<char>(0x8C); // œ
+    case 0x9E:
+        return static_cast<char>(0x8E); // ž
+    case 0xFF:
+        return static_cast<char>(0x9F); // ÿ
+    default:
+        return c;
+    }
+}
+
+std::string cp1252ToUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = cp1252ToUpper(c);
+    }
+    return out;
+}
+
+bool cp1252EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (cp1252ToUpper(a[i]) != cp1252ToUpper(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace tessalyn

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessalyn {
+
+// All texts of the program are single-byte Windows-1252. These are the only
+// conversions to and from Unicode; the user interface and the command-line
+// companion call them at their edges, the core never does.
+
+// Unicode code point of one Windows-1252 byte. The five bytes that Windows-1252
+// leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the
+// same value, as Windows does.
+char32_t cp1252ToCodePoint(unsigned char byte);
+
+// Windows-1252 byte for a code point, or -1 when the code page has none.
+int codePointToCp1252(char32_t codePoint);
+
+// Windows-1252 text to UTF-8.
+std::string cp1252ToUtf8(std::string_view text);
+
+// UTF-8 text to Windows-1252. Characters the code page cannot hold and
+// malformed UTF-8 sequences become `replacement`.
+std::string utf8ToCp1252(std::string_view text, char replacement = '?');
+
+// Upper case of a letter of the code page (a-z, the accented letters, š œ ž ÿ);
+// every other byte is returned unchanged. ß has no single-byte capital.
+char cp1252ToUpper(char c);
+std::string cp1252ToUpper(std::string_view text);
+
+// Case-insensitive comparison over the code page's letters.
+bool cp1252EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+} // namespace tessalyn

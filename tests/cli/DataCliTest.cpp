@@ -1,0 +1,125 @@
+#include "cli/Cli.h"
+#include "data/ContentLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+using namespace tessalyn;
+
+namespace {
+
+struct CliRun {
+    int rc = 0;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(std::vector<std::string> args) {
+    args.insert(args.begin(), "tessalyn-cli");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) {
+        argv.push_back(a.c_str());
+    }
+    std::ostringstream out, err;
+    CliRun r;
+    r.rc = cli::runCli(static_cast<int>(argv.size()), argv.data(), out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+TEST(CliData, InfoPrintsTheFiveCounts) {
+    const CliRun r = run({"info"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "chapters 32\nheadings 2315\nrubrics 8385\nremedies 358\nentries 159125\n");
+}
+
+TEST(CliData, DumpEqualsTheCommittedFile) {
+    const CliRun r = run({"dump"});
+    EXPECT_EQ(r.rc, 0);
+    std::string expected;
+    std::istringstream in(readFile(std::string(TESSALYN_SOURCE_DIR) + "/data/repertory.tsv"));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] != '#') {
+            expected += line + "\n";
+        }
+    }
+    EXPECT_EQ(r.out, expected);
+}
+
+TEST(CliData, RubricPrintsFourItemsAndNegativeNumbersShowThePositiveRubric) {
+    const CliRun r = run({"rubric", "1"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out.rfind("number\t1\nsymptom\tAfternoon, - In {0004} [101]\nlocation\t", 0), 0u)
+        << r.out;
+    EXPECT_NE(r.out.find("\nremedies\tAcon.       Aesc."), std::string::npos);
+    EXPECT_EQ(r.out.find('\r'), std::string::npos);
+    // 101 remedies in lines of five: 20 breaks inside the item.
+    const std::string remedies = r.out.substr(r.out.find("remedies\t"));
+    EXPECT_EQ(std::count(remedies.begin(), remedies.end(), '\n'), 21);
+
+    const CliRun neg = run({"rubric", "-1"});
+    EXPECT_EQ(neg.rc, 0);
+    EXPECT_EQ(neg.out.substr(neg.out.find('\n')), r.out.substr(r.out.find('\n')));
+    EXPECT_EQ(neg.out.rfind("number\t-1\n", 0), 0u);
+}
+
+TEST(CliData, InvalidRubricNumbersPrintEmptyTexts) {
+    for (const char* n : {"0", "8386", "-8386"}) {
+        const CliRun r = run({"rubric", n});
+        EXPECT_EQ(r.rc, 0);
+        EXPECT_EQ(r.out, "number\t\nsymptom\t\nlocation\t\nremedies\t\n") << n;
+    }
+}
+
+TEST(CliData, UsageErrorsExitTwoWithOneLine) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                  {"frobnicate"},
+                                                                  {"--bogus", "info"},
+                                                                  {"rubric"},
+                                                                  {"rubric", "x"},
+                                                                  {"info", "extra"},
+                                                                  {"--content"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.rc, 2);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+}
+
+TEST(CliData, ContentOptionLoadsAFileAndRefusesABrokenOne) {
+    const auto dir = std::filesystem::temp_directory_path() / "tessalyn-cli-content-test";
+    std::filesystem::create_directories(dir);
+    const std::string good = (dir / "good.tsv").string();
+    const std::string bad = (dir / "bad.tsv").string();
+    std::string dump = run({"dump"}).out;
+    // Rename rubric 1 in the copy.
+    const std::size_t at = dump.find("Afternoon, - In {0004}");
+    ASSERT_NE(at, std::string::npos);
+    std::string changed = dump;
+    changed.replace(at, 9, "Forenoon");
+    std::ofstream(good, std::ios::binary) << changed;
+    const CliRun r = run({"--content", good, "rubric", "1"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_NE(r.out.find("symptom\tForenoon, - In {0004} [101]"), std::string::npos) << r.out;
+
+    std::ofstream(bad, std::ios::binary) << dump.substr(0, dump.size() / 2);
+    const CliRun b = run({"--content", bad, "info"});
+    EXPECT_EQ(b.rc, 1);
+    EXPECT_TRUE(b.out.empty());
+    EXPECT_NE(b.err.find("bad.tsv"), std::string::npos) << b.err;
+    std::filesystem::remove_all(dir);
+}

@@ -1,0 +1,150 @@
+#include "data/ContentLoader.h"
+#include "TestContent.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace tessalyn;
+using tessalyn::test::builtIn;
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string withoutComments(const std::string& text) {
+    std::string out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] != '#') {
+            out += line;
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+// Replaces the first line that starts with `prefix` by `replacement`.
+std::string replaceLine(std::string text, const std::string& prefix,
+                        const std::string& replacement) {
+    const std::size_t at = text.find("\n" + prefix);
+    EXPECT_NE(at, std::string::npos) << prefix;
+    const std::size_t end = text.find('\n', at + 1);
+    return text.replace(at + 1, end - at - 1, replacement);
+}
+
+std::string lineStartingWith(const std::string& text, const std::string& prefix) {
+    const std::size_t at = text.find("\n" + prefix);
+    const std::size_t end = text.find('\n', at + 1);
+    return text.substr(at + 1, end - at - 1);
+}
+
+// Loads `text` and expects it to be refused with a message containing `rule`.
+void expectRefused(const std::string& text, const std::string& rule) {
+    RepertoryData data = builtIn();
+    const std::string before = dumpContent(data);
+    ContentError error;
+    EXPECT_FALSE(loadContent(text, data, error)) << rule;
+    EXPECT_NE(error.message().find(rule), std::string::npos) << error.message();
+    EXPECT_EQ(dumpContent(data), before) << "a refused content must not change the tables";
+}
+
+} // namespace
+
+TEST(ContentLoader, BuiltInContentHasTheFixedSizes) {
+    const RepertoryData& d = builtIn();
+    long sum = 0;
+    for (int i = 0; i < kRubricCount; ++i) {
+        EXPECT_EQ(d.rubric(i).firstEntry, sum);
+        sum += d.rubric(i).entryCount;
+    }
+    EXPECT_EQ(sum, kEntryCount);
+    EXPECT_EQ(d.chapter(kChapterCount - 1).headingEnd, kHeadingCount);
+    EXPECT_EQ(d.heading(kHeadingCount - 1).rubricEnd, kRubricCount);
+}
+
+TEST(ContentLoader, DumpEqualsTheCommittedFileWithoutComments) {
+    const std::string file = readFile(std::string(TESSALYN_SOURCE_DIR) + "/data/repertory.tsv");
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(dumpContent(builtIn()), withoutComments(file));
+}
+
+TEST(ContentLoader, DumpLoadsBackToTheSameTables) {
+    const std::string dump = dumpContent(builtIn());
+    RepertoryData again;
+    ContentError error;
+    ASSERT_TRUE(loadContent(dump, again, error)) << error.message();
+    EXPECT_EQ(dumpContent(again), dump);
+}
+
+TEST(ContentLoader, AcceptsCrLfAndCommentsAndBlankLines) {
+    std::string dump = dumpContent(builtIn());
+    std::string crlf = "# comment\n\n";
+    for (char c : dump) {
+        if (c == '\n') {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    RepertoryData d;
+    ContentError error;
+    ASSERT_TRUE(loadContent(crlf, d, error)) << error.message();
+    EXPECT_EQ(dumpContent(d), dump);
+}
+
+TEST(ContentLoader, RefusesBrokenInvariantsNamingLineAndRule) {
+    const std::string dump = dumpContent(builtIn());
+    // Remedy index out of range in rubric 5's entries.
+    {
+        std::string line = lineStartingWith(dump, "rubric\t5\t");
+        const std::size_t lastBlank = line.rfind(' ');
+        line = line.substr(0, lastBlank + 1) + "358";
+        expectRefused(replaceLine(dump, "rubric\t5\t", line), "remedy index 358");
+    }
+    // Non-contiguous entry runs.
+    {
+        std::string line = lineStartingWith(dump, "rubric\t2\t");
+        line.replace(line.find("\t101\t"), 5, "\t102\t");
+        const std::string text = replaceLine(dump, "rubric\t2\t", line);
+        RepertoryData d;
+        ContentError error;
+        EXPECT_FALSE(loadContent(text, d, error));
+        EXPECT_EQ(error.line, kRemedyCount + kChapterCount + kHeadingCount + 2);
+        EXPECT_NE(error.rule.find("firstEntry"), std::string::npos) << error.rule;
+    }
+    // Decreasing heading ends.
+    expectRefused(replaceLine(dump, "chapter\t1\t410\t", "chapter\t1\t200\tX"), "headingEnd 200");
+    // Text longer than its field.
+    expectRefused(replaceLine(dump, "chapter\t0\t", "chapter\t0\t229\t" + std::string(128, 'x')),
+                  "chapter text longer than 127");
+    // Duplicate abbreviation ignoring case.
+    expectRefused(replaceLine(dump, "remedy\t1\t", "remedy\t1\tACON."), "repeats remedy 0");
+    // A missing rubric line.
+    {
+        std::string text = dump;
+        const std::string last = lineStartingWith(dump, "rubric\t8385\t");
+        text.erase(text.find(last), last.size() + 1);
+        expectRefused(text, "8384 rubrics");
+    }
+    // Remedy indexes must appear in order of first appearance.
+    expectRefused(replaceLine(dump, "rubric\t1\t", "rubric\t1\t0\t101\t0\t0\tX\t5 1 2"),
+                  "first appearance");
+    // Garbage.
+    expectRefused("rubric\tx\n", "rubric record needs 8");
+    expectRefused("gibberish\n", "unknown record kind");
+    expectRefused("", "0 remedies");
+}
+
+TEST(ContentLoader, MissingFileIsAnError) {
+    RepertoryData d;
+    ContentError error;
+    EXPECT_FALSE(loadContentFile("/nonexistent/repertory.tsv", d, error));
+    EXPECT_NE(error.message().find("cannot read"), std::string::npos);
+}
