@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace tessalyn {
+
+// The program's own Yes/No box: the program title as caption, a question
+// icon, the caller's text and the buttons "&Ja" (yes, the default button) and
+// "&Nein". Escape and the window's close box answer no.
+class ConfirmDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit ConfirmDialog(const QString& text, QWidget* parent = nullptr);
+
+    QString text() const;
+    QPushButton* yesButton() const { return yes_; }
+    QPushButton* noButton() const { return no_; }
+
+    // Asks the question modally; true only for "&Ja". While a test hook is
+    // set, the hook answers instead and no dialog is shown.
+    static bool ask(QWidget* parent, const QString& text);
+
+    using Hook = std::function<bool(const QString& text)>;
+    // Installs a hook (an empty function removes it). Returns the previous one.
+    static Hook setTestHook(Hook hook);
+
+private:
+    QLabel* text_ = nullptr;
+    QPushButton* yes_ = nullptr;
+    QPushButton* no_ = nullptr;
+};
+
+// For tests: answers every question with a fixed answer while it lives and
+// records the questions asked.
+class ConfirmAnswer {
+public:
+    explicit ConfirmAnswer(bool answer);
+    ~ConfirmAnswer();
+    ConfirmAnswer(const ConfirmAnswer&) = delete;
+    ConfirmAnswer& operator=(const ConfirmAnswer&) = delete;
+
+    void setAnswer(bool answer) { answer_ = answer; }
+    const QStringList& questions() const { return questions_; }
+
+private:
+    bool answer_;
+    QStringList questions_;
+    ConfirmDialog::Hook previous_;
+};
+
+} // namespace tessalyn

@@ -1,0 +1,345 @@
+#include "ui/SettingsDialog.h"
+
+#include "data/Cp1252.h"
+#include "settings/SettingsKeys.h"
+#include "ui/DialogUnits.h"
+#include "ui/FontListDelegate.h"
+#include "ui/HelpViewer.h"
+#include "ui/IconPushButton.h"
+#include "ui/MessageBoxes.h"
+#include "ui/TextCodec.h"
+#include "ui/WindowPlacement.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QShortcut>
+#include <QStandardItemModel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+
+namespace tessalyn {
+
+namespace {
+
+constexpr int kDialogWidthDlu = 230;
+constexpr int kDialogHeightDlu = 276;
+
+// Font names are kept as Windows-1252 text; a family whose name the code page
+// cannot hold could not be stored and found again, so the list leaves it out.
+bool representableInCp1252(const QString& text) {
+    for (const QChar ch : text) {
+        if (ch.isSurrogate() || codePointToCp1252(ch.unicode()) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QCheckBox* makeCheckBox(const QString& text, const char* objectName, QWidget* parent) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(QLatin1String(objectName));
+    return box;
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(SettingsStore& store, const SettingsDialogValues& values,
+                               const QString& historyPath, QWidget* parent)
+    : QDialog(parent), store_(store), result_(values) {
+    setObjectName(QStringLiteral("SettingsDialog"));
+    setWindowTitle(QStringLiteral("Programmeinstellungen"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
+    buildControls();
+    // The polarity choice is not offered; its value passes through unchanged.
+    polarityGroup_->hide();
+    fillFontList();
+    historyPathEdit_->setText(historyPath);
+    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
+    restorePlacement(this, store_, settings::kPlacementSettings);
+    showValues(values);
+}
+
+SettingsDialog::~SettingsDialog() = default;
+
+QString SettingsDialog::integerMessage() {
+    return QStringLiteral("Please enter an integer.");
+}
+
+QString SettingsDialog::rangeMessage(int lo, int hi) {
+    return QStringLiteral("Please enter an integer between %1 and %2.").arg(lo).arg(hi);
+}
+
+QStringList SettingsDialog::fontFamilies() {
+    QStringList families;
+    for (const QString& family : QFontDatabase::families()) {
+        if (!family.isEmpty() && !QFontDatabase::isPrivateFamily(family) &&
+            representableInCp1252(family)) {
+            families.append(family);
+        }
+    }
+    std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    families.removeDuplicates();
+    return families;
+}
+
+void SettingsDialog::buildControls() {
+    auto* layout = new QVBoxLayout(this);
+
+    polarityGroup_ = new QGroupBox(QStringLiteral("Polaritäten"), this);
+    polarityGroup_->setObjectName(QStringLiteral("polarityGroup"));
+    auto* polarityLayout = new QVBoxLayout(polarityGroup_);
+    const QString polarityTexts[3] = {QStringLiteral("Gegenpolaritäten unmittelbar auflisten"),
+                                      QStringLiteral("Gegenpolaritäten am Ende auflisten"),
+                                      QStringLiteral("Keine Gegenpolaritäten auflisten")};
+    for (int i = 0; i < 3; ++i) {
+        polarityButtons_[i] = new QRadioButton(polarityTexts[i], polarityGroup_);
+        polarityButtons_[i]->setObjectName(QStringLiteral("polarity%1").arg(i));
+        polarityLayout->addWidget(polarityButtons_[i]);
+    }
+    layout->addWidget(polarityGroup_);
+
+    // Start delay: a digits-only box with a spin of its own.
+    auto* delayRow = new QHBoxLayout;
+    auto* delayLabel = new QLabel(QStringLiteral("Startverzögerung"), this);
+    startDelayEdit_ = new QLineEdit(this);
+    startDelayEdit_->setObjectName(QStringLiteral("startDelayEdit"));
+    startDelayEdit_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]*")), startDelayEdit_));
+    startDelayEdit_->setMaximumWidth(dialogUnitsToPixels(this, 30, 0).width());
+    startDelayEdit_->installEventFilter(this);
+    delayLabel->setBuddy(startDelayEdit_);
+    startDelayUp_ = new QToolButton(this);
+    startDelayUp_->setObjectName(QStringLiteral("startDelayUp"));
+    startDelayUp_->setArrowType(Qt::UpArrow);
+    startDelayUp_->setAutoRepeat(true);
+    startDelayDown_ = new QToolButton(this);
+    startDelayDown_->setObjectName(QStringLiteral("startDelayDown"));
+    startDelayDown_->setArrowType(Qt::DownArrow);
+    startDelayDown_->setAutoRepeat(true);
+    for (QToolButton* b : {startDelayUp_, startDelayDown_}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedSize(dialogUnitsToPixels(this, 10, 6));
+    }
+    auto* spin = new QVBoxLayout;
+    spin->setSpacing(0);
+    spin->addWidget(startDelayUp_);
+    spin->addWidget(startDelayDown_);
+    connect(startDelayUp_, &QToolButton::clicked, this, [this] { stepStartDelay(1); });
+    connect(startDelayDown_, &QToolButton::clicked, this, [this] { stepStartDelay(-1); });
+    delayRow->addWidget(delayLabel);
+    delayRow->addWidget(startDelayEdit_);
+    delayRow->addLayout(spin);
+    delayRow->addWidget(new QLabel(QStringLiteral("Sekunden"), this));
+    delayRow->addStretch(1);
+    layout->addLayout(delayRow);
+
+    auto* questions = new QGroupBox(QStringLiteral("Rückfragen"), this);
+    auto* questionsLayout = new QVBoxLayout(questions);
+    askBeforeQuit_ = makeCheckBox(QStringLiteral("Vor dem Beenden mittels \"Beenden\""),
+                                  "askBeforeQuit", questions);
+    askBeforeQuitX_ =
+        makeCheckBox(QStringLiteral("Vor dem Beenden mittels \"X\""), "askBeforeQuitX", questions);
+    askBeforeDelete_ =
+        makeCheckBox(QStringLiteral("Vor dem Löschen von Fällen"), "askBeforeDelete", questions);
+    questionsLayout->addWidget(askBeforeQuit_);
+    questionsLayout->addWidget(askBeforeQuitX_);
+    questionsLayout->addWidget(askBeforeDelete_);
+    layout->addWidget(questions);
+
+    escapeDiscards_ =
+        makeCheckBox(QStringLiteral("Drücken von Escape in der Auswertung löscht aktuellen Fall"),
+                     "escapeDiscards", this);
+    jumpToEnd_ =
+        makeCheckBox(QStringLiteral("Ändern von Symptomen in der Mitte springt zum Ende der Liste"),
+                     "jumpToEnd", this);
+    saveColumnWidths_ =
+        makeCheckBox(QStringLiteral("Speichern der Spaltenbreiten"), "saveColumnWidths", this);
+    noGreyInPrint_ =
+        makeCheckBox(QStringLiteral("Kein grauer Hintergrund beim Drucken"), "noGreyInPrint", this);
+    for (QCheckBox* box : {escapeDiscards_, jumpToEnd_, saveColumnWidths_, noGreyInPrint_}) {
+        layout->addWidget(box);
+    }
+
+    auto* fontGrid = new QGridLayout;
+    auto* fontLabel = new QLabel(QStringLiteral("Schrift der Tabellen"), this);
+    fontList_ = new QComboBox(this);
+    fontList_->setObjectName(QStringLiteral("fontList"));
+    fontList_->setEditable(false);
+    fontDelegate_ = new FontListDelegate(fontList_);
+    fontList_->setItemDelegate(fontDelegate_);
+    fontLabel->setBuddy(fontList_);
+    auto* sizeLabel = new QLabel(QStringLiteral("Größe"), this);
+    fontSizeBox_ = new QComboBox(this);
+    fontSizeBox_->setObjectName(QStringLiteral("fontSizeBox"));
+    fontSizeBox_->setEditable(true);
+    fontSizeBox_->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* entry : kFontSizeEntries) {
+        fontSizeBox_->addItem(QLatin1String(entry));
+    }
+    sizeLabel->setBuddy(fontSizeBox_);
+    fontGrid->addWidget(fontLabel, 0, 0);
+    fontGrid->addWidget(sizeLabel, 0, 1);
+    fontGrid->addWidget(fontList_, 1, 0);
+    fontGrid->addWidget(fontSizeBox_, 1, 1);
+    fontGrid->setColumnStretch(0, 1);
+    layout->addLayout(fontGrid);
+
+    layout->addWidget(new QLabel(QStringLiteral("Pfad für die Fallhistorie"), this));
+    historyPathEdit_ = new QLineEdit(this);
+    historyPathEdit_->setObjectName(QStringLiteral("historyPathEdit"));
+    historyPathEdit_->setReadOnly(true);
+    layout->addWidget(historyPathEdit_);
+    layout->addStretch(1);
+
+    auto* buttons = new QHBoxLayout;
+    okButton_ = new IconPushButton(QStringLiteral("&OK"), QStringLiteral("ok"), this);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    okButton_->setDefault(true);
+    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
+    helpButton_->setObjectName(QStringLiteral("helpButton"));
+    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
+    backButton_->setObjectName(QStringLiteral("backButton"));
+    buttons->addStretch(1);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(helpButton_);
+    buttons->addWidget(backButton_);
+    layout->addLayout(buttons);
+
+    connect(okButton_, &QPushButton::clicked, this, &SettingsDialog::accept);
+    connect(backButton_, &QPushButton::clicked, this, &SettingsDialog::reject);
+    connect(helpButton_, &QPushButton::clicked, this,
+            [this] { emit helpRequested(help::kSettings); });
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(help::kSettings); });
+}
+
+void SettingsDialog::fillFontList() {
+    const QStringList families = fontFamilies();
+    auto* model = new QStandardItemModel(fontList_);
+    const QFontMetrics fm(fontList_->font());
+    int widest = 0;
+    for (const QString& family : families) {
+        auto* item = new QStandardItem(family);
+        item->setData(QFontDatabase::isScalable(family), FontListDelegate::kScalableRole);
+        item->setEditable(false);
+        model->appendRow(item);
+        widest = std::max(widest, fm.horizontalAdvance(family));
+    }
+    fontList_->setModel(model);
+    fontDelegate_->setNameColumnWidth(widest + fm.averageCharWidth());
+    // The drop-down is wide enough for the names and their samples.
+    fontList_->view()->setMinimumWidth(FontListDelegate::markWidth(fm) + widest +
+                                       fm.horizontalAdvance(FontListDelegate::sampleText()) * 2);
+}
+
+void SettingsDialog::showValues(const SettingsDialogValues& values) {
+    const ProgramSettings& o = values.options;
+    for (int i = 0; i < 3; ++i) {
+        polarityButtons_[i]->setChecked(i == o.polarityMode);
+    }
+    startDelayEdit_->setText(QString::number(values.startDelay));
+    askBeforeQuit_->setChecked(o.askBeforeQuit);
+    askBeforeQuitX_->setChecked(o.askBeforeQuitX);
+    askBeforeDelete_->setChecked(o.askBeforeDelete);
+    escapeDiscards_->setChecked(o.escapeDiscards);
+    jumpToEnd_->setChecked(o.jumpToEnd);
+    saveColumnWidths_->setChecked(o.saveColumnWidths);
+    noGreyInPrint_->setChecked(o.noGreyInPrint);
+
+    // The first family whose name begins with the stored one, else the first.
+    const QString name = toQString(o.fontName);
+    int fontIndex = fontList_->count() > 0 ? 0 : -1;
+    for (int i = 0; i < fontList_->count(); ++i) {
+        if (fontList_->itemText(i).startsWith(name, Qt::CaseInsensitive)) {
+            fontIndex = i;
+            break;
+        }
+    }
+    fontList_->setCurrentIndex(fontIndex);
+
+    const int sizeIndex = fontSizeEntryIndex(o.fontSize);
+    if (sizeIndex >= 0) {
+        fontSizeBox_->setCurrentIndex(sizeIndex);
+    } else {
+        fontSizeBox_->setCurrentIndex(-1);
+        fontSizeBox_->setEditText(QString::number(o.fontSize));
+    }
+}
+
+void SettingsDialog::stepStartDelay(int delta) {
+    bool ok = false;
+    const int current = startDelayEdit_->text().toInt(&ok);
+    const int next = ok ? std::clamp(current + delta, kMinStartDelay, kMaxStartDelay)
+                        : (delta > 0 ? kMinStartDelay : kMaxStartDelay);
+    startDelayEdit_->setText(QString::number(next));
+}
+
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == startDelayEdit_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            stepStartDelay(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SettingsDialog::accept() {
+    storePlacement(this, store_, settings::kPlacementSettings);
+
+    SettingsDialogValues v = result_;
+    ProgramSettings& o = v.options;
+    for (int i = 0; i < 3; ++i) {
+        if (polarityButtons_[i]->isChecked()) {
+            o.polarityMode = i;
+        }
+    }
+    o.askBeforeQuit = askBeforeQuit_->isChecked();
+    o.askBeforeQuitX = askBeforeQuitX_->isChecked();
+    o.askBeforeDelete = askBeforeDelete_->isChecked();
+    o.escapeDiscards = escapeDiscards_->isChecked();
+    o.jumpToEnd = jumpToEnd_->isChecked();
+    o.saveColumnWidths = saveColumnWidths_->isChecked();
+    o.noGreyInPrint = noGreyInPrint_->isChecked();
+    o.fontName = fontList_->currentIndex() >= 0 ? fromQString(fontList_->currentText()) : "";
+    o.fontSize = parseFontSizeText(fromQString(fontSizeBox_->currentText()));
+
+    // The start delay must be a whole number in range, else the dialog stays.
+    const QString delayText = startDelayEdit_->text().trimmed();
+    bool ok = !delayText.isEmpty();
+    for (const QChar ch : delayText) {
+        ok = ok && ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+    }
+    const qlonglong delay = ok ? delayText.toLongLong(&ok) : 0;
+    ok = ok && delay <= std::numeric_limits<int>::max();
+    if (!ok || delay < kMinStartDelay || delay > kMaxStartDelay) {
+        MessageBoxes::warning(this,
+                              ok ? rangeMessage(kMinStartDelay, kMaxStartDelay) : integerMessage());
+        startDelayEdit_->setFocus();
+        startDelayEdit_->selectAll();
+        return;
+    }
+    v.startDelay = static_cast<int>(delay);
+
+    result_ = v;
+    QDialog::accept();
+}
+
+} // namespace tessalyn
