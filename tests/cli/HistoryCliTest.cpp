@@ -1,0 +1,224 @@
+#include "cli/Cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace tessalyn;
+
+namespace {
+
+struct CliResult {
+    int rc = 0;
+    std::string out;
+    std::string err;
+};
+
+CliResult callCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "tessalyn-cli");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) {
+        argv.push_back(a.c_str());
+    }
+    std::ostringstream out, err;
+    CliResult r;
+    r.rc = cli::runCli(static_cast<int>(argv.size()), argv.data(), out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class HistoryCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("tessalyn-history-cli-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        file_ = path("historie.xml");
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    std::filesystem::path dir_;
+    std::string file_;
+};
+
+const char* const kKopfschmerz =
+    "<Fallhistorie AnzahlFaelle=\"1\">\r\n"
+    "\t<Fall Name=\"Kopfschmerz\" AnzahlBehandlungen=\"1\">\r\n"
+    "\t\t<Behandlung Datum=\"06.12.2026 16:05\" Kommentar=\"erste Sitzung\" Preferiert=\"0\" "
+    "AnzahlSymptome=\"2\">\r\n"
+    "\t\t\t<Symptom Nummer=\"12\"/>\r\n"
+    "\t\t\t<Symptom Nummer=\"-7\" BD=\"2\"/>\r\n"
+    "\t\t</Behandlung>\r\n"
+    "\t</Fall>\r\n"
+    "</Fallhistorie>\r\n";
+
+} // namespace
+
+TEST_F(HistoryCli, ShowPrintsTheTreeAndSortsOnRequest) {
+    std::ofstream(file_, std::ios::binary)
+        << "<Fallhistorie AnzahlFaelle=\"2\">"
+           "<Fall Name=\"\xDC"
+           "belkeit\" AnzahlBehandlungen=\"1\">"
+           "<Behandlung Datum=\"01.01.2026 09:00\" Kommentar=\"zwei\r\r\nZeilen\" "
+           "Preferiert=\"0\" AnzahlSymptome=\"1\"><Symptom Nummer=\"5\"/></Behandlung></Fall>"
+           "<Fall Name=\"Angst\" AnzahlBehandlungen=\"0\"></Fall></Fallhistorie>"
+        << "";
+    std::ofstream(path("k.xml"), std::ios::binary) << kKopfschmerz;
+    const std::string uebelkeit = "\xC3\x9C"
+                                  "belkeit\n\t01.01.2026 09:00 (zwei Zeilen)\n\t\t5\n";
+
+    CliResult r = callCli({"history", "show", file_});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, uebelkeit + "Angst\n");
+    r = callCli({"history", "show", file_, "--sort", "name"});
+    EXPECT_EQ(r.out, "Angst\n" + uebelkeit);
+
+    r = callCli({"history", "show", path("k.xml")});
+    EXPECT_EQ(r.out, "Kopfschmerz\n\t06.12.2026 16:05 (erste Sitzung)\n\t\t12\n\t\t-7 BD 2\n");
+
+    EXPECT_EQ(callCli({"history", "show", file_, "--sort", "size"}).rc, 2);
+    EXPECT_EQ(callCli({"history", "show"}).rc, 2);
+    EXPECT_EQ(callCli({"history", "frobnicate"}).rc, 2);
+}
+
+TEST_F(HistoryCli, ShowOfMissingEmptyAndBrokenFiles) {
+    CliResult r = callCli({"history", "show", path("fehlt.xml")});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "");
+    std::ofstream(file_, std::ios::binary) << "";
+    r = callCli({"history", "show", file_});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "");
+
+    // What was read whole is printed; the error goes to standard error.
+    std::string broken = kKopfschmerz;
+    broken.replace(broken.find("\"1\""), 3, "\"2\"");
+    broken.resize(broken.size() - std::string("</Fallhistorie>\r\n").size());
+    std::ofstream(file_, std::ios::binary) << broken;
+    r = callCli({"history", "show", file_});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.out.rfind("Kopfschmerz\n", 0), 0u) << r.out;
+    EXPECT_EQ(r.err,
+              "Fehler:\nSyntax Error in Datei: " + file_ + "\nZeile: 8 Spalte: 0 Erwartet: <\n");
+}
+
+TEST_F(HistoryCli, AddFilesTheCaseAsTypedAndSaves) {
+    CliResult r = callCli({"history", "add", file_, "--date", "06.12.2026 16:05", "Kopfschmerz",
+                           "erste Sitzung", "12", "-7"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    // -7 is a typed counter-polar entry; a BD value cannot be typed validly,
+    // so the second symptom is (-7, 0).
+    std::string expected = kKopfschmerz;
+    expected.replace(expected.find(" BD=\"2\""), 7, "");
+    EXPECT_EQ(readBytes(file_), expected);
+
+    // Same case in other letters; "12+34" files 12, "abc" and "0" are empty rows.
+    r = callCli({"history", "add", file_, "--date=07.12.2026 08:30", "KOPFSCHMERZ", "zwei\nZeilen",
+                 "12+34", "abc", "0", "-40"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const std::string bytes = readBytes(file_);
+    EXPECT_NE(bytes.find("<Fall Name=\"Kopfschmerz\" AnzahlBehandlungen=\"2\">"),
+              std::string::npos);
+    EXPECT_NE(bytes.find("Datum=\"07.12.2026 08:30\" Kommentar=\"zwei\r\r\nZeilen\" "
+                         "Preferiert=\"0\" AnzahlSymptome=\"2\">\r\n"
+                         "\t\t\t<Symptom Nummer=\"12\"/>\r\n"
+                         "\t\t\t<Symptom Nummer=\"-40\"/>\r\n"),
+              std::string::npos)
+        << bytes;
+
+    EXPECT_EQ(callCli({"history", "add", file_, "--date", "6.12.2026", "A", "B", "1"}).rc, 2);
+    EXPECT_EQ(callCli({"history", "add", file_, "A"}).rc, 2);
+}
+
+TEST_F(HistoryCli, AddLeavesOutCounterPolaritiesTheEvaluationAppends) {
+    // Content in which rubric 12 has the counter-polarity 40.
+    std::string dump = callCli({"dump"}).out;
+    const std::size_t at = dump.find("\nrubric\t12\t");
+    ASSERT_NE(at, std::string::npos);
+    std::size_t field = at + 1;
+    for (int i = 0; i < 4; ++i) {
+        field = dump.find('\t', field) + 1;
+    }
+    const std::size_t end = dump.find('\t', dump.find('\t', field) + 1);
+    dump.replace(field, end - field, "40\t0");
+    const std::string content = path("content.tsv");
+    std::ofstream(content, std::ios::binary) << dump;
+
+    CliResult r = callCli({"--content", content, "evaluate", "--summary", "12"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("entries 2"), std::string::npos) << r.out; // -40 appended
+
+    r = callCli({"--content", content, "history", "add", file_, "--date", "01.01.2026 00:00", "P",
+                 "", "12", "3"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    r = callCli({"history", "show", file_});
+    EXPECT_EQ(r.out, "P\n\t01.01.2026 00:00 ()\n\t\t12\n\t\t3\n");
+}
+
+TEST_F(HistoryCli, BrokenFilesAreNeverWritten) {
+    const std::string broken = "<Fallhistorie AnzahlFaelle=3>";
+    std::ofstream(file_, std::ios::binary) << broken;
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"history", "add", file_, "A", "B", "1"},
+                                               {"history", "remove", file_, "A"},
+                                               {"history", "export", file_, path("ziel.xml")}}) {
+        const CliResult r = callCli(args);
+        EXPECT_EQ(r.rc, 1) << args[1];
+        EXPECT_EQ(r.err.rfind("Fehler:\nSyntax Error in Datei: ", 0), 0u) << r.err;
+        EXPECT_EQ(readBytes(file_), broken);
+    }
+    EXPECT_FALSE(std::filesystem::exists(path("ziel.xml")));
+}
+
+TEST_F(HistoryCli, RemoveAndExport) {
+    for (const char* name : {"A", "B"}) {
+        for (const char* comment : {"eins", "zwei", "drei"}) {
+            ASSERT_EQ(
+                callCli({"history", "add", file_, "--date", "01.01.2026 00:00", name, comment, "1"})
+                    .rc,
+                0);
+        }
+    }
+    CliResult r = callCli({"history", "remove", file_, "a", "1"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    r = callCli({"history", "remove", file_, "b"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(callCli({"history", "show", file_}).out,
+              "A\n\t01.01.2026 00:00 (eins)\n\t\t1\n\t01.01.2026 00:00 (drei)\n\t\t1\n");
+
+    const std::string before = readBytes(file_);
+    EXPECT_EQ(callCli({"history", "remove", file_, "C"}).rc, 1);
+    EXPECT_EQ(callCli({"history", "remove", file_, "A", "2"}).rc, 1);
+    EXPECT_EQ(callCli({"history", "remove", file_, "A", "x"}).rc, 2);
+    EXPECT_EQ(readBytes(file_), before);
+
+    r = callCli({"history", "export", file_, path("kopie.xml")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(readBytes(path("kopie.xml")), before);
+    r = callCli({"history", "export", path("fehlt.xml"), path("leer.xml")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(readBytes(path("leer.xml")),
+              "<Fallhistorie AnzahlFaelle=\"0\">\r\n</Fallhistorie>\r\n");
+
+    r = callCli({"history", "export", file_, path("nicht/da.xml")});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(
+        r.err.find("Die Fallhistorie konnte nicht gespeichert werden: " + path("nicht/da.xml")),
+        std::string::npos)
+        << r.err;
+}
