@@ -1,0 +1,290 @@
+#include "case/CaseGrid.h"
+
+#include "case/NumberText.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+namespace tessalyn {
+
+namespace {
+
+constexpr int kNumberColumn = 0;
+constexpr int kSymptomColumn = 1;
+constexpr int kLocationColumn = 2;
+constexpr int kInitialNumberWidth = 5;
+constexpr int kInitialSymptomWidth = 480;
+
+// Restores a value when the scope ends (the polarity mode while loading).
+template <typename T> class Restore {
+public:
+    explicit Restore(T& target) : target_(target), saved_(target) {}
+    ~Restore() { target_ = saved_; }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    T& target_;
+    T saved_;
+};
+
+} // namespace
+
+CaseGrid::CaseGrid(const RepertoryData& data, Case& theCase) : data_(data), case_(theCase) {}
+
+bool CaseGrid::setCellText(int row, int col, const std::string& text) {
+    if (!isValid(row, col)) {
+        return false;
+    }
+    if (row < headerRowCount()) {
+        return TableLogic::setCellText(row, col, text);
+    }
+    if (col != kNumberColumn || row - 1 >= kCaseSlotCount) {
+        return false;
+    }
+    writeEntryRow(row, text);
+    return true;
+}
+
+// The row procedure for a text written into column 0 of entry row `row`.
+void CaseGrid::writeEntryRow(int row, const std::string& text) {
+    const int count = case_.count();
+    // A row inserted below a symptom is never the input row, even when it lands
+    // on the last row's index.
+    const bool lastBelowCapacity = !insertMode_ && row == count && count < kCaseRowCapacity;
+
+    if (insertMode_) {
+        // Make room at entry row-1; the table has already moved the rows' cells
+        // down, so each moved row keeps showing its own entry. A "+" chain moves
+        // along with its entry, like the row's text does.
+        for (int k = count; k >= row; --k) {
+            CaseEntry& to = case_.entry(k);
+            to = std::move(case_.entry(k - 1));
+            to.autoAdded = false;
+        }
+    }
+
+    CaseEntry& entry = case_.entry(row - 1);
+    entry.reset();
+
+    std::string cellText;
+    CaseEntry* tail = &entry;
+    std::string_view rest(text);
+    bool first = true;
+    for (;;) {
+        const std::size_t plus = rest.find('+');
+        const std::string_view part = rest.substr(0, plus);
+
+        // An invalid text keeps its number but loses its BD value, so a valid
+        // number with a BD marker ("12 BD 3") still names its rubric.
+        std::int32_t number = parseNumberText(part).ref.number;
+        const bool named = number != 0 && number >= -kRubricCount && number <= kRubricCount;
+        if (!named) {
+            number = 0;
+        }
+        if (first) {
+            entry.number = number;
+            entry.bd = 0;
+            entry.autoAdded = false;
+            refreshRow(row);
+            cellText = numberText(number);
+        } else {
+            if (named) {
+                tail->next = std::make_unique<CaseEntry>(number, 0);
+                tail = tail->next.get();
+            }
+            cellText += " + ";
+            cellText += numberText(number);
+        }
+
+        if (polarityMode_ == PolarityMode::Immediate && number > 0 && !insertingCounterPolar_) {
+            const Rubric& rubric = data_.rubric(number - 1);
+            if (rubric.oppositeNumber != 0 &&
+                case_.lacks(-rubric.oppositeNumber, rubric.oppositeBd)) {
+                insertCounterPolarRow(row, rubric.oppositeNumber, rubric.oppositeBd);
+            }
+        }
+
+        if (plus == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(plus + 1);
+        first = false;
+    }
+    storeCellText(row, kNumberColumn, cellText);
+
+    fitRowHeight(row);
+
+    if (lastBelowCapacity) {
+        appendInputRow();
+    } else if (jumpToEnd_) {
+        setFocusCell(case_.count(), kNumberColumn);
+    }
+}
+
+// Inserts the counter-polar entry of the symptom in `row` right below it (at
+// the end when `row` is the last row). Refused quietly when the case has no
+// free slot left.
+void CaseGrid::insertCounterPolarRow(int row, std::int32_t oppositeNumber,
+                                     std::int32_t oppositeBd) {
+    const int count = case_.count();
+    if (count >= kCaseSlotCount) {
+        return;
+    }
+    const std::string text = std::to_string(-static_cast<std::int64_t>(oppositeNumber)) + " BD " +
+                             std::to_string(oppositeBd);
+
+    const bool atEnd = row == count;
+    const int newRow = atEnd ? insertRow(std::string(), -1) : insertRow(std::string(), row + 1);
+    insertMode_ = !atEnd;
+    insertingCounterPolar_ = true;
+    writeEntryRow(newRow, text);
+    insertingCounterPolar_ = false;
+    insertMode_ = false;
+
+    case_.setCount(count + 1);
+    fitRowHeight(newRow);
+    ensureVisible(newRow, kNumberColumn);
+    stretchColumns();
+    setFocusCell(row, kNumberColumn);
+}
+
+// Appends the empty input row below the last row and puts the focus on it.
+void CaseGrid::appendInputRow() {
+    const int count = case_.count();
+    const int row = insertRow("0", -1);
+    case_.entry(row - 1).reset();
+    refreshRow(row);
+    case_.setCount(count + 1);
+    fitRowHeight(row);
+    ensureVisible(row, kNumberColumn);
+    if (!columnWidthsSaved_) {
+        stretchColumns();
+    }
+    setFocusCell(case_.count(), kNumberColumn);
+}
+
+// Columns 1 and 2 and the symptom tip from the row's entry; a negative entry
+// shows the texts of its rubric.
+void CaseGrid::refreshRow(int row) {
+    const CaseEntry& entry = case_.entry(row - 1);
+    const int index = rubricIndexOf(entry.number, entry.bd);
+    if (index < 0) {
+        storeCellText(row, kSymptomColumn, std::string());
+        storeCellText(row, kLocationColumn, std::string());
+        setCellTip(row, kSymptomColumn, std::nullopt);
+        return;
+    }
+    storeCellText(row, kSymptomColumn, data_.symptomText(entry.number));
+    storeCellText(row, kLocationColumn, data_.locationText(index));
+    setCellTip(row, kSymptomColumn, data_.remedyListText(index));
+}
+
+void CaseGrid::fitRowHeight(int row) {
+    autoSizeRow(row);
+}
+
+// Shares the grid's spare width among the columns; without a view that has
+// reported its width there is nothing to stretch to.
+void CaseGrid::stretchColumns() {
+    if (clientWidth() > 0) {
+        expandColumnsToFit(true);
+    }
+}
+
+void CaseGrid::initialise() {
+    case_.resetEntries();
+    case_.setCount(1);
+    clear();
+    setColumnCount(3);
+    setRowCount(2);
+    setHeaderRowCount(1);
+    storeCellText(0, kNumberColumn, "Nummer");
+    storeCellText(0, kSymptomColumn, "Symptom");
+    storeCellText(0, kLocationColumn, "Kapitel");
+    setColumnWidth(kNumberColumn, kInitialNumberWidth);
+    setColumnWidth(kSymptomColumn, kInitialSymptomWidth);
+    stretchColumns();
+    setFocusCell(1, kNumberColumn);
+}
+
+void CaseGrid::addReference(const SymptomRef& ref) {
+    const int count = case_.count();
+    int row = focusRow();
+    if (row < 1 || row > count) {
+        row = count;
+    }
+    setCellText(row, kNumberColumn, numberText(ref.number, ref.bd));
+    if (row == count && row < kCaseRowCapacity) {
+        setFocusCell(case_.count(), kNumberColumn);
+    } else {
+        setFocusCell(row, kNumberColumn);
+    }
+}
+
+void CaseGrid::loadCase(std::string name, std::span<const SymptomRef> refs) {
+    initialise();
+    case_.setName(std::move(name));
+    Restore<PolarityMode> restore(polarityMode_);
+    polarityMode_ = PolarityMode::None;
+    for (const SymptomRef& ref : refs) {
+        addReference(ref);
+    }
+}
+
+bool CaseGrid::evaluate(EvaluationResult& result) {
+    return evaluateCase(case_, data_, polarityMode_, result);
+}
+
+void CaseGrid::keep(std::string evaluationName) {
+    const int count = case_.count();
+    int kept = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!case_.entry(i).autoAdded) {
+            if (kept != i) {
+                case_.entry(kept) = std::move(case_.entry(i));
+            }
+            ++kept;
+        }
+    }
+    for (int i = kept; i < count; ++i) {
+        case_.entry(i).reset();
+    }
+
+    // Rewriting the rows restores the case as it was; it must not add
+    // counter-polar rows of its own.
+    Restore<PolarityMode> restore(polarityMode_);
+    polarityMode_ = PolarityMode::None;
+
+    const bool inputRow = kept < kCaseRowCapacity;
+    const int rows = kept + (inputRow ? 1 : 0);
+    clearFocus();
+    setRowCount(1);
+    setRowCount(rows + 1);
+    case_.setCount(rows);
+    for (int r = 1; r <= kept; ++r) {
+        const CaseEntry& entry = case_.entry(r - 1);
+        writeEntryRow(r, numberText(entry.number, entry.bd));
+    }
+    int focus = kept;
+    if (inputRow) {
+        focus = kept + 1;
+        case_.entry(kept).reset();
+        storeCellText(focus, kNumberColumn, "0");
+        refreshRow(focus);
+        fitRowHeight(focus);
+    }
+    setFocusCell(focus, kNumberColumn);
+    ensureVisible(focus, kNumberColumn);
+    case_.setName(std::move(evaluationName));
+}
+
+void CaseGrid::discard() {
+    case_.resetEntries();
+    initialise();
+    case_.setName(std::string());
+}
+
+} // namespace tessalyn

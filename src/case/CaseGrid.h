@@ -1,0 +1,84 @@
+#pragma once
+
+#include "case/Case.h"
+#include "case/Evaluation.h"
+#include "data/RepertoryData.h"
+#include "table/TableLogic.h"
+
+#include <span>
+#include <string>
+
+namespace tessalyn {
+
+// The case grid's logic: a table with a fixed header row and three columns
+// ("Nummer", "Symptom", "Kapitel") in which entry row r shows case entry r-1.
+// Every text written into column 0 of an entry row is parsed into that row's
+// entry, and the other columns are derived from it. The Qt grid only shows
+// this table; the pixel work (row heights, scrolling, stretching the columns
+// to the window) reaches it through the table's measure, client width and
+// observer.
+class CaseGrid : public TableLogic {
+public:
+    CaseGrid(const RepertoryData& data, Case& theCase);
+
+    // Settings given by the main window.
+    void setPolarityMode(PolarityMode mode) { polarityMode_ = mode; }
+    PolarityMode polarityMode() const { return polarityMode_; }
+    void setJumpToEnd(bool on) { jumpToEnd_ = on; } // "SprungEnde"
+    bool jumpToEnd() const { return jumpToEnd_; }
+    void setColumnWidthsSaved(bool on) { columnWidthsSaved_ = on; } // "Spaltenbreite"
+    bool columnWidthsSaved() const { return columnWidthsSaved_; }
+    int capacity() const { return kCaseRowCapacity; }
+    // True only while a counter-polar row is being inserted below a symptom.
+    bool insertMode() const { return insertMode_; }
+
+    const Case& theCase() const { return case_; }
+    const RepertoryData& data() const { return data_; }
+
+    // Column 0 of an entry row runs the row procedure (parse, derive the other
+    // columns, insert counter-polar rows, append the input row, move the focus).
+    // Other columns of entry rows are refused; header rows are stored as given.
+    bool setCellText(int row, int col, const std::string& text) override;
+
+    // Empty case: header row and one empty input row, count 1, focus on (1, 0).
+    void initialise();
+
+    // Writes the reference's number text into the focused row; the focus then
+    // follows a new last row, or stays on the row.
+    void addReference(const SymptomRef& ref);
+
+    // Empties the grid and adds the stored pairs in order, never inserting
+    // counter-polar rows, under the given case name.
+    void loadCase(std::string name, std::span<const SymptomRef> refs);
+
+    // "Berechnen": prepares and scores the case (see evaluateCase). Until keep()
+    // or discard() the grid's rows no longer match the case.
+    bool evaluate(EvaluationResult& result);
+
+    // The result view closed with OK: the case stays without the entries the
+    // evaluation appended, the rows are rewritten from it (only the first rubric
+    // of a "+" row survives), the input row comes back below 3000 rows, and the
+    // case takes the evaluation's name.
+    void keep(std::string evaluationName);
+
+    // The result view closed any other way: the case is cleared and unnamed.
+    void discard();
+
+private:
+    void writeEntryRow(int row, const std::string& text);
+    void refreshRow(int row);
+    void insertCounterPolarRow(int row, std::int32_t oppositeNumber, std::int32_t oppositeBd);
+    void appendInputRow();
+    void fitRowHeight(int row);
+    void stretchColumns();
+
+    const RepertoryData& data_;
+    Case& case_;
+    PolarityMode polarityMode_ = PolarityMode::AtEnd;
+    bool jumpToEnd_ = true;
+    bool columnWidthsSaved_ = true;
+    bool insertMode_ = false;
+    bool insertingCounterPolar_ = false;
+};
+
+} // namespace tessalyn

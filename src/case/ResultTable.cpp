@@ -1,0 +1,97 @@
+#include "case/ResultTable.h"
+
+#include <array>
+#include <cstdlib>
+
+namespace tessalyn {
+
+namespace {
+
+constexpr int kHeaderRows = 2;
+constexpr int kHeaderColumns = 2;
+
+std::int32_t absoluteNumber(std::int32_t number) {
+    return number < 0 ? static_cast<std::int32_t>(-static_cast<std::int64_t>(number)) : number;
+}
+
+} // namespace
+
+std::string resultRowText(const RepertoryData& data, const CaseEntry& entry) {
+    const std::int32_t number = absoluteNumber(entry.number);
+    std::string text = entry.number < 0 ? "- " : "";
+    text += data.symptomText(number);
+    text += " (";
+    text += numberText(number, entry.bd);
+    text += ')';
+    return text;
+}
+
+void fillResultTable(TableLogic& table, const EvaluationResult& result) {
+    const RepertoryData& data = *result.data;
+    const int last = result.lastScoreIndex;
+    const int entryCount = result.entryCount();
+
+    table.clear();
+    table.setColumnCount(last + 1 + kHeaderColumns);
+    table.setRowCount(entryCount + kHeaderRows);
+
+    table.setCellSelection(false);
+    table.setEditable(false);
+    table.setSortByHeaderClick(true);
+    table.setCaption("Ergebnis der Auswertung");
+    table.setMaximumColumnWidth(kResultColumnWidthLimit);
+    table.setSeparatorRow(result.separatorRow);
+
+    // Column of each remedy among the ranked ones, -1 for remedies without a hit.
+    std::array<int, kRemedyCount> columnOfRemedy;
+    columnOfRemedy.fill(-1);
+    for (int c = 0; c <= last; ++c) {
+        const int remedy = result.scores[static_cast<std::size_t>(c)].remedy;
+        table.setCellText(0, c + kHeaderColumns, data.abbreviation(remedy));
+        if (remedy >= 0 && remedy < kRemedyCount &&
+            columnOfRemedy[static_cast<std::size_t>(remedy)] < 0) {
+            columnOfRemedy[static_cast<std::size_t>(remedy)] = c;
+        }
+    }
+
+    table.setCellText(1, 0, "Anzahl der Treffer");
+    table.setCellBackground(1, 0, kHitsBackground);
+    for (int c = 0; c <= last; ++c) {
+        table.setCellText(1, c + kHeaderColumns,
+                          std::to_string(result.scores[static_cast<std::size_t>(c)].hits));
+        table.setCellBackground(1, c + kHeaderColumns, kHitsBackground);
+    }
+
+    static const std::array<std::string, 6> gradeText = {"", "1", "2", "3", "4", "5"};
+    for (int r = 0; r < entryCount; ++r) {
+        const CaseEntry& entry = result.entries[static_cast<std::size_t>(r)];
+        const int row = r + kHeaderRows;
+        table.setCellText(row, 0, resultRowText(data, entry));
+        const int index = rubricIndexOf(entry.number, entry.bd);
+        if (index >= 0) {
+            table.setCellText(row, 1, data.locationText(index));
+            for (const RemedyEntry remedyEntry : data.entriesOf(index)) {
+                const int remedy = entryRemedy(remedyEntry);
+                if (remedy >= kRemedyCount) {
+                    continue;
+                }
+                const int c = columnOfRemedy[static_cast<std::size_t>(remedy)];
+                if (c >= 0) {
+                    table.setCellText(row, c + kHeaderColumns,
+                                      gradeText[static_cast<std::size_t>(entryGrade(remedyEntry))]);
+                }
+            }
+        }
+        if (entry.number < 0) {
+            for (int c = 0; c <= last; ++c) {
+                table.setCellBackground(row, c + kHeaderColumns, kCounterPolarBackground);
+            }
+        }
+    }
+
+    table.setHeaderRowCount(kHeaderRows);
+    table.setHeaderColumnCount(kHeaderColumns);
+    table.setEditable(false);
+}
+
+} // namespace tessalyn
