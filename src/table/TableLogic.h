@@ -1,0 +1,370 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessalyn {
+
+// A colour of the table: red, green and blue, 0..255 each.
+struct Rgb {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// The pixel extent of a text in the table font, as a measuring function gives it.
+struct TextExtent {
+    int width = 0;
+    int height = 0;
+};
+
+// State bits of a cell.
+enum CellState : std::uint8_t {
+    CellFocused = 0x01,
+    CellSelected = 0x02,
+    CellReadOnly = 0x04,
+    CellModified = 0x08,
+};
+
+// Which grid lines are drawn between cells.
+enum class GridLines : std::uint8_t { None, Horizontal, Vertical, Both };
+
+// Receives the changes of a TableLogic. The widget that shows a table listens
+// here, so every change made through the logic (also by a derived class such as
+// the case grid) is repainted. All callbacks default to doing nothing.
+class TableObserver {
+public:
+    virtual ~TableObserver() = default;
+    // The cells in rows row0..row1 and columns col0..col1 (inclusive) changed
+    // their text, colours or state.
+    virtual void cellsChanged(int /*row0*/, int /*col0*/, int /*row1*/, int /*col1*/) {}
+    // Rows or columns were added, removed, reordered or the header counts changed.
+    virtual void structureChanged() {}
+    // Row heights or column widths changed.
+    virtual void sizesChanged() {}
+    // The focus cell moved; (-1, -1) when it was cleared.
+    virtual void focusChanged(int /*row*/, int /*col*/) {}
+    // The selection is about to change / has changed; the cell is the one that
+    // caused it, or the focus cell.
+    virtual void selectionChanging(int /*row*/, int /*col*/) {}
+    virtual void selectionChanged(int /*row*/, int /*col*/) {}
+    // A property that affects drawing changed (colours, separator row, ...).
+    virtual void propertiesChanged() {}
+    // The logic asks the view to scroll the cell into view.
+    virtual void ensureVisibleRequested(int /*row*/, int /*col*/) {}
+};
+
+// Gives the pixel extent of a Windows-1252 text in the table font.
+using TextMeasure = std::function<TextExtent(std::string_view)>;
+
+// The table of text cells behind every list of the program, without any user
+// interface: cells, sizes, header rows and columns, focus and selection,
+// sorting, type-ahead, automatic sizing and the clipboard text. Texts are
+// Windows-1252 bytes. Rows and columns are numbered from 0.
+class TableLogic {
+public:
+    TableLogic();
+    virtual ~TableLogic();
+
+    TableLogic(const TableLogic&) = delete;
+    TableLogic& operator=(const TableLogic&) = delete;
+
+    // --- observers -------------------------------------------------------------
+    void addObserver(TableObserver* observer);
+    void removeObserver(TableObserver* observer);
+
+    // --- size of the table -----------------------------------------------------
+    // Grow or shrink; new cells are empty. Negative counts are refused.
+    bool setRowCount(int rows);
+    bool setColumnCount(int cols);
+    int rowCount() const { return rows_; }
+    int columnCount() const { return cols_; }
+
+    // The first n rows / columns become header cells (the table grows when it
+    // has fewer); a focus or a selection inside them is cleared.
+    bool setHeaderRowCount(int n);
+    bool setHeaderColumnCount(int n);
+    int headerRowCount() const { return headerRows_; }
+    int headerColumnCount() const { return headerCols_; }
+
+    bool isValid(int row, int col) const {
+        return row >= 0 && col >= 0 && row < rows_ && col < cols_;
+    }
+    bool isHeaderCell(int row, int col) const { return row < headerRows_ || col < headerCols_; }
+
+    // --- cells -----------------------------------------------------------------
+    // Stores the text and marks the cell modified; false (and no change) outside
+    // the table. Derived tables (the case grid) override it.
+    virtual bool setCellText(int row, int col, const std::string& text);
+    // The text, or with numeric sort keys on its numeric key; empty outside.
+    std::string cellText(int row, int col) const;
+    // The stored text itself, whatever the numeric key setting; empty outside.
+    const std::string& rawCellText(int row, int col) const;
+
+    // Own background; std::nullopt returns the cell to the default of its kind.
+    bool setCellBackground(int row, int col, std::optional<Rgb> colour);
+    std::optional<Rgb> cellBackground(int row, int col) const;
+    // Own text colour; std::nullopt = the default text colour.
+    bool setCellTextColour(int row, int col, std::optional<Rgb> colour);
+    std::optional<Rgb> cellTextColour(int row, int col) const;
+    // Tip text shown by title tips; without an own tip the cell text is the tip.
+    bool setCellTip(int row, int col, std::optional<std::string> tip);
+    std::string cellTip(int row, int col) const;
+
+    // State bits (CellState); focused and selected follow the focus and the
+    // selection, read-only and modified can be set here.
+    std::uint8_t cellState(int row, int col) const;
+    bool setCellReadOnly(int row, int col, bool readOnly);
+    bool setCellModified(int row, int col, bool modified);
+
+    // Background of all header cells without an own colour; none = the
+    // platform's button face.
+    void setDefaultHeaderBackground(std::optional<Rgb> colour);
+    std::optional<Rgb> defaultHeaderBackground() const { return defaultHeaderBackground_; }
+
+    // --- sizes -----------------------------------------------------------------
+    // Pixels; 0 hides a row or column; negative sizes and indexes outside the
+    // table are refused.
+    bool setRowHeight(int row, int height);
+    int rowHeight(int row) const;
+    bool setColumnWidth(int col, int width);
+    int columnWidth(int col) const;
+    // Sizes given to rows and columns created later (and, with `applyToAll`,
+    // to all existing ones).
+    void setDefaultRowHeight(int height, bool applyToAll = false);
+    void setDefaultColumnWidth(int width, bool applyToAll = false);
+    int defaultRowHeight() const { return defaultRowHeight_; }
+    int defaultColumnWidth() const { return defaultColumnWidth_; }
+    // Sums of sizes: rows / columns [first, last) ; clamped to the table.
+    long long totalRowHeight(int first = 0, int last = -1) const;
+    long long totalColumnWidth(int first = 0, int last = -1) const;
+
+    // --- properties ------------------------------------------------------------
+    void setEditable(bool on);
+    bool isEditable() const { return editable_; }
+    // Switching cell selection clears the selection.
+    void setCellSelection(bool on);
+    bool cellSelection() const { return cellSelection_; }
+    void setListMode(bool on);
+    bool listMode() const { return listMode_; }
+    void setSortByHeaderClick(bool on) { sortByHeaderClick_ = on; }
+    bool sortByHeaderClick() const { return sortByHeaderClick_; }
+    void setNumericSortKeys(bool on) { numericSortKeys_ = on; }
+    bool numericSortKeys() const { return numericSortKeys_; }
+    void setSeparatorRow(int row);
+    int separatorRow() const { return separatorRow_; }
+    // 0 or below = no limit.
+    void setMaximumColumnWidth(int pixels) { maximumColumnWidth_ = pixels; }
+    int maximumColumnWidth() const { return maximumColumnWidth_; }
+    void setMaximumRowHeight(int pixels) { maximumRowHeight_ = pixels; }
+    int maximumRowHeight() const { return maximumRowHeight_; }
+    void setTitleTips(bool on) { titleTips_ = on; }
+    bool titleTips() const { return titleTips_; }
+    void setGridLines(GridLines lines);
+    GridLines gridLines() const { return gridLines_; }
+    void setPrintColours(bool on) { printColours_ = on; }
+    bool printColours() const { return printColours_; }
+
+    // The caption text of the owning window. Setting it switches type-ahead and
+    // the position display on (the owner itself lives in the widget).
+    void setCaption(std::string caption);
+    void clearCaption();
+    bool hasCaption() const { return hasCaption_; }
+    const std::string& caption() const { return caption_; }
+    // " %d/%d": the focused column and the column count minus 1; empty unless
+    // the focus is on a cell whose row and column are both above 0.
+    std::string captionSuffix() const;
+    // The caption text followed by the suffix.
+    std::string captionWithSuffix() const { return caption_ + captionSuffix(); }
+
+    // --- focus and selection ---------------------------------------------------
+    // Moves the focus; a row or column inside the header area is raised to the
+    // first non-header one; (-1, -1) clears it. False when the cell does not exist.
+    bool setFocusCell(int row, int col);
+    void clearFocus() { setFocusCell(-1, -1); }
+    int focusRow() const { return focusRow_; }
+    int focusColumn() const { return focusCol_; }
+    bool hasFocusCell() const { return focusRow_ >= 0 && focusCol_ >= 0; }
+
+    bool isSelected(int row, int col) const;
+    int selectedCount() const { return selectedCount_; }
+    // Selects the non-header cells of the rectangle (r0,c0)-(r1,c1), corners in
+    // any order; with `add` false the old selection goes first. Nothing happens
+    // when cell selection is off.
+    void selectRange(int row0, int col0, int row1, int col1, bool add = false);
+    // Selects a cell, or its whole row in list mode.
+    void selectCellOrRow(int row, int col, bool add = false);
+    // Every non-header cell (only with cell selection on).
+    void selectAll();
+    void clearSelection();
+
+    // --- algorithms ------------------------------------------------------------
+    // Numeric key: "%07d" of a positive leading integer, "-%07d" of a negative
+    // one plus 1000000, the text itself when it is 0 or has none.
+    static std::string numericSortKey(std::string_view text);
+
+    // Header clicks: sorts the rows from the first non-header row to the
+    // separator row (or the last row) by the texts of `col`, byte-wise;
+    // descending first, the same column again reverses.
+    bool sortRowsByColumn(int col);
+    // Sorts the non-header columns by the numeric keys of row `row` with the
+    // tie rules (row 1: then 2, row 2: then 1, then row 0 the other way);
+    // descending first, the same row again reverses. Widths move along.
+    bool sortColumnsByRow(int row);
+    // The sort states: -1 when none.
+    int rowSortColumn() const { return rowSortColumn_; }
+    bool rowSortAscending() const { return rowSortAscending_; }
+    int columnSortRow() const { return columnSortRow_; }
+    bool columnSortAscending() const { return columnSortAscending_; }
+    // What a left click on (row, col) sorts: 0 nothing, 1 rows, 2 columns
+    // (needs sort by header click).
+    int headerClickAction(int row, int col) const;
+    // Runs the sort of a header click; true when one ran.
+    bool headerClick(int row, int col);
+
+    // Type-ahead: adds `ch` (times in milliseconds; a pause of more than 3000
+    // starts a new text searched from column 0) and focuses the first column
+    // from the focused one whose row-0 text begins with it. Returns the column
+    // found, or -1 (the focus stays where it was).
+    int typeAhead(char ch, std::int64_t nowMs);
+    const std::string& typeAheadText() const { return typeAheadText_; }
+
+    // All widths and heights from the texts: every column fits its row-0 cell,
+    // the first n columns all their cells; rows the highest measured cell;
+    // then cut to the maxima. The measure gives a text's extent in the font;
+    // cells add 16 pixels of width and 2 of height.
+    void autoSizeColumns(int n, const TextMeasure& measure);
+    // Fits one column's width / one row's height to all its texts.
+    bool autoSizeColumn(int col, const TextMeasure& measure);
+    bool autoSizeRow(int row, const TextMeasure& measure);
+    // The same with the measure the view has given (setMeasure); without one a
+    // text is 7 pixels per character and 16 pixels high.
+    void autoSizeColumns(int n) { autoSizeColumns(n, effectiveMeasure()); }
+    bool autoSizeColumn(int col) { return autoSizeColumn(col, effectiveMeasure()); }
+    bool autoSizeRow(int row) { return autoSizeRow(row, effectiveMeasure()); }
+    void setMeasure(TextMeasure measure) { measure_ = std::move(measure); }
+    bool hasMeasure() const { return static_cast<bool>(measure_); }
+
+    // Shares the difference between `clientWidth` and the total width of all
+    // columns equally among the columns of the range (header columns included
+    // or not) whose width is above 0; the remainder goes one pixel each to the
+    // first of them. No column is narrowed below 1 pixel.
+    void expandColumnsToFit(int clientWidth, bool includeHeaderColumns);
+    // The same with the client width the view has reported.
+    void expandColumnsToFit(bool includeHeaderColumns) {
+        expandColumnsToFit(clientWidth_, includeHeaderColumns);
+    }
+    void setClientWidth(int width) { clientWidth_ = width; }
+    int clientWidth() const { return clientWidth_; }
+
+    // Asks the view to scroll the cell into view (no-op without a view).
+    void ensureVisible(int row, int col);
+
+    // Clipboard text of the selection: tab after every column but the last of
+    // the bounding range, "\n" between rows; hidden rows and columns skipped.
+    // Empty when nothing is selected (the caller then leaves the clipboard alone).
+    std::string copySelectionText() const;
+    // The copy text; then, when editable, the selected cells are emptied.
+    std::string cutSelection();
+    // Tab- and line-separated text into the cells from the focus on (from the
+    // first non-header cell without a focus), cut at the table's edges; only
+    // when editable. Returns whether any cell was written.
+    bool paste(std::string_view text);
+
+    // Inserts a row before `position` (-1 or past the end: at the end) with the
+    // text of column 0, stored as it is (not through setCellText, so a derived
+    // table may call it from its own setCellText); a table without columns
+    // gets one. Returns the new row's index.
+    int insertRow(const std::string& col0Text, int position = -1);
+    // Removes one row; false when it does not exist.
+    bool deleteRow(int row);
+    // Removes all rows and columns.
+    void clear();
+
+    // First non-header row / column (may equal the count when there is none).
+    int firstDataRow() const { return headerRows_; }
+    int firstDataColumn() const { return headerCols_; }
+
+protected:
+    // Stores a text without any overriding (for derived tables that want to
+    // write the cell itself after their own checks).
+    bool storeCellText(int row, int col, const std::string& text);
+
+    void notifyCellsChanged(int row0, int col0, int row1, int col1);
+    void notifyStructureChanged();
+    void notifySizesChanged();
+    void notifyFocusChanged();
+    void notifySelectionChanging(int row, int col);
+    void notifySelectionChanged(int row, int col);
+    void notifyPropertiesChanged();
+
+    TextMeasure effectiveMeasure() const;
+
+private:
+    // One cell: the text, an optional own tip, colours and state packed small.
+    struct Cell {
+        std::string text;
+        std::unique_ptr<std::string> tip;
+        Rgb background;
+        Rgb textColour;
+        std::uint8_t state = 0; // CellState bits and the "has colour" flags
+    };
+
+    Cell* cellAt(int row, int col);
+    const Cell* cellAt(int row, int col) const;
+    void resize(int rows, int cols);
+    void setSelectedBit(Cell& cell, bool on);
+    void applyRowOrder(int first, const std::vector<int>& order);
+    void applyColumnOrder(int first, const std::vector<int>& order);
+
+    std::vector<Cell> cells_; // row-major, rows_ * cols_, columns in stored order
+    std::vector<int> colMap_; // column -> stored column (sorting columns permutes it)
+    std::vector<int> rowHeights_;
+    std::vector<int> colWidths_;
+    std::vector<TableObserver*> observers_;
+    int rows_ = 0;
+    int cols_ = 0;
+    int headerRows_ = 0;
+    int headerCols_ = 0;
+    int defaultRowHeight_ = 20;
+    int defaultColumnWidth_ = 80;
+    int focusRow_ = -1;
+    int focusCol_ = -1;
+    int selectedCount_ = 0;
+    std::optional<Rgb> defaultHeaderBackground_;
+    TextMeasure measure_;
+    int clientWidth_ = 0;
+
+    bool editable_ = true;
+    bool cellSelection_ = true;
+    bool listMode_ = true;
+    bool sortByHeaderClick_ = false;
+    bool numericSortKeys_ = false;
+    bool titleTips_ = false;
+    bool printColours_ = true;
+    GridLines gridLines_ = GridLines::Both;
+    int separatorRow_ = -1;
+    int maximumColumnWidth_ = 0;
+    int maximumRowHeight_ = 0;
+
+    bool hasCaption_ = false;
+    std::string caption_;
+
+    int rowSortColumn_ = -1;
+    bool rowSortAscending_ = false;
+    int columnSortRow_ = -1;
+    bool columnSortAscending_ = false;
+
+    std::string typeAheadText_;
+    std::int64_t lastTypeAheadMs_ = 0;
+    bool typeAheadStarted_ = false;
+};
+
+} // namespace tessalyn

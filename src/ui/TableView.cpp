@@ -1,0 +1,1132 @@
+#include "ui/TableView.h"
+
+#include "ui/TextCodec.h"
+#include "ui/TitleTip.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <climits>
+
+namespace tessalyn {
+
+namespace {
+
+// Grid lines between cells.
+const QColor kGridLineColour(192, 192, 192);
+// The bottom border of the separator row.
+const QColor kSeparatorColour(255, 0, 0);
+constexpr int kSeparatorWidth = 3;
+// Space between a cell's left border and its text.
+constexpr int kTextMargin = 4;
+// How near (pixels) a header divider must be to grab it.
+constexpr int kDividerGrip = 3;
+// How long the pointer must rest on a cell before its title tip shows.
+constexpr int kTitleTipDelayMs = 400;
+
+QColor toQColor(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+std::optional<Rgb> toRgb(const std::optional<QColor>& c) {
+    if (!c) {
+        return std::nullopt;
+    }
+    return Rgb{static_cast<std::uint8_t>(c->red()), static_cast<std::uint8_t>(c->green()),
+               static_cast<std::uint8_t>(c->blue())};
+}
+
+int saturatingAdd(int a, int b) {
+    const long long sum = static_cast<long long>(a) + b;
+    return static_cast<int>(std::min<long long>(sum, INT_MAX / 2));
+}
+
+// Shows the wait cursor for the lifetime of the object.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+// Passes the logic's notifications on to the view.
+class TableView::Bridge : public TableObserver {
+public:
+    explicit Bridge(TableView* view) : view_(view) {}
+    void cellsChanged(int, int, int, int) override { view_->onCellsChanged(); }
+    void structureChanged() override { view_->onStructureChanged(); }
+    void sizesChanged() override { view_->onSizesChanged(); }
+    void focusChanged(int row, int col) override { view_->onFocusChanged(row, col); }
+    void selectionChanging(int row, int col) override { emit view_->selectionChanging(row, col); }
+    void selectionChanged(int row, int col) override {
+        view_->requestRepaint();
+        emit view_->selectionChanged(row, col);
+    }
+    void propertiesChanged() override { view_->requestRepaint(); }
+    void ensureVisibleRequested(int row, int col) override { view_->ensureVisible(row, col); }
+
+private:
+    TableView* view_;
+};
+
+TableView::TableView(QWidget* parent, TableLogic* logic)
+    : QAbstractScrollArea(parent), ownLogic_(logic ? nullptr : std::make_unique<TableLogic>()),
+      logic_(logic ? logic : ownLogic_.get()), bridge_(std::make_unique<Bridge>(this)),
+      fontMetrics_(font()) {
+    logic_->addObserver(bridge_.get());
+    setFocusPolicy(Qt::WheelFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+
+    editor_ = new QLineEdit(viewport());
+    editor_->setObjectName("tableCellEditor");
+    editor_->setFrame(false);
+    editor_->hide();
+    editor_->installEventFilter(this);
+
+    titleTip_ = new TitleTip(this);
+    titleTip_->hide();
+    tipTimer_.setSingleShot(true);
+    tipTimer_.setInterval(kTitleTipDelayMs);
+    connect(&tipTimer_, &QTimer::timeout, this, &TableView::showTitleTip);
+
+    elapsed_.start();
+    applyFontMetrics();
+    logic_->setClientWidth(viewport()->width());
+}
+
+TableView::~TableView() {
+    tipTimer_.stop();
+    editor_->removeEventFilter(this);
+    logic_->removeObserver(bridge_.get());
+    if (!ownLogic_) {
+        // The measure refers to this view's font.
+        logic_->setMeasure(nullptr);
+    }
+}
+
+// --- forwarding with Qt types --------------------------------------------------
+
+bool TableView::setCellText(int row, int col, const QString& text) {
+    return logic_->setCellText(row, col, fromQString(text));
+}
+
+QString TableView::cellQText(int row, int col) const {
+    return toQString(logic_->rawCellText(row, col));
+}
+
+bool TableView::setCellBackground(int row, int col, const std::optional<QColor>& colour) {
+    return logic_->setCellBackground(row, col, toRgb(colour));
+}
+
+bool TableView::setCellTextColour(int row, int col, const std::optional<QColor>& colour) {
+    return logic_->setCellTextColour(row, col, toRgb(colour));
+}
+
+void TableView::setDefaultHeaderBackground(const std::optional<QColor>& colour) {
+    logic_->setDefaultHeaderBackground(toRgb(colour));
+}
+
+void TableView::setTitleTips(bool on) {
+    logic_->setTitleTips(on);
+    if (!on) {
+        hideTitleTip();
+    }
+}
+
+void TableView::setCaptionOwner(QWidget* owner, const QString& caption) {
+    captionOwner_ = owner;
+    if (owner) {
+        logic_->setCaption(fromQString(caption));
+        updateCaption();
+    } else {
+        logic_->clearCaption();
+    }
+}
+
+void TableView::updateCaption() {
+    if (!captionOwner_ || !logic_->hasCaption()) {
+        return;
+    }
+    if (logic_->captionSuffix().empty()) {
+        return;
+    }
+    captionOwner_->setWindowTitle(toQString(logic_->captionWithSuffix()));
+}
+
+void TableView::setFont(const QFont& font, bool redraw) {
+    const int oldDefault = logic_->defaultRowHeight();
+    QAbstractScrollArea::setFont(font); // changeEvent applies the metrics
+    applyFontMetrics();
+    // Rows that still have the old default height follow the new font.
+    const int newDefault = logic_->defaultRowHeight();
+    if (newDefault != oldDefault) {
+        for (int r = 0; r < logic_->rowCount(); ++r) {
+            if (logic_->rowHeight(r) == oldDefault) {
+                logic_->setRowHeight(r, newDefault);
+            }
+        }
+    }
+    if (redraw) {
+        requestLayout();
+    }
+}
+
+void TableView::applyFontMetrics() {
+    fontMetrics_ = QFontMetrics(font());
+    if (editor_) {
+        editor_->setFont(font());
+    }
+    logic_->setDefaultRowHeight(fontMetrics_.height() + 4);
+    logic_->setMeasure(measure());
+}
+
+TextMeasure TableView::measure() const {
+    const QFontMetrics fm = fontMetrics_;
+    return [fm](std::string_view text) -> TextExtent {
+        if (text.empty()) {
+            return TextExtent{0, fm.height()};
+        }
+        const QString s = toQString(text);
+        if (!s.contains(QLatin1Char('\n'))) {
+            return TextExtent{fm.horizontalAdvance(s), fm.height()};
+        }
+        const QSize size = fm.size(0, s);
+        return TextExtent{size.width(), size.height()};
+    };
+}
+
+void TableView::expandColumnsToFit(bool includeHeaderColumns) {
+    logic_->setClientWidth(viewport()->width());
+    logic_->expandColumnsToFit(viewport()->width(), includeHeaderColumns);
+}
+
+bool TableView::copySelection() {
+    if (logic_->selectedCount() == 0) {
+        return false;
+    }
+    QGuiApplication::clipboard()->setText(toQString(logic_->copySelectionText()));
+    return true;
+}
+
+bool TableView::cutSelection() {
+    if (logic_->selectedCount() == 0) {
+        return false;
+    }
+    const std::string text = logic_->cutSelection();
+    QGuiApplication::clipboard()->setText(toQString(text));
+    return true;
+}
+
+bool TableView::paste() {
+    if (!logic_->isEditable()) {
+        return false;
+    }
+    return logic_->paste(fromQString(QGuiApplication::clipboard()->text()));
+}
+
+bool TableView::sortRowsByColumn(int col) {
+    WaitCursor wait;
+    return logic_->sortRowsByColumn(col);
+}
+
+bool TableView::sortColumnsByRow(int row) {
+    WaitCursor wait;
+    return logic_->sortColumnsByRow(row);
+}
+
+// --- notifications -------------------------------------------------------------
+
+void TableView::requestRepaint() {
+    // One update per event-loop pass is enough, however many cells change.
+    if (!repaintPending_) {
+        repaintPending_ = true;
+        viewport()->update();
+    }
+}
+
+void TableView::requestLayout() {
+    layoutDirty_ = true;
+    if (!layoutPending_) {
+        layoutPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                layoutPending_ = false;
+                updateScrollBars();
+                if (isEditing()) {
+                    editor_->setGeometry(cellRect(editRow_, editCol_).adjusted(0, 0, -1, -1));
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    requestRepaint();
+}
+
+void TableView::onCellsChanged() {
+    requestRepaint();
+}
+
+void TableView::onStructureChanged() {
+    // An editor over a cell that no longer exists has nothing to write to.
+    if (isEditing() && !logic_->isValid(editRow_, editCol_)) {
+        cancelEditing();
+    }
+    requestLayout();
+}
+
+void TableView::onSizesChanged() {
+    requestLayout();
+}
+
+void TableView::onFocusChanged(int row, int col) {
+    requestRepaint();
+    updateCaption();
+    if (isEditing() && (row != editRow_ || col != editCol_)) {
+        QMetaObject::invokeMethod(this, &TableView::commitEditing, Qt::QueuedConnection);
+    }
+    emit focusCellChanged(row, col);
+}
+
+// --- geometry ------------------------------------------------------------------
+
+void TableView::ensureLayout() const {
+    if (!layoutDirty_) {
+        return;
+    }
+    const int rows = logic_->rowCount();
+    const int cols = logic_->columnCount();
+    rowTops_.assign(static_cast<std::size_t>(rows) + 1, 0);
+    for (int r = 0; r < rows; ++r) {
+        rowTops_[static_cast<std::size_t>(r) + 1] =
+            saturatingAdd(rowTops_[static_cast<std::size_t>(r)], logic_->rowHeight(r));
+    }
+    colLefts_.assign(static_cast<std::size_t>(cols) + 1, 0);
+    for (int c = 0; c < cols; ++c) {
+        colLefts_[static_cast<std::size_t>(c) + 1] =
+            saturatingAdd(colLefts_[static_cast<std::size_t>(c)], logic_->columnWidth(c));
+    }
+    layoutDirty_ = false;
+}
+
+int TableView::headerHeight() const {
+    ensureLayout();
+    return rowTop(std::min(logic_->headerRowCount(), logic_->rowCount()));
+}
+
+int TableView::headerWidth() const {
+    ensureLayout();
+    return colLeft(std::min(logic_->headerColumnCount(), logic_->columnCount()));
+}
+
+void TableView::updateScrollBars() {
+    ensureLayout();
+    const QSize size = viewport()->size();
+    const int totalHeight = rowTops_.back();
+    const int totalWidth = colLefts_.back();
+    const int hh = headerHeight();
+    const int hw = headerWidth();
+    verticalScrollBar()->setRange(0, std::max(0, totalHeight - size.height()));
+    verticalScrollBar()->setPageStep(std::max(1, size.height() - hh));
+    verticalScrollBar()->setSingleStep(std::max(1, logic_->defaultRowHeight()));
+    horizontalScrollBar()->setRange(0, std::max(0, totalWidth - size.width()));
+    horizontalScrollBar()->setPageStep(std::max(1, size.width() - hw));
+    horizontalScrollBar()->setSingleStep(std::max(1, logic_->defaultColumnWidth() / 4));
+}
+
+QRect TableView::cellRect(int row, int col) const {
+    if (!logic_->isValid(row, col)) {
+        return {};
+    }
+    ensureLayout();
+    int x = colLeft(col);
+    int y = rowTop(row);
+    if (col >= logic_->headerColumnCount()) {
+        x -= horizontalScrollBar()->value();
+    }
+    if (row >= logic_->headerRowCount()) {
+        y -= verticalScrollBar()->value();
+    }
+    return QRect(x, y, logic_->columnWidth(col), logic_->rowHeight(row));
+}
+
+int TableView::rowAtY(int y) const {
+    ensureLayout();
+    if (y < 0) {
+        return -1;
+    }
+    const int rows = logic_->rowCount();
+    const int tableY = y < headerHeight() ? y : y + verticalScrollBar()->value();
+    const auto it = std::upper_bound(rowTops_.begin(), rowTops_.end(), tableY);
+    const int row = static_cast<int>(it - rowTops_.begin()) - 1;
+    return row >= 0 && row < rows ? row : -1;
+}
+
+int TableView::columnAtX(int x) const {
+    ensureLayout();
+    if (x < 0) {
+        return -1;
+    }
+    const int cols = logic_->columnCount();
+    const int tableX = x < headerWidth() ? x : x + horizontalScrollBar()->value();
+    const auto it = std::upper_bound(colLefts_.begin(), colLefts_.end(), tableX);
+    const int col = static_cast<int>(it - colLefts_.begin()) - 1;
+    return col >= 0 && col < cols ? col : -1;
+}
+
+std::pair<int, int> TableView::cellAt(const QPoint& pos) const {
+    const int row = rowAtY(pos.y());
+    const int col = columnAtX(pos.x());
+    if (row < 0 || col < 0) {
+        return {-1, -1};
+    }
+    return {row, col};
+}
+
+int TableView::firstVisibleRow() const {
+    const int hh = headerHeight();
+    if (logic_->rowCount() <= logic_->headerRowCount() || hh >= viewport()->height()) {
+        return -1;
+    }
+    const int row = rowAtY(hh);
+    return row >= logic_->headerRowCount() ? row : -1;
+}
+
+int TableView::lastVisibleRow() const {
+    const int first = firstVisibleRow();
+    if (first < 0) {
+        return -1;
+    }
+    const int row = rowAtY(viewport()->height() - 1);
+    return row < 0 ? logic_->rowCount() - 1 : row;
+}
+
+int TableView::firstVisibleColumn() const {
+    const int hw = headerWidth();
+    if (logic_->columnCount() <= logic_->headerColumnCount() || hw >= viewport()->width()) {
+        return -1;
+    }
+    const int col = columnAtX(hw);
+    return col >= logic_->headerColumnCount() ? col : -1;
+}
+
+int TableView::lastVisibleColumn() const {
+    const int first = firstVisibleColumn();
+    if (first < 0) {
+        return -1;
+    }
+    const int col = columnAtX(viewport()->width() - 1);
+    return col < 0 ? logic_->columnCount() - 1 : col;
+}
+
+bool TableView::isCellVisible(int row, int col) const {
+    const QRect rect = cellRect(row, col);
+    if (rect.isEmpty()) {
+        return false;
+    }
+    const QSize size = viewport()->size();
+    const int top = row < logic_->headerRowCount() ? 0 : headerHeight();
+    const int left = col < logic_->headerColumnCount() ? 0 : headerWidth();
+    return rect.bottom() >= top && rect.top() < size.height() && rect.right() >= left &&
+           rect.left() < size.width();
+}
+
+void TableView::ensureVisible(int row, int col) {
+    if (!logic_->isValid(row, col)) {
+        return;
+    }
+    updateScrollBars();
+    if (row >= logic_->headerRowCount() && logic_->rowHeight(row) > 0) {
+        const int hh = headerHeight();
+        const int top = rowTop(row) - hh;
+        const int bottom = rowTop(row + 1) - hh;
+        const int avail = std::max(1, viewport()->height() - hh);
+        int v = verticalScrollBar()->value();
+        if (top < v || bottom - top > avail) {
+            v = top;
+        } else if (bottom > v + avail) {
+            v = bottom - avail;
+        }
+        verticalScrollBar()->setValue(v);
+    }
+    if (col >= logic_->headerColumnCount() && logic_->columnWidth(col) > 0) {
+        const int hw = headerWidth();
+        const int left = colLeft(col) - hw;
+        const int right = colLeft(col + 1) - hw;
+        const int avail = std::max(1, viewport()->width() - hw);
+        int h = horizontalScrollBar()->value();
+        if (left < h || right - left > avail) {
+            h = left;
+        } else if (right > h + avail) {
+            h = right - avail;
+        }
+        horizontalScrollBar()->setValue(h);
+    }
+}
+
+int TableView::columnDividerAt(const QPoint& pos) const {
+    if (pos.y() >= headerHeight() || logic_->headerRowCount() == 0) {
+        return -1;
+    }
+    // The right edge of the column under the point, or of the one before it.
+    const int col = columnAtX(pos.x());
+    const int cols = logic_->columnCount();
+    for (int c : {col, col - 1}) {
+        if (c < 0 || c >= cols || logic_->columnWidth(c) <= 0) {
+            continue;
+        }
+        const QRect rect = cellRect(0, c);
+        if (std::abs(pos.x() - (rect.left() + rect.width())) <= kDividerGrip) {
+            return c;
+        }
+    }
+    // Past the last column: its right edge.
+    if (col < 0 && cols > 0) {
+        for (int c = cols - 1; c >= 0; --c) {
+            if (logic_->columnWidth(c) > 0) {
+                const QRect rect = cellRect(0, c);
+                return std::abs(pos.x() - (rect.left() + rect.width())) <= kDividerGrip ? c : -1;
+            }
+        }
+    }
+    return -1;
+}
+
+int TableView::rowDividerAt(const QPoint& pos) const {
+    if (pos.x() >= headerWidth() || logic_->headerColumnCount() == 0) {
+        return -1;
+    }
+    const int row = rowAtY(pos.y());
+    const int rows = logic_->rowCount();
+    for (int r : {row, row - 1}) {
+        if (r < 0 || r >= rows || logic_->rowHeight(r) <= 0) {
+            continue;
+        }
+        const QRect rect = cellRect(r, 0);
+        if (std::abs(pos.y() - (rect.top() + rect.height())) <= kDividerGrip) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+// --- painting ------------------------------------------------------------------
+
+void TableView::drawCell(QPainter& painter, int row, int col, const QRect& rect,
+                         bool printing) const {
+    if (rect.width() <= 0 || rect.height() <= 0) {
+        return;
+    }
+    const bool header = logic_->isHeaderCell(row, col);
+    const QPalette& pal = palette();
+    QColor background;
+    if (const auto own = logic_->cellBackground(row, col)) {
+        background = toQColor(*own);
+    } else if (header) {
+        const auto headerDefault = logic_->defaultHeaderBackground();
+        background = headerDefault ? toQColor(*headerDefault) : pal.color(QPalette::Button);
+    } else {
+        background = pal.color(QPalette::Base);
+    }
+    QColor text;
+    if (const auto own = logic_->cellTextColour(row, col)) {
+        text = toQColor(*own);
+    } else {
+        text = pal.color(header ? QPalette::ButtonText : QPalette::Text);
+    }
+    const std::uint8_t state = logic_->cellState(row, col);
+    if (!printing && (state & CellSelected)) {
+        background = pal.color(QPalette::Highlight);
+        text = pal.color(QPalette::HighlightedText);
+    }
+    if (printing && !logic_->printColours()) {
+        background = Qt::white;
+        text = Qt::black;
+    }
+    painter.fillRect(rect, background);
+
+    const std::string& raw = logic_->rawCellText(row, col);
+    if (!raw.empty()) {
+        painter.setPen(text);
+        const QRect textRect = rect.adjusted(kTextMargin, 0, -1, -1);
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, toQString(raw));
+    }
+
+    const GridLines lines = logic_->gridLines();
+    painter.setPen(kGridLineColour);
+    if (lines == GridLines::Vertical || lines == GridLines::Both) {
+        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
+    }
+    if (lines == GridLines::Horizontal || lines == GridLines::Both) {
+        painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
+    }
+    if (!printing && (state & CellFocused)) {
+        QPen pen(pal.color(hasFocus() ? QPalette::Text : QPalette::Mid));
+        pen.setWidth(1);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(0, 0, -2, -2));
+    }
+}
+
+void TableView::paintRegion(QPainter& painter, int row0, int row1, int col0, int col1) const {
+    if (row0 < 0 || col0 < 0 || row1 < row0 || col1 < col0) {
+        return;
+    }
+    int left = INT_MAX;
+    int right = INT_MIN;
+    for (int r = row0; r <= row1; ++r) {
+        if (logic_->rowHeight(r) <= 0) {
+            continue;
+        }
+        for (int c = col0; c <= col1; ++c) {
+            const QRect rect = cellRect(r, c);
+            if (rect.width() <= 0) {
+                continue;
+            }
+            left = std::min(left, rect.left());
+            right = std::max(right, rect.right());
+            drawCell(painter, r, c, rect, false);
+        }
+    }
+    // The separator row's bottom border: a red line 3 pixels wide.
+    const int separator = logic_->separatorRow();
+    if (separator >= row0 && separator <= row1 && left <= right &&
+        logic_->rowHeight(separator) > 0) {
+        const QRect rect = cellRect(separator, col0);
+        painter.fillRect(
+            QRect(left, rect.bottom() - kSeparatorWidth + 1, right - left + 1, kSeparatorWidth),
+            kSeparatorColour);
+    }
+}
+
+void TableView::paintEvent(QPaintEvent* event) {
+    repaintPending_ = false;
+    ensureLayout();
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), palette().color(QPalette::Base));
+
+    const int headerRows = std::min(logic_->headerRowCount(), logic_->rowCount());
+    const int headerCols = std::min(logic_->headerColumnCount(), logic_->columnCount());
+    const int hh = headerHeight();
+    const int hw = headerWidth();
+    const QSize size = viewport()->size();
+    const int row0 = firstVisibleRow();
+    const int row1 = lastVisibleRow();
+    const int col0 = firstVisibleColumn();
+    const int col1 = lastVisibleColumn();
+
+    // Scrolled cells first, then the frozen header bands over them.
+    painter.setClipRect(QRect(hw, hh, size.width() - hw, size.height() - hh));
+    paintRegion(painter, row0, row1, col0, col1);
+    painter.setClipRect(QRect(hw, 0, size.width() - hw, hh));
+    paintRegion(painter, 0, headerRows - 1, col0, col1);
+    painter.setClipRect(QRect(0, hh, hw, size.height() - hh));
+    paintRegion(painter, row0, row1, 0, headerCols - 1);
+    painter.setClipRect(QRect(0, 0, hw, hh));
+    paintRegion(painter, 0, headerRows - 1, 0, headerCols - 1);
+}
+
+void TableView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    logic_->setClientWidth(viewport()->width());
+    updateScrollBars();
+}
+
+void TableView::scrollContentsBy(int, int) {
+    hideTitleTip();
+    if (isEditing()) {
+        editor_->setGeometry(cellRect(editRow_, editCol_).adjusted(0, 0, -1, -1));
+    }
+    viewport()->update();
+}
+
+void TableView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        applyFontMetrics();
+        requestLayout();
+    } else if (event->type() == QEvent::PaletteChange) {
+        viewport()->update();
+    }
+    QAbstractScrollArea::changeEvent(event);
+}
+
+// --- keyboard ------------------------------------------------------------------
+
+int TableView::nextShownRow(int from, int step) const {
+    // Steps over hidden ones; `from` may lie just outside the table (End, Home).
+    const int first = logic_->headerRowCount();
+    const int last = logic_->rowCount() - 1;
+    int r = from;
+    for (int i = 0; i < std::abs(step); ++i) {
+        int next = r + (step > 0 ? 1 : -1);
+        while (next >= first && next <= last && logic_->rowHeight(next) <= 0) {
+            next += step > 0 ? 1 : -1;
+        }
+        if (next < first || next > last) {
+            break;
+        }
+        r = next;
+    }
+    return std::clamp(r, first, std::max(first, last));
+}
+
+int TableView::nextShownColumn(int from, int step) const {
+    // Steps over hidden ones; `from` may lie just outside the table (End, Home).
+    const int first = logic_->headerColumnCount();
+    const int last = logic_->columnCount() - 1;
+    int c = from;
+    for (int i = 0; i < std::abs(step); ++i) {
+        int next = c + (step > 0 ? 1 : -1);
+        while (next >= first && next <= last && logic_->columnWidth(next) <= 0) {
+            next += step > 0 ? 1 : -1;
+        }
+        if (next < first || next > last) {
+            break;
+        }
+        c = next;
+    }
+    return std::clamp(c, first, std::max(first, last));
+}
+
+int TableView::visibleRowsPerPage() const {
+    const int first = firstVisibleRow();
+    const int last = lastVisibleRow();
+    return first < 0 ? 1 : std::max(1, last - first);
+}
+
+void TableView::moveFocus(int row, int col, Qt::KeyboardModifiers modifiers) {
+    if (!logic_->isValid(row, col) || logic_->isHeaderCell(row, col)) {
+        return;
+    }
+    if ((modifiers & Qt::ShiftModifier) && logic_->cellSelection() && anchorRow_ >= 0) {
+        if (logic_->listMode()) {
+            logic_->selectRange(anchorRow_, 0, row, logic_->columnCount() - 1);
+        } else {
+            logic_->selectRange(anchorRow_, anchorCol_, row, col);
+        }
+    } else {
+        logic_->selectCellOrRow(row, col);
+        anchorRow_ = row;
+        anchorCol_ = col;
+    }
+    logic_->setFocusCell(row, col);
+    ensureVisible(row, col);
+}
+
+void TableView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool shift = mods & Qt::ShiftModifier;
+    const int key = event->key();
+
+    if ((ctrl && (key == Qt::Key_C || key == Qt::Key_Insert)) ||
+        event->matches(QKeySequence::Copy)) {
+        copySelection();
+        event->accept();
+        return;
+    }
+    if (ctrl && key == Qt::Key_A) {
+        selectAll();
+        event->accept();
+        return;
+    }
+    if (ctrl && key == Qt::Key_X) {
+        cutSelection();
+        event->accept();
+        return;
+    }
+    if ((ctrl && key == Qt::Key_V) || (shift && key == Qt::Key_Insert)) {
+        paste();
+        event->accept();
+        return;
+    }
+
+    const int firstRow = logic_->headerRowCount();
+    const int firstCol = logic_->headerColumnCount();
+    const int row = logic_->focusRow() >= 0 ? logic_->focusRow() : firstRow;
+    const int col = logic_->focusColumn() >= 0 ? logic_->focusColumn() : firstCol;
+    const bool hadFocus = logic_->hasFocusCell();
+    switch (key) {
+    case Qt::Key_Up:
+        moveFocus(hadFocus ? nextShownRow(row, -1) : row, col, mods);
+        break;
+    case Qt::Key_Down:
+        moveFocus(hadFocus ? nextShownRow(row, 1) : row, col, mods);
+        break;
+    case Qt::Key_Left:
+        moveFocus(row, hadFocus ? nextShownColumn(col, -1) : col, mods);
+        break;
+    case Qt::Key_Right:
+        moveFocus(row, hadFocus ? nextShownColumn(col, 1) : col, mods);
+        break;
+    case Qt::Key_PageUp:
+        moveFocus(nextShownRow(row, -visibleRowsPerPage()), col, mods);
+        break;
+    case Qt::Key_PageDown:
+        moveFocus(nextShownRow(row, visibleRowsPerPage()), col, mods);
+        break;
+    case Qt::Key_Home:
+        if (ctrl) {
+            moveFocus(nextShownRow(firstRow - 1, 1), col, mods);
+        } else {
+            moveFocus(row, nextShownColumn(firstCol - 1, 1), mods);
+        }
+        break;
+    case Qt::Key_End:
+        if (ctrl) {
+            moveFocus(nextShownRow(logic_->rowCount(), -1), col, mods);
+        } else {
+            moveFocus(row, nextShownColumn(logic_->columnCount(), -1), mods);
+        }
+        break;
+    case Qt::Key_F2:
+        if (!beginEditing(cellQText(logic_->focusRow(), logic_->focusColumn()))) {
+            event->ignore();
+        }
+        return;
+    default: {
+        const QString text = event->text();
+        const bool typed = !text.isEmpty() && text.at(0).isPrint() && !ctrl &&
+                           !(mods & Qt::AltModifier) && key != Qt::Key_Escape &&
+                           key != Qt::Key_Tab && key != Qt::Key_Backtab;
+        if (typed && logic_->hasCaption()) {
+            const qint64 now = clock_ ? clock_() : elapsed_.elapsed();
+            for (char ch : fromQString(text)) {
+                logic_->typeAhead(ch, now);
+            }
+            event->accept();
+            return;
+        }
+        if (typed && beginEditing(text)) {
+            event->accept();
+            return;
+        }
+        event->ignore();
+        return;
+    }
+    }
+    event->accept();
+}
+
+// --- mouse ---------------------------------------------------------------------
+
+void TableView::mousePressEvent(QMouseEvent* event) {
+    if (isEditing()) {
+        commitEditing();
+    }
+    hideTitleTip();
+    const QPoint pos = event->position().toPoint();
+    const auto [row, col] = cellAt(pos);
+
+    if (event->button() == Qt::RightButton) {
+        if (row >= 0) {
+            if (!logic_->isHeaderCell(row, col)) {
+                if (!logic_->isSelected(row, col)) {
+                    logic_->selectCellOrRow(row, col);
+                }
+                logic_->setFocusCell(row, col);
+            }
+            emit cellRightClicked(row, col);
+        }
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+
+    if (const int divider = columnDividerAt(pos); divider >= 0) {
+        resizingColumn_ = divider;
+        resizeOrigin_ = cellRect(0, divider).left();
+        return;
+    }
+    if (const int divider = rowDividerAt(pos); divider >= 0) {
+        resizingRow_ = divider;
+        resizeOrigin_ = cellRect(divider, 0).top();
+        return;
+    }
+    if (row < 0) {
+        return;
+    }
+    if (logic_->isHeaderCell(row, col)) {
+        switch (logic_->headerClickAction(row, col)) {
+        case 1:
+            sortRowsByColumn(col);
+            return;
+        case 2:
+            sortColumnsByRow(row);
+            return;
+        default:
+            break;
+        }
+        // A header cell at the left of a row picks that row.
+        if (row >= logic_->headerRowCount() &&
+            logic_->headerColumnCount() < logic_->columnCount()) {
+            moveFocus(row, std::max(logic_->headerColumnCount(), logic_->focusColumn()),
+                      event->modifiers());
+        }
+        return;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        logic_->selectCellOrRow(row, col, true);
+        anchorRow_ = row;
+        anchorCol_ = col;
+        logic_->setFocusCell(row, col);
+    } else {
+        moveFocus(row, col, event->modifiers());
+    }
+    selecting_ = true;
+}
+
+void TableView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (resizingColumn_ >= 0) {
+        logic_->setColumnWidth(resizingColumn_, std::max(0, pos.x() - resizeOrigin_));
+        return;
+    }
+    if (resizingRow_ >= 0) {
+        logic_->setRowHeight(resizingRow_, std::max(0, pos.y() - resizeOrigin_));
+        return;
+    }
+    if (selecting_ && (event->buttons() & Qt::LeftButton)) {
+        const auto [row, col] = cellAt(pos);
+        if (row >= logic_->headerRowCount() && col >= logic_->headerColumnCount() &&
+            (row != logic_->focusRow() || col != logic_->focusColumn())) {
+            moveFocus(row, col, Qt::ShiftModifier);
+        }
+        return;
+    }
+    if (columnDividerAt(pos) >= 0) {
+        viewport()->setCursor(Qt::SplitHCursor);
+    } else if (rowDividerAt(pos) >= 0) {
+        viewport()->setCursor(Qt::SplitVCursor);
+    } else {
+        viewport()->unsetCursor();
+    }
+    updateTitleTip(pos);
+}
+
+void TableView::mouseReleaseEvent(QMouseEvent*) {
+    resizingColumn_ = -1;
+    resizingRow_ = -1;
+    selecting_ = false;
+}
+
+void TableView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    if (const int divider = columnDividerAt(pos); divider >= 0) {
+        autoSizeColumn(divider);
+        return;
+    }
+    const auto [row, col] = cellAt(pos);
+    if (row >= 0) {
+        emit cellDoubleClicked(row, col);
+    }
+}
+
+void TableView::wheelEvent(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    const bool horizontal = delta.y() == 0 && delta.x() != 0;
+    wheelRemainder_ += horizontal ? delta.x() : delta.y();
+    const int notches = wheelRemainder_ / 120;
+    wheelRemainder_ -= notches * 120;
+    event->accept();
+    if (notches == 0) {
+        return;
+    }
+    int lines = QApplication::wheelScrollLines();
+    if (lines <= 0) {
+        lines = 3;
+    }
+    if (horizontal) {
+        const int first = firstVisibleColumn();
+        if (first >= 0) {
+            const int target = nextShownColumn(first, -notches * lines);
+            horizontalScrollBar()->setValue(colLeft(target) - headerWidth());
+        }
+        return;
+    }
+    const int first = firstVisibleRow();
+    if (first < 0) {
+        return;
+    }
+    // A line count beyond a page means page scrolling.
+    const int page = visibleRowsPerPage();
+    const int step = std::min(lines, page);
+    const int target = nextShownRow(first, -notches * step);
+    verticalScrollBar()->setValue(rowTop(target) - headerHeight());
+}
+
+bool TableView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Leave) {
+        hideTitleTip();
+        tipRow_ = -1;
+        tipCol_ = -1;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void TableView::leaveEvent(QEvent* event) {
+    hideTitleTip();
+    QAbstractScrollArea::leaveEvent(event);
+}
+
+void TableView::focusOutEvent(QFocusEvent* event) {
+    hideTitleTip();
+    QAbstractScrollArea::focusOutEvent(event);
+    requestRepaint();
+}
+
+// --- title tips ----------------------------------------------------------------
+
+void TableView::updateTitleTip(const QPoint& pos) {
+    if (!logic_->titleTips()) {
+        return;
+    }
+    const auto [row, col] = cellAt(pos);
+    if (row == tipRow_ && col == tipCol_) {
+        return;
+    }
+    hideTitleTip();
+    tipRow_ = row;
+    tipCol_ = col;
+    if (row >= 0) {
+        tipTimer_.start();
+    }
+}
+
+void TableView::showTitleTip() {
+    if (!logic_->titleTips() || !logic_->isValid(tipRow_, tipCol_) || isEditing()) {
+        return;
+    }
+    const std::string tip = logic_->cellTip(tipRow_, tipCol_);
+    if (tip.empty()) {
+        return;
+    }
+    const QRect rect = cellRect(tipRow_, tipCol_);
+    const int textWidth = measure()(logic_->rawCellText(tipRow_, tipCol_)).width;
+    if (textWidth + kTextMargin + 1 <= rect.width()) {
+        return; // the text fits
+    }
+    titleTip_->showTip(toQString(tip), viewport()->mapToGlobal(rect.bottomLeft() + QPoint(0, 1)));
+}
+
+void TableView::hideTitleTip() {
+    tipTimer_.stop();
+    if (titleTip_ && titleTip_->isVisible()) {
+        titleTip_->hideTip();
+    }
+}
+
+// --- in-place editing ----------------------------------------------------------
+
+bool TableView::beginEditing(const QString& initialText) {
+    const int row = logic_->focusRow();
+    const int col = logic_->focusColumn();
+    if (!logic_->isEditable() || !logic_->isValid(row, col) ||
+        (logic_->cellState(row, col) & CellReadOnly)) {
+        return false;
+    }
+    if (isEditing()) {
+        commitEditing();
+    }
+    hideTitleTip();
+    editRow_ = row;
+    editCol_ = col;
+    emit editingBegins(row, col);
+    ensureVisible(row, col);
+    editor_->setGeometry(cellRect(row, col).adjusted(0, 0, -1, -1));
+    editor_->setText(initialText);
+    editor_->show();
+    editor_->setFocus(Qt::OtherFocusReason);
+    editor_->end(false);
+    return true;
+}
+
+void TableView::commitEditing() {
+    if (!isEditing() || committing_) {
+        return;
+    }
+    committing_ = true;
+    const int row = editRow_;
+    const int col = editCol_;
+    const QString text = editor_->text();
+    const bool hadFocus = editor_->hasFocus();
+    editRow_ = -1;
+    editCol_ = -1;
+    editor_->hide();
+    if (hadFocus) {
+        setFocus(Qt::OtherFocusReason);
+    }
+    logic_->setCellText(row, col, fromQString(text));
+    committing_ = false;
+    emit editingEnded(row, col);
+}
+
+void TableView::cancelEditing() {
+    if (!isEditing() || committing_) {
+        return;
+    }
+    committing_ = true;
+    const int row = editRow_;
+    const int col = editCol_;
+    const bool hadFocus = editor_->hasFocus();
+    editRow_ = -1;
+    editCol_ = -1;
+    editor_->hide();
+    if (hadFocus) {
+        setFocus(Qt::OtherFocusReason);
+    }
+    committing_ = false;
+    emit editingEnded(row, col);
+}
+
+bool TableView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == editor_ && isEditing()) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Tab:
+            case Qt::Key_Backtab:
+                // Committed from the event loop, outside the editor's own handler.
+                QMetaObject::invokeMethod(this, &TableView::commitEditing, Qt::QueuedConnection);
+                return true;
+            case Qt::Key_Escape:
+                cancelEditing();
+                return true;
+            default:
+                break;
+            }
+        } else if (event->type() == QEvent::FocusOut && !committing_) {
+            // The focus went elsewhere (a click on a button of the dialog, for
+            // instance): the text is taken at once, before that click acts.
+            // The editor's own context menu and a switch of windows keep it open.
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+                commitEditing();
+            }
+        }
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+} // namespace tessalyn
