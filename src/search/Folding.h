@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessalyn {
+
+// Folds a text for the text search: every "ß" (0xDF) becomes "SS", then the
+// letters of Windows-1252 become capitals; every other byte stays. Query words
+// and searched texts are folded alike, so the search ignores case and treats
+// "ß" and "SS" as equal. Umlauts are not expanded (ä and ae stay different).
+std::string foldForSearch(std::string_view text);
+
+// The same folding, appended to `out` (reuses the caller's buffer).
+void appendFoldedForSearch(std::string_view text, std::string& out);
+
+// Most words a query is cut into.
+inline constexpr int kMaxSearchWords = 20;
+
+// Cuts a query into its folded search words. The text is cut at each single
+// blank. Pieces left empty by two blanks in a row or a blank at either end
+// would be found in every text, so they are left out (an empty or all-blank
+// query has no words and matches everything).
+//
+// Long queries: the first 19 words are searched each on its own. When the text
+// holds more than 20 words, the 20th search word is the rest of the text from
+// the 20th word on (inner blanks kept, trailing blanks dropped) and must occur
+// as it stands. So no typed word is ever left out of the search.
+std::vector<std::string> splitSearchWords(std::string_view query);
+
+} // namespace tessalyn
