@@ -33,7 +33,8 @@ namespace {
 
 void printUsage(std::ostream& out) {
     out << "Aufruf: tessalyn-cli [--content DATEI] BEFEHL [ARGUMENTE...]\n"
-           "Befehlszeilenbegleiter von Tessalyn: derselbe Kern wie das Programm, für Skripte.\n"
+           "  oder: tessalyn-cli BEFEHL --help\n"
+           "Befehlszeilenbegleiter von Tessalyn für Skripte, mit dem Kern des Programms.\n"
            "\n"
            "Befehle:\n";
     for (const Command& c : commands()) {
@@ -50,6 +51,7 @@ void printUsage(std::ostream& out) {
            "\n"
            "Eine Datei \"orvento.lang\" im aktuellen Verzeichnis ersetzt wie im Programm die\n"
            "Texte der Kapitel I bis VII.\n"
+           "Ausführliche Beschreibung: \"man tessalyn-cli\".\n"
            "Rückgabewerte: 0 Erfolg, 1 Fehler, 2 falscher Aufruf.\n";
 }
 
@@ -70,7 +72,8 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
             return kExitOk;
         }
         if (a == "--version") {
-            out << "tessalyn-cli " << TESSALYN_VERSION << "\n";
+            // GNU style: the program, its package in parentheses, the version last.
+            out << "tessalyn-cli (Tessalyn) " << TESSALYN_VERSION << "\n";
             return kExitOk;
         }
         if (a == "--content") {

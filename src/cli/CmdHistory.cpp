@@ -4,7 +4,9 @@
 #include "cli/Commands.h"
 #include "data/Cp1252.h"
 #include "history/CaseHistory.h"
+#include "history/HistoryTransaction.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -13,26 +15,27 @@ namespace tessalyn::cli {
 namespace {
 
 void printHelp(Context& ctx) {
-    ctx.out
-        << "Aufruf: tessalyn-cli history show DATEI [--sort name|date]\n"
-           "       tessalyn-cli history add DATEI [--date \"TT.MM.JJJJ HH:MM\"] NAME KOMMENTAR "
-           "EINTRAG...\n"
-           "       tessalyn-cli history remove DATEI FALL [BEHANDLUNG]\n"
-           "       tessalyn-cli history export DATEI ZIEL\n"
-           "\n"
-           "show    gibt die Fallhistorie aus wie der Baum im Dialog \"Fallhistorie\": je Fall\n"
-           "        eine Zeile mit dem Namen, je Behandlung ein Tabulator und Datum (Kommentar),\n"
-           "        je Symptom zwei Tabulatoren und die Nummer, \" BD n\" bei BD-Wert n <> 0.\n"
-           "        --sort sortiert vorher nach Name oder nach dem Datum der letzten Behandlung.\n"
-           "add     legt den Fall aus den EINTRÄGEN (wie bei \"evaluate\" getippt und wie beim\n"
-           "        Berechnen vorbereitet) als neue Behandlung unter NAME ab und speichert.\n"
-           "        Ohne --date gilt die aktuelle Zeit. Zeilenumbrüche im KOMMENTAR bleiben.\n"
-           "remove  löscht den Fall FALL (Groß-/Kleinschreibung egal) oder nur seine\n"
-           "        Behandlung mit der Nummer BEHANDLUNG (ab 0) und speichert.\n"
-           "export  schreibt die Fallhistorie nach ZIEL.\n"
-           "\n"
-           "Eine fehlende oder leere DATEI gilt als leere Fallhistorie. Eine DATEI mit\n"
-           "Syntaxfehler wird nie überschrieben: add, remove und export enden dann mit 1.\n";
+    ctx.out << "Aufruf: tessalyn-cli history show DATEI [--sort name|date]\n"
+               "  oder: tessalyn-cli history add DATEI [--date \"TT.MM.JJJJ HH:MM\"]\n"
+               "                                 NAME KOMMENTAR EINTRAG...\n"
+               "  oder: tessalyn-cli history remove DATEI FALL [BEHANDLUNG]\n"
+               "  oder: tessalyn-cli history export DATEI ZIEL\n"
+               "\n"
+               "show    gibt die Fallhistorie aus wie der Baum im Dialog \"Fallhistorie\":\n"
+               "        je Fall eine Zeile mit dem Namen, je Behandlung ein Tabulator und\n"
+               "        Datum (Kommentar), je Symptom zwei Tabulatoren und die Nummer,\n"
+               "        \" BD n\" bei BD-Wert n <> 0. --sort sortiert vorher nach Name oder\n"
+               "        nach dem Datum der letzten Behandlung.\n"
+               "add     legt den Fall aus den EINTRÄGEN (wie bei \"evaluate\" getippt und wie\n"
+               "        beim Berechnen vorbereitet) als neue Behandlung unter NAME ab und\n"
+               "        speichert. Ohne --date gilt die aktuelle Zeit. Zeilenumbrüche im\n"
+               "        KOMMENTAR bleiben.\n"
+               "remove  löscht den Fall FALL (Groß-/Kleinschreibung egal) oder nur seine\n"
+               "        Behandlung mit der Nummer BEHANDLUNG (ab 0) und speichert.\n"
+               "export  schreibt die Fallhistorie nach ZIEL.\n"
+               "\n"
+               "Eine fehlende oder leere DATEI gilt als leere Fallhistorie. Eine DATEI mit\n"
+               "Syntaxfehler wird nie überschrieben: add, remove und export enden dann mit 1.\n";
 }
 
 // The terminal hands paths over as UTF-8; the companion has turned every
@@ -60,6 +63,16 @@ bool loadHistory(Context& ctx, const std::string& file, CaseHistory& history) {
                 << cp1252ToUtf8(file) << "\n";
         return false;
     }
+    return false;
+}
+
+// Changes of the file happen under its lock, which the desktop program takes
+// too, so that no filing of either gets lost.
+bool lockHistory(Context& ctx, HistoryFileLock& lock) {
+    if (lock.lock(std::chrono::seconds(10))) {
+        return true;
+    }
+    ctx.err << "tessalyn-cli: " << lock.error() << "\n";
     return false;
 }
 
@@ -202,6 +215,10 @@ int add(Context& ctx, const std::vector<std::string>& args) {
     const std::string& name = args[i];
     const std::string comment = commentFromArgument(args[i + 1]);
 
+    HistoryFileLock lock(osPath(file));
+    if (!lockHistory(ctx, lock)) {
+        return kExitFailure;
+    }
     CaseHistory history;
     if (!loadHistory(ctx, file, history)) {
         return refuseBrokenFile(ctx, file);
@@ -235,6 +252,10 @@ int remove(Context& ctx, const std::vector<std::string>& args) {
         return ctx.usageError("BEHANDLUNG muss eine Zahl ab 0 sein, nicht " + args[3]);
     }
     const std::string& file = args[1];
+    HistoryFileLock lock(osPath(file));
+    if (!lockHistory(ctx, lock)) {
+        return kExitFailure;
+    }
     CaseHistory history;
     if (!loadHistory(ctx, file, history)) {
         return refuseBrokenFile(ctx, file);

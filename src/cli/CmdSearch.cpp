@@ -83,8 +83,8 @@ int cmdRemedy(Context& ctx, std::vector<std::string>& args) {
         } else if (a == "--") {
             optionsDone = true;
         } else if (a == "--help" || a == "-h") {
-            ctx.out << "Aufruf: tessalyn-cli remedy [--chapter C] [--size MIN MAX] [--others] [--] "
-                       "MITTEL\n"
+            ctx.out << "Aufruf: tessalyn-cli remedy [--chapter C] [--size MIN MAX] [--others]\n"
+                       "                            [--] MITTEL\n"
                        "Mittelübersicht: jede Rubrik, in der das Mittel steht (Kürzel wie in\n"
                        "\"Mittel\" getippt, der Punkt darf fehlen), in allen Kapiteln oder nur in\n"
                        "Kapitel C (0 bis 31). --size MIN MAX (0 bis 99) listet nur Rubriken mit\n"
