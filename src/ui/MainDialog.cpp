@@ -1,0 +1,369 @@
+#include "ui/MainDialog.h"
+
+#include "data/ContentLoader.h"
+#include "data/Overlay.h"
+#include "settings/ColumnWidths.h"
+#include "settings/SettingsKeys.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/DialogUnits.h"
+#include "ui/HelpContext.h"
+#include "ui/HelpViewer.h"
+#include "ui/HistoryDialog.h"
+#include "ui/IconPushButton.h"
+#include "ui/MessageBoxes.h"
+#include "ui/RemedyOverviewDialog.h"
+#include "ui/ResultDialog.h"
+#include "ui/SymptomSearchDialog.h"
+#include "ui/TableView.h"
+#include "ui/TextCodec.h"
+#include "ui/TextSearchDialog.h"
+#include "ui/WindowPlacement.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tessalyn {
+
+namespace {
+
+// The main window's template size in dialog units; also its smallest size.
+constexpr int kWidthDlu = 427;
+constexpr int kHeightDlu = 198;
+
+constexpr int kNumberColumn = 0;
+
+const QString kQuitQuestion = QStringLiteral("Wollen Sie wirklich beenden?");
+
+struct ButtonSpec {
+    const char* caption;
+    const char* icon;
+    const char* objectName;
+};
+
+// In the order they stand below the grid.
+constexpr std::array<ButtonSpec, MainDialog::kButtonCount> kButtons = {{
+    {"&Berechnen", "berechnen", "evaluateButton"},
+    {"S&uchen", "suchen", "searchButton"},
+    {"&Textsuche", "textsuche", "textSearchButton"},
+    {"&Fallhistorie", "fallhistorie", "historyButton"},
+    {"&Mittel-Ausw.", "mittel", "remedyButton"},
+    {"&Eigenschaften", "eigenschaften", "settingsButton"},
+    {"&Hilfe", "hilfe", "helpButton"},
+    {"Been&den", "beenden", "quitButton"},
+}};
+
+enum ButtonIndex {
+    kEvaluate,
+    kSearch,
+    kTextSearch,
+    kHistory,
+    kRemedyOverview,
+    kSettings,
+    kHelp,
+    kQuit,
+};
+
+// Whether a key press would open the grid's editor with typed text.
+bool isTypedKey(const QKeyEvent* key) {
+    if (key->key() == Qt::Key_F2) {
+        return true;
+    }
+    const QString text = key->text();
+    return !text.isEmpty() && text.at(0).isPrint() &&
+           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
+} // namespace
+
+MainDialog::MainDialog(SettingsStore& store, const QString& historyPath, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      store_(store), historyPath_(historyPath), grid_(data_, case_) {
+    setObjectName(QStringLiteral("MainDialog"));
+    setWindowTitle(programTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
+    setHelpContext(this, help::kMainWindow);
+
+    evaluation_.data = &data_;
+    loadData();
+
+    settings_ = readProgramSettings(store_);
+    tableFont_ = makeTableFont(settings_);
+    setCaseGridOptions(settings_.polarityMode, settings_.jumpToEnd, settings_.saveColumnWidths);
+
+    buildControls();
+
+    // Centred on the desktop, unless a stored placement puts it elsewhere.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    restorePlacement(this, store_, settings::kPlacementMain);
+    restoreColumnWidths(settings_, grid_, store_, settings::kColumnsMain, 0);
+
+    gridView_->setFocus(Qt::OtherFocusReason);
+}
+
+MainDialog::~MainDialog() {
+    closeSearchWindows();
+    // The view listens to the grid, which is a member: it goes first.
+    delete gridView_;
+    gridView_ = nullptr;
+}
+
+void MainDialog::loadData() {
+    ContentError error;
+    if (!loadBuiltInContent(data_, error)) {
+        MessageBoxes::error(nullptr,
+                            QStringLiteral("Die eingebauten Repertoriumsdaten sind fehlerhaft: ") +
+                                toQString(error.message()));
+    }
+    loadOverlay(data_);
+}
+
+void MainDialog::buildControls() {
+    gridView_ = new TableView(this, &grid_);
+    gridView_->setObjectName(QStringLiteral("caseGrid"));
+    if (tableFont_) {
+        gridView_->setFont(*tableFont_);
+    }
+    // The grid is stretched to its width once it has one; until then there is
+    // nothing to share out.
+    grid_.setClientWidth(0);
+    grid_.initialise();
+    gridView_->setTitleTips(true);
+    gridView_->installEventFilter(this);
+    gridView_->viewport()->installEventFilter(this);
+
+    auto* buttonRow = new QHBoxLayout;
+    int buttonWidth = 0;
+    for (std::size_t i = 0; i < kButtons.size(); ++i) {
+        auto* button = new IconPushButton(QString::fromUtf8(kButtons[i].caption),
+                                          QString::fromLatin1(kButtons[i].icon), this);
+        button->setObjectName(QLatin1String(kButtons[i].objectName));
+        buttons_[i] = button;
+        buttonWidth = std::max(buttonWidth, button->sizeHint().width());
+    }
+    // Equal widths; the buttons keep their places when the window grows.
+    for (IconPushButton* button : buttons_) {
+        button->setMinimumWidth(buttonWidth);
+        buttonRow->addWidget(button);
+    }
+    buttonRow->addStretch(1);
+    buttons_[kEvaluate]->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(gridView_, 1);
+    layout->addLayout(buttonRow);
+
+    connect(buttons_[kEvaluate], &QPushButton::clicked, this, &MainDialog::onEvaluate);
+    connect(buttons_[kSearch], &QPushButton::clicked, this, &MainDialog::onSearch);
+    connect(buttons_[kTextSearch], &QPushButton::clicked, this, &MainDialog::onTextSearch);
+    connect(buttons_[kHistory], &QPushButton::clicked, this, &MainDialog::onHistory);
+    connect(buttons_[kRemedyOverview], &QPushButton::clicked, this, &MainDialog::onRemedyOverview);
+    connect(buttons_[kSettings], &QPushButton::clicked, this, &MainDialog::onSettings);
+    connect(buttons_[kHelp], &QPushButton::clicked, this, &MainDialog::onHelp);
+    connect(buttons_[kQuit], &QPushButton::clicked, this, &MainDialog::reject);
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, &MainDialog::onHelp);
+
+    setSizeGripEnabled(true);
+    setInitialDialogSize(this, kWidthDlu, kHeightDlu);
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (gridView_ != nullptr) {
+        if (watched == gridView_->viewport() && event->type() == QEvent::Resize) {
+            // The window or a scroll bar changed the grid's width.
+            stretchGridColumns();
+        } else if (watched == gridView_ && event->type() == QEvent::KeyPress &&
+                   !gridView_->isEditing()) {
+            // Only the number column takes input: typing on another column of
+            // a row edits that row's number.
+            const int row = grid_.focusRow();
+            if (row >= grid_.headerRowCount() && grid_.focusColumn() != kNumberColumn &&
+                isTypedKey(static_cast<QKeyEvent*>(event))) {
+                grid_.setFocusCell(row, kNumberColumn);
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::stretchGridColumns() {
+    if (gridView_->viewport()->width() > 0) {
+        gridView_->expandColumnsToFit(true);
+    }
+}
+
+void MainDialog::commitGridEditing() {
+    if (gridView_->isEditing()) {
+        gridView_->commitEditing();
+    }
+}
+
+void MainDialog::focusCaseGrid() {
+    gridView_->setFocus(Qt::OtherFocusReason);
+}
+
+// --- operations for the other dialogs ------------------------------------------
+
+void MainDialog::addReference(const SymptomRef& ref) {
+    // Text still in the editor belongs to the row it was typed into.
+    commitGridEditing();
+    grid_.addReference(ref);
+    focusCaseGrid();
+}
+
+void MainDialog::loadCase(const std::string& name, std::span<const SymptomRef> refs) {
+    gridView_->cancelEditing();
+    grid_.loadCase(name, refs);
+    focusCaseGrid();
+}
+
+// --- commands --------------------------------------------------------------------
+
+void MainDialog::onEvaluate() {
+    commitGridEditing();
+    if (!grid_.evaluate(evaluation_)) {
+        return;
+    }
+    ResultViewOutcome outcome = runResultView(evaluation_);
+    if (outcome.keep) {
+        grid_.keep(std::move(outcome.evaluationName));
+    } else {
+        grid_.discard();
+    }
+    focusCaseGrid();
+}
+
+// "Ergebnis der Auswertung", modally; it keeps the case when it closes with OK.
+ResultViewOutcome MainDialog::runResultView(EvaluationResult& result) {
+    if (resultViewRunner_) {
+        return resultViewRunner_(result);
+    }
+    ResultDialog dialog(data_, result, settings_, tableFont_, store_, historyPath_, this);
+    const bool keep = dialog.exec() == QDialog::Accepted;
+    return {keep, dialog.evaluationName()};
+}
+
+// "S&uchen": the chapter tree search, created on first use and then only shown.
+void MainDialog::onSearch() {
+    auto* dialog = qobject_cast<SymptomSearchDialog*>(symptomSearchWindow_.data());
+    const bool create = dialog == nullptr;
+    if (create) {
+        // The first opening builds the tree; later ones only show it.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        dialog = new SymptomSearchDialog(*this);
+        symptomSearchWindow_ = dialog;
+    }
+    if (tableFont_) {
+        dialog->applyTableFont(*tableFont_);
+    }
+    dialog->showWindow();
+    if (create) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+void MainDialog::onTextSearch() {
+    auto* dialog = qobject_cast<TextSearchDialog*>(textSearchWindow_.data());
+    if (dialog == nullptr) {
+        dialog = new TextSearchDialog(*this);
+        textSearchWindow_ = dialog;
+    }
+    dialog->showWindow();
+}
+
+void MainDialog::onHistory() {
+    commitGridEditing();
+    HistoryDialogContext context;
+    context.historyPath = historyPath_;
+    context.store = &store_;
+    context.askBeforeDelete = settings_.askBeforeDelete;
+    context.tableFont = tableFont_;
+    context.help = [this] { onHelp(); };
+    HistoryDialog dialog(context, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        loadCase(dialog.resultName(), dialog.resultSymptoms());
+    }
+    focusCaseGrid();
+}
+
+void MainDialog::onRemedyOverview() {
+    commitGridEditing();
+    RemedyOverviewDialog dialog(*this);
+    if (dialog.exec() == QDialog::Accepted) {
+        addReference(dialog.reference());
+    }
+    focusCaseGrid();
+}
+
+void MainDialog::onSettings() {
+    commitGridEditing();
+    editSettings(*this, store_, settingsDialogRunner_);
+}
+
+void MainDialog::setTableFont(const std::optional<QFont>& font, int rowHeight) {
+    tableFont_ = font;
+    gridView_->setFont(font ? *font : this->font());
+    for (int row = 0; row < grid_.rowCount(); ++row) {
+        grid_.setRowHeight(row, rowHeight);
+    }
+}
+
+void MainDialog::setCaseGridOptions(int polarityMode, bool jumpToEnd, bool saveColumnWidths) {
+    grid_.setPolarityMode(polarityModeFromInt(polarityMode));
+    grid_.setJumpToEnd(jumpToEnd);
+    grid_.setColumnWidthsSaved(saveColumnWidths);
+}
+
+int MainDialog::helpContextFor(const QWidget* active) const {
+    if (active != nullptr && active != this) {
+        const int context = helpContextOf(active);
+        if (context >= 0) {
+            return context;
+        }
+    }
+    return help::kMainWindow;
+}
+
+void MainDialog::onHelp() {
+    QWidget* active = QApplication::activeWindow();
+    const int context = helpContextFor(active);
+    QWidget* over = context == help::kMainWindow || active == nullptr ? this : active;
+    showHelpOrReport(context, over);
+}
+
+void MainDialog::reject() {
+    commitGridEditing();
+    if (settings_.askBeforeQuit && !ConfirmDialog::ask(this, kQuitQuestion)) {
+        focusCaseGrid();
+        return;
+    }
+    storePlacement(this, store_, settings::kPlacementMain);
+    storeColumnWidths(settings_, grid_, store_, settings::kColumnsMain, 0);
+    closeSearchWindows();
+    QDialog::reject();
+}
+
+void MainDialog::closeSearchWindows() {
+    for (QPointer<QDialog>* window : {&symptomSearchWindow_, &textSearchWindow_}) {
+        if (!window->isNull()) {
+            (*window)->close();
+            delete window->data();
+        }
+    }
+}
+
+} // namespace tessalyn

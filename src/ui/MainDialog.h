@@ -1,0 +1,149 @@
+#pragma once
+
+#include "case/Case.h"
+#include "case/CaseGrid.h"
+#include "case/Evaluation.h"
+#include "data/RepertoryData.h"
+#include "settings/ProgramSettings.h"
+#include "settings/SettingsStore.h"
+#include "ui/EditSettings.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tessalyn {
+
+class IconPushButton;
+class TableView;
+
+// What the result view hands back when it closes: keep the case (it takes the
+// evaluation's name) or discard it.
+struct ResultViewOutcome {
+    bool keep = false;
+    std::string evaluationName; // Windows-1252
+};
+
+// The main window: the case grid above a row of eight icon buttons. It owns,
+// for the whole run, the repertory data (built-in content with the overlay
+// "orvento.lang" of the current directory applied), the case and its grid, the
+// evaluation's scores, the options and the table font, and the two modeless
+// search windows. Every other dialog is opened from here for one use and
+// reads what it needs through the accessors below.
+//
+// Closing by "Been&den", Escape or the window's close box asks "Wollen Sie
+// wirklich beenden?" when "FragenBeimBeenden" is on; then the placement
+// "Dialog/Eingabe" and (with "Spaltenbreite") the column widths
+// "Spalten/Eingabe" are stored and the search windows are closed.
+class MainDialog : public QDialog, public SettingsOwner {
+    Q_OBJECT
+public:
+    MainDialog(SettingsStore& store, const QString& historyPath, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // --- what the other dialogs read ------------------------------------------
+    const RepertoryData& data() const { return data_; }
+    const Case& theCase() const { return case_; }
+    const CaseGrid& caseGrid() const { return grid_; }
+    TableView* caseGridView() const { return gridView_; }
+    // The scores of the last evaluation.
+    const EvaluationResult& evaluation() const { return evaluation_; }
+    const ProgramSettings& settings() const { return settings_; }
+    // None: the tables keep their default font.
+    const std::optional<QFont>& tableFont() const { return tableFont_; }
+    QString historyPath() const override { return historyPath_; }
+    SettingsStore& settingsStore() { return store_; }
+
+    // --- what the finding windows and the case history hand back ---------------
+    // Writes the reference's number text into the grid's focused row; the focus
+    // follows a new last row (or stays on the row) and the grid takes the
+    // keyboard focus.
+    void addReference(const SymptomRef& ref);
+    // Replaces the case by a stored one (never inserting counter-polar rows).
+    void loadCase(const std::string& name, std::span<const SymptomRef> refs);
+
+    // The buttons in their order: Berechnen, Suchen, Textsuche, Fallhistorie,
+    // Mittel-Ausw., Eigenschaften, Hilfe, Beenden.
+    static constexpr int kButtonCount = 8;
+    IconPushButton* button(int index) const { return buttons_[static_cast<std::size_t>(index)]; }
+
+    // The help topic "&Hilfe" opens while `active` is the active window: that
+    // window's own topic when it is another window of the program that names
+    // one (see HelpContext.h), else the main window's.
+    int helpContextFor(const QWidget* active) const;
+
+    // --- test hooks ------------------------------------------------------------
+    // Runs the result view for an evaluation (default: the dialog, modally).
+    using ResultViewRunner = std::function<ResultViewOutcome(EvaluationResult&)>;
+    void setResultViewRunner(ResultViewRunner runner) { resultViewRunner_ = std::move(runner); }
+    // Runs the settings dialog (default: modally).
+    void setSettingsDialogRunner(SettingsDialogRunner runner) {
+        settingsDialogRunner_ = std::move(runner);
+    }
+
+    // --- SettingsOwner -----------------------------------------------------------
+    ProgramSettings& programSettings() override { return settings_; }
+    QWidget* dialogParent() override { return this; }
+    void setTableFont(const std::optional<QFont>& font, int rowHeight) override;
+    void setCaseGridOptions(int polarityMode, bool jumpToEnd, bool saveColumnWidths) override;
+    void focusCaseGrid() override;
+
+public slots:
+    // "&Berechnen" (also Enter on the dialog): evaluates the case, shows the
+    // result and keeps or discards the case as the result view says. Nothing
+    // happens for an empty case.
+    void onEvaluate();
+    // "S&uchen", "&Textsuche", "&Fallhistorie", "&Mittel-Ausw.": their windows.
+    void onSearch();
+    void onTextSearch();
+    void onHistory();
+    void onRemedyOverview();
+    // "&Eigenschaften": the settings dialog, applied at once on OK.
+    void onSettings();
+    // "&Hilfe" (and F1).
+    void onHelp();
+    // "Been&den", Escape and the close box.
+    void reject() override;
+    // The dialog's OK command is "&Berechnen"; it never closes the window.
+    void accept() override { onEvaluate(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void loadData();
+    void stretchGridColumns();
+    void commitGridEditing();
+    ResultViewOutcome runResultView(EvaluationResult& result);
+    void closeSearchWindows();
+
+    SettingsStore& store_;
+    QString historyPath_;
+    RepertoryData data_;
+    Case case_;
+    CaseGrid grid_;
+    EvaluationResult evaluation_;
+    ProgramSettings settings_;
+    std::optional<QFont> tableFont_;
+
+    TableView* gridView_ = nullptr;
+    std::array<IconPushButton*, kButtonCount> buttons_{};
+
+    // The chapter tree search and the text search: created on first use, kept
+    // hidden when closed, closed with the main window.
+    QPointer<QDialog> symptomSearchWindow_;
+    QPointer<QDialog> textSearchWindow_;
+
+    ResultViewRunner resultViewRunner_;
+    SettingsDialogRunner settingsDialogRunner_;
+};
+
+} // namespace tessalyn

@@ -1,0 +1,419 @@
+// The desktop program's start-up pieces and its main window: the splash
+// window, the history path, the case grid on screen, the commands and quitting.
+#include "ui/MainDialog.h"
+
+#include "settings/MemorySettingsStore.h"
+#include "settings/Placement.h"
+#include "settings/SettingsKeys.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/HelpContext.h"
+#include "ui/HelpViewer.h"
+#include "ui/IconPushButton.h"
+#include "ui/ResultDialog.h"
+#include "ui/Screenshots.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SplashWindow.h"
+#include "ui/StartupPaths.h"
+#include "ui/TableView.h"
+#include "ui/TextCodec.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace tessalyn;
+
+namespace {
+
+const QString kQuitQuestion = QStringLiteral("Wollen Sie wirklich beenden?");
+
+// Processes events until `done` holds (at most about two seconds).
+bool waitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+        QTest::qWait(10);
+    }
+    return done();
+}
+
+// A main window over an in-memory store, shown and active.
+struct OpenMainWindow {
+    explicit OpenMainWindow(std::function<void(MemorySettingsStore&)> prepare = {}) {
+        if (prepare) {
+            prepare(store);
+        }
+        dialog = std::make_unique<MainDialog>(store, QStringLiteral("/praxis/historie.xml"));
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        dialog->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        QCoreApplication::processEvents();
+    }
+    ~OpenMainWindow() {
+        // Closing without the question: the tests ask for it where they want it.
+        dialog->done(QDialog::Rejected);
+    }
+
+    TableView& view() const { return *dialog->caseGridView(); }
+    const CaseGrid& grid() const { return dialog->caseGrid(); }
+    std::string cell(int row, int col) const { return grid().cellText(row, col); }
+
+    // Types `text` into the focused cell and ends it with `endKey`.
+    void type(const QString& text, Qt::Key endKey = Qt::Key_Return) const {
+        ASSERT_FALSE(text.isEmpty());
+        QTest::keyClick(&view(), text.at(0).toLatin1());
+        ASSERT_TRUE(view().isEditing());
+        QTest::keyClicks(view().editor(), text.mid(1));
+        QTest::keyClick(view().editor(), endKey);
+        ASSERT_TRUE(waitFor([this] { return !view().isEditing(); }));
+    }
+
+    MemorySettingsStore store;
+    std::unique_ptr<MainDialog> dialog;
+};
+
+// Runs `act` on the visible top-level widget of type T (with the object name,
+// when one is given) as soon as the event loop runs, i.e. inside the modal
+// loop that is about to start.
+template <typename T>
+void whenShown(std::function<void(T&)> act, const QString& objectName = QString()) {
+    QTimer::singleShot(0, [act, objectName] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* found = qobject_cast<T*>(widget);
+            if (found && found->isVisible() &&
+                (objectName.isEmpty() || found->objectName() == objectName)) {
+                act(*found);
+                return;
+            }
+        }
+        ADD_FAILURE() << "the expected dialog was not shown";
+    });
+}
+
+std::vector<SymptomRef> refs(std::initializer_list<int> numbers) {
+    std::vector<SymptomRef> result;
+    for (int n : numbers) {
+        result.push_back({n, 0});
+    }
+    return result;
+}
+
+} // namespace
+
+// --- start-up ----------------------------------------------------------------------
+
+TEST(StartupPaths, HistoryFileStandsInTheStartDirectory) {
+    EXPECT_EQ(historyPathIn("/", '/'), "/historie.xml");
+    EXPECT_EQ(historyPathIn("/home/x", '/'), "/home/x/historie.xml");
+    EXPECT_EQ(historyPathIn("/home/x/", '/'), "/home/x/historie.xml");
+    EXPECT_EQ(historyPathIn("C:\\", '\\'), "C:\\historie.xml");
+    EXPECT_EQ(historyPathIn("D:\\Praxis", '\\'), "D:\\Praxis\\historie.xml");
+    EXPECT_EQ(historyPathInCurrentDirectory(),
+              historyPathIn(QDir::toNativeSeparators(QDir::currentPath())));
+}
+
+TEST(SplashWindow, AbsentDelayIsWrittenAsFiveAndUsed) {
+    MemorySettingsStore store;
+    SplashWindow splash(store);
+    EXPECT_EQ(splash.delaySeconds(), 5);
+    EXPECT_EQ(store.readInt(settings::kApplication, settings::kStartDelay, -1), 5);
+    EXPECT_EQ(splash.timer().interval(), 5000);
+    EXPECT_TRUE(splash.timer().isSingleShot());
+    EXPECT_EQ(splash.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
+
+    // A stored value is used and nothing is written.
+    MemorySettingsStore seven;
+    seven.set(settings::kApplication, settings::kStartDelay, 7);
+    seven.clearWriteLog();
+    EXPECT_EQ(SplashWindow(seven).delaySeconds(), 7);
+    EXPECT_TRUE(seven.writeLog().empty());
+}
+
+TEST(SplashWindow, ShowsPictureAndThreeLinesAndEscapeClosesItEarly) {
+    MemorySettingsStore store;
+    store.set(settings::kApplication, settings::kStartDelay, 10);
+    SplashWindow splash(store);
+    EXPECT_EQ(SplashWindow::productLine(), QStringLiteral("Tessalyn"));
+    EXPECT_EQ(SplashWindow::versionLine(), QStringLiteral("Version 2.0.3"));
+    EXPECT_FALSE(SplashWindow::makerLine().isEmpty());
+    splash.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&splash));
+    EXPECT_TRUE(splash.timer().isActive());
+    test::saveScreenshot(&splash, QStringLiteral("startbild"));
+
+    QTest::keyClick(&splash, Qt::Key_Escape);
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_FALSE(splash.timer().isActive());
+}
+
+TEST(SplashWindow, DelayZeroClosesAtTheFirstTick) {
+    MemorySettingsStore store;
+    store.set(settings::kApplication, settings::kStartDelay, 0);
+    SplashWindow splash(store);
+    bool forced = false;
+    // A guard so a broken timer fails the test instead of hanging it.
+    QTimer::singleShot(3000, &splash, [&] {
+        forced = true;
+        splash.reject();
+    });
+    EXPECT_EQ(splash.exec(), QDialog::Accepted);
+    EXPECT_FALSE(forced);
+}
+
+// --- the main window ---------------------------------------------------------------
+
+TEST(MainDialog, OpensWithEmptyGridButtonsInOrderAndItsSmallestSize) {
+    OpenMainWindow w;
+    MainDialog& dlg = *w.dialog;
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Tessalyn"));
+    EXPECT_EQ(w.grid().rowCount(), 2);
+    EXPECT_EQ(w.grid().columnCount(), 3);
+    EXPECT_EQ(w.cell(0, 0), "Nummer");
+    EXPECT_EQ(w.cell(0, 1), "Symptom");
+    EXPECT_EQ(w.cell(0, 2), "Kapitel");
+    EXPECT_EQ(w.grid().focusRow(), 1);
+    EXPECT_TRUE(w.grid().titleTips());
+    EXPECT_EQ(dlg.theCase().count(), 1);
+    EXPECT_EQ(dlg.historyPath(), QStringLiteral("/praxis/historie.xml"));
+    EXPECT_FALSE(dlg.tableFont().has_value()) << "FontName empty: the grid keeps its font";
+
+    const QStringList captions = {"&Berechnen",    "S&uchen",        "&Textsuche", "&Fallhistorie",
+                                  "&Mittel-Ausw.", "&Eigenschaften", "&Hilfe",     "Been&den"};
+    for (int i = 0; i < MainDialog::kButtonCount; ++i) {
+        EXPECT_EQ(dlg.button(i)->text(), captions[i]);
+        if (i > 0) {
+            EXPECT_GT(dlg.button(i)->x(), dlg.button(i - 1)->x()) << "button " << i;
+        }
+    }
+    EXPECT_TRUE(dlg.button(0)->isDefault());
+    EXPECT_EQ(dlg.size(), dlg.minimumSize()) << "the initial size is also the smallest";
+    EXPECT_TRUE(dlg.isSizeGripEnabled());
+}
+
+TEST(MainDialog, TypingTwelveAndEnterShowsTheRubricAndANewInputRowWithTheFocus) {
+    OpenMainWindow w;
+    const RepertoryData& data = w.dialog->data();
+    w.type(QStringLiteral("12"));
+
+    EXPECT_EQ(w.cell(1, 0), "12");
+    EXPECT_EQ(w.cell(1, 1), data.symptomText(12));
+    EXPECT_FALSE(w.cell(1, 1).empty());
+    EXPECT_EQ(w.cell(1, 2), data.locationText(11));
+    EXPECT_EQ(w.grid().cellTip(1, 1), data.remedyListText(11));
+    ASSERT_EQ(w.grid().rowCount(), 3);
+    EXPECT_EQ(w.cell(2, 0), "0");
+    EXPECT_EQ(w.grid().focusRow(), 2);
+    EXPECT_EQ(w.grid().focusColumn(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), &w.view()) << "the grid keeps the keyboard";
+
+    // Tab hands the text over as well; rubric 2 is "Air, - While in the Open".
+    w.type(QStringLiteral("2"), Qt::Key_Tab);
+    EXPECT_EQ(w.cell(2, 1), "Air, - While in the Open {0016} [82]");
+    EXPECT_EQ(w.grid().rowCount(), 4);
+}
+
+TEST(MainDialog, OnlyTheNumberColumnTakesInput) {
+    OpenMainWindow w;
+    w.type(QStringLiteral("12"));
+    // Typing on the symptom column of row 1 edits that row's number.
+    w.view().setFocusCell(1, 1);
+    w.type(QStringLiteral("2"));
+    EXPECT_EQ(w.cell(1, 0), "2");
+    EXPECT_EQ(w.cell(1, 1), w.dialog->data().symptomText(2));
+    EXPECT_FALSE(w.view().setCellText(1, 2, std::string("Kopf")));
+    EXPECT_EQ(w.cell(1, 2), w.dialog->data().locationText(1));
+}
+
+TEST(MainDialog, EvaluateOnAnEmptyCaseDoesNothing) {
+    OpenMainWindow w;
+    int runs = 0;
+    w.dialog->setResultViewRunner([&](EvaluationResult&) {
+        ++runs;
+        return ResultViewOutcome{};
+    });
+    QTest::mouseClick(w.dialog->button(0), Qt::LeftButton);
+    // Enter on the grid is the dialog's OK command, i.e. Berechnen as well.
+    QTest::keyClick(&w.view(), Qt::Key_Return);
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(w.grid().rowCount(), 2);
+    EXPECT_TRUE(w.dialog->isVisible());
+}
+
+TEST(MainDialog, BerechnenOpensTheResultViewThenKeepsOrDiscardsTheCase) {
+    OpenMainWindow w;
+    w.dialog->loadCase("Fall A", refs({1, 2}));
+    whenShown<ResultDialog>([](ResultDialog& view) {
+        EXPECT_TRUE(view.isModal());
+        EXPECT_EQ(view.table()->cellText(0, 2), "Acon.");
+        QTest::mouseClick(view.backButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(w.dialog->button(0), Qt::LeftButton);
+    EXPECT_EQ(w.dialog->theCase().name(), "Fall A");
+    ASSERT_EQ(w.grid().rowCount(), 4);
+    EXPECT_EQ(w.cell(2, 0), "2");
+    EXPECT_EQ(w.cell(3, 0), "0");
+    EXPECT_EQ(w.grid().focusRow(), 3);
+
+    // Any other way out of the result view discards the case.
+    w.dialog->setResultViewRunner([](EvaluationResult&) { return ResultViewOutcome{}; });
+    QTest::mouseClick(w.dialog->button(0), Qt::LeftButton);
+    EXPECT_EQ(w.grid().rowCount(), 2);
+    EXPECT_EQ(w.dialog->theCase().count(), 1);
+    EXPECT_EQ(w.dialog->theCase().name(), "");
+}
+
+TEST(MainDialog, AddAndLoadFromTheOtherDialogs) {
+    OpenMainWindow w;
+    w.dialog->button(6)->setFocus(); // the grid gets the keyboard back
+    w.dialog->addReference({2, 0});
+    EXPECT_EQ(w.cell(1, 0), "2");
+    EXPECT_EQ(w.grid().focusRow(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), &w.view());
+
+    // Into a row in the middle: the focus stays on that row.
+    w.view().setFocusCell(1, 0);
+    w.dialog->addReference({3, 0});
+    EXPECT_EQ(w.cell(1, 0), "3");
+    EXPECT_EQ(w.grid().rowCount(), 3);
+
+    w.dialog->loadCase("M\xFCller", refs({1, 2, 3}));
+    EXPECT_EQ(w.dialog->theCase().name(), "M\xFCller");
+    EXPECT_EQ(w.grid().rowCount(), 5);
+    EXPECT_EQ(w.cell(3, 0), "3");
+    test::saveScreenshot(w.dialog.get(), QStringLiteral("hauptfenster"));
+}
+
+TEST(MainDialog, ResizingStretchesTheColumnsToTheGridWidth) {
+    OpenMainWindow w;
+    const auto columnsWidth = [&w] {
+        return w.grid().columnWidth(0) + w.grid().columnWidth(1) + w.grid().columnWidth(2);
+    };
+    EXPECT_EQ(columnsWidth(), w.view().viewport()->width());
+    w.dialog->resize(w.dialog->width() + 300, w.dialog->height() + 200);
+    ASSERT_TRUE(waitFor([&] { return columnsWidth() == w.view().viewport()->width(); }));
+    EXPECT_GT(w.grid().columnWidth(1), w.grid().columnWidth(0));
+}
+
+// --- quitting ----------------------------------------------------------------------
+
+TEST(MainDialog, EscapeWithoutQuestionEndsAndStoresPlacementAndWidths) {
+    OpenMainWindow w(
+        [](MemorySettingsStore& s) { s.set(settings::kApplication, settings::kAskBeforeQuit, 0); });
+    const ConfirmAnswer answer(false);
+    QTest::keyClick(&w.view(), Qt::Key_Escape);
+    EXPECT_FALSE(w.dialog->isVisible());
+    EXPECT_EQ(w.dialog->result(), QDialog::Rejected);
+    EXPECT_TRUE(answer.questions().isEmpty());
+    EXPECT_EQ(w.store.readInt(settings::kPlacementMain, settings::kPlacementCheck, 0),
+              kPlacementComplete);
+    EXPECT_EQ(w.store.readInt(settings::kColumnsMain, "Col1", -1), w.grid().columnWidth(1));
+    EXPECT_GT(w.store.readInt(settings::kColumnsMain, "Col2", -1), 0);
+}
+
+TEST(MainDialog, QuestionAnsweredNeinKeepsTheProgram) {
+    OpenMainWindow w;
+    whenShown<ConfirmDialog>([](ConfirmDialog& box) {
+        EXPECT_EQ(box.text(), kQuitQuestion);
+        test::saveScreenshot(&box, QStringLiteral("beenden-rueckfrage"));
+        QTest::mouseClick(box.noButton(), Qt::LeftButton);
+    });
+    QTest::keyClick(&w.view(), Qt::Key_Escape);
+    EXPECT_TRUE(w.dialog->isVisible());
+    EXPECT_FALSE(w.store.contains(settings::kPlacementMain, settings::kPlacementCheck));
+
+    // The close box and Beenden ask the same question.
+    ConfirmAnswer answer(false);
+    w.dialog->close();
+    EXPECT_TRUE(w.dialog->isVisible());
+    QTest::mouseClick(w.dialog->button(7), Qt::LeftButton);
+    EXPECT_TRUE(w.dialog->isVisible());
+    EXPECT_EQ(answer.questions(), QStringList({kQuitQuestion, kQuitQuestion}));
+
+    answer.setAnswer(true);
+    w.dialog->close();
+    EXPECT_FALSE(w.dialog->isVisible());
+}
+
+TEST(MainDialog, RestoresPlacementAndColumnWidths) {
+    MemorySettingsStore store;
+    ASSERT_TRUE(storePlacement(store, settings::kPlacementMain,
+                               WindowPlacement{ScreenRect{0, 30, 820, 530}, kShowNormal}));
+    store.set(settings::kColumnsMain, "Col0", 90);
+    MainDialog dlg(store, QStringLiteral("/x/historie.xml"));
+    // Position and height as stored; the width may be cut to a small screen.
+    EXPECT_EQ(dlg.geometry().topLeft(), QPoint(0, 30));
+    EXPECT_EQ(dlg.height(), 500);
+    EXPECT_EQ(dlg.caseGrid().columnWidth(0), 90);
+}
+
+// --- settings and help -------------------------------------------------------------
+
+TEST(MainDialog, SettingsFlowChangesTheGridFontRowHeightsAndOptions) {
+    OpenMainWindow w;
+    w.dialog->loadCase("", refs({1, 2}));
+    const QString family = SettingsDialog::fontFamilies().value(0);
+    if (family.isEmpty()) {
+        GTEST_SKIP() << "no fonts installed";
+    }
+    w.dialog->setSettingsDialogRunner([](SettingsDialog& dialog) {
+        dialog.show();
+        dialog.findChild<QComboBox*>(QStringLiteral("fontList"))->setCurrentIndex(0);
+        dialog.findChild<QComboBox*>(QStringLiteral("fontSizeBox"))
+            ->setEditText(QStringLiteral("14"));
+        dialog.findChild<QCheckBox*>(QStringLiteral("jumpToEnd"))->setChecked(false);
+        test::saveScreenshot(&dialog, QStringLiteral("einstellungen"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
+        return dialog.result() == QDialog::Accepted;
+    });
+    QTest::mouseClick(w.dialog->button(5), Qt::LeftButton);
+
+    ASSERT_TRUE(w.dialog->tableFont().has_value());
+    EXPECT_EQ(w.dialog->tableFont()->family(), family);
+    EXPECT_EQ(w.view().font().pixelSize(), 14);
+    for (int row = 0; row < w.grid().rowCount(); ++row) {
+        EXPECT_EQ(w.grid().rowHeight(row), 22) << "row " << row;
+    }
+    // Confirmed defaults: the polarity mode becomes 0, SprungEnde was switched off.
+    EXPECT_EQ(w.grid().polarityMode(), PolarityMode::Immediate);
+    EXPECT_FALSE(w.grid().jumpToEnd());
+    EXPECT_EQ(w.store.readInt(settings::kApplication, settings::kFontSize, -1), 14);
+    EXPECT_EQ(w.store.readString(settings::kApplication, settings::kFontName, ""),
+              fromQString(family));
+    EXPECT_EQ(w.dialog->focusWidget(), &w.view()) << "the focus returns to the grid";
+
+    // The options hold after the case is discarded and the grid starts anew.
+    w.dialog->setResultViewRunner([](EvaluationResult&) { return ResultViewOutcome{}; });
+    QTest::mouseClick(w.dialog->button(0), Qt::LeftButton);
+    EXPECT_EQ(w.grid().rowCount(), 2);
+    EXPECT_FALSE(w.grid().jumpToEnd());
+    EXPECT_EQ(w.view().font().pixelSize(), 14);
+}
+
+TEST(MainDialog, HelpOpensTopic13OrTheActiveWindowsOwn) {
+    OpenMainWindow w;
+    QDialog other;
+    setHelpContext(&other, help::kTextSearch);
+    EXPECT_EQ(w.dialog->helpContextFor(&other), help::kTextSearch);
+    EXPECT_EQ(w.dialog->helpContextFor(w.dialog.get()), help::kMainWindow);
+    EXPECT_EQ(w.dialog->helpContextFor(nullptr), help::kMainWindow);
+    QDialog plain;
+    EXPECT_EQ(w.dialog->helpContextFor(&plain), help::kMainWindow);
+
+    QTest::mouseClick(w.dialog->button(6), Qt::LeftButton);
+    HelpViewer* viewer = HelpViewer::instance();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(viewer->currentPage(), helpPageUrl(help::kMainWindow));
+    viewer->close();
+}
