@@ -28,6 +28,8 @@ inline constexpr const char* kStartDelay = "Startverz\xF6"
 // Other values.
 inline constexpr const char* kHistorySortOrder = "Sortierung";        // int, default 1
 inline constexpr const char* kCurrentDirectory = "Current Directory"; // in kSettingsSection
+// int 0/1, default 1: whether the result view shows its bar chart.
+inline constexpr const char* kRankingChart = "Balkendiagramm";
 
 // Window placements: section names and the values in each.
 inline constexpr const char* kPlacementMain = "Dialog/Eingabe";

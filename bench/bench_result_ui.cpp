@@ -1,0 +1,152 @@
+// Speed of the result view with a 3000-rubric case of the largest rubrics:
+// from "Berechnen" to the view on the screen, and printing its first page.
+#include "case/Case.h"
+#include "case/Evaluation.h"
+#include "data/ContentLoader.h"
+#include "settings/MemorySettingsStore.h"
+#include "ui/ResultDialog.h"
+#include "ui/TablePrinter.h"
+#include "ui/TableView.h"
+
+#include <QApplication>
+#include <QPageSize>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+using namespace tessalyn;
+
+namespace {
+
+constexpr int kCaseRubrics = 3000;
+
+const RepertoryData& content() {
+    static const RepertoryData data = [] {
+        RepertoryData d;
+        ContentError error;
+        if (!loadBuiltInContent(d, error)) {
+            std::fprintf(stderr, "built-in content refused: %s\n", error.message().c_str());
+        }
+        return d;
+    }();
+    return data;
+}
+
+// The case: the 3000 rubrics with the most remedies, largest first, and the
+// input row after them.
+void fillLargeCase(Case& theCase, const RepertoryData& data) {
+    std::vector<int> order(kRubricCount);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return data.rubric(a).entryCount > data.rubric(b).entryCount;
+    });
+    theCase.resetEntries();
+    for (int i = 0; i < kCaseRubrics; ++i) {
+        theCase.entry(i) = CaseEntry(order[static_cast<std::size_t>(i)] + 1, 0);
+    }
+    theCase.setCount(kCaseRubrics + 1);
+}
+
+// "Berechnen" with the grid's evaluation, then the result view built, filled
+// and shown (its first paint included).
+void BM_EvaluateAndShowResultView(benchmark::State& state) {
+    const RepertoryData& data = content();
+    MemorySettingsStore store;
+    const ProgramSettings settings;
+    Case theCase;
+    EvaluationResult result;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fillLargeCase(theCase, data);
+        state.ResumeTiming();
+        evaluateCase(theCase, data, PolarityMode::None, result);
+        auto dialog =
+            std::make_unique<ResultDialog>(data, result, settings, std::nullopt, store, QString());
+        dialog->resize(1024, 768);
+        dialog->show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(dialog->table()->columnWidth(0));
+        state.PauseTiming();
+        dialog.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["columns"] = result.lastScoreIndex + 3;
+    state.counters["rows"] = result.entryCount() + 2;
+}
+BENCHMARK(BM_EvaluateAndShowResultView)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Printing the shown view's first page into a PDF file: the page geometry
+// over all 3000 rows, then page 1.
+void BM_PrintFirstPageToPdf(benchmark::State& state) {
+    const RepertoryData& data = content();
+    MemorySettingsStore store;
+    const ProgramSettings settings;
+    Case theCase;
+    EvaluationResult result;
+    fillLargeCase(theCase, data);
+    evaluateCase(theCase, data, PolarityMode::None, result);
+    ResultDialog dialog(data, result, settings, std::nullopt, store, QString());
+    dialog.resize(1024, 768);
+    dialog.show();
+    QApplication::processEvents();
+    QTemporaryDir dir;
+    int pages = 0;
+    for (auto _ : state) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("first.pdf")));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(1, 1);
+        pages = printLayoutFor(*dialog.table(), printer).pageCount();
+        benchmark::DoNotOptimize(printTableTo(*dialog.table(), printer));
+    }
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_PrintFirstPageToPdf)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The whole printout of the 3000 rows, for comparison.
+void BM_PrintAllPagesToPdf(benchmark::State& state) {
+    const RepertoryData& data = content();
+    MemorySettingsStore store;
+    const ProgramSettings settings;
+    Case theCase;
+    EvaluationResult result;
+    fillLargeCase(theCase, data);
+    evaluateCase(theCase, data, PolarityMode::None, result);
+    ResultDialog dialog(data, result, settings, std::nullopt, store, QString());
+    dialog.resize(1024, 768);
+    dialog.show();
+    QApplication::processEvents();
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("all.pdf")));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        benchmark::DoNotOptimize(printTableTo(*dialog.table(), printer));
+    }
+}
+BENCHMARK(BM_PrintAllPagesToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::benchmark::Initialize(&argc, argv);
+    if (::benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    ::benchmark::RunSpecifiedBenchmarks();
+    ::benchmark::Shutdown();
+    return 0;
+}

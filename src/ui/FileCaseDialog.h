@@ -1,0 +1,90 @@
+#pragma once
+
+#include "case/CaseEntry.h"
+#include "history/HistoryReporter.h"
+#include "settings/SettingsStore.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <span>
+#include <string>
+
+class QComboBox;
+class QPlainTextEdit;
+class QWidget;
+
+namespace tessalyn {
+
+class IconPushButton;
+
+// Shows the history's syntax errors in the program's error box.
+class MessageBoxHistoryReporter : public HistoryReporter {
+public:
+    explicit MessageBoxHistoryReporter(QWidget* parent) : parent_(parent) {}
+    int report(const std::string& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+// "Fall ablegen": asks for the name to file the current case under and a
+// comment. The drop-down list offers the names of the cases already in the
+// history at `historyPath`; any typed name is accepted, the empty one too.
+// The placement "Dialog/FallAblegen" is restored on opening and stored on OK.
+class FileCaseDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    FileCaseDialog(const QString& historyPath, const std::string& initialName, SettingsStore& store,
+                   QWidget* parent = nullptr);
+    ~FileCaseDialog() override;
+
+    // After OK: the name and the comment, Windows-1252; line breaks of the
+    // comment are CR LF. Empty before OK and after "Zurück".
+    const std::string& caseName() const { return caseName_; }
+    const std::string& comment() const { return comment_; }
+
+    QComboBox* nameBox() const { return nameBox_; }
+    QPlainTextEdit* commentBox() const { return commentBox_; }
+    IconPushButton* okButton() const { return okButton_; }
+    IconPushButton* helpButton() const { return helpButton_; }
+    IconPushButton* backButton() const { return backButton_; }
+
+    // Runs the dialog modally. While a test hook is set, the hook runs
+    // instead of the event loop: it may fill in the controls and returns
+    // QDialog::Accepted (taken as OK) or QDialog::Rejected.
+    int exec() override;
+
+    using Hook = std::function<int(FileCaseDialog& dialog)>;
+    // Installs a hook (an empty function removes it). Returns the previous one.
+    static Hook setTestHook(Hook hook);
+
+public slots:
+    void accept() override;
+
+private:
+    void buildControls();
+
+    SettingsStore& store_;
+    QComboBox* nameBox_ = nullptr;
+    QPlainTextEdit* commentBox_ = nullptr;
+    IconPushButton* okButton_ = nullptr;
+    IconPushButton* helpButton_ = nullptr;
+    IconPushButton* backButton_ = nullptr;
+    std::string caseName_;
+    std::string comment_;
+};
+
+// Files the case into the history at `historyPath`: a treatment dated now
+// with the entries the evaluation did not add goes to the first case of that
+// name (ignoring case) or to a new case at the end. The file is locked while
+// it is read and rewritten, so filings of other program instances are kept.
+// A syntax error of the file and a failing save are shown in message boxes
+// over `parent`; returns whether the treatment reached the file.
+bool fileCaseInHistory(const QString& historyPath, const std::string& name,
+                       const std::string& comment, std::span<const CaseEntry> entries,
+                       QWidget* parent);
+
+} // namespace tessalyn

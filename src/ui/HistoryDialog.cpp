@@ -1,0 +1,467 @@
+#include "ui/HistoryDialog.h"
+
+#include "settings/SettingsKeys.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/DialogUnits.h"
+#include "ui/FileCaseDialog.h"
+#include "ui/HelpContext.h"
+#include "ui/HelpViewer.h"
+#include "ui/HistoryFiles.h"
+#include "ui/IconPushButton.h"
+#include "ui/MessageBoxes.h"
+#include "ui/TextCodec.h"
+#include "ui/WindowPlacement.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+
+namespace tessalyn {
+
+namespace {
+
+constexpr int kDialogWidthDlu = 330;
+constexpr int kDialogHeightDlu = 200;
+
+HistoryDialog::Hook& dialogHook() {
+    static HistoryDialog::Hook instance;
+    return instance;
+}
+
+HistoryDialog::FileDialogHook& fileDialogHook() {
+    static HistoryDialog::FileDialogHook instance;
+    return instance;
+}
+
+const QString kFileName = QStringLiteral("historie.xml");
+const QString kFilter = QStringLiteral("Fallhistorie (*.xml)");
+const QString kSuffix = QStringLiteral("xml");
+
+} // namespace
+
+HistoryDialog::HistoryDialog(const HistoryDialogContext& context, QWidget* parent)
+    : QDialog(parent), context_(context) {
+    setObjectName(QStringLiteral("HistoryDialog"));
+    setWindowTitle(QStringLiteral("Fallhistorie"));
+    setHelpContext(this, help::kCaseHistory);
+    buildControls();
+    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
+    if (context_.store != nullptr) {
+        restorePlacement(this, *context_.store, settings::kPlacementHistory);
+    }
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
+    if (context_.tableFont) {
+        tree_->setFont(*context_.tableFont);
+    }
+
+    MessageBoxHistoryReporter reporter(this);
+    stamp_ = loadHistoryWithStamp(history_, historyFileName(context_.historyPath), &reporter,
+                                  fromQString(QDir::toNativeSeparators(context_.historyPath)));
+
+    orderByDate_ =
+        context_.store == nullptr ||
+        context_.store->readInt(settings::kApplication, settings::kHistorySortOrder, 1) != 0;
+    // In date order the cases stay in the file's order: the last write left
+    // them in the order shown then.
+    if (!orderByDate_) {
+        history_.sortCases(true);
+    }
+    sortButton_->setIconName(sortIconName(orderByDate_));
+    fillTree();
+}
+
+HistoryDialog::~HistoryDialog() = default;
+
+void HistoryDialog::buildControls() {
+    auto* layout = new QVBoxLayout(this);
+
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName(QStringLiteral("tree"));
+    tree_->setColumnCount(1);
+    tree_->setHeaderHidden(true);
+    tree_->setRootIsDecorated(true);
+    tree_->setItemsExpandable(true);
+    tree_->setDragDropMode(QAbstractItemView::NoDragDrop);
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree_->setExpandsOnDoubleClick(false);
+    tree_->setUniformRowHeights(true);
+    layout->addWidget(tree_, 1);
+
+    const auto makeButton = [this](const char* caption, const QString& icon, const char* name) {
+        auto* b = new IconPushButton(QString::fromUtf8(caption), icon, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    takeOverButton_ = makeButton("Ü&bernehmen", QStringLiteral("uebernehmen"), "takeOverButton");
+    takeOverButton_->setDefault(true);
+    deleteButton_ = makeButton("&Löschen", QStringLiteral("loeschen"), "deleteButton");
+    sortButton_ = makeButton("&Sortieren", sortIconName(true), "sortButton");
+    exportButton_ = makeButton("&Export", QStringLiteral("export"), "exportButton");
+    importButton_ = makeButton("&Import", QStringLiteral("import"), "importButton");
+    helpButton_ = makeButton("&Hilfe", QStringLiteral("hilfe"), "helpButton");
+    backButton_ = makeButton("&Zurück", QStringLiteral("zurueck"), "backButton");
+
+    // The buttons keep their places on the left when the dialog grows.
+    auto* buttons = new QHBoxLayout;
+    for (IconPushButton* b : {takeOverButton_, deleteButton_, sortButton_, exportButton_,
+                              importButton_, helpButton_, backButton_}) {
+        buttons->addWidget(b);
+    }
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    connect(takeOverButton_, &QPushButton::clicked, this, &HistoryDialog::takeOver);
+    connect(deleteButton_, &QPushButton::clicked, this, &HistoryDialog::deleteSelected);
+    connect(sortButton_, &QPushButton::clicked, this, &HistoryDialog::toggleSort);
+    connect(exportButton_, &QPushButton::clicked, this, &HistoryDialog::exportHistory);
+    connect(importButton_, &QPushButton::clicked, this, &HistoryDialog::importHistory);
+    connect(helpButton_, &QPushButton::clicked, this, &HistoryDialog::showHelp);
+    connect(backButton_, &QPushButton::clicked, this, &HistoryDialog::reject);
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { takeOver(); });
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, &HistoryDialog::showHelp);
+    tree_->setFocus();
+}
+
+QString HistoryDialog::sortIconName(bool orderByDate) {
+    return orderByDate ? QStringLiteral("sortieren-datum") : QStringLiteral("sortieren-name");
+}
+
+std::int32_t HistoryDialog::resultSymptomNumber(int i) const {
+    return resultSymptoms_.at(static_cast<std::size_t>(i)).number;
+}
+
+std::int32_t HistoryDialog::resultSymptomBd(int i) const {
+    return resultSymptoms_.at(static_cast<std::size_t>(i)).bd;
+}
+
+FiledCase* HistoryDialog::caseOf(const QTreeWidgetItem* item) const {
+    return caseItems_.value(item, nullptr);
+}
+
+Treatment* HistoryDialog::treatmentOf(const QTreeWidgetItem* item) const {
+    return treatmentItems_.value(item, nullptr);
+}
+
+QTreeWidgetItem* HistoryDialog::itemOf(const FiledCase* filedCase,
+                                       const Treatment* treatment) const {
+    for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* caseItem = tree_->topLevelItem(i);
+        if (caseOf(caseItem) != filedCase) {
+            continue;
+        }
+        if (treatment == nullptr) {
+            return caseItem;
+        }
+        for (int j = 0; j < caseItem->childCount(); ++j) {
+            if (treatmentOf(caseItem->child(j)) == treatment) {
+                return caseItem->child(j);
+            }
+        }
+    }
+    return nullptr;
+}
+
+void HistoryDialog::fillTree() {
+    tree_->setUpdatesEnabled(false);
+    tree_->clear();
+    caseItems_.clear();
+    treatmentItems_.clear();
+    QList<QTreeWidgetItem*> roots;
+    roots.reserve(static_cast<qsizetype>(history_.caseCount()));
+    for (const auto& filed : history_.cases()) {
+        auto* caseItem = new QTreeWidgetItem(QStringList(toQString(filed->name)));
+        caseItems_.insert(caseItem, filed.get());
+        for (const auto& treatment : filed->treatments) {
+            auto* item =
+                new QTreeWidgetItem(caseItem, QStringList(toQString(treatmentLabel(*treatment))));
+            treatmentItems_.insert(item, treatment.get());
+        }
+        roots.append(caseItem);
+    }
+    tree_->addTopLevelItems(roots);
+    tree_->setUpdatesEnabled(true);
+}
+
+void HistoryDialog::takeOver() {
+    QTreeWidgetItem* item = tree_->currentItem();
+    if (item == nullptr || !item->isSelected()) {
+        return;
+    }
+    if (const Treatment* treatment = treatmentOf(item)) {
+        const FiledCase* filed = caseOf(item->parent());
+        resultSymptoms_ = treatment->symptoms;
+        resultName_ = filed != nullptr ? filed->name : std::string();
+        accept();
+        return;
+    }
+    if (const FiledCase* filed = caseOf(item)) {
+        resultSymptoms_.clear();
+        resultName_.clear();
+        if (!filed->treatments.empty()) {
+            // The earliest filed treatment, the first in the list.
+            resultSymptoms_ = filed->treatments.front()->symptoms;
+            resultName_ = filed->name;
+        }
+        accept();
+    }
+}
+
+void HistoryDialog::deleteSelected() {
+    QTreeWidgetItem* item = tree_->currentItem();
+    if (item == nullptr || !item->isSelected()) {
+        return;
+    }
+    const Treatment* treatment = treatmentOf(item);
+    const FiledCase* filed = treatment != nullptr ? caseOf(item->parent()) : caseOf(item);
+    if (filed == nullptr) {
+        return;
+    }
+    if (context_.askBeforeDelete) {
+        const QString question =
+            treatment != nullptr
+                ? QStringLiteral("Wollen Sie den Eintrag ") +
+                      toQString(treatmentLabel(*treatment)) + QStringLiteral(" wirklich löschen?")
+                : QStringLiteral("Wollen Sie den Fall ") + toQString(filed->name) +
+                      QStringLiteral(" wirklich löschen?");
+        if (!ConfirmDialog::ask(this, question)) {
+            return;
+        }
+    }
+
+    // Where the selection goes afterwards: the next node at the same level,
+    // else the previous one, else the parent.
+    QTreeWidgetItem* parent = item->parent();
+    const int index =
+        parent != nullptr ? parent->indexOfChild(item) : tree_->indexOfTopLevelItem(item);
+    // The case of a deleted treatment, found again after the refill.
+    const HistoryItemKey parentKey = historyItemKey(history_, *filed);
+    std::vector<HistoryItemKey> expanded;
+    for (auto it = caseItems_.cbegin(); it != caseItems_.cend(); ++it) {
+        if (it.key()->isExpanded()) {
+            expanded.push_back(historyItemKey(history_, *it.value()));
+        }
+    }
+
+    const HistoryItemKey key = historyItemKey(history_, *filed, treatment);
+    MessageBoxHistoryReporter reporter(this);
+    const bool byName = !orderByDate_;
+    const HistoryChangeResult result = changeHistoryFile(
+        history_, stamp_,
+        [&](CaseHistory& working, bool reloaded) {
+            if (reloaded && byName) {
+                working.sortCases(true);
+            }
+            Treatment* t = nullptr;
+            FiledCase* c = findHistoryItem(working, key, &t);
+            if (c == nullptr || (key.hasTreatment && t == nullptr)) {
+                return false; // already deleted by another program
+            }
+            if (key.hasTreatment) {
+                working.removeTreatment(*c, t);
+            } else {
+                working.removeCase(c);
+            }
+            return true;
+        },
+        historyChangeOptions(context_.historyPath, &reporter));
+    if (!reportHistoryChange(result, context_.historyPath, this)) {
+        return;
+    }
+    if (!result.saved() && !result.reloaded) {
+        return;
+    }
+
+    fillTree();
+    for (const HistoryItemKey& k : expanded) {
+        if (QTreeWidgetItem* caseItem = itemOf(findHistoryItem(history_, k))) {
+            caseItem->setExpanded(true);
+        }
+    }
+    QTreeWidgetItem* select = nullptr;
+    if (parent != nullptr) {
+        if (QTreeWidgetItem* caseItem = itemOf(findHistoryItem(history_, parentKey))) {
+            const int n = caseItem->childCount();
+            select = n == 0 ? caseItem : caseItem->child(std::min(index, n - 1));
+        }
+    } else if (tree_->topLevelItemCount() > 0) {
+        select = tree_->topLevelItem(std::min(index, tree_->topLevelItemCount() - 1));
+    }
+    if (select != nullptr) {
+        tree_->setCurrentItem(select);
+    }
+}
+
+void HistoryDialog::toggleSort() {
+    orderByDate_ = !orderByDate_;
+    sortButton_->setIconName(sortIconName(orderByDate_));
+    history_.sortCases(!orderByDate_);
+    fillTree();
+    if (context_.store != nullptr) {
+        context_.store->writeInt(settings::kApplication, settings::kHistorySortOrder,
+                                 orderByDate_ ? 1 : 0);
+    }
+}
+
+QString HistoryDialog::chooseFile(bool save) {
+    HistoryFileRequest request;
+    request.save = save;
+    request.fileName = kFileName;
+    request.filter = kFilter;
+    request.defaultSuffix = kSuffix;
+    if (context_.store != nullptr) {
+        const QString stored = toQString(context_.store->readString(
+            settings::kSettingsSection, settings::kCurrentDirectory, ""));
+        // A folder that no longer exists: the dialog starts in the current one.
+        if (!stored.isEmpty() && QFileInfo(stored).isDir()) {
+            request.startDirectory = stored;
+        }
+    }
+    if (fileDialogHook()) {
+        return fileDialogHook()(request);
+    }
+    QFileDialog dialog(this, save ? QStringLiteral("Fallhistorie exportieren")
+                                  : QStringLiteral("Fallhistorie importieren"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(request.filter);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setDirectory(request.startDirectory.isEmpty() ? QDir::currentPath()
+                                                         : request.startDirectory);
+    dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+void HistoryDialog::rememberDirectory(const QString& chosenPath) {
+    if (context_.store == nullptr) {
+        return;
+    }
+    QString folder = QFileInfo(chosenPath).absolutePath();
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+    }
+    context_.store->writeString(settings::kSettingsSection, settings::kCurrentDirectory,
+                                fromQString(QDir::toNativeSeparators(folder)));
+}
+
+void HistoryDialog::exportHistory() {
+    const QString chosen = chooseFile(true);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    const QString ownFile = QFileInfo(context_.historyPath).canonicalFilePath();
+    if (!ownFile.isEmpty() && QFileInfo(chosen).canonicalFilePath() == ownFile) {
+        // Exporting onto the history file itself rewrites it in the order
+        // shown, like any other change of it.
+        MessageBoxHistoryReporter reporter(this);
+        const bool byName = !orderByDate_;
+        const HistoryChangeResult result = changeHistoryFile(
+            history_, stamp_,
+            [byName](CaseHistory& working, bool reloaded) {
+                if (reloaded && byName) {
+                    working.sortCases(true);
+                }
+                return true;
+            },
+            historyChangeOptions(context_.historyPath, &reporter));
+        if (reportHistoryChange(result, context_.historyPath, this) && result.reloaded) {
+            fillTree();
+        }
+    } else {
+        history_.setFileLayer(historyFileLayer());
+        if (!history_.saveAs(historyFileName(chosen))) {
+            HistoryChangeResult failed;
+            failed.status = HistoryChangeStatus::SaveFailed;
+            failed.error = history_.saveError();
+            MessageBoxes::error(this, historyChangeFailedText(failed, chosen));
+        }
+    }
+    rememberDirectory(chosen);
+}
+
+void HistoryDialog::importHistory() {
+    const QString chosen = chooseFile(false);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    MessageBoxHistoryReporter reporter(this);
+    CaseHistory imported;
+    imported.load(historyFileName(chosen), &reporter,
+                  fromQString(QDir::toNativeSeparators(chosen)));
+    const bool replace = imported.loadOk();
+    const bool byName = !orderByDate_;
+    // A file that loaded whole replaces the history; anything else leaves it
+    // as it is. Either way the history file is rewritten in the order shown.
+    const HistoryChangeResult result = changeHistoryFile(
+        history_, stamp_,
+        [&](CaseHistory& working, bool) {
+            if (replace) {
+                working = std::move(imported);
+            }
+            working.sortCases(byName);
+            return true;
+        },
+        historyChangeOptions(context_.historyPath, &reporter));
+    reportHistoryChange(result, context_.historyPath, this);
+    fillTree();
+    rememberDirectory(chosen);
+}
+
+void HistoryDialog::showHelp() {
+    if (context_.help) {
+        context_.help();
+    } else {
+        showHelpOrReport(help::kCaseHistory, this);
+    }
+}
+
+void HistoryDialog::done(int result) {
+    if (!closed_) {
+        closed_ = true;
+        if (context_.store != nullptr) {
+            storePlacement(this, *context_.store, settings::kPlacementHistory);
+        }
+    }
+    QDialog::done(result);
+}
+
+int HistoryDialog::exec() {
+    if (dialogHook()) {
+        closed_ = false;
+        const int answer = dialogHook()(*this);
+        if (!closed_) {
+            done(answer);
+        }
+        return result();
+    }
+    closed_ = false;
+    return QDialog::exec();
+}
+
+HistoryDialog::Hook HistoryDialog::setTestHook(Hook hook) {
+    Hook previous = std::move(dialogHook());
+    dialogHook() = std::move(hook);
+    return previous;
+}
+
+HistoryDialog::FileDialogHook HistoryDialog::setFileDialogTestHook(FileDialogHook hook) {
+    FileDialogHook previous = std::move(fileDialogHook());
+    fileDialogHook() = std::move(hook);
+    return previous;
+}
+
+} // namespace tessalyn

@@ -1,0 +1,93 @@
+#include "ui/HistoryFiles.h"
+
+#include "ui/MessageBoxes.h"
+#include "ui/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace tessalyn {
+
+namespace {
+
+FileLayer*& layerSetting() {
+    static FileLayer* layer = nullptr;
+    return layer;
+}
+
+std::chrono::milliseconds& lockWaitSetting() {
+    static std::chrono::milliseconds wait{3000};
+    return wait;
+}
+
+} // namespace
+
+std::string historyFileName(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString historyChangeFailedText(const HistoryChangeResult& result, const QString& path) {
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (result.status) {
+    case HistoryChangeStatus::Saved:
+    case HistoryChangeStatus::NothingDone:
+        return QString();
+    case HistoryChangeStatus::Locked:
+        return QStringLiteral("Die Fallhistorie wird gerade von einem anderen Programm "
+                              "geändert und konnte nicht gespeichert werden: %1\n\n"
+                              "Bitte versuchen Sie es gleich noch einmal.")
+            .arg(shown);
+    case HistoryChangeStatus::LockFailed:
+    case HistoryChangeStatus::SaveFailed:
+        break;
+    }
+    QString text = toQString(saveFailedMessage(fromQString(shown)));
+    if (!result.error.empty()) {
+        // The reason names paths in the operating system's spelling.
+        text += QStringLiteral("\n\n") + QString::fromLocal8Bit(result.error);
+    }
+    return text;
+}
+
+bool reportHistoryChange(const HistoryChangeResult& result, const QString& path, QWidget* parent) {
+    if (result.failed()) {
+        MessageBoxes::error(parent, historyChangeFailedText(result, path));
+        return false;
+    }
+    if (!result.backupPath.empty()) {
+        MessageBoxes::information(
+            parent, QStringLiteral("Die Fallhistorie %1 war fehlerhaft. Sie wurde vor dem "
+                                   "Speichern unverändert als %2 aufbewahrt.")
+                        .arg(QDir::toNativeSeparators(path),
+                             QDir::toNativeSeparators(
+                                 QFile::decodeName(QByteArray::fromStdString(result.backupPath)))));
+    }
+    return true;
+}
+
+HistoryChangeOptions historyChangeOptions(const QString& path, HistoryReporter* reporter) {
+    HistoryChangeOptions options;
+    options.lockWait = lockWaitSetting();
+    options.displayName = fromQString(QDir::toNativeSeparators(path));
+    options.reporter = reporter;
+    options.fileLayer = &historyFileLayer();
+    return options;
+}
+
+FileLayer* setHistoryFileLayer(FileLayer* layer) {
+    FileLayer* previous = layerSetting();
+    layerSetting() = layer;
+    return previous;
+}
+
+std::chrono::milliseconds setHistoryLockWait(std::chrono::milliseconds wait) {
+    const std::chrono::milliseconds previous = lockWaitSetting();
+    lockWaitSetting() = wait;
+    return previous;
+}
+
+FileLayer& historyFileLayer() {
+    return layerSetting() != nullptr ? *layerSetting() : systemFileLayer();
+}
+
+} // namespace tessalyn

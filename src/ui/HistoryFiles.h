@@ -1,0 +1,38 @@
+#pragma once
+
+#include "history/HistoryTransaction.h"
+
+#include <QString>
+
+#include <chrono>
+#include <string>
+
+class QWidget;
+
+namespace tessalyn {
+
+// The operating system's spelling of a path, as the history core opens it.
+std::string historyFileName(const QString& path);
+
+// The German message for a change of the history file at `path` that failed:
+// it names the file and, where known, the reason. Empty when nothing failed.
+QString historyChangeFailedText(const HistoryChangeResult& result, const QString& path);
+
+// Shows what the user must learn about a change of the history file at
+// `path`: why it failed, or where a file that could not be read whole was
+// kept before it was replaced. Returns whether the change did not fail.
+bool reportHistoryChange(const HistoryChangeResult& result, const QString& path, QWidget* parent);
+
+// The options every change from the user interface uses: the wait for the
+// lock, the display name, the error box for syntax errors and the file layer.
+HistoryChangeOptions historyChangeOptions(const QString& path, HistoryReporter* reporter);
+
+// For tests: the layer every save of the user interface goes through (the
+// system's when null), and the longest wait for the history file's lock.
+// Each returns the previous setting.
+FileLayer* setHistoryFileLayer(FileLayer* layer);
+std::chrono::milliseconds setHistoryLockWait(std::chrono::milliseconds wait);
+// The layer set for saves, never null.
+FileLayer& historyFileLayer();
+
+} // namespace tessalyn

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "case/Evaluation.h"
+#include "data/RepertoryData.h"
+#include "settings/ProgramSettings.h"
+#include "settings/SettingsStore.h"
+
+#include <QDate>
+#include <QDialog>
+#include <QFont>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tessalyn {
+
+class IconPushButton;
+class RankingChart;
+struct RankingBar;
+class TableView;
+
+// "Ergebnis der Auswertung": the ranking of an evaluation as a table with one
+// column per remedy that has a hit and one row per scored case entry, the
+// grades at the crossings, and above it a bar chart of the ranking that can
+// be switched off ("Balkendiagramm"). The user names the evaluation, prints
+// the table, files the case into the history, copies the grades and re-sorts
+// the remedies by any row.
+//
+// exec() returns QDialog::Accepted when the case is kept ("&Zurück", Enter,
+// and Escape or the close box while "EscapeLoescht" is off); then
+// evaluationName() is the name the case takes. Any other result discards the
+// case ("&Neu"; Escape or the close box while "EscapeLoescht" is on).
+class ResultDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    ResultDialog(const RepertoryData& data, EvaluationResult& result,
+                 const ProgramSettings& settings, const std::optional<QFont>& tableFont,
+                 SettingsStore& store, const QString& historyPath, QWidget* parent = nullptr);
+    ~ResultDialog() override;
+
+    // The evaluation name (Windows-1252) as last taken from "Name der
+    // Auswertung": at first the case name, then at printing, filing and keeping.
+    const std::string& evaluationName() const { return evaluationName_; }
+
+    // True until "&Neu" leaves the view, which then always discards.
+    bool honourEscapeSetting() const { return honourEscapeSetting_; }
+
+    // The title the printout carries in its top-left cell: the evaluation
+    // name, a blank and the print date as "dd.MM.yyyy".
+    QString printTitle() const;
+    // The date printed (today when none is set); for tests.
+    void setPrintDate(const QDate& date) { printDate_ = date; }
+
+    bool chartShown() const;
+
+    TableView* table() const { return table_; }
+    RankingChart* chart() const { return chart_; }
+    QLineEdit* nameEdit() const { return nameEdit_; }
+    QCheckBox* chartToggle() const { return chartToggle_; }
+    IconPushButton* backButton() const { return backButton_; }
+    IconPushButton* printButton() const { return printButton_; }
+    IconPushButton* fileButton() const { return fileButton_; }
+    IconPushButton* helpButton() const { return helpButton_; }
+    IconPushButton* newButton() const { return newButton_; }
+    QPushButton* copyButton() const { return copyButton_; }
+
+    // The chart's bars as the table now orders its remedy columns.
+    std::vector<RankingBar> currentBars() const;
+
+public slots:
+    // "&Zurück" and Enter: store placement and widths, take the name, keep.
+    void accept() override;
+    // Escape and the close box: store placement and widths, then keep when
+    // Escape is honoured and "EscapeLoescht" is off, else discard.
+    void reject() override;
+    // "&Neu": always discards.
+    void discardCase();
+    // "&Drucken": prints the table with the title in its top-left cell (and,
+    // with "KeinGrauBeimDruck", white header cells) for the job only. Returns
+    // whether it printed.
+    bool printResult();
+    // "&Ablegen": asks for name and comment and files the case; the view stays.
+    // Returns whether the case reached the history.
+    bool fileCase();
+    // "&X Copy to Clipboard" (Alt+X): the grade block to the clipboard.
+    void copyToClipboard();
+    // Shows or hides the chart and keeps the choice in the settings.
+    void setChartShown(bool shown);
+
+private:
+    class ChartFollower;
+
+    void buildControls();
+    void fillTable();
+    void updateChart();
+    void takeName();
+    void storeState();
+
+    const RepertoryData& data_;
+    EvaluationResult& result_;
+    ProgramSettings settings_;
+    std::optional<QFont> tableFont_;
+    SettingsStore& store_;
+    QString historyPath_;
+
+    std::string evaluationName_;
+    bool honourEscapeSetting_ = true;
+    QDate printDate_;
+
+    RankingChart* chart_ = nullptr;
+    TableView* table_ = nullptr;
+    QLineEdit* nameEdit_ = nullptr;
+    QCheckBox* chartToggle_ = nullptr;
+    IconPushButton* backButton_ = nullptr;
+    IconPushButton* printButton_ = nullptr;
+    IconPushButton* fileButton_ = nullptr;
+    IconPushButton* helpButton_ = nullptr;
+    IconPushButton* newButton_ = nullptr;
+    QPushButton* copyButton_ = nullptr;
+    std::unique_ptr<ChartFollower> chartFollower_;
+};
+
+} // namespace tessalyn

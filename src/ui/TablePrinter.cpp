@@ -1,0 +1,253 @@
+#include "ui/TablePrinter.h"
+
+#include "ui/MessageBoxes.h"
+#include "ui/TableView.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tessalyn {
+
+namespace {
+
+// Same colours as on the screen.
+const QColor kPrintGridColour(192, 192, 192);
+const QColor kPrintSeparatorColour(255, 0, 0);
+constexpr int kPrintSeparatorWidth = 3;
+constexpr int kPrintFontHeight = 10;
+
+PrintDialogHook& dialogHook() {
+    static PrintDialogHook hook;
+    return hook;
+}
+
+PrintPageHook& pageHook() {
+    static PrintPageHook hook;
+    return hook;
+}
+
+// Painter coordinates are ints; every position on a page stays far below the limit.
+int toCoordinate(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, -(1 << 30), 1 << 30));
+}
+
+// Draws page `page` (0-based) of the table: the row headings of the page's
+// rows, the top-left block and the column headings above them, then the body.
+void printPage(QPainter& painter, const TableView& table, const PrintLayout& layout, int page) {
+    const TableLogic& logic = table.logic();
+    const int headerRows = std::min(logic.headerRowCount(), logic.rowCount());
+    const int headerCols = std::min(logic.headerColumnCount(), logic.columnCount());
+    const int firstRow = layout.pageFirstRow(page);
+    const int endRow = layout.pageEndRow(page, logic.rowCount());
+
+    // Left edges of the printed columns and top edges of the printed rows.
+    std::vector<std::int64_t> lefts;
+    std::int64_t x = 0;
+    for (int c : layout.columns) {
+        lefts.push_back(x);
+        x += logic.columnWidth(c);
+    }
+    const std::int64_t tableWidth = x;
+    std::vector<std::int64_t> headerTops;
+    std::int64_t y = 0;
+    for (int r = 0; r < headerRows; ++r) {
+        headerTops.push_back(y);
+        y += logic.rowHeight(r);
+    }
+    std::vector<std::int64_t> bodyTops;
+    for (int r = firstRow; r < endRow; ++r) {
+        bodyTops.push_back(y);
+        y += logic.rowHeight(r);
+    }
+    const std::int64_t tableHeight = y;
+
+    auto rowTop = [&](int r) {
+        return r < headerRows ? headerTops[static_cast<std::size_t>(r)]
+                              : bodyTops[static_cast<std::size_t>(r - firstRow)];
+    };
+    auto printCell = [&](int r, std::size_t i) {
+        const int c = layout.columns[i];
+        const QRect rect(toCoordinate(lefts[i]), toCoordinate(rowTop(r)),
+                         toCoordinate(logic.columnWidth(c)), toCoordinate(logic.rowHeight(r)));
+        table.drawCell(painter, r, c, rect, true);
+    };
+    const std::size_t printedHeaderCols = static_cast<std::size_t>(headerCols);
+
+    // Row headings of this page's rows.
+    for (int r = firstRow; r < endRow; ++r) {
+        for (std::size_t i = 0; i < printedHeaderCols; ++i) {
+            printCell(r, i);
+        }
+    }
+    // The top-left block, then the column headings.
+    for (int r = 0; r < headerRows; ++r) {
+        for (std::size_t i = 0; i < printedHeaderCols; ++i) {
+            printCell(r, i);
+        }
+    }
+    for (int r = 0; r < headerRows; ++r) {
+        for (std::size_t i = printedHeaderCols; i < layout.columns.size(); ++i) {
+            printCell(r, i);
+        }
+    }
+    // The body.
+    for (int r = firstRow; r < endRow; ++r) {
+        for (std::size_t i = printedHeaderCols; i < layout.columns.size(); ++i) {
+            printCell(r, i);
+        }
+    }
+
+    // Each cell draws its right and bottom line; the left and top edges of
+    // the printed block close the grid.
+    const GridLines lines = logic.gridLines();
+    painter.setPen(QPen(kPrintGridColour, 1));
+    if (tableWidth > 0 && tableHeight > 0) {
+        if (lines == GridLines::Vertical || lines == GridLines::Both) {
+            painter.drawLine(0, 0, 0, toCoordinate(tableHeight - 1));
+        }
+        if (lines == GridLines::Horizontal || lines == GridLines::Both) {
+            painter.drawLine(0, 0, toCoordinate(tableWidth - 1), 0);
+        }
+    }
+
+    // The separator row's bottom border, red and 3 units wide, as on the screen.
+    const int separator = logic.separatorRow();
+    const bool separatorPrinted =
+        (separator >= 0 && separator < headerRows) || (separator >= firstRow && separator < endRow);
+    if (separatorPrinted && logic.rowHeight(separator) > 0 && tableWidth > 0) {
+        const std::int64_t bottom = rowTop(separator) + logic.rowHeight(separator);
+        painter.fillRect(QRect(0, toCoordinate(bottom - kPrintSeparatorWidth),
+                               toCoordinate(tableWidth), kPrintSeparatorWidth),
+                         kPrintSeparatorColour);
+    }
+}
+
+} // namespace
+
+QFont tablePrintFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(kPrintFontHeight);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    return font;
+}
+
+PrintFontMetrics measurePrintFont(const QFont& font, QPaintDevice* device) {
+    const QFontMetrics fm(font, device);
+    const QString sample = QString::fromLatin1(kPrintMeasureText, kPrintMeasureLength);
+    PrintFontMetrics m;
+    m.charWidth = fm.horizontalAdvance(sample) / kPrintMeasureLength;
+    m.lineHeight = fm.height();
+    return m;
+}
+
+PrintLayout printLayoutFor(const TableView& table, QPrinter& printer) {
+    const PrintFontMetrics metrics = measurePrintFont(tablePrintFont(), &printer);
+    PrintInput input;
+    input.firstVisibleColumn = table.firstVisibleColumn();
+    input.lastVisibleColumn = table.lastVisibleColumn();
+    input.charWidth = metrics.charWidth;
+    input.lineHeight = metrics.lineHeight;
+    input.pageWidth = printer.width();
+    input.pageHeight = printer.height();
+    return computePrintLayout(table.logic(), input);
+}
+
+QString printJobName(const TableView& table) {
+    const QString title = programTitle();
+    if (!title.isEmpty()) {
+        return title;
+    }
+    for (const QWidget* w = table.parentWidget(); w != nullptr; w = w->parentWidget()) {
+        if (!w->windowTitle().isEmpty()) {
+            return w->windowTitle();
+        }
+    }
+    return QString();
+}
+
+PrintDialogHook setPrintDialogHook(PrintDialogHook hook) {
+    PrintDialogHook previous = std::move(dialogHook());
+    dialogHook() = std::move(hook);
+    return previous;
+}
+
+PrintPageHook setPrintPageHook(PrintPageHook hook) {
+    PrintPageHook previous = std::move(pageHook());
+    pageHook() = std::move(hook);
+    return previous;
+}
+
+bool printTable(TableView& table, QWidget* parent) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(printJobName(table));
+    bool go = false;
+    if (dialogHook()) {
+        go = dialogHook()(printer);
+    } else {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setOptions(QAbstractPrintDialog::PrintCollateCopies);
+        go = dialog.exec() == QDialog::Accepted;
+    }
+    if (!go) {
+        return false;
+    }
+    return printTableTo(table, printer);
+}
+
+bool printTableTo(TableView& table, QPrinter& printer) {
+    printer.setDocName(printJobName(table));
+    const PrintLayout layout = printLayoutFor(table, printer);
+    if (!layout.valid || layout.pageCount() == 0) {
+        return false;
+    }
+    int firstPage = 1;
+    int lastPage = layout.pageCount();
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        firstPage = std::max(firstPage, printer.fromPage());
+        lastPage = std::min(lastPage, std::max(printer.toPage(), printer.fromPage()));
+        if (firstPage > lastPage) {
+            return false;
+        }
+    }
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    // The logical page fills the printable area, scaled in x and y on its own.
+    painter.setViewport(0, 0, printer.width(), printer.height());
+    painter.setWindow(0, 0, toCoordinate(layout.logicalWidth), toCoordinate(layout.logicalHeight));
+    painter.setFont(tablePrintFont());
+
+    bool healthy = true;
+    for (int page = firstPage; page <= lastPage; ++page) {
+        if (page > firstPage) {
+            // Ends the page before and starts this one.
+            if ((pageHook() && !pageHook()(page)) || !printer.newPage()) {
+                healthy = false;
+                break;
+            }
+        }
+        painter.save();
+        painter.translate(toCoordinate(layout.tableLeft()), toCoordinate(layout.tableTop()));
+        printPage(painter, table, layout, page - 1);
+        painter.restore();
+    }
+    if (!healthy) {
+        printer.abort();
+    }
+    painter.end();
+    return healthy;
+}
+
+} // namespace tessalyn

@@ -1,0 +1,300 @@
+// Changing the history file under its lock: the lock itself, taking over
+// stale locks, changes on top of what another program wrote meanwhile, and
+// failures that leave both the file and the caller's history as they were.
+#include "history/HistoryTransaction.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tessalyn;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string hostName() {
+    char buffer[256] = {};
+    gethostname(buffer, sizeof buffer - 1);
+    return buffer;
+}
+
+const std::vector<FilingEntry> kEntries = {{{12, 0}, false}, {{-40, 1}, false}, {{7, 0}, true}};
+
+class HistoryTransactionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("tessalyn-transaction-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        file_ = (dir_ / "historie.xml").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    // Files a treatment the way a program instance does: on its own history.
+    HistoryChangeResult file(CaseHistory& history, HistoryFileStamp& stamp, const std::string& name,
+                             const std::string& date) {
+        return changeHistoryFile(history, stamp, [&](CaseHistory& h, bool) {
+            h.fileCase(name, "", kEntries, date);
+            return true;
+        });
+    }
+
+    std::filesystem::path dir_;
+    std::string file_;
+};
+
+// A file layer whose renames fail: nothing reaches the file.
+class RefusingLayer : public SystemFileLayer {
+public:
+    bool rename(const std::string&, const std::string&) override {
+        setLastError("Umbenennen misslungen");
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(HistoryTransactionTest, LockIsExclusiveAndRemovedOnUnlock) {
+    HistoryFileLock first(file_);
+    HistoryFileLock second(file_);
+    ASSERT_TRUE(first.tryLock());
+    EXPECT_TRUE(std::filesystem::exists(file_ + ".lock"));
+    EXPECT_FALSE(second.tryLock());
+    EXPECT_TRUE(second.heldElsewhere());
+    EXPECT_FALSE(second.lock(60ms));
+    first.unlock();
+    EXPECT_FALSE(std::filesystem::exists(file_ + ".lock"));
+    EXPECT_TRUE(second.tryLock());
+    // Unlocking a lock that another one has meanwhile taken over as stale
+    // leaves the other's lock file alone.
+    writeBytes(file_ + ".lock", "1 elsewhere 42\n");
+    second.unlock();
+    EXPECT_EQ(readBytes(file_ + ".lock"), "1 elsewhere 42\n");
+}
+
+TEST_F(HistoryTransactionTest, StaleLocksAreTakenOverLiveOnesAreNot) {
+    // Older than a minute: its holder is gone, wherever it ran.
+    writeBytes(file_ + ".lock", "1 elsewhere 42\n");
+    timeval old[2] = {{time(nullptr) - 120, 0}, {time(nullptr) - 120, 0}};
+    ASSERT_EQ(utimes((file_ + ".lock").c_str(), old), 0);
+    {
+        HistoryFileLock lock(file_);
+        EXPECT_TRUE(lock.tryLock());
+    }
+    EXPECT_FALSE(std::filesystem::exists(file_ + ".lock"));
+
+    // Fresh, but its process on this machine has ended.
+    pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    writeBytes(file_ + ".lock", std::to_string(child) + " " + hostName() + " 1\n");
+    {
+        HistoryFileLock lock(file_);
+        EXPECT_TRUE(lock.tryLock());
+    }
+
+    // Fresh and its process runs (this one): it is respected.
+    writeBytes(file_ + ".lock", std::to_string(getpid()) + " " + hostName() + " 1\n");
+    HistoryFileLock lock(file_);
+    EXPECT_FALSE(lock.tryLock());
+    // Fresh on another machine: respected too.
+    writeBytes(file_ + ".lock", "1 elsewhere 42\n");
+    EXPECT_FALSE(lock.tryLock());
+}
+
+TEST_F(HistoryTransactionTest, AFolderThatRefusesTheLockFileIsNoWaitingMatter) {
+    const std::string missing = (dir_ / "fehlt" / "historie.xml").string();
+    HistoryFileLock lock(missing);
+    EXPECT_FALSE(lock.lock(2000ms));
+    EXPECT_FALSE(lock.heldElsewhere());
+    EXPECT_NE(lock.error().find("fehlt"), std::string::npos);
+
+    CaseHistory history;
+    history.setFileName(missing);
+    HistoryFileStamp stamp;
+    EXPECT_EQ(file(history, stamp, "A", "01.01.2026 10:00").status,
+              HistoryChangeStatus::LockFailed);
+}
+
+TEST_F(HistoryTransactionTest, TwoInstancesFilingOnOneFileKeepBothTreatments) {
+    CaseHistory first;
+    CaseHistory second;
+    HistoryFileStamp firstStamp = loadHistoryWithStamp(first, file_, nullptr);
+    HistoryFileStamp secondStamp = loadHistoryWithStamp(second, file_, nullptr);
+
+    HistoryChangeResult r = file(first, firstStamp, "Meier", "01.02.2026 10:00");
+    EXPECT_TRUE(r.saved());
+    EXPECT_FALSE(r.reloaded);
+    r = file(second, secondStamp, "meier", "01.02.2026 10:05");
+    EXPECT_TRUE(r.saved());
+    EXPECT_TRUE(r.reloaded);
+    // The first instance files again, on top of the second one's filing.
+    r = file(first, firstStamp, "Schulz", "01.02.2026 10:10");
+    EXPECT_TRUE(r.reloaded);
+
+    CaseHistory onDisk(file_);
+    ASSERT_EQ(onDisk.caseCount(), 2u);
+    const FiledCase& meier = *onDisk.cases()[0];
+    EXPECT_EQ(meier.name, "Meier");
+    ASSERT_EQ(meier.treatments.size(), 2u);
+    EXPECT_EQ(meier.treatments[0]->date, "01.02.2026 10:00");
+    EXPECT_EQ(meier.treatments[1]->date, "01.02.2026 10:05");
+    // The auto-added entry is not filed.
+    EXPECT_EQ(meier.treatments[1]->symptoms.size(), 2u);
+    EXPECT_EQ(onDisk.cases()[1]->name, "Schulz");
+    // The caller's history is what the file now holds.
+    EXPECT_EQ(first.fileBytes(), readBytes(file_));
+    EXPECT_EQ(firstStamp, historyFileStamp(file_));
+    EXPECT_FALSE(std::filesystem::exists(file_ + ".lock"));
+}
+
+TEST_F(HistoryTransactionTest, DeletionFindsItsTargetInTheFreshContent) {
+    CaseHistory writer;
+    writer.setFileName(file_);
+    writer.fileCase("A", "eins", kEntries, "01.01.2026 10:00");
+    writer.fileCase("B", "zwei", kEntries, "02.01.2026 10:00");
+    writer.fileCase("B", "zwei", kEntries, "02.01.2026 10:00");
+    ASSERT_TRUE(writer.save());
+
+    CaseHistory shown;
+    HistoryFileStamp stamp = loadHistoryWithStamp(shown, file_, nullptr);
+    // The second of two equal treatments.
+    const FiledCase& b = *shown.cases()[1];
+    const HistoryItemKey key = historyItemKey(shown, b, b.treatments[1].get());
+    EXPECT_EQ(key.treatmentOrdinal, 1u);
+
+    // Another program puts a case in front of B meanwhile.
+    CaseHistory other(file_);
+    other.fileCase("C", "", kEntries, "03.01.2026 10:00");
+    other.sortCases(true);
+    ASSERT_TRUE(other.save());
+
+    const auto remove = [&key](CaseHistory& h, bool) {
+        Treatment* t = nullptr;
+        FiledCase* c = findHistoryItem(h, key, &t);
+        if (t == nullptr) {
+            return false;
+        }
+        h.removeTreatment(*c, t);
+        return true;
+    };
+    HistoryChangeResult r = changeHistoryFile(shown, stamp, remove);
+    EXPECT_TRUE(r.saved());
+    EXPECT_TRUE(r.reloaded);
+    CaseHistory onDisk(file_);
+    ASSERT_EQ(onDisk.caseCount(), 3u);
+    EXPECT_EQ(onDisk.cases()[1]->name, "B");
+    EXPECT_EQ(onDisk.cases()[1]->treatments.size(), 1u);
+    EXPECT_EQ(onDisk.cases()[2]->name, "C");
+
+    // Another program deletes B whole; deleting the treatment again finds
+    // nothing, writes nothing and shows the fresh content.
+    CaseHistory deleter(file_);
+    deleter.removeCase(deleter.findCase("B"));
+    ASSERT_TRUE(deleter.save());
+    const std::string before = readBytes(file_);
+    r = changeHistoryFile(shown, stamp, remove);
+    EXPECT_EQ(r.status, HistoryChangeStatus::NothingDone);
+    EXPECT_EQ(readBytes(file_), before);
+    EXPECT_EQ(shown.caseCount(), 2u);
+    EXPECT_EQ(stamp, historyFileStamp(file_));
+}
+
+TEST_F(HistoryTransactionTest, FailuresLeaveFileHistoryAndStampAsTheyWere) {
+    CaseHistory history;
+    history.setFileName(file_);
+    history.fileCase("A", "", kEntries, "01.01.2026 10:00");
+    ASSERT_TRUE(history.save());
+    HistoryFileStamp stamp = loadHistoryWithStamp(history, file_, nullptr);
+    const std::string before = readBytes(file_);
+    const HistoryFileStamp stampBefore = stamp;
+    const FiledCase* caseBefore = history.cases()[0].get();
+
+    RefusingLayer refusing;
+    HistoryChangeOptions options;
+    options.fileLayer = &refusing;
+    HistoryChangeResult r = changeHistoryFile(
+        history, stamp,
+        [](CaseHistory& h, bool) {
+            h.removeCase(h.cases()[0].get());
+            return true;
+        },
+        options);
+    EXPECT_EQ(r.status, HistoryChangeStatus::SaveFailed);
+    EXPECT_EQ(r.error, "Umbenennen misslungen");
+    EXPECT_EQ(readBytes(file_), before);
+    ASSERT_EQ(history.caseCount(), 1u);
+    EXPECT_EQ(history.cases()[0].get(), caseBefore);
+    EXPECT_EQ(stamp, stampBefore);
+
+    // Held by another program for the whole wait.
+    HistoryFileLock other(file_);
+    ASSERT_TRUE(other.tryLock());
+    options = {};
+    options.lockWait = 50ms;
+    r = changeHistoryFile(
+        history, stamp, [](CaseHistory&, bool) { return true; }, options);
+    EXPECT_EQ(r.status, HistoryChangeStatus::Locked);
+    EXPECT_EQ(history.cases()[0].get(), caseBefore);
+}
+
+TEST_F(HistoryTransactionTest, AFileThatCannotBeReadWholeIsKeptBeforeItIsReplaced) {
+    const std::string broken = "<Fallhistorie AnzahlFaelle=\"2\">\r\n"
+                               "\t<Fall Name=\"A\" AnzahlBehandlungen=\"0\">\r\n"
+                               "\t</Fall>\r\n"
+                               "\t<Fall Name=B AnzahlBehandlungen=\"0\">\r\n";
+    writeBytes(file_, broken);
+    writeBytes(file_ + ".defekt", "an older one");
+
+    CollectingHistoryReporter reporter;
+    HistoryChangeOptions options;
+    options.reporter = &reporter;
+    const HistoryChangeResult r = changeHistoryFile(
+        file_,
+        [](CaseHistory& h, bool reloaded) {
+            EXPECT_TRUE(reloaded);
+            h.fileCase("C", "", kEntries, "01.01.2026 10:00");
+            return true;
+        },
+        options);
+    EXPECT_TRUE(r.saved());
+    EXPECT_EQ(reporter.messages().size(), 1u);
+    EXPECT_EQ(r.backupPath, file_ + ".defekt1");
+    EXPECT_EQ(readBytes(file_ + ".defekt1"), broken);
+    EXPECT_EQ(readBytes(file_ + ".defekt"), "an older one");
+    CaseHistory onDisk(file_);
+    EXPECT_TRUE(onDisk.loadOk());
+    ASSERT_EQ(onDisk.caseCount(), 2u);
+    EXPECT_EQ(onDisk.cases()[1]->name, "C");
+
+    // Now whole: the next change keeps no copy.
+    const HistoryChangeResult again = changeHistoryFile(file_, [](CaseHistory& h, bool) {
+        h.fileCase("D", "", kEntries, "01.01.2026 10:00");
+        return true;
+    });
+    EXPECT_TRUE(again.backupPath.empty());
+}

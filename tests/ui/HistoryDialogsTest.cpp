@@ -1,0 +1,601 @@
+// "Fall ablegen" and "Fallhistorie": filing, the tree, taking a treatment
+// back, deleting, sorting, export and import, failing saves, and a second
+// program instance writing to the same file meanwhile.
+#include "ui/FileCaseDialog.h"
+#include "ui/HistoryDialog.h"
+
+#include "history/CaseHistory.h"
+#include "history/HistoryTransaction.h"
+#include "settings/MemorySettingsStore.h"
+#include "settings/SettingsKeys.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/HelpViewer.h"
+#include "ui/HistoryFiles.h"
+#include "ui/IconPushButton.h"
+#include "ui/MainDialog.h"
+#include "ui/MessageBoxes.h"
+#include "ui/Screenshots.h"
+#include "ui/TextCodec.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+using namespace tessalyn;
+
+// Readable failure output for the Qt texts compared below.
+static void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::vector<CaseEntry> entries(std::initializer_list<std::pair<int, int>> refs) {
+    std::vector<CaseEntry> list;
+    for (const auto& [number, bd] : refs) {
+        list.emplace_back(number, bd);
+    }
+    return list;
+}
+
+// The tree as text: case names, treatment labels indented by a blank.
+QStringList treeLines(const HistoryDialog& d) {
+    QStringList lines;
+    for (int i = 0; i < d.tree()->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* c = d.tree()->topLevelItem(i);
+        lines << c->text(0);
+        for (int j = 0; j < c->childCount(); ++j) {
+            lines << QStringLiteral(" ") + c->child(j)->text(0);
+        }
+    }
+    return lines;
+}
+
+// The cases of a history file as the tree would list them.
+QStringList fileLines(const QString& path) {
+    CaseHistory h(historyFileName(path));
+    QStringList lines;
+    for (const auto& c : h.cases()) {
+        lines << toQString(c->name);
+        for (const auto& t : c->treatments) {
+            QString symptoms;
+            for (const SymptomRef& s : t->symptoms) {
+                symptoms += QStringLiteral(" %1/%2").arg(s.number).arg(s.bd);
+            }
+            lines << QStringLiteral(" ") + toQString(treatmentLabel(*t)) + symptoms;
+        }
+    }
+    return lines;
+}
+
+class HistoryDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath(QStringLiteral("historie.xml"));
+    }
+
+    // Files a treatment with a fixed date, as another program could have.
+    void fileDated(const std::string& name, const std::string& comment, std::vector<CaseEntry> list,
+                   const std::string& date) {
+        const HistoryChangeResult r =
+            changeHistoryFile(historyFileName(path), [&](CaseHistory& h, bool) {
+                h.fileCase(name, comment, std::span<const CaseEntry>(list), date);
+                return true;
+            });
+        ASSERT_TRUE(r.saved());
+    }
+
+    // Three cases: Anna (two treatments), Bernd, Carla, filed in that order
+    // with dates that make the date order Carla, Anna, Bernd.
+    void fileThreeCases() {
+        fileDated("Anna", "erste Sitzung", entries({{12, 0}, {-40, 1}}), "06.12.2025 16:05");
+        fileDated("Bernd", "", entries({{7, 0}}), "01.03.2025 09:00");
+        fileDated("Carla", "Kopfschmerz\r\nseit Mai", entries({{3, 0}}), "02.02.2026 11:30");
+        fileDated("anna", "zweite Sitzung", entries({{5, 0}}), "10.01.2026 08:15");
+    }
+
+    HistoryDialogContext context(bool ask = false) {
+        HistoryDialogContext c;
+        c.historyPath = path;
+        c.store = &store;
+        c.askBeforeDelete = ask;
+        return c;
+    }
+
+    static void select(HistoryDialog& d, int caseIndex, int treatmentIndex = -1) {
+        QTreeWidgetItem* item = d.tree()->topLevelItem(caseIndex);
+        ASSERT_NE(item, nullptr);
+        if (treatmentIndex >= 0) {
+            item->setExpanded(true);
+            item = item->child(treatmentIndex);
+            ASSERT_NE(item, nullptr);
+        }
+        d.tree()->setCurrentItem(item);
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    MemorySettingsStore store;
+    MessageRecorder messages;
+};
+
+} // namespace
+
+TEST_F(HistoryDialogsTest, FileCaseDialogListsNamesSortedAndHandsBackNameAndComment) {
+    fileDated("meier", "", entries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("Albers", "", entries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("\xD6zdemir", "", entries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("Zander", "", entries({{1, 0}}), "01.01.2026 10:00");
+
+    FileCaseDialog d(path, "Kopfschmerz M\xFCller", store);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Fall ablegen"));
+    QStringList names;
+    for (int i = 0; i < d.nameBox()->count(); ++i) {
+        names << d.nameBox()->itemText(i);
+    }
+    EXPECT_EQ(names, QStringList({"Albers", "meier", "Özdemir", "Zander"}));
+    EXPECT_EQ(d.nameBox()->currentText(), QStringLiteral("Kopfschmerz Müller"));
+    EXPECT_TRUE(d.okButton()->isDefault());
+    d.commentBox()->setPlainText(
+        QStringLiteral("Kopfschmerz seit Mai,\nbesser an der frischen Luft"));
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    test::saveScreenshot(&d, QStringLiteral("fall-ablegen"));
+    d.nameBox()->showPopup();
+    QTest::qWait(50);
+    test::saveScreenshot(d.nameBox()->view()->window(), QStringLiteral("fall-ablegen-liste"));
+    d.nameBox()->hidePopup();
+    d.commentBox()->clear();
+
+    // "Zurück": nothing handed back, no placement stored.
+    auto previous = FileCaseDialog::setTestHook([](FileCaseDialog&) { return QDialog::Rejected; });
+    EXPECT_EQ(d.exec(), QDialog::Rejected);
+    EXPECT_TRUE(d.caseName().empty());
+    EXPECT_FALSE(store.contains(settings::kPlacementFileCase, settings::kPlacementLeft));
+
+    // OK after picking a name and typing a comment of two lines.
+    FileCaseDialog::setTestHook([](FileCaseDialog& dialog) {
+        dialog.nameBox()->setCurrentIndex(1);
+        dialog.commentBox()->setPlainText(QStringLiteral("Schwindel\nbesser drau\u00dfen"));
+        return QDialog::Accepted;
+    });
+    EXPECT_EQ(d.exec(), QDialog::Accepted);
+    FileCaseDialog::setTestHook(std::move(previous));
+    EXPECT_EQ(d.caseName(), "meier");
+    EXPECT_EQ(d.comment(), "Schwindel\r\nbesser drau\xDF"
+                           "en");
+    EXPECT_TRUE(store.contains(settings::kPlacementFileCase, settings::kPlacementLeft));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(HistoryDialogsTest, EnterInTheNameBoxClosesWithTheTypedNameWithoutAddingIt) {
+    FileCaseDialog d(path, "", store);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    d.nameBox()->setFocus();
+    QTest::keyClicks(d.nameBox(), QStringLiteral("Neu"));
+    QTest::keyClick(d.nameBox(), Qt::Key_Return);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.caseName(), "Neu");
+    EXPECT_EQ(d.nameBox()->count(), 0);
+}
+
+TEST_F(HistoryDialogsTest, FilingTwiceInAnyLetterCaseAndWithAnEmptyName) {
+    const auto a = entries({{12, 0}, {-40, 1}});
+    auto b = entries({{5, 0}, {6, 0}});
+    b[1].autoAdded = true; // added by the evaluation: not filed
+    ASSERT_TRUE(fileCaseInHistory(path, "Kopfschmerz", "eins", a, nullptr));
+    ASSERT_TRUE(fileCaseInHistory(path, "KOPFSCHMERZ", "zwei", b, nullptr));
+    ASSERT_TRUE(fileCaseInHistory(path, "", "", a, nullptr));
+
+    HistoryDialog d(context());
+    ASSERT_EQ(d.tree()->topLevelItemCount(), 2);
+    const QTreeWidgetItem* first = d.tree()->topLevelItem(0);
+    EXPECT_EQ(first->text(0), QStringLiteral("Kopfschmerz"));
+    ASSERT_EQ(first->childCount(), 2);
+    EXPECT_TRUE(first->child(0)->text(0).endsWith(QStringLiteral(" (eins)")));
+    EXPECT_TRUE(first->child(1)->text(0).endsWith(QStringLiteral(" (zwei)")));
+    EXPECT_FALSE(first->isExpanded());
+    EXPECT_EQ(d.treatmentOf(first->child(1))->symptoms.size(), 1u);
+    EXPECT_EQ(d.tree()->topLevelItem(1)->text(0), QString());
+    EXPECT_EQ(d.caseOf(d.tree()->topLevelItem(1)), d.history().cases()[1].get());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(HistoryDialogsTest, TakeOverATreatmentACaseOrNothing) {
+    fileThreeCases();
+    {
+        HistoryDialog d(context());
+        d.show();
+        d.takeOver(); // no selection: stays open
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.resultSymptomCount(), 0);
+
+        select(d, 2, 0);
+        d.takeOver();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.resultName(), "Carla");
+        ASSERT_EQ(d.resultSymptomCount(), 1);
+        EXPECT_EQ(d.resultSymptomNumber(0), 3);
+    }
+    {
+        // A case node takes its first filed treatment, not its newest.
+        HistoryDialog d(context());
+        select(d, 0);
+        d.takeOver();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.resultName(), "Anna");
+        ASSERT_EQ(d.resultSymptomCount(), 2);
+        EXPECT_EQ(d.resultSymptomNumber(1), -40);
+        EXPECT_EQ(d.resultSymptomBd(1), 1);
+    }
+    {
+        // A double click on a treatment does the same.
+        HistoryDialog d(context());
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        select(d, 0, 1);
+        QTest::qWait(20); // the opened case lays out its children
+        const QRect r = d.tree()->visualItemRect(d.tree()->currentItem());
+        ASSERT_TRUE(r.isValid());
+        QTest::mouseClick(d.tree()->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseDClick(d.tree()->viewport(), Qt::LeftButton, {}, r.center());
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.resultSymptomNumber(0), 5);
+    }
+    // A case without treatments: OK with an empty name and no symptoms.
+    CaseHistory h(historyFileName(path));
+    h.removeTreatment(*h.cases()[1], h.cases()[1]->treatments[0].get());
+    ASSERT_TRUE(h.save());
+    HistoryDialog d(context());
+    select(d, 1);
+    d.takeOver();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.resultName(), "");
+    EXPECT_EQ(d.resultSymptomCount(), 0);
+}
+
+TEST_F(HistoryDialogsTest, DeleteAsksWhenSetAndNeinLeavesTreeAndFileUnchanged) {
+    fileThreeCases();
+    const QByteArray before = readFile(path);
+    HistoryDialog d(context(true));
+    const QStringList treeBefore = treeLines(d);
+    {
+        ConfirmAnswer no(false);
+        select(d, 2, 0);
+        d.deleteSelected();
+        select(d, 1);
+        d.deleteSelected();
+        // The comment's line break is shown as a blank.
+        EXPECT_EQ(no.questions(),
+                  QStringList({"Wollen Sie den Eintrag 02.02.2026 11:30 (Kopfschmerz seit Mai) "
+                               "wirklich löschen?",
+                               "Wollen Sie den Fall Bernd wirklich löschen?"}));
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(treeLines(d), treeBefore);
+
+    ConfirmAnswer yes(true);
+    select(d, 0, 0);
+    d.deleteSelected();
+    EXPECT_EQ(yes.questions().size(), 1);
+    // The case stays, the next treatment is selected.
+    EXPECT_EQ(d.tree()->topLevelItem(0)->childCount(), 1);
+    EXPECT_TRUE(d.tree()->topLevelItem(0)->isExpanded());
+    EXPECT_EQ(d.treatmentOf(d.tree()->currentItem())->comment, "zweite Sitzung");
+    EXPECT_EQ(fileLines(path), QStringList({"Anna", " 10.01.2026 08:15 (zweite Sitzung) 5/0",
+                                            "Bernd", " 01.03.2025 09:00 () 7/0", "Carla",
+                                            " 02.02.2026 11:30 (Kopfschmerz seit Mai) 3/0"}));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(HistoryDialogsTest, DeleteWithoutQuestionAndSortThenDeleteWritesTheShownOrder) {
+    fileThreeCases();
+    store.writeInt(settings::kApplication, settings::kHistorySortOrder, 1);
+    HistoryDialog d(context(false));
+    ConfirmAnswer never(false);
+    EXPECT_EQ(d.sortButton()->iconName(), QStringLiteral("sortieren-datum"));
+
+    // By name, then back: "Sortierung" has its old value again.
+    d.toggleSort();
+    EXPECT_FALSE(d.orderByDate());
+    EXPECT_EQ(d.sortButton()->iconName(), QStringLiteral("sortieren-name"));
+    EXPECT_EQ(store.readInt("", settings::kHistorySortOrder, -1), 0);
+    d.toggleSort();
+    EXPECT_EQ(store.readInt("", settings::kHistorySortOrder, -1), 1);
+    // By date of the last treatment, newest first: Carla, Anna, Bernd.
+    EXPECT_EQ(d.tree()->topLevelItem(0)->text(0), QStringLiteral("Carla"));
+    EXPECT_EQ(d.tree()->topLevelItem(2)->text(0), QStringLiteral("Bernd"));
+    const QByteArray unsorted = readFile(path);
+
+    select(d, 2);
+    d.deleteSelected();
+    EXPECT_TRUE(never.questions().isEmpty());
+    EXPECT_NE(readFile(path), unsorted);
+    const QStringList cases = fileLines(path).filter(QRegularExpression(QStringLiteral("^\\S")));
+    EXPECT_EQ(cases, QStringList({"Carla", "Anna"}));
+    // The case after the deleted last one is gone: the one before is selected.
+    EXPECT_EQ(d.caseOf(d.tree()->currentItem())->name, "Anna");
+}
+
+TEST_F(HistoryDialogsTest, NameOrderAtOpeningShowsItsIconsFromTheStart) {
+    fileThreeCases();
+    store.writeInt(settings::kApplication, settings::kHistorySortOrder, 0);
+    HistoryDialog d(context());
+    EXPECT_FALSE(d.orderByDate());
+    EXPECT_EQ(d.sortButton()->iconName(), QStringLiteral("sortieren-name"));
+    EXPECT_EQ(treeLines(d).filter(QRegularExpression(QStringLiteral("^\\S"))),
+              QStringList({"Anna", "Bernd", "Carla"}));
+}
+
+TEST_F(HistoryDialogsTest, ExportThenImportGivesTheSameCasesAndRemembersTheFolder) {
+    fileThreeCases();
+    QTemporaryDir elsewhere;
+    const QString exported = elsewhere.filePath(QStringLiteral("kopie.xml"));
+    std::vector<HistoryFileRequest> requests;
+    QString answer = exported;
+    auto previous = HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest& r) {
+        requests.push_back(r);
+        return answer;
+    });
+    store.writeString(settings::kSettingsSection, settings::kCurrentDirectory, "/gibt/es/nicht/");
+
+    HistoryDialog d(context());
+    d.toggleSort(); // by name: Anna, Bernd, Carla
+    const QStringList shown = treeLines(d);
+    d.exportHistory();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].startDirectory, QString()); // a missing folder is not used
+    EXPECT_EQ(requests[0].fileName, QStringLiteral("historie.xml"));
+    EXPECT_EQ(requests[0].filter, QStringLiteral("Fallhistorie (*.xml)"));
+    EXPECT_EQ(requests[0].defaultSuffix, QStringLiteral("xml"));
+    const std::string folder = fromQString(elsewhere.path() + QStringLiteral("/"));
+    EXPECT_EQ(store.readString(settings::kSettingsSection, settings::kCurrentDirectory, ""),
+              folder);
+    // The export has the order shown; the history file is not written.
+    EXPECT_EQ(fileLines(exported).filter(QRegularExpression(QStringLiteral("^\\S"))),
+              QStringList({"Anna", "Bernd", "Carla"}));
+
+    // The history file loses a case; importing the copy brings it back.
+    CaseHistory h(historyFileName(path));
+    h.removeCase(h.cases()[0].get());
+    ASSERT_TRUE(h.save());
+    HistoryDialog again(context());
+    EXPECT_EQ(again.tree()->topLevelItemCount(), 2);
+    again.importHistory();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_FALSE(requests[1].save);
+    EXPECT_EQ(requests[1].startDirectory, elsewhere.path() + QStringLiteral("/"));
+    EXPECT_EQ(treeLines(again), shown);
+    EXPECT_EQ(fileLines(path), fileLines(exported));
+    EXPECT_TRUE(messages.texts().isEmpty());
+
+    // "Abbrechen" in the file dialog does nothing.
+    answer.clear();
+    const QByteArray before = readFile(path);
+    again.importHistory();
+    again.exportHistory();
+    EXPECT_EQ(readFile(path), before);
+    HistoryDialog::setFileDialogTestHook(std::move(previous));
+}
+
+TEST_F(HistoryDialogsTest, ImportingABrokenFileShowsTheErrorAndKeepsTheCases) {
+    fileThreeCases();
+    const QString broken = dir.filePath(QStringLiteral("kaputt.xml"));
+    {
+        QFile f(broken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(
+            "<Fallhistorie AnzahlFaelle=\"1\">\r\n\t<Fall Name=X AnzahlBehandlungen=\"0\">\r\n");
+    }
+    auto previous =
+        HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest&) { return broken; });
+    // In name order, which the rewrite after the import keeps.
+    store.writeInt(settings::kApplication, settings::kHistorySortOrder, 0);
+    HistoryDialog d(context());
+    const QStringList shown = treeLines(d);
+    const QStringList inFile = fileLines(path);
+    d.importHistory();
+    HistoryDialog::setFileDialogTestHook(std::move(previous));
+
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
+    EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Fehler:\n")));
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("kaputt.xml")));
+    EXPECT_EQ(treeLines(d), shown);
+    EXPECT_EQ(fileLines(path), inFile);
+    // A missing file is no error box, and keeps the cases too.
+    messages.clear();
+    previous = HistoryDialog::setFileDialogTestHook(
+        [&](const HistoryFileRequest&) { return dir.filePath(QStringLiteral("fehlt.xml")); });
+    d.importHistory();
+    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_EQ(fileLines(path), inFile);
+}
+
+namespace {
+
+// Saves fail at the last step, so the file stays as it was.
+class RefusingLayer : public SystemFileLayer {
+public:
+    bool rename(const std::string&, const std::string&) override {
+        setLastError("Umbenennen misslungen");
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
+    fileThreeCases();
+    const QByteArray before = readFile(path);
+    RefusingLayer refusing;
+    FileLayer* previousLayer = setHistoryFileLayer(&refusing);
+
+    // Filing.
+    EXPECT_FALSE(fileCaseInHistory(path, "Neu", "", entries({{1, 0}}), nullptr));
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
+    EXPECT_TRUE(messages.texts()[0].startsWith(
+        QStringLiteral("Die Fallhistorie konnte nicht gespeichert werden: ") + path));
+
+    // Deleting: the node and the history stay.
+    HistoryDialog d(context());
+    const QStringList shown = treeLines(d);
+    const FiledCase* bernd = d.history().cases()[1].get();
+    select(d, 1);
+    d.deleteSelected();
+    EXPECT_EQ(messages.texts().size(), 2);
+    EXPECT_EQ(treeLines(d), shown);
+    EXPECT_EQ(d.caseOf(d.tree()->topLevelItem(1)), bernd);
+
+    // Exporting names the export file.
+    const QString target = dir.filePath(QStringLiteral("export.xml"));
+    auto previous =
+        HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest&) { return target; });
+    d.exportHistory();
+    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    ASSERT_EQ(messages.texts().size(), 3);
+    EXPECT_TRUE(messages.texts()[2].contains(target));
+    EXPECT_FALSE(QFile::exists(target));
+
+    setHistoryFileLayer(previousLayer);
+    EXPECT_EQ(readFile(path), before);
+
+    // Another instance holding the lock for longer than the wait.
+    HistoryFileLock other(historyFileName(path));
+    ASSERT_TRUE(other.tryLock());
+    const auto previousWait = setHistoryLockWait(std::chrono::milliseconds(30));
+    messages.clear();
+    d.deleteSelected();
+    setHistoryLockWait(previousWait);
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("anderen Programm")));
+    EXPECT_TRUE(messages.texts()[0].contains(path));
+    EXPECT_EQ(treeLines(d), shown);
+    EXPECT_EQ(readFile(path), before);
+}
+
+TEST_F(HistoryDialogsTest, AnotherInstanceFilingWhileTheDialogIsOpenIsNeverLost) {
+    fileThreeCases();
+    HistoryDialog d(context());
+    // Another program instance files two treatments meanwhile.
+    ASSERT_TRUE(fileCaseInHistory(path, "Dora", "andere Instanz", entries({{9, 0}}), nullptr));
+    ASSERT_TRUE(fileCaseInHistory(path, "Bernd", "auch", entries({{8, 0}}), nullptr));
+    EXPECT_EQ(d.tree()->topLevelItemCount(), 3);
+
+    select(d, 0, 1);
+    d.deleteSelected();
+    const QStringList inFile = fileLines(path);
+    EXPECT_TRUE(inFile.contains(QStringLiteral("Dora")));
+    EXPECT_EQ(inFile.filter(QStringLiteral("(auch)")).size(), 1);
+    EXPECT_EQ(inFile.filter(QStringLiteral("zweite Sitzung")).size(), 0);
+    // The tree shows what the file holds now.
+    EXPECT_EQ(treeLines(d).size(), inFile.size());
+    EXPECT_EQ(d.tree()->topLevelItem(3)->text(0), QStringLiteral("Dora"));
+
+    // A failed import rewrites the file, still keeping a newer filing.
+    ASSERT_TRUE(fileCaseInHistory(path, "Emil", "", entries({{2, 0}}), nullptr));
+    auto previous = HistoryDialog::setFileDialogTestHook(
+        [&](const HistoryFileRequest&) { return dir.filePath(QStringLiteral("fehlt.xml")); });
+    d.importHistory();
+    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    EXPECT_TRUE(fileLines(path).contains(QStringLiteral("Emil")));
+    EXPECT_TRUE(treeLines(d).contains(QStringLiteral("Emil")));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(HistoryDialogsTest, PlacementIsStoredWheneverTheDialogCloses) {
+    {
+        HistoryDialog d(context());
+        d.show();
+        d.reject();
+    }
+    EXPECT_TRUE(store.contains(settings::kPlacementHistory, settings::kPlacementLeft));
+}
+
+TEST_F(HistoryDialogsTest, ScreenshotWithThreeCasesOneOpened) {
+    fileThreeCases();
+    HistoryDialog d(context());
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    select(d, 0, 1);
+    test::saveScreenshot(&d, QStringLiteral("fallhistorie"));
+}
+
+TEST_F(HistoryDialogsTest, MainWindowLoadsTheChosenTreatmentAsTheCase) {
+    fileThreeCases();
+    MainDialog main(store, path);
+    main.show();
+    auto previous = HistoryDialog::setTestHook([](HistoryDialog& d) {
+        d.tree()->setCurrentItem(d.tree()->topLevelItem(0)->child(1));
+        d.takeOver();
+        return QDialog::Accepted;
+    });
+    main.onHistory();
+    EXPECT_EQ(main.theCase().name(), "Anna");
+    ASSERT_GE(main.theCase().count(), 1);
+    EXPECT_EQ(main.theCase().entry(0).number, 5);
+
+    // "&Hilfe" of either dialog reaches the main window's rule, which opens
+    // the topic of the active dialog.
+    HistoryDialog history(context());
+    EXPECT_EQ(main.helpContextFor(&history), help::kCaseHistory);
+    FileCaseDialog filing(path, "", store);
+    EXPECT_EQ(main.helpContextFor(&filing), help::kFileCase);
+
+    // "Zurück" leaves the case alone.
+    HistoryDialog::setTestHook([](HistoryDialog&) { return QDialog::Rejected; });
+    main.onHistory();
+    EXPECT_EQ(main.theCase().name(), "Anna");
+    HistoryDialog::setTestHook(std::move(previous));
+    main.done(QDialog::Rejected);
+}
+
+TEST_F(HistoryDialogsTest, ABrokenHistoryFileIsKeptAsACopyBeforeItIsRewritten) {
+    const QByteArray broken = "<Fallhistorie AnzahlFaelle=\"2\">\r\n"
+                              "\t<Fall Name=\"A\" AnzahlBehandlungen=\"0\">\r\n"
+                              "\t</Fall>\r\n"
+                              "\t<Fall Name=B AnzahlBehandlungen=\"0\">\r\n";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(broken);
+    }
+    HistoryDialog d(context());
+    // The error box while opening; the dialog works with what was read.
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
+    EXPECT_EQ(treeLines(d), QStringList({"A"}));
+
+    select(d, 0);
+    d.deleteSelected();
+    ASSERT_EQ(messages.messages().size(), 2);
+    EXPECT_EQ(messages.messages()[1].kind, MessageBoxes::Kind::Information);
+    const QString backup = path + QStringLiteral(".defekt");
+    EXPECT_TRUE(messages.texts()[1].contains(backup));
+    EXPECT_EQ(readFile(backup), broken);
+    EXPECT_TRUE(CaseHistory(historyFileName(path)).loadOk());
+    EXPECT_EQ(d.tree()->topLevelItemCount(), 0);
+}
