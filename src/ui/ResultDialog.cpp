@@ -1,4 +1,5 @@
 #include "ui/ResultDialog.h"
+#include "ui/WaitCursor.h"
 
 #include "case/ResultTable.h"
 #include "settings/ColumnWidths.h"
@@ -41,15 +42,6 @@ constexpr int kStoredColumns = 2;
 QString captionText() {
     return QStringLiteral("Ergebnis der Auswertung");
 }
-
-// Shows the wait cursor for the lifetime of the object.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "ui/TableView.h"
+#include "ui/WaitCursor.h"
 
 #include "ui/TextCodec.h"
 #include "ui/TitleTip.h"
@@ -49,15 +50,6 @@ int saturatingAdd(int a, int b) {
     const long long sum = static_cast<long long>(a) + b;
     return static_cast<int>(std::min<long long>(sum, INT_MAX / 2));
 }
-
-// Shows the wait cursor for the lifetime of the object.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

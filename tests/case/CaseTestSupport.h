@@ -3,6 +3,7 @@
 #include "case/Case.h"
 #include "case/CaseGrid.h"
 #include "data/ContentLoader.h"
+#include "data/TestContent.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +12,6 @@
 
 namespace tessalyn::test {
 
-// The built-in content, loaded once per test program.
-inline const RepertoryData& builtIn() {
-    static const RepertoryData data = [] {
-        RepertoryData d;
-        ContentError error;
-        if (!loadBuiltInContent(d, error)) {
-            ADD_FAILURE() << "built-in content refused: " << error.message();
-        }
-        return d;
-    }();
-    return data;
-}
 
 // A copy of the built-in content in which rubric `number` has a counter-polarity.
 inline RepertoryData withOpposite(const RepertoryData& base, int number, int opposite,

@@ -1,21 +1,14 @@
 #pragma once
 
 #include "data/ContentLoader.h"
+#include "data/TestContent.h"
 
 #include <gtest/gtest.h>
 
 namespace tessalyn::testing {
 
 // The built-in content, loaded once per test program.
-inline const RepertoryData& builtInContent() {
-    static const RepertoryData data = [] {
-        RepertoryData d;
-        ContentError error;
-        EXPECT_TRUE(loadBuiltInContent(d, error)) << error.message();
-        return d;
-    }();
-    return data;
-}
+inline const RepertoryData& builtInContent() { return tessalyn::test::builtIn(); }
 
 // Last symptom number of each chapter in the built-in content.
 inline constexpr int kChapterLastRubric[32] = {

@@ -7,6 +7,7 @@
 #include "case/Case.h"
 #include "case/Evaluation.h"
 #include "data/ContentLoader.h"
+#include "data/TestContent.h"
 #include "ui/TablePrinter.h"
 #include "ui/TableView.h"
 
@@ -28,17 +29,7 @@
 namespace tessalyn::test {
 
 // The built-in content, loaded once per test program.
-inline const RepertoryData& builtInContent() {
-    static const RepertoryData data = [] {
-        RepertoryData d;
-        ContentError error;
-        if (!loadBuiltInContent(d, error)) {
-            ADD_FAILURE() << "built-in content refused: " << error.message();
-        }
-        return d;
-    }();
-    return data;
-}
+inline const RepertoryData& builtInContent() { return tessalyn::test::builtIn(); }
 
 // A case of the given symptom numbers (BD 0) with its input row, evaluated.
 struct EvaluatedCase {
