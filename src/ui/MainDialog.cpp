@@ -17,6 +17,7 @@
 #include "ui/TableView.h"
 #include "ui/TextCodec.h"
 #include "ui/TextSearchDialog.h"
+#include "ui/WaitCursor.h"
 #include "ui/WindowPlacement.h"
 
 #include <QApplication>
@@ -260,10 +261,10 @@ ResultViewOutcome MainDialog::runResultView(EvaluationResult& result) {
 // "S&uchen": the chapter tree search, created on first use and then only shown.
 void MainDialog::onSearch() {
     auto* dialog = qobject_cast<SymptomSearchDialog*>(symptomSearchWindow_.data());
-    const bool create = dialog == nullptr;
-    if (create) {
-        // The first opening builds the tree; later ones only show it.
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    // The first opening builds the tree; later ones only show it.
+    std::optional<WaitCursor> wait;
+    if (dialog == nullptr) {
+        wait.emplace();
         dialog = new SymptomSearchDialog(*this);
         symptomSearchWindow_ = dialog;
     }
@@ -271,9 +272,6 @@ void MainDialog::onSearch() {
         dialog->applyTableFont(*tableFont_);
     }
     dialog->showWindow();
-    if (create) {
-        QGuiApplication::restoreOverrideCursor();
-    }
 }
 
 void MainDialog::onTextSearch() {

@@ -1,0 +1,503 @@
+#include "ui/RemedyOverviewDialog.h"
+
+#include "case/NumberText.h"
+#include "data/Cp1252.h"
+#include "search/RubricRange.h"
+#include "settings/ColumnWidths.h"
+#include "settings/SettingsKeys.h"
+#include "ui/DialogUnits.h"
+#include "ui/HelpContext.h"
+#include "ui/HelpViewer.h"
+#include "ui/IconPushButton.h"
+#include "ui/MainDialog.h"
+#include "ui/MessageBoxes.h"
+#include "ui/TablePrinter.h"
+#include "ui/TableView.h"
+#include "ui/TextCodec.h"
+#include "ui/WindowPlacement.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tessalyn {
+
+namespace {
+
+constexpr int kDialogWidthDlu = 326;
+constexpr int kDialogHeightDlu = 284;
+
+// The table while the headers are written: 20 rows.
+constexpr int kLayoutRows = 20;
+
+struct ColumnSpec {
+    const char* header;
+    int width;
+};
+constexpr std::array<ColumnSpec, 4> kColumns = {{
+    {"Nummer", 85},
+    {"Symptom", 372},
+    {"Kapitel", 100},
+    {"Andere Mittel", 100},
+}};
+
+// The core's texts of the two size field messages.
+constexpr const char* kIntegerMessageText = "Please enter an integer.";
+constexpr const char* kRangeMessageText = "Please enter an integer between %1 and %2.";
+
+RemedyOverviewDialog::Hook& hook() {
+    static RemedyOverviewDialog::Hook instance;
+    return instance;
+}
+
+// Orders the abbreviations as a sorted drop-down list does: ignoring case,
+// ties by the bytes.
+bool abbreviationLess(const std::string& a, const std::string& b) {
+    const std::string ua = cp1252ToUpper(a);
+    const std::string ub = cp1252ToUpper(b);
+    return ua != ub ? ua < ub : a < b;
+}
+
+// The Up and Down keys step a size field as its spin arrows do.
+class SizeFieldKeys : public QObject {
+public:
+    using Step = std::function<void(int)>;
+    SizeFieldKeys(QObject* parent, Step step) : QObject(parent), step_(std::move(step)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Up || key == Qt::Key_Down) {
+                step_(key == Qt::Key_Up ? 1 : -1);
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    Step step_;
+};
+
+} // namespace
+
+QString RemedyOverviewDialog::integerMessage() {
+    return QCoreApplication::translate("RemedyOverviewDialog", kIntegerMessageText);
+}
+
+QString RemedyOverviewDialog::rangeMessage(int lo, int hi) {
+    return QCoreApplication::translate("RemedyOverviewDialog", kRangeMessageText).arg(lo).arg(hi);
+}
+
+RemedyOverviewDialog::RemedyOverviewDialog(MainDialog& main)
+    : QDialog(&main), main_(main), search_(main.data()) {
+    setObjectName(QStringLiteral("RemedyOverviewDialog"));
+    setWindowTitle(QStringLiteral("Mittelübersicht"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setHelpContext(this, help::kRemedyOverview);
+    buildControls();
+
+    // The grade filter is not offered; every search uses grades 1, 3, 4, 5.
+    gradeGroup_->hide();
+    enableSizeControls();
+
+    for (const std::string& title : chapterFilterList(main_.data())) {
+        chapterList_->addItem(toQString(title));
+    }
+    chapterList_->setCurrentIndex(0);
+    search_.chapterFilter = kAllChapters;
+
+    setSizeGripEnabled(true);
+    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
+    restorePlacement(this, main_.settingsStore(), settings::kPlacementRemedyOverview);
+    restoreColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+                        settings::kColumnsRemedyOverview, 0);
+
+    const RepertoryData& data = main_.data();
+    std::vector<std::string> abbreviations;
+    abbreviations.reserve(static_cast<std::size_t>(data.remedyCount()));
+    for (int r = 0; r < data.remedyCount(); ++r) {
+        abbreviations.emplace_back(data.abbreviation(r));
+    }
+    std::stable_sort(abbreviations.begin(), abbreviations.end(), abbreviationLess);
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(abbreviations.size()));
+    for (const std::string& a : abbreviations) {
+        items.append(toQString(a));
+    }
+    remedyBox_->addItems(items);
+    remedyBox_->setCurrentIndex(-1);
+    remedyBox_->clearEditText();
+    setGrades(false);
+
+    connect(chapterList_, &QComboBox::currentIndexChanged, this,
+            &RemedyOverviewDialog::onChapterChanged);
+    connect(remedyBox_, &QComboBox::activated, this, &RemedyOverviewDialog::runSearch);
+    remedyBox_->setFocus(Qt::OtherFocusReason);
+}
+
+RemedyOverviewDialog::~RemedyOverviewDialog() = default;
+
+QWidget* RemedyOverviewDialog::makeSizeField(QLineEdit*& field, const char* name) {
+    auto* box = new QWidget(this);
+    field = new QLineEdit(box);
+    field->setObjectName(QLatin1String(name));
+    field->setMaxLength(10);
+    field->setMaximumWidth(dialogUnitsToPixels(this, 30, 0).width());
+    QLineEdit* edit = field;
+    field->installEventFilter(
+        new SizeFieldKeys(field, [this, edit](int step) { stepSizeField(edit, step); }));
+
+    auto* up = new QToolButton(box);
+    up->setObjectName(QLatin1String(name) + QStringLiteral("Up"));
+    up->setArrowType(Qt::UpArrow);
+    up->setAutoRepeat(true);
+    auto* down = new QToolButton(box);
+    down->setObjectName(QLatin1String(name) + QStringLiteral("Down"));
+    down->setArrowType(Qt::DownArrow);
+    down->setAutoRepeat(true);
+    const int arrowHeight = std::max(8, field->sizeHint().height() / 2);
+    for (QToolButton* b : {up, down}) {
+        b->setFixedSize(arrowHeight * 3 / 2, arrowHeight);
+        b->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(up, &QToolButton::clicked, this, [this, edit] { stepSizeField(edit, 1); });
+    connect(down, &QToolButton::clicked, this, [this, edit] { stepSizeField(edit, -1); });
+
+    auto* arrows = new QVBoxLayout;
+    arrows->setContentsMargins(0, 0, 0, 0);
+    arrows->setSpacing(0);
+    arrows->addWidget(up);
+    arrows->addWidget(down);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(1);
+    row->addWidget(field);
+    row->addLayout(arrows);
+    row->addStretch(1);
+    return box;
+}
+
+void RemedyOverviewDialog::stepSizeField(QLineEdit* field, int step) {
+    // The arrows keep the field within 0..99; a text that is no number starts
+    // from 0.
+    bool ok = false;
+    const int current = field->text().trimmed().toInt(&ok);
+    const int next = std::clamp((ok ? current : 0) + step, 0, kMaxSizeFieldValue);
+    field->setText(QString::number(next));
+}
+
+void RemedyOverviewDialog::buildControls() {
+    table_ = new TableView(this);
+    table_->setObjectName(QStringLiteral("resultTable"));
+    table_->setEditable(false);
+
+    auto* chapterLabel = new QLabel(QStringLiteral("Kapitelfilter"), this);
+    chapterList_ = new QComboBox(this);
+    chapterList_->setObjectName(QStringLiteral("chapterList"));
+    chapterList_->setEditable(false);
+    chapterList_->setMaxVisibleItems(20);
+    chapterList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    chapterList_->setMinimumContentsLength(20);
+    chapterLabel->setBuddy(chapterList_);
+
+    auto* remedyLabel = new QLabel(QStringLiteral("Mittel"), this);
+    remedyBox_ = new QComboBox(this);
+    remedyBox_->setObjectName(QStringLiteral("remedyBox"));
+    remedyBox_->setEditable(true);
+    // Typed text is searched as it stands; it never becomes an entry.
+    remedyBox_->setInsertPolicy(QComboBox::NoInsert);
+    // No completion while typing: "am" must stay "am", not become "Am-c.".
+    remedyBox_->setCompleter(nullptr);
+    remedyBox_->setMaxVisibleItems(20);
+    remedyBox_->setMinimumContentsLength(10);
+    remedyLabel->setBuddy(remedyBox_);
+
+    auto* sizeGroup = new QGroupBox(QStringLiteral("Rubrikengröße"), this);
+    sizeGroup->setObjectName(QStringLiteral("sizeGroup"));
+    sizeFilterBox_ = new QCheckBox(QStringLiteral("Rubrikengröße beachten"), sizeGroup);
+    sizeFilterBox_->setObjectName(QStringLiteral("sizeFilterBox"));
+    minimumLabel_ = new QLabel(QStringLiteral("Mindestgröße "), sizeGroup);
+    QWidget* minimumBox = makeSizeField(minimumField_, "minimumField");
+    minimumLabel_->setBuddy(minimumField_);
+    maximumLabel_ = new QLabel(QStringLiteral("Maximale Größe"), sizeGroup);
+    QWidget* maximumBox = makeSizeField(maximumField_, "maximumField");
+    maximumLabel_->setBuddy(maximumField_);
+    otherRemediesBox_ =
+        new QCheckBox(QStringLiteral("Andere hochwertige Mittel mit ausgeben"), sizeGroup);
+    otherRemediesBox_->setObjectName(QStringLiteral("otherRemediesBox"));
+    auto* sizeLayout = new QGridLayout(sizeGroup);
+    sizeLayout->addWidget(sizeFilterBox_, 0, 0, 1, 4);
+    sizeLayout->addWidget(minimumLabel_, 1, 0);
+    sizeLayout->addWidget(minimumBox, 1, 1);
+    sizeLayout->addWidget(maximumLabel_, 1, 2);
+    sizeLayout->addWidget(maximumBox, 1, 3);
+    sizeLayout->addWidget(otherRemediesBox_, 2, 0, 1, 4);
+    sizeLayout->setColumnStretch(1, 1);
+    sizeLayout->setColumnStretch(3, 1);
+
+    // Initial values of the fields.
+    minimumField_->setText(QString::number(search_.sizeFilter.minimum));
+    maximumField_->setText(QString::number(search_.sizeFilter.maximum));
+    sizeFilterBox_->setChecked(search_.sizeFilter.enabled);
+    otherRemediesBox_->setChecked(search_.otherRemedies);
+
+    gradeGroup_ = new QGroupBox(QStringLiteral("Wertigkeit"), this);
+    gradeGroup_->setObjectName(QStringLiteral("gradeGroup"));
+    auto* gradeLayout = new QGridLayout(gradeGroup_);
+    for (int g = 0; g < 5; ++g) {
+        gradeBoxes_[g] = new QCheckBox(QString::number(g + 1), gradeGroup_);
+        gradeBoxes_[g]->setObjectName(QStringLiteral("grade%1Box").arg(g + 1));
+        gradeLayout->addWidget(gradeBoxes_[g], 0, g);
+    }
+    bdOnlyBox_ = new QCheckBox(QStringLiteral("nur BD"), gradeGroup_);
+    bdOnlyBox_->setObjectName(QStringLiteral("bdOnlyBox"));
+    gradeLayout->addWidget(bdOnlyBox_, 1, 0, 1, 2);
+    auto* allButton = new QPushButton(QStringLiteral("&Alle"), gradeGroup_);
+    allButton->setObjectName(QStringLiteral("allGradesButton"));
+    allButton->setAutoDefault(false);
+    auto* highButton = new QPushButton(QStringLiteral("Hoch&wertig"), gradeGroup_);
+    highButton->setObjectName(QStringLiteral("highGradesButton"));
+    highButton->setAutoDefault(false);
+    gradeLayout->addWidget(allButton, 1, 2);
+    gradeLayout->addWidget(highButton, 1, 3, 1, 2);
+
+    searchButton_ = new IconPushButton(QStringLiteral("&Suche"), QStringLiteral("suche"), this);
+    searchButton_->setObjectName(QStringLiteral("searchButton"));
+    searchButton_->setDefault(true);
+    printButton_ = new IconPushButton(QStringLiteral("&Drucken"), QStringLiteral("drucken"), this);
+    printButton_->setObjectName(QStringLiteral("printButton"));
+    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
+    helpButton_->setObjectName(QStringLiteral("helpButton"));
+    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
+    backButton_->setObjectName(QStringLiteral("backButton"));
+    auto* buttons = new QHBoxLayout;
+    int width = 0;
+    for (IconPushButton* b : {searchButton_, printButton_, helpButton_, backButton_}) {
+        if (b != searchButton_) {
+            b->setAutoDefault(false);
+        }
+        width = std::max(width, b->sizeHint().width());
+        buttons->addWidget(b);
+    }
+    for (IconPushButton* b : {searchButton_, printButton_, helpButton_, backButton_}) {
+        b->setMinimumWidth(width);
+    }
+    buttons->addStretch(1);
+
+    // The chapter list over the whole width; below it the remedy box beside
+    // the size group (and the grade group, which is not shown).
+    auto* chapterRow = new QHBoxLayout;
+    chapterRow->addWidget(chapterLabel);
+    chapterRow->addWidget(chapterList_, 1);
+    auto* remedyColumn = new QVBoxLayout;
+    remedyColumn->addWidget(remedyLabel);
+    remedyColumn->addWidget(remedyBox_);
+    remedyColumn->addStretch(1);
+    auto* filters = new QHBoxLayout;
+    filters->addLayout(remedyColumn);
+    filters->addWidget(sizeGroup);
+    filters->addWidget(gradeGroup_);
+    filters->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(table_, 1);
+    layout->addLayout(chapterRow);
+    layout->addLayout(filters);
+    layout->addLayout(buttons);
+
+    connect(sizeFilterBox_, &QCheckBox::clicked, this, [this] {
+        readControls();
+        enableSizeControls();
+    });
+    connect(allButton, &QPushButton::clicked, this, [this] { setGrades(true); });
+    connect(highButton, &QPushButton::clicked, this, [this] { setGrades(false); });
+    connect(table_, &TableView::cellDoubleClicked, this, &RemedyOverviewDialog::onRowDoubleClicked);
+    connect(searchButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::runSearch);
+    connect(printButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::print);
+    connect(backButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::reject);
+    auto openHelp = [this] { showHelpOrReport(help::kRemedyOverview, this); };
+    connect(helpButton_, &QPushButton::clicked, this, openHelp);
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, openHelp);
+}
+
+void RemedyOverviewDialog::enableSizeControls() {
+    // The spin arrows stay usable, as the platform's spin controls do.
+    const bool on = sizeFilterBox_->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{minimumLabel_, minimumField_, maximumLabel_,
+                                                      maximumField_, otherRemediesBox_}) {
+        w->setEnabled(on);
+    }
+}
+
+void RemedyOverviewDialog::setGrades(bool all) {
+    GradeFilter preset;
+    if (all) {
+        preset.selectAll();
+    } else {
+        preset.selectHighGrades();
+    }
+    for (int g = 0; g < 5; ++g) {
+        gradeBoxes_[g]->setChecked(preset.grade[g]);
+    }
+    bdOnlyBox_->setChecked(preset.bdOnly);
+}
+
+bool RemedyOverviewDialog::readControls() {
+    RemedyControls controls;
+    // The selected entry, or the typed text when none is selected; in an
+    // editable box both stand in its edit field.
+    controls.remedyText = fromQString(remedyBox_->currentText());
+    for (int g = 0; g < 5; ++g) {
+        controls.grade[g] = gradeBoxes_[g]->isChecked();
+    }
+    controls.bdOnly = bdOnlyBox_->isChecked();
+    controls.sizeFilterOn = sizeFilterBox_->isChecked();
+    controls.minimumText = fromQString(minimumField_->text());
+    controls.maximumText = fromQString(maximumField_->text());
+    controls.otherRemedies = otherRemediesBox_->isChecked();
+    const std::string message = search_.readControls(controls);
+    if (message.empty()) {
+        return true;
+    }
+    MessageBoxes::warning(this, message == kIntegerMessageText
+                                    ? integerMessage()
+                                    : rangeMessage(0, kMaxSizeFieldValue));
+    return false;
+}
+
+void RemedyOverviewDialog::onChapterChanged(int index) {
+    const QString title = index >= 0 ? chapterList_->itemText(index) : chapterList_->currentText();
+    search_.selectChapter(fromQString(title));
+    runSearch();
+}
+
+void RemedyOverviewDialog::layOutTable(int columns) {
+    TableView& t = *table_;
+    if (main_.tableFont()) {
+        t.setFont(*main_.tableFont());
+    }
+    t.setHeaderRowCount(0);
+    t.setRowCount(kLayoutRows);
+    t.setColumnCount(columns);
+    for (int c = 0; c < columns; ++c) {
+        const ColumnSpec& spec = kColumns[static_cast<std::size_t>(c)];
+        t.setCellText(0, c, spec.header);
+        t.setColumnWidth(c, spec.width);
+    }
+    if (main_.settings().saveColumnWidths) {
+        restoreColumnWidths(main_.settings(), t.logic(), main_.settingsStore(),
+                            settings::kColumnsRemedyOverview, 0);
+    } else {
+        t.expandColumnsToFit(true);
+    }
+    t.setHeaderRowCount(1);
+    t.setFocusCell(1, 0);
+    t.setListMode(true);
+}
+
+void RemedyOverviewDialog::runSearch() {
+    // The search runs also when a size field was refused: with the values
+    // read up to it.
+    readControls();
+    search_.run();
+    layOutTable(search_.columnCount());
+
+    const std::vector<RemedyRow>& rows = search_.rows();
+    const int n = static_cast<int>(rows.size());
+    table_->setRowCount(n + 1);
+    TableLogic& t = table_->logic();
+    const bool fourth = search_.columnCount() == 4;
+    for (int i = 0; i < n; ++i) {
+        const RemedyRow& row = rows[static_cast<std::size_t>(i)];
+        t.setCellText(i + 1, 0, row.numberText);
+        t.setCellText(i + 1, 1, row.symptomText);
+        t.setCellText(i + 1, 2, row.locationText);
+        if (fourth) {
+            t.setCellText(i + 1, 3, row.otherRemedies);
+        }
+    }
+    setWindowTitle(toQString(search_.caption()));
+}
+
+void RemedyOverviewDialog::print() {
+    // The printout names the remedy in its top-left cell.
+    const std::string header = table_->logic().rawCellText(0, 0);
+    table_->setCellText(0, 0, search_.searchedText());
+    printTable(*table_, this);
+    table_->setCellText(0, 0, header);
+}
+
+void RemedyOverviewDialog::onRowDoubleClicked(int row, int) {
+    // The header row names no rubric.
+    if (row < table_->headerRowCount()) {
+        return;
+    }
+    const std::string text = table_->cellText(row, 0);
+    if (text.empty()) {
+        return;
+    }
+    const ParsedNumber parsed = parseNumberText(text);
+    reference_ = parsed.ref;
+    if (!parsed.valid) {
+        reference_.bd = 0;
+    }
+    storeWindowState();
+    // The values are read once more; a size field that fails keeps the
+    // dialog open.
+    if (!readControls()) {
+        return;
+    }
+    QDialog::accept();
+}
+
+void RemedyOverviewDialog::storeWindowState() {
+    storePlacement(this, main_.settingsStore(), settings::kPlacementRemedyOverview);
+    storeColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+                      settings::kColumnsRemedyOverview, 0);
+}
+
+void RemedyOverviewDialog::reject() {
+    storeWindowState();
+    QDialog::reject();
+}
+
+int RemedyOverviewDialog::exec() {
+    if (hook()) {
+        setResult(QDialog::Rejected);
+        show();
+        hook()(*this);
+        hide();
+        return result();
+    }
+    return QDialog::exec();
+}
+
+RemedyOverviewDialog::Hook RemedyOverviewDialog::setTestHook(Hook newHook) {
+    Hook previous = std::move(hook());
+    hook() = std::move(newHook);
+    return previous;
+}
+
+} // namespace tessalyn

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "data/RepertoryData.h"
+
+#include <QAbstractItemModel>
+#include <QDialog>
+
+#include <string>
+
+class QFont;
+class QTreeView;
+
+namespace tessalyn {
+
+class IconPushButton;
+class MainDialog;
+
+// The repertory as a tree of three levels, read straight from the data
+// tables: the 32 chapters, their headings, and under each heading its rubrics
+// labelled by treeLabel (symptom text, a no-break space, the number). The
+// items stand in table order, each at the end of its parent's list, so the
+// number in a rubric's label always equals its position in the rubric table
+// plus 1. Nothing is copied: an item is its table index.
+class RepertoryTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    enum class Level { None, Chapter, Heading, Rubric };
+
+    explicit RepertoryTreeModel(const RepertoryData& data, QObject* parent = nullptr);
+
+    // The item's level and its index in its table (chapter, heading or rubric).
+    Level level(const QModelIndex& index) const;
+    int tableIndex(const QModelIndex& index) const;
+    // The item of a table index; invalid when there is none.
+    QModelIndex chapterItem(int chapter) const;
+    QModelIndex headingItem(int heading) const;
+    QModelIndex rubricItem(int rubricIndex) const;
+    // The item's text in Windows-1252: chapter title, heading text, treeLabel.
+    std::string itemText(const QModelIndex& index) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    const RepertoryData& data_;
+};
+
+// "Symptomsuche": the chapter tree. The main window creates it on the first
+// "S&uchen" and afterwards only shows it again; closing it hides it, so the
+// opened branches and the selection stay for the whole run. While the user
+// moves through the tree the caption names the chapter and heading of the
+// selection.
+//
+// A rubric is taken into the case by "Ü&bernehmen" (also Enter on the
+// dialog: placement stored, window hidden whatever is selected), by a
+// double-click on it or Enter in the tree (the whole tree is collapsed and the
+// window hidden) or by "Hi&nzufügen" (the window stays). Zurück, Escape and the
+// close box store the placement "Dialog/Symptomsuche" and hide the window; the
+// placement is restored only when the window is created.
+class SymptomSearchDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit SymptomSearchDialog(MainDialog& main);
+    ~SymptomSearchDialog() override;
+
+    // Shows the window (again) and brings it to the front.
+    void showWindow();
+    // The table font of the main window, given on every "S&uchen".
+    void applyTableFont(const QFont& font);
+
+    QTreeView* tree() const { return tree_; }
+    RepertoryTreeModel* model() const { return model_; }
+    IconPushButton* acceptButton() const { return acceptButton_; }
+    IconPushButton* addButton() const { return addButton_; }
+    IconPushButton* helpButton() const { return helpButton_; }
+    IconPushButton* backButton() const { return backButton_; }
+
+    // The reference last read from a rubric item; (0, 0) again once the window
+    // has lost the focus.
+    const SymptomRef& parsedReference() const { return parsed_; }
+
+public slots:
+    // "Ü&bernehmen".
+    void accept() override;
+    // "&Zurück", Escape, the close box.
+    void reject() override;
+    // "Hi&nzufügen".
+    void addAndStay();
+    // Double-click on an item, Enter in the tree.
+    void takeAndClose();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildControls();
+    // Reads the selected item into parsed_; false when it is no rubric.
+    bool readSelectedItem();
+    void updateCaption();
+
+    MainDialog& main_;
+    RepertoryTreeModel* model_ = nullptr;
+    QTreeView* tree_ = nullptr;
+    IconPushButton* acceptButton_ = nullptr;
+    IconPushButton* addButton_ = nullptr;
+    IconPushButton* helpButton_ = nullptr;
+    IconPushButton* backButton_ = nullptr;
+    SymptomRef parsed_;
+};
+
+} // namespace tessalyn

@@ -1,0 +1,319 @@
+#include "ui/TextSearchDialog.h"
+
+#include "case/NumberText.h"
+#include "search/RubricRange.h"
+#include "settings/ColumnWidths.h"
+#include "settings/SettingsKeys.h"
+#include "ui/DialogUnits.h"
+#include "ui/HelpContext.h"
+#include "ui/HelpViewer.h"
+#include "ui/IconPushButton.h"
+#include "ui/MainDialog.h"
+#include "ui/TableView.h"
+#include "ui/TextCodec.h"
+#include "ui/WindowPlacement.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tessalyn {
+
+namespace {
+
+constexpr int kDialogWidthDlu = 292;
+constexpr int kDialogHeightDlu = 172;
+
+// The table's look before a search and with no hits: one header row and 19
+// blank rows.
+constexpr int kEmptyLookRows = 20;
+constexpr int kColumns = 3;
+constexpr int kNumberColumnWidth = 60;
+constexpr int kSymptomColumnWidth = 372;
+constexpr int kLocationColumnWidth = 200;
+// Room the text columns leave free for the table's frame and scroll bar.
+constexpr int kSplitMargin = 20;
+
+} // namespace
+
+TextSearchDialog::TextSearchDialog(MainDialog& main)
+    : QDialog(&main), main_(main), search_(main.data()) {
+    setObjectName(QStringLiteral("TextSearchDialog"));
+    setWindowTitle(QString::fromLatin1(kTextSearchCaption));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setHelpContext(this, help::kTextSearch);
+    buildControls();
+
+    for (const std::string& title : chapterFilterList(main_.data())) {
+        chapterList_->addItem(toQString(title));
+    }
+    chapterList_->setCurrentIndex(0);
+    search_.setChapterFilter(kAllChapters);
+    connect(chapterList_, &QComboBox::currentIndexChanged, this,
+            &TextSearchDialog::onChapterChanged);
+
+    setSizeGripEnabled(true);
+    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
+    restorePlacement(this, main_.settingsStore(), settings::kPlacementTextSearch);
+    setUpTable();
+    restoreColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+                        settings::kColumnsTextSearch, 0);
+    searchField_->setFocus(Qt::OtherFocusReason);
+}
+
+TextSearchDialog::~TextSearchDialog() = default;
+
+void TextSearchDialog::buildControls() {
+    table_ = new TableView(this);
+    table_->setObjectName(QStringLiteral("resultTable"));
+    table_->installEventFilter(this);
+
+    auto* searchLabel = new QLabel(QStringLiteral("Suchtext"), this);
+    searchField_ = new QLineEdit(this);
+    searchField_->setObjectName(QStringLiteral("searchField"));
+    searchField_->installEventFilter(this);
+    searchLabel->setBuddy(searchField_);
+
+    auto* chapterLabel = new QLabel(QStringLiteral("Kapitelfilter"), this);
+    chapterList_ = new QComboBox(this);
+    chapterList_->setObjectName(QStringLiteral("chapterList"));
+    chapterList_->setEditable(false);
+    chapterList_->setMaxVisibleItems(20);
+    // Long titles must not widen the window; the list itself shows them whole.
+    chapterList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    chapterList_->setMinimumContentsLength(20);
+    chapterLabel->setBuddy(chapterList_);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(searchLabel, 0, 0);
+    fields->addWidget(searchField_, 0, 1);
+    fields->addWidget(chapterLabel, 1, 0);
+    fields->addWidget(chapterList_, 1, 1);
+    fields->setColumnStretch(1, 1);
+
+    acceptButton_ =
+        new IconPushButton(QStringLiteral("Ü&bernehmen"), QStringLiteral("uebernehmen"), this);
+    acceptButton_->setObjectName(QStringLiteral("acceptButton"));
+    acceptButton_->setDefault(true);
+    addButton_ =
+        new IconPushButton(QStringLiteral("Hi&nzufügen"), QStringLiteral("hinzufuegen"), this);
+    addButton_->setObjectName(QStringLiteral("addButton"));
+    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
+    helpButton_->setObjectName(QStringLiteral("helpButton"));
+    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
+    backButton_->setObjectName(QStringLiteral("backButton"));
+
+    // One row at the bottom left.
+    auto* buttons = new QHBoxLayout;
+    int width = 0;
+    for (IconPushButton* b : {acceptButton_, addButton_, helpButton_, backButton_}) {
+        if (b != acceptButton_) {
+            b->setAutoDefault(false);
+        }
+        width = std::max(width, b->sizeHint().width());
+        buttons->addWidget(b);
+    }
+    for (IconPushButton* b : {acceptButton_, addButton_, helpButton_, backButton_}) {
+        b->setMinimumWidth(width);
+    }
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(table_, 1);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+
+    connect(searchField_, &QLineEdit::textChanged, this, &TextSearchDialog::onTextChanged);
+    connect(table_, &TableView::cellDoubleClicked, this, &TextSearchDialog::onRowDoubleClicked);
+    connect(acceptButton_, &QPushButton::clicked, this, &TextSearchDialog::accept);
+    connect(addButton_, &QPushButton::clicked, this, &TextSearchDialog::addAndStay);
+    connect(backButton_, &QPushButton::clicked, this, &TextSearchDialog::reject);
+    auto openHelp = [this] { showHelpOrReport(help::kTextSearch, this); };
+    connect(helpButton_, &QPushButton::clicked, this, openHelp);
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, openHelp);
+}
+
+void TextSearchDialog::setUpTable() {
+    TableView& t = *table_;
+    if (main_.tableFont()) {
+        t.setFont(*main_.tableFont());
+    }
+    t.setEditable(false);
+    t.setRowCount(kEmptyLookRows);
+    t.setColumnCount(kColumns);
+    t.setColumnWidth(0, kNumberColumnWidth);
+    t.setColumnWidth(1, kSymptomColumnWidth);
+    t.setColumnWidth(2, kLocationColumnWidth);
+    t.setCellText(0, 0, "Nummer");
+    t.setCellText(0, 1, "Symptom");
+    t.setCellText(0, 2, "Kapitel");
+    t.setHeaderRowCount(1);
+    t.setHeaderColumnCount(0);
+    t.setListMode(true);
+    t.setFocusCell(1, 0);
+    splitTextColumns(t.width());
+}
+
+void TextSearchDialog::splitTextColumns(int width) {
+    TableView& t = *table_;
+    if (t.columnCount() < kColumns) {
+        return;
+    }
+    const int free = width - t.columnWidth(0) - kSplitMargin;
+    const int sum = t.columnWidth(1) + t.columnWidth(2);
+    const double share = static_cast<double>(t.columnWidth(1)) / (sum == 0 ? 1 : sum);
+    // A window narrower than column 0 leaves nothing to share out.
+    t.setColumnWidth(1, std::max(0, static_cast<int>(free * share)));
+    t.setColumnWidth(2, std::max(0, static_cast<int>(free * (1.0 - share))));
+}
+
+void TextSearchDialog::showWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TextSearchDialog::emptyTable() {
+    table_->setRowCount(1);
+    table_->setRowCount(kEmptyLookRows);
+}
+
+void TextSearchDialog::showSearch(bool ran) {
+    if (ran) {
+        const std::vector<TextSearchRow>& rows = search_.rows();
+        const int hits = static_cast<int>(rows.size());
+        // The focus and selection go with the old rows; the table is sized
+        // once for all hits (it keeps its empty look when there is none).
+        emptyTable();
+        if (hits > 0) {
+            table_->setRowCount(hits + 1);
+        }
+        TableLogic& t = table_->logic();
+        for (int i = 0; i < hits; ++i) {
+            const TextSearchRow& row = rows[static_cast<std::size_t>(i)];
+            t.setCellText(i + 1, 0, row.numberText);
+            t.setCellText(i + 1, 1, row.symptomText);
+            t.setCellText(i + 1, 2, row.locationText);
+        }
+    }
+    setWindowTitle(toQString(search_.caption()));
+}
+
+void TextSearchDialog::onTextChanged(const QString& text) {
+    keptSelectionStart_ = -1;
+    showSearch(search_.textChanged(fromQString(text)));
+}
+
+void TextSearchDialog::onChapterChanged(int index) {
+    const QString title = index >= 0 ? chapterList_->itemText(index) : chapterList_->currentText();
+    showSearch(search_.chapterSelected(fromQString(title)));
+}
+
+void TextSearchDialog::onRowDoubleClicked(int row, int) {
+    // The header row is no hit.
+    if (row < table_->headerRowCount()) {
+        return;
+    }
+    const std::string text = table_->cellText(row, 0);
+    if (text.empty()) {
+        return;
+    }
+    const ParsedNumber parsed = parseNumberText(text);
+    if (parsed.valid) {
+        main_.addReference(parsed.ref);
+    }
+}
+
+std::string TextSearchDialog::focusedNumberText() const {
+    const int row = table_->focusRow();
+    if (row < table_->headerRowCount()) {
+        return {};
+    }
+    return table_->cellText(row, 0);
+}
+
+void TextSearchDialog::accept() {
+    search_.setSearchText(fromQString(searchField_->text()));
+    const std::string text = focusedNumberText();
+    if (text.empty()) {
+        return;
+    }
+    ParsedNumber parsed = parseNumberText(text);
+    // The case grid turns an invalid number into an empty row itself.
+    if (!parsed.valid) {
+        parsed.ref.bd = 0;
+    }
+    main_.addReference(parsed.ref);
+    storePlacement(this, main_.settingsStore(), settings::kPlacementTextSearch);
+    deleteSelectedSearchText();
+    storeColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+                      settings::kColumnsTextSearch, 0);
+    emptyTable();
+    hide();
+}
+
+void TextSearchDialog::reject() {
+    storeWindowState();
+    hide();
+}
+
+void TextSearchDialog::storeWindowState() {
+    storePlacement(this, main_.settingsStore(), settings::kPlacementTextSearch);
+    storeColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+                      settings::kColumnsTextSearch, 0);
+}
+
+void TextSearchDialog::deleteSelectedSearchText() {
+    if (!searchField_->hasSelectedText() && keptSelectionStart_ >= 0) {
+        searchField_->setSelection(keptSelectionStart_, keptSelectionLength_);
+    }
+    keptSelectionStart_ = -1;
+    if (searchField_->hasSelectedText()) {
+        searchField_->del();
+    }
+}
+
+void TextSearchDialog::addAndStay() {
+    search_.setSearchText(fromQString(searchField_->text()));
+    const std::string text = focusedNumberText();
+    if (text.empty()) {
+        return;
+    }
+    const ParsedNumber parsed = parseNumberText(text);
+    if (parsed.ref.number <= 0) {
+        return;
+    }
+    main_.addReference(parsed.ref);
+    activateWindow();
+    table_->setFocus(Qt::OtherFocusReason);
+}
+
+bool TextSearchDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == searchField_ && event->type() == QEvent::FocusIn) {
+        keptSelectionStart_ = -1;
+    } else if (watched == searchField_ && event->type() == QEvent::FocusOut) {
+        keptSelectionStart_ = searchField_->hasSelectedText() ? searchField_->selectionStart() : -1;
+        keptSelectionLength_ = searchField_->selectionLength();
+        // A context menu of the field keeps the text being typed.
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+            showSearch(search_.focusLost(fromQString(searchField_->text())));
+        }
+    } else if (watched == table_ && event->type() == QEvent::Resize) {
+        splitTextColumns(table_->width());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace tessalyn
