@@ -14,9 +14,19 @@ gui=build/src/tessalyn
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Keine grafische Anzeige gefunden (weder DISPLAY noch WAYLAND_DISPLAY gesetzt): zeige stattdessen die Auswertung eines Beispielfalls mit tessalyn-cli."
     if "$cli" --help | grep -q '^  evaluate'; then
-        echo "Fall: Rubriken 1, 2 und 3 (tessalyn-cli evaluate 1 2 3)"
-        echo "Mittel	Treffer	Summe	Polarität"
-        "$cli" evaluate 1 2 3 | head -n 15
+        sample=(1 2 12 40 118)
+        echo
+        echo "Beispielfall:"
+        for n in "${sample[@]}"; do
+            printf '  %5s  %s\n' "$n" "$("$cli" rubric "$n" | sed -n 's/^symptom\t//p')"
+        done
+        echo
+        echo "Die ersten 15 Mittel der Auswertung (tessalyn-cli evaluate ${sample[*]}):"
+        printf '  %-10s %8s %6s %11s\n' "Mittel" "Treffer" "Summe" "Polarität"  # ä takes two bytes
+        "$cli" evaluate "${sample[@]}" | head -n 15 |
+            while IFS=$'\t' read -r remedy hits sum polarity; do
+                printf '  %-10s %8s %6s %10s\n' "$remedy" "$hits" "$sum" "$polarity"
+            done
     else
         "$cli" info
     fi
