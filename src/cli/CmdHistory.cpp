@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tessalyn::cli {
 
@@ -66,19 +67,25 @@ bool loadHistory(Context& ctx, const std::string& file, CaseHistory& history) {
     return false;
 }
 
-// Changes of the file happen under its lock, which the desktop program takes
-// too, so that no filing of either gets lost.
-bool lockHistory(Context& ctx, HistoryFileLock& lock) {
-    if (lock.lock(std::chrono::seconds(10))) {
-        return true;
-    }
-    ctx.err << "tessalyn-cli: " << lock.error() << "\n";
-    return false;
-}
-
 int refuseBrokenFile(Context& ctx, const std::string& file) {
     ctx.err << "tessalyn-cli: " << cp1252ToUtf8(file) << " ist fehlerhaft und bleibt unverändert\n";
     return kExitFailure;
+}
+
+// Changes of the file happen under its lock, which the desktop program takes
+// too, so that no filing of either gets lost. Takes the lock, then loads FILE.
+// Returns kExitOk, or the exit code to end with (after printing why) when the
+// lock cannot be had or the file is broken.
+int lockAndLoadHistory(Context& ctx, const std::string& file, HistoryFileLock& lock,
+                       CaseHistory& history) {
+    if (!lock.lock(std::chrono::seconds(10))) {
+        ctx.err << "tessalyn-cli: " << lock.error() << "\n";
+        return kExitFailure;
+    }
+    if (!loadHistory(ctx, file, history)) {
+        return refuseBrokenFile(ctx, file);
+    }
+    return kExitOk;
 }
 
 // Writes the history to its own file, or to `target` (given as typed) when
@@ -95,19 +102,41 @@ int saveOrReport(Context& ctx, CaseHistory& history, const std::string& file,
     return kExitOk;
 }
 
+// What readOption found at args[i].
+enum class OptionValue {
+    NotThisOption,
+    Missing, // the option ends the arguments
+    Read,
+};
+
+// An option with a value, given as "NAME VALUE" or as "NAME=VALUE" at
+// args[i]: reads the value and moves i onto its last argument.
+OptionValue readOption(const std::vector<std::string>& args, std::size_t& i, std::string_view name,
+                       std::string& value) {
+    const std::string& a = args[i];
+    if (a == name) {
+        if (i + 1 >= args.size()) {
+            return OptionValue::Missing;
+        }
+        value = args[++i];
+        return OptionValue::Read;
+    }
+    if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=') {
+        value = a.substr(name.size() + 1);
+        return OptionValue::Read;
+    }
+    return OptionValue::NotThisOption;
+}
+
 int show(Context& ctx, const std::vector<std::string>& args) {
     std::string file;
     std::string sort;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--sort" || a.rfind("--sort=", 0) == 0) {
-            if (a == "--sort") {
-                if (i + 1 >= args.size()) {
-                    return ctx.usageError("--sort braucht name oder date");
-                }
-                sort = args[++i];
-            } else {
-                sort = a.substr(7);
+        if (const OptionValue o = readOption(args, i, "--sort", sort);
+            o != OptionValue::NotThisOption) {
+            if (o == OptionValue::Missing) {
+                return ctx.usageError("--sort braucht name oder date");
             }
             if (sort != "name" && sort != "date") {
                 return ctx.usageError("--sort erwartet name oder date, nicht " + sort);
@@ -193,14 +222,10 @@ int add(Context& ctx, const std::vector<std::string>& args) {
             ++i;
             break;
         }
-        if (a == "--date" || a.rfind("--date=", 0) == 0) {
-            if (a == "--date") {
-                if (i + 1 >= args.size()) {
-                    return ctx.usageError("--date braucht \"TT.MM.JJJJ HH:MM\"");
-                }
-                date = args[++i];
-            } else {
-                date = a.substr(7);
+        if (const OptionValue o = readOption(args, i, "--date", date);
+            o != OptionValue::NotThisOption) {
+            if (o == OptionValue::Missing) {
+                return ctx.usageError("--date braucht \"TT.MM.JJJJ HH:MM\"");
             }
             if (!isDateText(date)) {
                 return ctx.usageError("--date erwartet \"TT.MM.JJJJ HH:MM\", nicht " + date);
@@ -216,12 +241,9 @@ int add(Context& ctx, const std::vector<std::string>& args) {
     const std::string comment = commentFromArgument(args[i + 1]);
 
     HistoryFileLock lock(osPath(file));
-    if (!lockHistory(ctx, lock)) {
-        return kExitFailure;
-    }
     CaseHistory history;
-    if (!loadHistory(ctx, file, history)) {
-        return refuseBrokenFile(ctx, file);
+    if (const int rc = lockAndLoadHistory(ctx, file, lock, history); rc != kExitOk) {
+        return rc;
     }
 
     // The case as "evaluate" builds it from typed rows, prepared as
@@ -253,12 +275,9 @@ int remove(Context& ctx, const std::vector<std::string>& args) {
     }
     const std::string& file = args[1];
     HistoryFileLock lock(osPath(file));
-    if (!lockHistory(ctx, lock)) {
-        return kExitFailure;
-    }
     CaseHistory history;
-    if (!loadHistory(ctx, file, history)) {
-        return refuseBrokenFile(ctx, file);
+    if (const int rc = lockAndLoadHistory(ctx, file, lock, history); rc != kExitOk) {
+        return rc;
     }
     FiledCase* filedCase = history.findCase(args[2]);
     if (filedCase == nullptr) {

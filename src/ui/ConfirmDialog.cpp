@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tessalyn {
 
 namespace {
@@ -81,9 +83,7 @@ bool ConfirmDialog::ask(QWidget* parent, const QString& text) {
 }
 
 ConfirmDialog::Hook ConfirmDialog::setTestHook(Hook newHook) {
-    Hook previous = std::move(hook());
-    hook() = std::move(newHook);
-    return previous;
+    return std::exchange(hook(), std::move(newHook));
 }
 
 ConfirmAnswer::ConfirmAnswer(bool answer) : answer_(answer) {

@@ -2,8 +2,7 @@
 
 #include "history/CaseHistory.h"
 #include "settings/SettingsKeys.h"
-#include "ui/DialogUnits.h"
-#include "ui/HelpContext.h"
+#include "ui/DialogSetup.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
 #include "ui/IconPushButton.h"
@@ -15,16 +14,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QHBoxLayout>
-#include <QIcon>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace tessalyn {
 
@@ -32,6 +28,13 @@ namespace {
 
 constexpr int kDialogWidthDlu = 230;
 constexpr int kDialogHeightDlu = 150;
+
+// In the order they stand, centred below the comment.
+constexpr IconButtonSpec kButtons[] = {
+    {"&OK", "ok", "okButton"},
+    {"&Hilfe", "hilfe", "helpButton"},
+    {"&Zurück", "zurueck", "backButton"},
+};
 
 FileCaseDialog::Hook& hook() {
     static FileCaseDialog::Hook instance;
@@ -60,10 +63,8 @@ int MessageBoxHistoryReporter::report(const std::string& text) {
 FileCaseDialog::FileCaseDialog(const QString& historyPath, const std::string& initialName,
                                SettingsStore& store, QWidget* parent)
     : QDialog(parent), store_(store) {
-    setObjectName(QStringLiteral("FileCaseDialog"));
-    setWindowTitle(QStringLiteral("Fall ablegen"));
-    setHelpContext(this, help::kFileCase);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
+    setUpDialog(this, QStringLiteral("FileCaseDialog"), QStringLiteral("Fall ablegen"),
+                help::kFileCase);
     buildControls();
 
     // The names of the cases filed so far; the history itself is not kept.
@@ -83,8 +84,8 @@ FileCaseDialog::FileCaseDialog(const QString& historyPath, const std::string& in
     nameBox_->setCurrentIndex(-1);
     nameBox_->setEditText(toQString(initialName));
 
-    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
-    restorePlacement(this, store_, settings::kPlacementFileCase);
+    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, store_,
+                       settings::kPlacementFileCase);
 }
 
 FileCaseDialog::~FileCaseDialog() = default;
@@ -112,30 +113,16 @@ void FileCaseDialog::buildControls() {
     layout->addWidget(commentLabel);
     layout->addWidget(commentBox_, 1);
 
-    okButton_ = new IconPushButton(QStringLiteral("&OK"), QStringLiteral("ok"), this);
-    okButton_->setObjectName(QStringLiteral("okButton"));
-    okButton_->setDefault(true);
-    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
-    helpButton_->setObjectName(QStringLiteral("helpButton"));
-    helpButton_->setAutoDefault(false);
-    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
-    backButton_->setObjectName(QStringLiteral("backButton"));
-    backButton_->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(okButton_);
-    buttons->addWidget(helpButton_);
-    buttons->addWidget(backButton_);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
+    const IconButtonGroup buttons = makeIconButtons(
+        this, kButtons, {.equalWidths = false, .alignment = ButtonAlignment::Centre});
+    okButton_ = buttons.buttons[0];
+    helpButton_ = buttons.buttons[1];
+    backButton_ = buttons.buttons[2];
+    layout->addLayout(buttons.layout);
 
     connect(okButton_, &QPushButton::clicked, this, &FileCaseDialog::accept);
     connect(backButton_, &QPushButton::clicked, this, &FileCaseDialog::reject);
-    connect(helpButton_, &QPushButton::clicked, this,
-            [this] { showHelpOrReport(help::kFileCase, this); });
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { showHelpOrReport(help::kFileCase, this); });
+    connectHelp(this, helpButton_, help::kFileCase);
 
     nameBox_->setFocus();
 }
@@ -166,9 +153,7 @@ int FileCaseDialog::exec() {
 }
 
 FileCaseDialog::Hook FileCaseDialog::setTestHook(Hook newHook) {
-    Hook previous = std::move(hook());
-    hook() = std::move(newHook);
-    return previous;
+    return std::exchange(hook(), std::move(newHook));
 }
 
 bool fileCaseInHistory(const QString& historyPath, const std::string& name,
@@ -178,7 +163,7 @@ bool fileCaseInHistory(const QString& historyPath, const std::string& name,
     const HistoryChangeResult result = changeHistoryFile(
         historyFileName(historyPath),
         [&](CaseHistory& history, bool) {
-            history.fileCase(name, comment, entries);
+            history.fileCase(name, comment, entries, historyFilingDate());
             return true;
         },
         historyChangeOptions(historyPath, &reporter));

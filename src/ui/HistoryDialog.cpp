@@ -2,9 +2,9 @@
 
 #include "settings/SettingsKeys.h"
 #include "ui/ConfirmDialog.h"
+#include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
 #include "ui/FileCaseDialog.h"
-#include "ui/HelpContext.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
 #include "ui/IconPushButton.h"
@@ -15,11 +15,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIcon>
-#include <QKeySequence>
-#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -51,15 +47,13 @@ const QString kSuffix = QStringLiteral("xml");
 
 HistoryDialog::HistoryDialog(const HistoryDialogContext& context, QWidget* parent)
     : QDialog(parent), context_(context) {
-    setObjectName(QStringLiteral("HistoryDialog"));
-    setWindowTitle(QStringLiteral("Fallhistorie"));
-    setHelpContext(this, help::kCaseHistory);
+    setUpDialog(this, QStringLiteral("HistoryDialog"), QStringLiteral("Fallhistorie"),
+                help::kCaseHistory);
     buildControls();
     setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
     if (context_.store != nullptr) {
         restorePlacement(this, *context_.store, settings::kPlacementHistory);
     }
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
     if (context_.tableFont) {
         tree_->setFont(*context_.tableFont);
     }
@@ -97,40 +91,37 @@ void HistoryDialog::buildControls() {
     tree_->setUniformRowHeights(true);
     layout->addWidget(tree_, 1);
 
-    const auto makeButton = [this](const char* caption, const QString& icon, const char* name) {
-        auto* b = new IconPushButton(QString::fromUtf8(caption), icon, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
+    const QByteArray sortIcon = sortIconName(true).toLatin1();
+    const IconButtonSpec specs[] = {
+        {"Ü&bernehmen", "uebernehmen", "takeOverButton"},
+        {"&Löschen", "loeschen", "deleteButton"},
+        {"&Sortieren", sortIcon.constData(), "sortButton"},
+        {"&Export", "export", "exportButton"},
+        {"&Import", "import", "importButton"},
+        {"&Hilfe", "hilfe", "helpButton"},
+        {"&Zurück", "zurueck", "backButton"},
     };
-    takeOverButton_ = makeButton("Ü&bernehmen", QStringLiteral("uebernehmen"), "takeOverButton");
-    takeOverButton_->setDefault(true);
-    deleteButton_ = makeButton("&Löschen", QStringLiteral("loeschen"), "deleteButton");
-    sortButton_ = makeButton("&Sortieren", sortIconName(true), "sortButton");
-    exportButton_ = makeButton("&Export", QStringLiteral("export"), "exportButton");
-    importButton_ = makeButton("&Import", QStringLiteral("import"), "importButton");
-    helpButton_ = makeButton("&Hilfe", QStringLiteral("hilfe"), "helpButton");
-    backButton_ = makeButton("&Zurück", QStringLiteral("zurueck"), "backButton");
-
-    // The buttons keep their places on the left when the dialog grows.
-    auto* buttons = new QHBoxLayout;
-    for (IconPushButton* b : {takeOverButton_, deleteButton_, sortButton_, exportButton_,
-                              importButton_, helpButton_, backButton_}) {
-        buttons->addWidget(b);
-    }
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
+    // The buttons keep their places on the left when the dialog grows. None
+    // takes Enter for itself when it has the focus: Enter means Ü&bernehmen.
+    const IconButtonGroup buttons =
+        makeIconButtons(this, specs, {.autoDefault = AutoDefault::None, .equalWidths = false});
+    takeOverButton_ = buttons.buttons[0];
+    deleteButton_ = buttons.buttons[1];
+    sortButton_ = buttons.buttons[2];
+    exportButton_ = buttons.buttons[3];
+    importButton_ = buttons.buttons[4];
+    helpButton_ = buttons.buttons[5];
+    backButton_ = buttons.buttons[6];
+    layout->addLayout(buttons.layout);
 
     connect(takeOverButton_, &QPushButton::clicked, this, &HistoryDialog::takeOver);
     connect(deleteButton_, &QPushButton::clicked, this, &HistoryDialog::deleteSelected);
     connect(sortButton_, &QPushButton::clicked, this, &HistoryDialog::toggleSort);
     connect(exportButton_, &QPushButton::clicked, this, &HistoryDialog::exportHistory);
     connect(importButton_, &QPushButton::clicked, this, &HistoryDialog::importHistory);
-    connect(helpButton_, &QPushButton::clicked, this, &HistoryDialog::showHelp);
     connect(backButton_, &QPushButton::clicked, this, &HistoryDialog::reject);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { takeOver(); });
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, &HistoryDialog::showHelp);
+    connectHelp(this, helpButton_, [this] { showHelp(); });
     tree_->setFocus();
 }
 
@@ -378,7 +369,10 @@ void HistoryDialog::exportHistory() {
                 return true;
             },
             historyChangeOptions(context_.historyPath, &reporter));
-        if (reportHistoryChange(result, context_.historyPath, this) && result.reloaded) {
+        // A write replaces the history's cases as well as a fresh read does:
+        // the nodes must not keep pointing at the old ones.
+        if (reportHistoryChange(result, context_.historyPath, this) &&
+            (result.saved() || result.reloaded)) {
             fillTree();
         }
     } else {
@@ -453,15 +447,11 @@ int HistoryDialog::exec() {
 }
 
 HistoryDialog::Hook HistoryDialog::setTestHook(Hook hook) {
-    Hook previous = std::move(dialogHook());
-    dialogHook() = std::move(hook);
-    return previous;
+    return std::exchange(dialogHook(), std::move(hook));
 }
 
 HistoryDialog::FileDialogHook HistoryDialog::setFileDialogTestHook(FileDialogHook hook) {
-    FileDialogHook previous = std::move(fileDialogHook());
-    fileDialogHook() = std::move(hook);
-    return previous;
+    return std::exchange(fileDialogHook(), std::move(hook));
 }
 
 } // namespace tessalyn

@@ -1,5 +1,6 @@
 #include "ui/HistoryFiles.h"
 
+#include "history/CaseHistory.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TextCodec.h"
 
@@ -13,6 +14,11 @@ namespace {
 FileLayer*& layerSetting() {
     static FileLayer* layer = nullptr;
     return layer;
+}
+
+std::string& filingDateSetting() {
+    static std::string date;
+    return date;
 }
 
 std::chrono::milliseconds& lockWaitSetting() {
@@ -88,6 +94,16 @@ std::chrono::milliseconds setHistoryLockWait(std::chrono::milliseconds wait) {
 
 FileLayer& historyFileLayer() {
     return layerSetting() != nullptr ? *layerSetting() : systemFileLayer();
+}
+
+std::string historyFilingDate() {
+    return filingDateSetting().empty() ? currentHistoryDate() : filingDateSetting();
+}
+
+std::string setHistoryFilingDate(std::string date) {
+    std::string previous = std::move(filingDateSetting());
+    filingDateSetting() = std::move(date);
+    return previous;
 }
 
 } // namespace tessalyn

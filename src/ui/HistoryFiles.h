@@ -35,4 +35,11 @@ std::chrono::milliseconds setHistoryLockWait(std::chrono::milliseconds wait);
 // The layer set for saves, never null.
 FileLayer& historyFileLayer();
 
+// The date a new treatment is filed with: the current local time as
+// "DD.MM.YYYY HH:MM", or the text a test has set.
+std::string historyFilingDate();
+// For tests: every filing from now on carries `date`; an empty text returns
+// to the clock. Returns the previous setting.
+std::string setHistoryFilingDate(std::string date);
+
 } // namespace tessalyn

@@ -2,9 +2,13 @@
 
 #include <QEnterEvent>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tessalyn {
 
@@ -140,6 +144,56 @@ void IconPushButton::paintEvent(QPaintEvent*) {
         focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
         painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
+}
+
+IconButtonGroup makeIconButtons(QWidget* parent, std::span<const IconButtonSpec> specs,
+                                const IconButtonOptions& options) {
+    IconButtonGroup group;
+    group.buttons.reserve(specs.size());
+    for (const IconButtonSpec& spec : specs) {
+        auto* button = new IconPushButton(QString::fromUtf8(spec.caption),
+                                          QString::fromLatin1(spec.icon), parent);
+        button->setObjectName(QLatin1String(spec.objectName));
+        group.buttons.push_back(button);
+    }
+    for (std::size_t i = 0; i < group.buttons.size(); ++i) {
+        IconPushButton* button = group.buttons[i];
+        const bool isDefault = static_cast<int>(i) == options.defaultButton;
+        if (isDefault) {
+            button->setDefault(true);
+        }
+        if (options.autoDefault == AutoDefault::None ||
+            (options.autoDefault == AutoDefault::DefaultOnly && !isDefault)) {
+            button->setAutoDefault(false);
+        }
+    }
+    // Measured after the auto-default is settled: some styles leave room
+    // around an auto-default button for the default frame.
+    if (options.equalWidths) {
+        int width = 0;
+        for (const IconPushButton* button : group.buttons) {
+            width = std::max(width, button->sizeHint().width());
+        }
+        for (IconPushButton* button : group.buttons) {
+            button->setMinimumWidth(width);
+        }
+    }
+
+    if (options.orientation == Qt::Horizontal) {
+        group.layout = new QHBoxLayout;
+    } else {
+        group.layout = new QVBoxLayout;
+    }
+    if (options.alignment != ButtonAlignment::Start) {
+        group.layout->addStretch(1);
+    }
+    for (IconPushButton* button : group.buttons) {
+        group.layout->addWidget(button);
+    }
+    if (options.alignment != ButtonAlignment::End) {
+        group.layout->addStretch(1);
+    }
+    return group;
 }
 
 } // namespace tessalyn

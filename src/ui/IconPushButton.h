@@ -4,6 +4,11 @@
 #include <QPushButton>
 #include <QString>
 
+#include <span>
+#include <vector>
+
+class QBoxLayout;
+
 namespace tessalyn {
 
 // A push button that shows its picture above its caption. It carries a pair of
@@ -50,5 +55,50 @@ private:
     QIcon highlight_;
     bool highlighted_ = false;
 };
+
+// One button of a dialog's row or column of icon buttons.
+struct IconButtonSpec {
+    const char* caption;    // UTF-8, with its mnemonic: "&Hilfe"
+    const char* icon;       // the picture pair's name: "hilfe"
+    const char* objectName; // the name the tests find the button by
+};
+
+// Which buttons keep QPushButton's auto-default (a button with the focus
+// takes Enter for itself).
+enum class AutoDefault {
+    All,         // every button
+    DefaultOnly, // only the default button: Enter means it wherever the focus is
+    None,        // no button, not even the default one
+};
+
+// Where the buttons gather when the row or column has room to spare.
+enum class ButtonAlignment {
+    Start,  // left or top; the stretch follows them
+    Centre, // a stretch on either side
+    End,    // right or bottom; the stretch stands before them
+};
+
+struct IconButtonOptions {
+    Qt::Orientation orientation = Qt::Horizontal;
+    // Index of the default button (Enter), or -1 for none.
+    int defaultButton = 0;
+    AutoDefault autoDefault = AutoDefault::DefaultOnly;
+    // Every button as wide as the widest one.
+    bool equalWidths = true;
+    ButtonAlignment alignment = ButtonAlignment::Start;
+};
+
+struct IconButtonGroup {
+    // In the order of the specs.
+    std::vector<IconPushButton*> buttons;
+    // A QHBoxLayout or QVBoxLayout holding the buttons and the stretch; the
+    // caller adds it to the dialog's layout.
+    QBoxLayout* layout = nullptr;
+};
+
+// Creates the icon buttons of a dialog, children of `parent`, in the order
+// given (which is also their tab order), and lays them out as `options` say.
+IconButtonGroup makeIconButtons(QWidget* parent, std::span<const IconButtonSpec> specs,
+                                const IconButtonOptions& options = {});
 
 } // namespace tessalyn

@@ -5,6 +5,7 @@
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
 #include "ui/ConfirmDialog.h"
+#include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
 #include "ui/HelpContext.h"
 #include "ui/HelpViewer.h"
@@ -23,12 +24,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -45,14 +43,8 @@ constexpr int kNumberColumn = 0;
 
 const QString kQuitQuestion = QStringLiteral("Wollen Sie wirklich beenden?");
 
-struct ButtonSpec {
-    const char* caption;
-    const char* icon;
-    const char* objectName;
-};
-
 // In the order they stand below the grid.
-constexpr std::array<ButtonSpec, MainDialog::kButtonCount> kButtons = {{
+constexpr std::array<IconButtonSpec, MainDialog::kButtonCount> kButtons = {{
     {"&Berechnen", "berechnen", "evaluateButton"},
     {"S&uchen", "suchen", "searchButton"},
     {"&Textsuche", "textsuche", "textSearchButton"},
@@ -90,10 +82,7 @@ MainDialog::MainDialog(SettingsStore& store, const QString& historyPath, QWidget
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       store_(store), historyPath_(historyPath), grid_(data_, case_) {
-    setObjectName(QStringLiteral("MainDialog"));
-    setWindowTitle(programTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
-    setHelpContext(this, help::kMainWindow);
+    setUpDialog(this, QStringLiteral("MainDialog"), programTitle(), help::kMainWindow);
 
     evaluation_.data = &data_;
     loadData();
@@ -117,9 +106,12 @@ MainDialog::MainDialog(SettingsStore& store, const QString& historyPath, QWidget
 
 MainDialog::~MainDialog() {
     closeSearchWindows();
-    // The view listens to the grid, which is a member: it goes first.
-    delete gridView_;
+    // The view listens to the grid, which is a member: it goes first. The
+    // pointer is cleared before the view dies so that the event filter, which
+    // still sees the viewport's last events, never touches a half-destroyed view.
+    TableView* view = gridView_;
     gridView_ = nullptr;
+    delete view;
 }
 
 void MainDialog::loadData() {
@@ -146,26 +138,15 @@ void MainDialog::buildControls() {
     gridView_->installEventFilter(this);
     gridView_->viewport()->installEventFilter(this);
 
-    auto* buttonRow = new QHBoxLayout;
-    int buttonWidth = 0;
-    for (std::size_t i = 0; i < kButtons.size(); ++i) {
-        auto* button = new IconPushButton(QString::fromUtf8(kButtons[i].caption),
-                                          QString::fromLatin1(kButtons[i].icon), this);
-        button->setObjectName(QLatin1String(kButtons[i].objectName));
-        buttons_[i] = button;
-        buttonWidth = std::max(buttonWidth, button->sizeHint().width());
-    }
-    // Equal widths; the buttons keep their places when the window grows.
-    for (IconPushButton* button : buttons_) {
-        button->setMinimumWidth(buttonWidth);
-        buttonRow->addWidget(button);
-    }
-    buttonRow->addStretch(1);
-    buttons_[kEvaluate]->setDefault(true);
+    // Equal widths; the buttons keep their places when the window grows. Each
+    // keeps its auto-default: Enter on a focused button presses that button.
+    const IconButtonGroup buttonRow = makeIconButtons(
+        this, kButtons, {.defaultButton = kEvaluate, .autoDefault = AutoDefault::All});
+    std::copy(buttonRow.buttons.begin(), buttonRow.buttons.end(), buttons_.begin());
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(gridView_, 1);
-    layout->addLayout(buttonRow);
+    layout->addLayout(buttonRow.layout);
 
     connect(buttons_[kEvaluate], &QPushButton::clicked, this, &MainDialog::onEvaluate);
     connect(buttons_[kSearch], &QPushButton::clicked, this, &MainDialog::onSearch);
@@ -173,10 +154,8 @@ void MainDialog::buildControls() {
     connect(buttons_[kHistory], &QPushButton::clicked, this, &MainDialog::onHistory);
     connect(buttons_[kRemedyOverview], &QPushButton::clicked, this, &MainDialog::onRemedyOverview);
     connect(buttons_[kSettings], &QPushButton::clicked, this, &MainDialog::onSettings);
-    connect(buttons_[kHelp], &QPushButton::clicked, this, &MainDialog::onHelp);
     connect(buttons_[kQuit], &QPushButton::clicked, this, &MainDialog::reject);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, &MainDialog::onHelp);
+    connectHelp(this, buttons_[kHelp], [this] { onHelp(); });
 
     setSizeGripEnabled(true);
     setInitialDialogSize(this, kWidthDlu, kHeightDlu);

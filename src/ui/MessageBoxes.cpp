@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <utility>
+
 namespace tessalyn {
 
 namespace {
@@ -42,9 +44,7 @@ void MessageBoxes::show(Kind kind, QWidget* parent, const QString& text) {
 }
 
 MessageBoxes::Hook MessageBoxes::setTestHook(Hook newHook) {
-    Hook previous = std::move(hook());
-    hook() = std::move(newHook);
-    return previous;
+    return std::exchange(hook(), std::move(newHook));
 }
 
 MessageRecorder::MessageRecorder() {

@@ -5,8 +5,9 @@
 #include "search/RubricRange.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
+#include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
-#include "ui/HelpContext.h"
+#include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MainDialog.h"
@@ -23,19 +24,17 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessalyn {
@@ -58,6 +57,14 @@ constexpr std::array<ColumnSpec, 4> kColumns = {{
     {"Kapitel", 100},
     {"Andere Mittel", 100},
 }};
+
+// In the order they stand at the bottom left.
+constexpr IconButtonSpec kButtons[] = {
+    {"&Suche", "suche", "searchButton"},
+    {"&Drucken", "drucken", "printButton"},
+    {"&Hilfe", "hilfe", "helpButton"},
+    {"&Zurück", "zurueck", "backButton"},
+};
 
 // The core's texts of the two size field messages.
 constexpr const char* kIntegerMessageText = "Please enter an integer.";
@@ -110,26 +117,19 @@ QString RemedyOverviewDialog::rangeMessage(int lo, int hi) {
 
 RemedyOverviewDialog::RemedyOverviewDialog(MainDialog& main)
     : QDialog(&main), main_(main), search_(main.data()) {
-    setObjectName(QStringLiteral("RemedyOverviewDialog"));
-    setWindowTitle(QStringLiteral("Mittelübersicht"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setHelpContext(this, help::kRemedyOverview);
+    setUpDialog(this, QStringLiteral("RemedyOverviewDialog"), QStringLiteral("Mittelübersicht"),
+                help::kRemedyOverview);
     buildControls();
 
     // The grade filter is not offered; every search uses grades 1, 3, 4, 5.
     gradeGroup_->hide();
     enableSizeControls();
 
-    for (const std::string& title : chapterFilterList(main_.data())) {
-        chapterList_->addItem(toQString(title));
-    }
-    chapterList_->setCurrentIndex(0);
     search_.chapterFilter = kAllChapters;
 
     setSizeGripEnabled(true);
-    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
-    restorePlacement(this, main_.settingsStore(), settings::kPlacementRemedyOverview);
+    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, main_.settingsStore(),
+                       settings::kPlacementRemedyOverview);
     restoreColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
                         settings::kColumnsRemedyOverview, 0);
 
@@ -212,14 +212,8 @@ void RemedyOverviewDialog::buildControls() {
     table_->setObjectName(QStringLiteral("resultTable"));
     table_->setEditable(false);
 
-    auto* chapterLabel = new QLabel(QStringLiteral("Kapitelfilter"), this);
-    chapterList_ = new QComboBox(this);
-    chapterList_->setObjectName(QStringLiteral("chapterList"));
-    chapterList_->setEditable(false);
-    chapterList_->setMaxVisibleItems(20);
-    chapterList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    chapterList_->setMinimumContentsLength(20);
-    chapterLabel->setBuddy(chapterList_);
+    const ChapterFilterBox chapterFilter = makeChapterFilterBox(main_.data(), this);
+    chapterList_ = chapterFilter.list;
 
     auto* remedyLabel = new QLabel(QStringLiteral("Mittel"), this);
     remedyBox_ = new QComboBox(this);
@@ -282,33 +276,16 @@ void RemedyOverviewDialog::buildControls() {
     gradeLayout->addWidget(allButton, 1, 2);
     gradeLayout->addWidget(highButton, 1, 3, 1, 2);
 
-    searchButton_ = new IconPushButton(QStringLiteral("&Suche"), QStringLiteral("suche"), this);
-    searchButton_->setObjectName(QStringLiteral("searchButton"));
-    searchButton_->setDefault(true);
-    printButton_ = new IconPushButton(QStringLiteral("&Drucken"), QStringLiteral("drucken"), this);
-    printButton_->setObjectName(QStringLiteral("printButton"));
-    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
-    helpButton_->setObjectName(QStringLiteral("helpButton"));
-    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
-    backButton_->setObjectName(QStringLiteral("backButton"));
-    auto* buttons = new QHBoxLayout;
-    int width = 0;
-    for (IconPushButton* b : {searchButton_, printButton_, helpButton_, backButton_}) {
-        if (b != searchButton_) {
-            b->setAutoDefault(false);
-        }
-        width = std::max(width, b->sizeHint().width());
-        buttons->addWidget(b);
-    }
-    for (IconPushButton* b : {searchButton_, printButton_, helpButton_, backButton_}) {
-        b->setMinimumWidth(width);
-    }
-    buttons->addStretch(1);
+    const IconButtonGroup buttons = makeIconButtons(this, kButtons);
+    searchButton_ = buttons.buttons[0];
+    printButton_ = buttons.buttons[1];
+    helpButton_ = buttons.buttons[2];
+    backButton_ = buttons.buttons[3];
 
     // The chapter list over the whole width; below it the remedy box beside
     // the size group (and the grade group, which is not shown).
     auto* chapterRow = new QHBoxLayout;
-    chapterRow->addWidget(chapterLabel);
+    chapterRow->addWidget(chapterFilter.label);
     chapterRow->addWidget(chapterList_, 1);
     auto* remedyColumn = new QVBoxLayout;
     remedyColumn->addWidget(remedyLabel);
@@ -324,7 +301,7 @@ void RemedyOverviewDialog::buildControls() {
     layout->addWidget(table_, 1);
     layout->addLayout(chapterRow);
     layout->addLayout(filters);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(sizeFilterBox_, &QCheckBox::clicked, this, [this] {
         readControls();
@@ -336,10 +313,7 @@ void RemedyOverviewDialog::buildControls() {
     connect(searchButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::runSearch);
     connect(printButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::print);
     connect(backButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::reject);
-    auto openHelp = [this] { showHelpOrReport(help::kRemedyOverview, this); };
-    connect(helpButton_, &QPushButton::clicked, this, openHelp);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, openHelp);
+    connectHelp(this, helpButton_, help::kRemedyOverview);
 }
 
 void RemedyOverviewDialog::enableSizeControls() {
@@ -388,8 +362,7 @@ bool RemedyOverviewDialog::readControls() {
 }
 
 void RemedyOverviewDialog::onChapterChanged(int index) {
-    const QString title = index >= 0 ? chapterList_->itemText(index) : chapterList_->currentText();
-    search_.selectChapter(fromQString(title));
+    search_.selectChapter(chapterFilterTitle(chapterList_, index));
     runSearch();
 }
 
@@ -450,11 +423,7 @@ void RemedyOverviewDialog::print() {
 }
 
 void RemedyOverviewDialog::onRowDoubleClicked(int row, int) {
-    // The header row names no rubric.
-    if (row < table_->headerRowCount()) {
-        return;
-    }
-    const std::string text = table_->cellText(row, 0);
+    const std::string text = hitNumberText(*table_, row);
     if (text.empty()) {
         return;
     }
@@ -495,9 +464,7 @@ int RemedyOverviewDialog::exec() {
 }
 
 RemedyOverviewDialog::Hook RemedyOverviewDialog::setTestHook(Hook newHook) {
-    Hook previous = std::move(hook());
-    hook() = std::move(newHook);
-    return previous;
+    return std::exchange(hook(), std::move(newHook));
 }
 
 } // namespace tessalyn

@@ -5,9 +5,9 @@
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
 #include "table/TableLogic.h"
+#include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
 #include "ui/FileCaseDialog.h"
-#include "ui/HelpContext.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/RankingChart.h"
@@ -19,7 +19,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +42,13 @@ QString captionText() {
     return QStringLiteral("Ergebnis der Auswertung");
 }
 
+// In the order they stand at the bottom left.
+constexpr IconButtonSpec kButtons[] = {
+    {"&Zurück", "zurueck", "backButton"},  {"&Drucken", "drucken", "printButton"},
+    {"&Ablegen", "ablegen", "fileButton"}, {"&Hilfe", "hilfe", "helpButton"},
+    {"&Neu", "neu", "newButton"},
+};
+
 } // namespace
 
 // Redraws the chart whenever the table reorders its columns (a header click),
@@ -61,11 +67,7 @@ ResultDialog::ResultDialog(const RepertoryData& data, EvaluationResult& result,
                            SettingsStore& store, const QString& historyPath, QWidget* parent)
     : QDialog(parent), data_(data), result_(result), settings_(settings), tableFont_(tableFont),
       store_(store), historyPath_(historyPath), evaluationName_(result.caseName) {
-    setObjectName(QStringLiteral("ResultDialog"));
-    setWindowTitle(captionText());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setHelpContext(this, help::kResultView);
+    setUpDialog(this, QStringLiteral("ResultDialog"), captionText(), help::kResultView);
     if (result_.data == nullptr) {
         result_.data = &data_;
     }
@@ -110,55 +112,36 @@ void ResultDialog::buildControls() {
     nameRow->addWidget(nameEdit_, 1);
     nameRow->addWidget(chartToggle_);
 
-    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
-    backButton_->setObjectName(QStringLiteral("backButton"));
-    printButton_ = new IconPushButton(QStringLiteral("&Drucken"), QStringLiteral("drucken"), this);
-    printButton_->setObjectName(QStringLiteral("printButton"));
-    fileButton_ = new IconPushButton(QStringLiteral("&Ablegen"), QStringLiteral("ablegen"), this);
-    fileButton_->setObjectName(QStringLiteral("fileButton"));
-    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
-    helpButton_->setObjectName(QStringLiteral("helpButton"));
-    newButton_ = new IconPushButton(QStringLiteral("&Neu"), QStringLiteral("neu"), this);
-    newButton_->setObjectName(QStringLiteral("newButton"));
     // Enter always means "&Zurück", whichever button has the focus.
-    for (IconPushButton* b : {printButton_, fileButton_, helpButton_, newButton_}) {
-        b->setAutoDefault(false);
-    }
-    backButton_->setDefault(true);
+    const IconButtonGroup buttons = makeIconButtons(this, kButtons, {.equalWidths = false});
+    backButton_ = buttons.buttons[0];
+    printButton_ = buttons.buttons[1];
+    fileButton_ = buttons.buttons[2];
+    helpButton_ = buttons.buttons[3];
+    newButton_ = buttons.buttons[4];
     // Created hidden, reached through Alt+X (a hidden button's own mnemonic
-    // would not react).
+    // would not react). It stands after the others, before the stretch.
     copyButton_ = new QPushButton(QStringLiteral("&X Copy to Clipboard"), this);
     copyButton_->setObjectName(QStringLiteral("copyButton"));
     copyButton_->setAutoDefault(false);
     copyButton_->hide();
+    buttons.layout->insertWidget(buttons.layout->count() - 1, copyButton_);
     auto* copyShortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_X), this);
-
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b :
-         {static_cast<QPushButton*>(backButton_), static_cast<QPushButton*>(printButton_),
-          static_cast<QPushButton*>(fileButton_), static_cast<QPushButton*>(helpButton_),
-          static_cast<QPushButton*>(newButton_), copyButton_}) {
-        buttons->addWidget(b);
-    }
-    buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     // The chart takes a quarter of the height the dialog gains, the table the rest.
     layout->addWidget(chart_, 1);
     layout->addWidget(table_, 3);
     layout->addLayout(nameRow);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(backButton_, &QPushButton::clicked, this, &ResultDialog::accept);
     connect(printButton_, &QPushButton::clicked, this, [this] { printResult(); });
     connect(fileButton_, &QPushButton::clicked, this, [this] { fileCase(); });
-    connect(helpButton_, &QPushButton::clicked, this,
-            [this] { showHelpOrReport(help::kResultView, this); });
     connect(newButton_, &QPushButton::clicked, this, &ResultDialog::discardCase);
     connect(copyButton_, &QPushButton::clicked, this, &ResultDialog::copyToClipboard);
     connect(copyShortcut, &QShortcut::activated, this, &ResultDialog::copyToClipboard);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { showHelpOrReport(help::kResultView, this); });
+    connectHelp(this, helpButton_, help::kResultView);
 
     connect(chart_, &RankingChart::barClicked, this, [this](int column) {
         table_->setFocusCell(kHeaderRows, column);

@@ -2,6 +2,7 @@
 
 #include "data/Cp1252.h"
 #include "settings/SettingsKeys.h"
+#include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
 #include "ui/FontListDelegate.h"
 #include "ui/HelpViewer.h"
@@ -22,7 +23,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QShortcut>
 #include <QStandardItemModel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -36,6 +36,13 @@ namespace {
 
 constexpr int kDialogWidthDlu = 230;
 constexpr int kDialogHeightDlu = 276;
+
+// In the order they stand at the bottom right.
+constexpr IconButtonSpec kButtons[] = {
+    {"&OK", "ok", "okButton"},
+    {"&Hilfe", "hilfe", "helpButton"},
+    {"&Zurück", "zurueck", "backButton"},
+};
 
 // Font names are kept as Windows-1252 text; a family whose name the code page
 // cannot hold could not be stored and found again, so the list leaves it out.
@@ -59,16 +66,15 @@ QCheckBox* makeCheckBox(const QString& text, const char* objectName, QWidget* pa
 SettingsDialog::SettingsDialog(SettingsStore& store, const SettingsDialogValues& values,
                                const QString& historyPath, QWidget* parent)
     : QDialog(parent), store_(store), result_(values) {
-    setObjectName(QStringLiteral("SettingsDialog"));
-    setWindowTitle(QStringLiteral("Programmeinstellungen"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
+    setUpDialog(this, QStringLiteral("SettingsDialog"), QStringLiteral("Programmeinstellungen"),
+                help::kSettings);
     buildControls();
     // The polarity choice is not offered; its value passes through unchanged.
     polarityGroup_->hide();
     fillFontList();
     historyPathEdit_->setText(historyPath);
-    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
-    restorePlacement(this, store_, settings::kPlacementSettings);
+    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, store_,
+                       settings::kPlacementSettings);
     showValues(values);
 }
 
@@ -207,26 +213,17 @@ void SettingsDialog::buildControls() {
     layout->addWidget(historyPathEdit_);
     layout->addStretch(1);
 
-    auto* buttons = new QHBoxLayout;
-    okButton_ = new IconPushButton(QStringLiteral("&OK"), QStringLiteral("ok"), this);
-    okButton_->setObjectName(QStringLiteral("okButton"));
-    okButton_->setDefault(true);
-    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
-    helpButton_->setObjectName(QStringLiteral("helpButton"));
-    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
-    backButton_->setObjectName(QStringLiteral("backButton"));
-    buttons->addStretch(1);
-    buttons->addWidget(okButton_);
-    buttons->addWidget(helpButton_);
-    buttons->addWidget(backButton_);
-    layout->addLayout(buttons);
+    const IconButtonGroup buttons = makeIconButtons(
+        this, kButtons,
+        {.autoDefault = AutoDefault::All, .equalWidths = false, .alignment = ButtonAlignment::End});
+    okButton_ = buttons.buttons[0];
+    helpButton_ = buttons.buttons[1];
+    backButton_ = buttons.buttons[2];
+    layout->addLayout(buttons.layout);
 
     connect(okButton_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(backButton_, &QPushButton::clicked, this, &SettingsDialog::reject);
-    connect(helpButton_, &QPushButton::clicked, this,
-            [this] { emit helpRequested(help::kSettings); });
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(help::kSettings); });
+    connectHelp(this, helpButton_, [this] { emit helpRequested(help::kSettings); });
 }
 
 void SettingsDialog::fillFontList() {

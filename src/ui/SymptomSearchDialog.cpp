@@ -3,8 +3,8 @@
 #include "search/RubricRange.h"
 #include "search/TreeLabels.h"
 #include "settings/SettingsKeys.h"
-#include "ui/DialogUnits.h"
-#include "ui/HelpContext.h"
+#include "ui/DialogSetup.h"
+#include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MainDialog.h"
@@ -14,14 +14,10 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIcon>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QProxyStyle>
-#include <QShortcut>
 #include <QStyleFactory>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include <memory>
 #include <vector>
@@ -219,18 +215,15 @@ Qt::ItemFlags RepertoryTreeModel::flags(const QModelIndex& index) const {
 // --- the dialog ---------------------------------------------------------------------
 
 SymptomSearchDialog::SymptomSearchDialog(MainDialog& main) : QDialog(&main), main_(main) {
-    setObjectName(QStringLiteral("SymptomSearchDialog"));
-    setWindowTitle(QString::fromLatin1(kTreeCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setHelpContext(this, help::kSymptomSearch);
+    setUpDialog(this, QStringLiteral("SymptomSearchDialog"), QString::fromLatin1(kTreeCaption),
+                help::kSymptomSearch);
     buildControls();
     if (main_.tableFont()) {
         tree_->setFont(*main_.tableFont());
     }
     setSizeGripEnabled(true);
-    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
-    restorePlacement(this, main_.settingsStore(), settings::kPlacementSymptomSearch);
+    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, main_.settingsStore(),
+                       settings::kPlacementSymptomSearch);
 
     model_ = new RepertoryTreeModel(main_.data(), this);
     tree_->setModel(model_);
@@ -261,44 +254,22 @@ void SymptomSearchDialog::buildControls() {
     tree_->setStyle(branchStyle);
     tree_->installEventFilter(this);
 
-    acceptButton_ =
-        new IconPushButton(QStringLiteral("Ü&bernehmen"), QStringLiteral("uebernehmen"), this);
-    acceptButton_->setObjectName(QStringLiteral("acceptButton"));
-    acceptButton_->setDefault(true);
-    addButton_ =
-        new IconPushButton(QStringLiteral("Hi&nzufügen"), QStringLiteral("hinzufuegen"), this);
-    addButton_->setObjectName(QStringLiteral("addButton"));
-    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
-    helpButton_->setObjectName(QStringLiteral("helpButton"));
-    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
-    backButton_->setObjectName(QStringLiteral("backButton"));
-
     // The buttons stand in a column right of the tree, at its top.
-    auto* buttons = new QVBoxLayout;
-    int width = 0;
-    for (IconPushButton* b : {acceptButton_, addButton_, helpButton_, backButton_}) {
-        if (b != acceptButton_) {
-            b->setAutoDefault(false);
-        }
-        width = std::max(width, b->sizeHint().width());
-        buttons->addWidget(b);
-    }
-    for (IconPushButton* b : {acceptButton_, addButton_, helpButton_, backButton_}) {
-        b->setMinimumWidth(width);
-    }
-    buttons->addStretch(1);
+    const IconButtonGroup buttons =
+        makeIconButtons(this, kTakeOverButtons, {.orientation = Qt::Vertical});
+    acceptButton_ = buttons.buttons[0];
+    addButton_ = buttons.buttons[1];
+    helpButton_ = buttons.buttons[2];
+    backButton_ = buttons.buttons[3];
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(tree_, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(acceptButton_, &QPushButton::clicked, this, &SymptomSearchDialog::accept);
     connect(addButton_, &QPushButton::clicked, this, &SymptomSearchDialog::addAndStay);
     connect(backButton_, &QPushButton::clicked, this, &SymptomSearchDialog::reject);
-    auto openHelp = [this] { showHelpOrReport(help::kSymptomSearch, this); };
-    connect(helpButton_, &QPushButton::clicked, this, openHelp);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, openHelp);
+    connectHelp(this, helpButton_, help::kSymptomSearch);
     connect(tree_, &QTreeView::doubleClicked, this, &SymptomSearchDialog::takeAndClose);
 }
 

@@ -11,16 +11,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessalyn {
 
 namespace {
 
-// Same colours as on the screen.
-const QColor kPrintGridColour(192, 192, 192);
-const QColor kPrintSeparatorColour(255, 0, 0);
-constexpr int kPrintSeparatorWidth = 3;
 constexpr int kPrintFontHeight = 10;
 
 PrintDialogHook& dialogHook() {
@@ -107,7 +104,7 @@ void printPage(QPainter& painter, const TableView& table, const PrintLayout& lay
     // Each cell draws its right and bottom line; the left and top edges of
     // the printed block close the grid.
     const GridLines lines = logic.gridLines();
-    painter.setPen(QPen(kPrintGridColour, 1));
+    painter.setPen(QPen(kGridLineColour, 1));
     if (tableWidth > 0 && tableHeight > 0) {
         if (lines == GridLines::Vertical || lines == GridLines::Both) {
             painter.drawLine(0, 0, 0, toCoordinate(tableHeight - 1));
@@ -123,9 +120,9 @@ void printPage(QPainter& painter, const TableView& table, const PrintLayout& lay
         (separator >= 0 && separator < headerRows) || (separator >= firstRow && separator < endRow);
     if (separatorPrinted && logic.rowHeight(separator) > 0 && tableWidth > 0) {
         const std::int64_t bottom = rowTop(separator) + logic.rowHeight(separator);
-        painter.fillRect(QRect(0, toCoordinate(bottom - kPrintSeparatorWidth),
-                               toCoordinate(tableWidth), kPrintSeparatorWidth),
-                         kPrintSeparatorColour);
+        painter.fillRect(QRect(0, toCoordinate(bottom - kSeparatorWidth), toCoordinate(tableWidth),
+                               kSeparatorWidth),
+                         kSeparatorColour);
     }
 }
 
@@ -176,15 +173,11 @@ QString printJobName(const TableView& table) {
 }
 
 PrintDialogHook setPrintDialogHook(PrintDialogHook hook) {
-    PrintDialogHook previous = std::move(dialogHook());
-    dialogHook() = std::move(hook);
-    return previous;
+    return std::exchange(dialogHook(), std::move(hook));
 }
 
 PrintPageHook setPrintPageHook(PrintPageHook hook) {
-    PrintPageHook previous = std::move(pageHook());
-    pageHook() = std::move(hook);
-    return previous;
+    return std::exchange(pageHook(), std::move(hook));
 }
 
 bool printTable(TableView& table, QWidget* parent) {

@@ -22,11 +22,6 @@ namespace tessalyn {
 
 namespace {
 
-// Grid lines between cells.
-const QColor kGridLineColour(192, 192, 192);
-// The bottom border of the separator row.
-const QColor kSeparatorColour(255, 0, 0);
-constexpr int kSeparatorWidth = 3;
 // Space between a cell's left border and its text.
 constexpr int kTextMargin = 4;
 // How near (pixels) a header divider must be to grab it.

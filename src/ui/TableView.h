@@ -23,6 +23,12 @@ namespace tessalyn {
 
 class TitleTip;
 
+// The grid lines between cells and the bottom border of the separator row,
+// alike on the screen and in print (TablePrinter).
+inline constexpr QColor kGridLineColour(192, 192, 192);
+inline constexpr QColor kSeparatorColour(255, 0, 0);
+inline constexpr int kSeparatorWidth = 3;
+
 // The scrollable table of text cells that every list of the program uses. It
 // shows a TableLogic (its own, or one handed in such as the case grid) and
 // paints it itself: header rows and columns stay in place while the rest

@@ -4,8 +4,8 @@
 #include "search/RubricRange.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
-#include "ui/DialogUnits.h"
-#include "ui/HelpContext.h"
+#include "ui/DialogSetup.h"
+#include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MainDialog.h"
@@ -17,12 +17,8 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QIcon>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -48,24 +44,17 @@ constexpr int kSplitMargin = 20;
 
 TextSearchDialog::TextSearchDialog(MainDialog& main)
     : QDialog(&main), main_(main), search_(main.data()) {
-    setObjectName(QStringLiteral("TextSearchDialog"));
-    setWindowTitle(QString::fromLatin1(kTextSearchCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessalyn.svg")));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setHelpContext(this, help::kTextSearch);
+    setUpDialog(this, QStringLiteral("TextSearchDialog"), QString::fromLatin1(kTextSearchCaption),
+                help::kTextSearch);
     buildControls();
 
-    for (const std::string& title : chapterFilterList(main_.data())) {
-        chapterList_->addItem(toQString(title));
-    }
-    chapterList_->setCurrentIndex(0);
     search_.setChapterFilter(kAllChapters);
     connect(chapterList_, &QComboBox::currentIndexChanged, this,
             &TextSearchDialog::onChapterChanged);
 
     setSizeGripEnabled(true);
-    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
-    restorePlacement(this, main_.settingsStore(), settings::kPlacementTextSearch);
+    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, main_.settingsStore(),
+                       settings::kPlacementTextSearch);
     setUpTable();
     restoreColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
                         settings::kColumnsTextSearch, 0);
@@ -85,64 +74,34 @@ void TextSearchDialog::buildControls() {
     searchField_->installEventFilter(this);
     searchLabel->setBuddy(searchField_);
 
-    auto* chapterLabel = new QLabel(QStringLiteral("Kapitelfilter"), this);
-    chapterList_ = new QComboBox(this);
-    chapterList_->setObjectName(QStringLiteral("chapterList"));
-    chapterList_->setEditable(false);
-    chapterList_->setMaxVisibleItems(20);
-    // Long titles must not widen the window; the list itself shows them whole.
-    chapterList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    chapterList_->setMinimumContentsLength(20);
-    chapterLabel->setBuddy(chapterList_);
+    const ChapterFilterBox chapterFilter = makeChapterFilterBox(main_.data(), this);
+    chapterList_ = chapterFilter.list;
 
     auto* fields = new QGridLayout;
     fields->addWidget(searchLabel, 0, 0);
     fields->addWidget(searchField_, 0, 1);
-    fields->addWidget(chapterLabel, 1, 0);
+    fields->addWidget(chapterFilter.label, 1, 0);
     fields->addWidget(chapterList_, 1, 1);
     fields->setColumnStretch(1, 1);
 
-    acceptButton_ =
-        new IconPushButton(QStringLiteral("Ü&bernehmen"), QStringLiteral("uebernehmen"), this);
-    acceptButton_->setObjectName(QStringLiteral("acceptButton"));
-    acceptButton_->setDefault(true);
-    addButton_ =
-        new IconPushButton(QStringLiteral("Hi&nzufügen"), QStringLiteral("hinzufuegen"), this);
-    addButton_->setObjectName(QStringLiteral("addButton"));
-    helpButton_ = new IconPushButton(QStringLiteral("&Hilfe"), QStringLiteral("hilfe"), this);
-    helpButton_->setObjectName(QStringLiteral("helpButton"));
-    backButton_ = new IconPushButton(QStringLiteral("&Zurück"), QStringLiteral("zurueck"), this);
-    backButton_->setObjectName(QStringLiteral("backButton"));
-
     // One row at the bottom left.
-    auto* buttons = new QHBoxLayout;
-    int width = 0;
-    for (IconPushButton* b : {acceptButton_, addButton_, helpButton_, backButton_}) {
-        if (b != acceptButton_) {
-            b->setAutoDefault(false);
-        }
-        width = std::max(width, b->sizeHint().width());
-        buttons->addWidget(b);
-    }
-    for (IconPushButton* b : {acceptButton_, addButton_, helpButton_, backButton_}) {
-        b->setMinimumWidth(width);
-    }
-    buttons->addStretch(1);
+    const IconButtonGroup buttons = makeIconButtons(this, kTakeOverButtons);
+    acceptButton_ = buttons.buttons[0];
+    addButton_ = buttons.buttons[1];
+    helpButton_ = buttons.buttons[2];
+    backButton_ = buttons.buttons[3];
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_, 1);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(searchField_, &QLineEdit::textChanged, this, &TextSearchDialog::onTextChanged);
     connect(table_, &TableView::cellDoubleClicked, this, &TextSearchDialog::onRowDoubleClicked);
     connect(acceptButton_, &QPushButton::clicked, this, &TextSearchDialog::accept);
     connect(addButton_, &QPushButton::clicked, this, &TextSearchDialog::addAndStay);
     connect(backButton_, &QPushButton::clicked, this, &TextSearchDialog::reject);
-    auto openHelp = [this] { showHelpOrReport(help::kTextSearch, this); };
-    connect(helpButton_, &QPushButton::clicked, this, openHelp);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, openHelp);
+    connectHelp(this, helpButton_, help::kTextSearch);
 }
 
 void TextSearchDialog::setUpTable() {
@@ -217,16 +176,11 @@ void TextSearchDialog::onTextChanged(const QString& text) {
 }
 
 void TextSearchDialog::onChapterChanged(int index) {
-    const QString title = index >= 0 ? chapterList_->itemText(index) : chapterList_->currentText();
-    showSearch(search_.chapterSelected(fromQString(title)));
+    showSearch(search_.chapterSelected(chapterFilterTitle(chapterList_, index)));
 }
 
 void TextSearchDialog::onRowDoubleClicked(int row, int) {
-    // The header row is no hit.
-    if (row < table_->headerRowCount()) {
-        return;
-    }
-    const std::string text = table_->cellText(row, 0);
+    const std::string text = hitNumberText(*table_, row);
     if (text.empty()) {
         return;
     }
@@ -237,11 +191,7 @@ void TextSearchDialog::onRowDoubleClicked(int row, int) {
 }
 
 std::string TextSearchDialog::focusedNumberText() const {
-    const int row = table_->focusRow();
-    if (row < table_->headerRowCount()) {
-        return {};
-    }
-    return table_->cellText(row, 0);
+    return hitNumberText(*table_, table_->focusRow());
 }
 
 void TextSearchDialog::accept() {
@@ -256,10 +206,8 @@ void TextSearchDialog::accept() {
         parsed.ref.bd = 0;
     }
     main_.addReference(parsed.ref);
-    storePlacement(this, main_.settingsStore(), settings::kPlacementTextSearch);
     deleteSelectedSearchText();
-    storeColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
-                      settings::kColumnsTextSearch, 0);
+    storeWindowState();
     emptyTable();
     hide();
 }
