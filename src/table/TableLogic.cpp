@@ -793,15 +793,13 @@ int TableLogic::headerClickAction(int row, int col) const {
     if (!sortByHeaderClick_ || !isValid(row, col)) {
         return 0;
     }
-    if (row < headerRows_) {
-        if (row == 0) {
-            return 1;
-        }
-        if (row <= 3) {
-            return 2;
-        }
-        return 0;
+    if (row < headerRows_ && row == 0) {
+        return 1;
     }
+    if (row < headerRows_ && row <= 3) {
+        return 2;
+    }
+    // A header-column cell picks its row, also in a header row below row 3.
     if (col < headerCols_ && listMode_) {
         return 2;
     }

@@ -215,7 +215,15 @@ void MainDialog::loadCase(const std::string& name, std::span<const SymptomRef> r
 
 void MainDialog::onEvaluate() {
     commitGridEditing();
-    if (!grid_.evaluate(evaluation_)) {
+    // The wait cursor stands while the case is prepared, scored and sorted and
+    // is gone before the result view opens; an empty case shows none.
+    std::optional<WaitCursor> wait;
+    if (case_.count() > 1) {
+        wait.emplace();
+    }
+    const bool evaluated = grid_.evaluate(evaluation_);
+    wait.reset();
+    if (!evaluated) {
         return;
     }
     ResultViewOutcome outcome = runResultView(evaluation_);

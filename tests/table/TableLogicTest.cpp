@@ -211,6 +211,12 @@ TEST(TableLogic, HeaderClickActions) {
     EXPECT_EQ(t.headerClickAction(1, 3), 2); // row 1: columns by row 1
     EXPECT_EQ(t.headerClickAction(3, 0), 2); // header column of a rubric row
     EXPECT_EQ(t.headerClickAction(3, 3), 0); // a normal cell
+    // Header rows below row 3 sort the columns only from their header-column cells.
+    t.setRowCount(8);
+    t.setHeaderRowCount(5);
+    EXPECT_EQ(t.headerClickAction(3, 3), 2);
+    EXPECT_EQ(t.headerClickAction(4, 3), 0);
+    EXPECT_EQ(t.headerClickAction(4, 1), 2);
     t.setSortByHeaderClick(false);
     EXPECT_EQ(t.headerClickAction(0, 3), 0);
 }

@@ -272,6 +272,19 @@ TEST(MainDialog, BerechnenOpensTheResultViewThenKeepsOrDiscardsTheCase) {
     EXPECT_EQ(w.dialog->theCase().name(), "");
 }
 
+TEST(MainDialog, TheWaitCursorIsGoneBeforeTheResultViewOpens) {
+    OpenMainWindow w;
+    w.dialog->loadCase("", refs({1, 2}));
+    bool cursorAtResultView = true;
+    w.dialog->setResultViewRunner([&](EvaluationResult&) {
+        cursorAtResultView = QGuiApplication::overrideCursor() != nullptr;
+        return ResultViewOutcome{true, ""};
+    });
+    QTest::mouseClick(w.dialog->button(0), Qt::LeftButton);
+    EXPECT_FALSE(cursorAtResultView);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
 TEST(MainDialog, AddAndLoadFromTheOtherDialogs) {
     OpenMainWindow w;
     w.dialog->button(6)->setFocus(); // the grid gets the keyboard back
