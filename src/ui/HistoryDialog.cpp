@@ -65,11 +65,9 @@ HistoryDialog::HistoryDialog(const HistoryDialogContext& context, QWidget* paren
     orderByDate_ =
         context_.store == nullptr ||
         context_.store->readInt(settings::kApplication, settings::kHistorySortOrder, 1) != 0;
-    // In date order the cases stay in the file's order: the last write left
-    // them in the order shown then.
-    if (!orderByDate_) {
-        history_.sortCases(true);
-    }
+    // Sorted either way: filing appends new cases at the end and gives a
+    // case a new last date without sorting the file.
+    history_.sortCases(!orderByDate_);
     sortButton_->setIconName(sortIconName(orderByDate_));
     fillTree();
 }
@@ -251,8 +249,8 @@ void HistoryDialog::deleteSelected() {
     const HistoryChangeResult result = changeHistoryFile(
         history_, stamp_,
         [&](CaseHistory& working, bool reloaded) {
-            if (reloaded && byName) {
-                working.sortCases(true);
+            if (reloaded) {
+                working.sortCases(byName);
             }
             Treatment* t = nullptr;
             FiledCase* c = findHistoryItem(working, key, &t);
@@ -363,8 +361,8 @@ void HistoryDialog::exportHistory() {
         const HistoryChangeResult result = changeHistoryFile(
             history_, stamp_,
             [byName](CaseHistory& working, bool reloaded) {
-                if (reloaded && byName) {
-                    working.sortCases(true);
+                if (reloaded) {
+                    working.sortCases(byName);
                 }
                 return true;
             },

@@ -209,15 +209,19 @@ TEST_F(HistoryDialogsTest, FilingTwiceInAnyLetterCaseAndWithAnEmptyName) {
 
     HistoryDialog d(context());
     ASSERT_EQ(d.tree()->topLevelItemCount(), 2);
-    const QTreeWidgetItem* first = d.tree()->topLevelItem(0);
+    // Both cases carry the same minute or the empty one is newer; the date
+    // order may put either first.
+    const int k = d.tree()->topLevelItem(0)->text(0).isEmpty() ? 1 : 0;
+    const QTreeWidgetItem* first = d.tree()->topLevelItem(k);
     EXPECT_EQ(first->text(0), QStringLiteral("Kopfschmerz"));
     ASSERT_EQ(first->childCount(), 2);
     EXPECT_TRUE(first->child(0)->text(0).endsWith(QStringLiteral(" (eins)")));
     EXPECT_TRUE(first->child(1)->text(0).endsWith(QStringLiteral(" (zwei)")));
     EXPECT_FALSE(first->isExpanded());
     EXPECT_EQ(d.treatmentOf(first->child(1))->symptoms.size(), 1u);
-    EXPECT_EQ(d.tree()->topLevelItem(1)->text(0), QString());
-    EXPECT_EQ(d.caseOf(d.tree()->topLevelItem(1)), d.history().cases()[1].get());
+    EXPECT_EQ(d.tree()->topLevelItem(1 - k)->text(0), QString());
+    EXPECT_EQ(d.caseOf(d.tree()->topLevelItem(1 - k)),
+              d.history().cases()[static_cast<std::size_t>(1 - k)].get());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -230,7 +234,7 @@ TEST_F(HistoryDialogsTest, TakeOverATreatmentACaseOrNothing) {
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.resultSymptomCount(), 0);
 
-        select(d, 2, 0);
+        select(d, 0, 0);
         d.takeOver();
         EXPECT_EQ(d.result(), QDialog::Accepted);
         EXPECT_EQ(d.resultName(), "Carla");
@@ -240,7 +244,7 @@ TEST_F(HistoryDialogsTest, TakeOverATreatmentACaseOrNothing) {
     {
         // A case node takes its first filed treatment, not its newest.
         HistoryDialog d(context());
-        select(d, 0);
+        select(d, 1);
         d.takeOver();
         EXPECT_EQ(d.result(), QDialog::Accepted);
         EXPECT_EQ(d.resultName(), "Anna");
@@ -253,7 +257,7 @@ TEST_F(HistoryDialogsTest, TakeOverATreatmentACaseOrNothing) {
         HistoryDialog d(context());
         d.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-        select(d, 0, 1);
+        select(d, 1, 1);
         QTest::qWait(20); // the opened case lays out its children
         const QRect r = d.tree()->visualItemRect(d.tree()->currentItem());
         ASSERT_TRUE(r.isValid());
@@ -262,12 +266,13 @@ TEST_F(HistoryDialogsTest, TakeOverATreatmentACaseOrNothing) {
         EXPECT_EQ(d.result(), QDialog::Accepted);
         EXPECT_EQ(d.resultSymptomNumber(0), 5);
     }
-    // A case without treatments: OK with an empty name and no symptoms.
+    // A case without treatments (Bernd, now listed last): OK with an empty
+    // name and no symptoms.
     CaseHistory h(historyFileName(path));
     h.removeTreatment(*h.cases()[1], h.cases()[1]->treatments[0].get());
     ASSERT_TRUE(h.save());
     HistoryDialog d(context());
-    select(d, 1);
+    select(d, 2);
     d.takeOver();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(d.resultName(), "");
@@ -281,9 +286,9 @@ TEST_F(HistoryDialogsTest, DeleteAsksWhenSetAndNeinLeavesTreeAndFileUnchanged) {
     const QStringList treeBefore = treeLines(d);
     {
         ConfirmAnswer no(false);
-        select(d, 2, 0);
+        select(d, 0, 0);
         d.deleteSelected();
-        select(d, 1);
+        select(d, 2);
         d.deleteSelected();
         // The comment's line break is shown as a blank.
         EXPECT_EQ(no.questions(),
@@ -295,16 +300,16 @@ TEST_F(HistoryDialogsTest, DeleteAsksWhenSetAndNeinLeavesTreeAndFileUnchanged) {
     EXPECT_EQ(treeLines(d), treeBefore);
 
     ConfirmAnswer yes(true);
-    select(d, 0, 0);
+    select(d, 1, 0);
     d.deleteSelected();
     EXPECT_EQ(yes.questions().size(), 1);
     // The case stays, the next treatment is selected.
-    EXPECT_EQ(d.tree()->topLevelItem(0)->childCount(), 1);
-    EXPECT_TRUE(d.tree()->topLevelItem(0)->isExpanded());
+    EXPECT_EQ(d.tree()->topLevelItem(1)->childCount(), 1);
+    EXPECT_TRUE(d.tree()->topLevelItem(1)->isExpanded());
     EXPECT_EQ(d.treatmentOf(d.tree()->currentItem())->comment, "zweite Sitzung");
-    EXPECT_EQ(fileLines(path), QStringList({"Anna", " 10.01.2026 08:15 (zweite Sitzung) 5/0",
-                                            "Bernd", " 01.03.2025 09:00 () 7/0", "Carla",
-                                            " 02.02.2026 11:30 (Kopfschmerz seit Mai) 3/0"}));
+    EXPECT_EQ(fileLines(path), QStringList({"Carla", " 02.02.2026 11:30 (Kopfschmerz seit Mai) 3/0",
+                                            "Anna", " 10.01.2026 08:15 (zweite Sitzung) 5/0",
+                                            "Bernd", " 01.03.2025 09:00 () 7/0"}));
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -345,6 +350,13 @@ TEST_F(HistoryDialogsTest, NameOrderAtOpeningShowsItsIconsFromTheStart) {
     EXPECT_EQ(d.sortButton()->iconName(), QStringLiteral("sortieren-name"));
     EXPECT_EQ(treeLines(d).filter(QRegularExpression(QStringLiteral("^\\S"))),
               QStringList({"Anna", "Bernd", "Carla"}));
+
+    // Date order at opening: newest last treatment first, whatever the file's order.
+    store.writeInt(settings::kApplication, settings::kHistorySortOrder, 1);
+    HistoryDialog byDate(context());
+    EXPECT_TRUE(byDate.orderByDate());
+    EXPECT_EQ(treeLines(byDate).filter(QRegularExpression(QStringLiteral("^\\S"))),
+              QStringList({"Carla", "Anna", "Bernd"}));
 }
 
 TEST_F(HistoryDialogsTest, ExportThenImportGivesTheSameCasesAndRemembersTheFolder) {
@@ -463,12 +475,12 @@ TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
     // Deleting: the node and the history stay.
     HistoryDialog d(context());
     const QStringList shown = treeLines(d);
-    const FiledCase* bernd = d.history().cases()[1].get();
+    const FiledCase* second = d.history().cases()[1].get();
     select(d, 1);
     d.deleteSelected();
     EXPECT_EQ(messages.texts().size(), 2);
     EXPECT_EQ(treeLines(d), shown);
-    EXPECT_EQ(d.caseOf(d.tree()->topLevelItem(1)), bernd);
+    EXPECT_EQ(d.caseOf(d.tree()->topLevelItem(1)), second);
 
     // Exporting names the export file.
     const QString target = dir.filePath(QStringLiteral("export.xml"));
@@ -505,7 +517,7 @@ TEST_F(HistoryDialogsTest, AnotherInstanceFilingWhileTheDialogIsOpenIsNeverLost)
     ASSERT_TRUE(fileCaseInHistory(path, "Bernd", "auch", entries({{8, 0}}), nullptr));
     EXPECT_EQ(d.tree()->topLevelItemCount(), 3);
 
-    select(d, 0, 1);
+    select(d, 1, 1);
     d.deleteSelected();
     const QStringList inFile = fileLines(path);
     EXPECT_TRUE(inFile.contains(QStringLiteral("Dora")));
@@ -513,7 +525,13 @@ TEST_F(HistoryDialogsTest, AnotherInstanceFilingWhileTheDialogIsOpenIsNeverLost)
     EXPECT_EQ(inFile.filter(QStringLiteral("zweite Sitzung")).size(), 0);
     // The tree shows what the file holds now.
     EXPECT_EQ(treeLines(d).size(), inFile.size());
-    EXPECT_EQ(d.tree()->topLevelItem(3)->text(0), QStringLiteral("Dora"));
+    // In date order, the fresh read included: Bernd and Dora (filed now, in
+    // either order), then Carla and Anna.
+    const QStringList caseNames = treeLines(d).filter(QRegularExpression(QStringLiteral("^\\S")));
+    EXPECT_EQ(caseNames, inFile.filter(QRegularExpression(QStringLiteral("^\\S"))));
+    ASSERT_EQ(caseNames.size(), 4);
+    EXPECT_TRUE(caseNames.mid(0, 2).contains(QStringLiteral("Dora")));
+    EXPECT_EQ(caseNames.mid(2), QStringList({"Carla", "Anna"}));
 
     // A failed import rewrites the file, still keeping a newer filing.
     ASSERT_TRUE(fileCaseInHistory(path, "Emil", "", entries({{2, 0}}), nullptr));
@@ -540,7 +558,7 @@ TEST_F(HistoryDialogsTest, ScreenshotWithThreeCasesOneOpened) {
     HistoryDialog d(context());
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    select(d, 0, 1);
+    select(d, 1, 1);
     test::saveScreenshot(&d, QStringLiteral("fallhistorie"));
 }
 
@@ -549,7 +567,7 @@ TEST_F(HistoryDialogsTest, MainWindowLoadsTheChosenTreatmentAsTheCase) {
     MainDialog main(store, path);
     main.show();
     auto previous = HistoryDialog::setTestHook([](HistoryDialog& d) {
-        d.tree()->setCurrentItem(d.tree()->topLevelItem(0)->child(1));
+        d.tree()->setCurrentItem(d.tree()->topLevelItem(1)->child(1));
         d.takeOver();
         return QDialog::Accepted;
     });

@@ -762,7 +762,8 @@ TEST(MonkeyFindings, ExportOntoTheHistoryFileItselfKeepsTheTreeOnTheLiveCases) {
                   d.history().cases()[static_cast<std::size_t>(i)].get())
             << "case " << i;
     }
-    QTreeWidgetItem* second = tree.topLevelItem(0)->child(1);
+    // In date order Klein, filed first, is listed last.
+    QTreeWidgetItem* second = tree.topLevelItem(2)->child(1);
     ASSERT_NE(second, nullptr);
     tree.setCurrentItem(second);
     d.takeOver();
