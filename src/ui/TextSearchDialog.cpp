@@ -55,6 +55,11 @@ TextSearchDialog::TextSearchDialog(MainDialog& main)
     setSizeGripEnabled(true);
     sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, main_.settingsStore(),
                        settings::kPlacementTextSearch);
+    // The text columns are shared out by the table's real width: lay the
+    // controls out now, not only when the window is first shown, or the
+    // first split works on the table's unsized default width and the
+    // truncations distort the proportion of the two text columns.
+    layout()->activate();
     setUpTable();
     restoreColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
                         settings::kColumnsTextSearch, 0);

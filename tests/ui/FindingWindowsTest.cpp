@@ -502,6 +502,17 @@ TEST(TextSearchDialog, AcceptNeedsAFocusedHitThenEmptiesAndHides) {
     EXPECT_FALSE(d->isVisible());
 }
 
+TEST(TextSearchDialog, FirstOpeningSharesTheTableWidthAs372To200) {
+    MainWindow w;
+    TextSearchDialog* d = w.openTextSearch();
+    ASSERT_NE(d, nullptr);
+    const TableView& t = *d->table();
+    EXPECT_EQ(t.columnWidth(0), 60);
+    const int free = t.width() - 60 - 20;
+    EXPECT_NEAR(t.columnWidth(1), free * 372 / 572, 1);
+    EXPECT_NEAR(t.columnWidth(2), free * 200 / 572, 1);
+}
+
 TEST(TextSearchDialog, TextColumnsShareTheWidthInProportion) {
     MainWindow w;
     TextSearchDialog* d = w.openTextSearch();
