@@ -38,11 +38,11 @@ ProgramSettings readOptions(const SettingsStore& store, int polarityDefault) {
 
 } // namespace
 
-std::optional<TableFontSpec> ProgramSettings::tableFont() const {
+std::optional<TableFontChoice> ProgramSettings::tableFont() const {
     if (fontName.empty()) {
         return std::nullopt;
     }
-    return TableFontSpec{fontName, clampFontSize(fontSize)};
+    return TableFontChoice{fontName, clampFontSize(fontSize)};
 }
 
 ProgramSettings readProgramSettings(const SettingsStore& store) {

@@ -28,10 +28,10 @@ inline constexpr std::array<const char*, 8> kFontSizeEntries = {"6",  "8",  "10"
 // The table font: face name and character height in pixels, normal weight,
 // upright, from the sans-serif family when the face is missing. A height of 0
 // means the face's default height.
-struct TableFontSpec {
+struct TableFontChoice {
     std::string faceName;
     int pixelHeight = 0;
-    bool operator==(const TableFontSpec&) const = default;
+    bool operator==(const TableFontChoice&) const = default;
 };
 
 // The options the main window holds for the whole run.
@@ -48,7 +48,7 @@ struct ProgramSettings {
     int fontSize = 1;                  // "FontSize"
 
     // The table font, none when the font name is empty.
-    std::optional<TableFontSpec> tableFont() const;
+    std::optional<TableFontChoice> tableFont() const;
 
     bool operator==(const ProgramSettings&) const = default;
 };

@@ -13,12 +13,12 @@ void SettingsOwner::showHelp(int topic, QWidget* over) {
     showHelpOrReport(topic, over);
 }
 
-QFont makeTableFont(const TableFontSpec& spec) {
+QFont makeTableFont(const TableFontChoice& choice) {
     QFont font;
-    font.setFamily(toQString(spec.faceName));
+    font.setFamily(toQString(choice.faceName));
     font.setStyleHint(QFont::SansSerif);
-    if (spec.pixelHeight > 0) {
-        font.setPixelSize(spec.pixelHeight);
+    if (choice.pixelHeight > 0) {
+        font.setPixelSize(choice.pixelHeight);
     }
     font.setWeight(QFont::Normal);
     font.setItalic(false);
@@ -28,11 +28,11 @@ QFont makeTableFont(const TableFontSpec& spec) {
 }
 
 std::optional<QFont> makeTableFont(const ProgramSettings& settings) {
-    const std::optional<TableFontSpec> spec = settings.tableFont();
-    if (!spec) {
+    const std::optional<TableFontChoice> choice = settings.tableFont();
+    if (!choice) {
         return std::nullopt;
     }
-    return makeTableFont(*spec);
+    return makeTableFont(*choice);
 }
 
 int tableRowHeight(const ProgramSettings& settings, const std::optional<QFont>& font) {

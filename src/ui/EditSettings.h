@@ -40,7 +40,7 @@ public:
 // The font of a table font description: the face at a character height in
 // pixels (the face's default height for 0), normal weight, upright, with the
 // sans-serif family standing in for a missing face.
-QFont makeTableFont(const TableFontSpec& spec);
+QFont makeTableFont(const TableFontChoice& choice);
 std::optional<QFont> makeTableFont(const ProgramSettings& settings);
 
 // Row height of the case grid for a table font: its size plus 8 pixels. A

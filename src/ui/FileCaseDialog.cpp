@@ -30,7 +30,7 @@ constexpr int kDialogWidthDlu = 230;
 constexpr int kDialogHeightDlu = 150;
 
 // In the order they stand, centred below the comment.
-constexpr IconButtonSpec kButtons[] = {
+constexpr IconButtonEntry kButtons[] = {
     {"&OK", "ok", "okButton"},
     {"&Hilfe", "hilfe", "helpButton"},
     {"&Zurück", "zurueck", "backButton"},

@@ -18,7 +18,7 @@ class TableView;
 
 // The buttons of the chapter tree search and the text search, in their order:
 // take the rubric into the case and close, add it and stay, help, back.
-inline constexpr IconButtonSpec kTakeOverButtons[] = {
+inline constexpr IconButtonEntry kTakeOverButtons[] = {
     {"Ü&bernehmen", "uebernehmen", "acceptButton"},
     {"Hi&nzufügen", "hinzufuegen", "addButton"},
     {"&Hilfe", "hilfe", "helpButton"},

@@ -90,7 +90,7 @@ void HistoryDialog::buildControls() {
     layout->addWidget(tree_, 1);
 
     const QByteArray sortIcon = sortIconName(true).toLatin1();
-    const IconButtonSpec specs[] = {
+    const IconButtonEntry entries[] = {
         {"Ü&bernehmen", "uebernehmen", "takeOverButton"},
         {"&Löschen", "loeschen", "deleteButton"},
         {"&Sortieren", sortIcon.constData(), "sortButton"},
@@ -102,7 +102,7 @@ void HistoryDialog::buildControls() {
     // The buttons keep their places on the left when the dialog grows. None
     // takes Enter for itself when it has the focus: Enter means Ü&bernehmen.
     const IconButtonGroup buttons =
-        makeIconButtons(this, specs, {.autoDefault = AutoDefault::None, .equalWidths = false});
+        makeIconButtons(this, entries, {.autoDefault = AutoDefault::None, .equalWidths = false});
     takeOverButton_ = buttons.buttons[0];
     deleteButton_ = buttons.buttons[1];
     sortButton_ = buttons.buttons[2];

@@ -146,14 +146,14 @@ void IconPushButton::paintEvent(QPaintEvent*) {
     }
 }
 
-IconButtonGroup makeIconButtons(QWidget* parent, std::span<const IconButtonSpec> specs,
+IconButtonGroup makeIconButtons(QWidget* parent, std::span<const IconButtonEntry> entries,
                                 const IconButtonOptions& options) {
     IconButtonGroup group;
-    group.buttons.reserve(specs.size());
-    for (const IconButtonSpec& spec : specs) {
-        auto* button = new IconPushButton(QString::fromUtf8(spec.caption),
-                                          QString::fromLatin1(spec.icon), parent);
-        button->setObjectName(QLatin1String(spec.objectName));
+    group.buttons.reserve(entries.size());
+    for (const IconButtonEntry& entry : entries) {
+        auto* button = new IconPushButton(QString::fromUtf8(entry.caption),
+                                          QString::fromLatin1(entry.icon), parent);
+        button->setObjectName(QLatin1String(entry.objectName));
         group.buttons.push_back(button);
     }
     for (std::size_t i = 0; i < group.buttons.size(); ++i) {

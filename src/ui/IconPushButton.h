@@ -57,7 +57,7 @@ private:
 };
 
 // One button of a dialog's row or column of icon buttons.
-struct IconButtonSpec {
+struct IconButtonEntry {
     const char* caption;    // UTF-8, with its mnemonic: "&Hilfe"
     const char* icon;       // the picture pair's name: "hilfe"
     const char* objectName; // the name the tests find the button by
@@ -89,7 +89,7 @@ struct IconButtonOptions {
 };
 
 struct IconButtonGroup {
-    // In the order of the specs.
+    // In the order of the entries given.
     std::vector<IconPushButton*> buttons;
     // A QHBoxLayout or QVBoxLayout holding the buttons and the stretch; the
     // caller adds it to the dialog's layout.
@@ -98,7 +98,7 @@ struct IconButtonGroup {
 
 // Creates the icon buttons of a dialog, children of `parent`, in the order
 // given (which is also their tab order), and lays them out as `options` say.
-IconButtonGroup makeIconButtons(QWidget* parent, std::span<const IconButtonSpec> specs,
+IconButtonGroup makeIconButtons(QWidget* parent, std::span<const IconButtonEntry> entries,
                                 const IconButtonOptions& options = {});
 
 } // namespace tessalyn

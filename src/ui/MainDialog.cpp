@@ -44,7 +44,7 @@ constexpr int kNumberColumn = 0;
 const QString kQuitQuestion = QStringLiteral("Wollen Sie wirklich beenden?");
 
 // In the order they stand below the grid.
-constexpr std::array<IconButtonSpec, MainDialog::kButtonCount> kButtons = {{
+constexpr std::array<IconButtonEntry, MainDialog::kButtonCount> kButtons = {{
     {"&Berechnen", "berechnen", "evaluateButton"},
     {"S&uchen", "suchen", "searchButton"},
     {"&Textsuche", "textsuche", "textSearchButton"},

@@ -47,11 +47,11 @@ constexpr int kDialogHeightDlu = 284;
 // The table while the headers are written: 20 rows.
 constexpr int kLayoutRows = 20;
 
-struct ColumnSpec {
+struct ColumnLayout {
     const char* header;
     int width;
 };
-constexpr std::array<ColumnSpec, 4> kColumns = {{
+constexpr std::array<ColumnLayout, 4> kColumns = {{
     {"Nummer", 85},
     {"Symptom", 372},
     {"Kapitel", 100},
@@ -59,7 +59,7 @@ constexpr std::array<ColumnSpec, 4> kColumns = {{
 }};
 
 // In the order they stand at the bottom left.
-constexpr IconButtonSpec kButtons[] = {
+constexpr IconButtonEntry kButtons[] = {
     {"&Suche", "suche", "searchButton"},
     {"&Drucken", "drucken", "printButton"},
     {"&Hilfe", "hilfe", "helpButton"},
@@ -375,9 +375,9 @@ void RemedyOverviewDialog::layOutTable(int columns) {
     t.setRowCount(kLayoutRows);
     t.setColumnCount(columns);
     for (int c = 0; c < columns; ++c) {
-        const ColumnSpec& spec = kColumns[static_cast<std::size_t>(c)];
-        t.setCellText(0, c, spec.header);
-        t.setColumnWidth(c, spec.width);
+        const ColumnLayout& column = kColumns[static_cast<std::size_t>(c)];
+        t.setCellText(0, c, column.header);
+        t.setColumnWidth(c, column.width);
     }
     if (main_.settings().saveColumnWidths) {
         restoreColumnWidths(main_.settings(), t.logic(), main_.settingsStore(),

@@ -43,7 +43,7 @@ QString captionText() {
 }
 
 // In the order they stand at the bottom left.
-constexpr IconButtonSpec kButtons[] = {
+constexpr IconButtonEntry kButtons[] = {
     {"&Zurück", "zurueck", "backButton"},  {"&Drucken", "drucken", "printButton"},
     {"&Ablegen", "ablegen", "fileButton"}, {"&Hilfe", "hilfe", "helpButton"},
     {"&Neu", "neu", "newButton"},

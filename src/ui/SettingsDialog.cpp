@@ -38,7 +38,7 @@ constexpr int kDialogWidthDlu = 230;
 constexpr int kDialogHeightDlu = 276;
 
 // In the order they stand at the bottom right.
-constexpr IconButtonSpec kButtons[] = {
+constexpr IconButtonEntry kButtons[] = {
     {"&OK", "ok", "okButton"},
     {"&Hilfe", "hilfe", "helpButton"},
     {"&Zurück", "zurueck", "backButton"},

@@ -52,7 +52,7 @@ TEST(ProgramSettings, StoredValuesAreReadUnderTheirNames) {
     EXPECT_FALSE(s.askBeforeQuit || s.askBeforeQuitX || s.askBeforeDelete || s.jumpToEnd ||
                  s.saveColumnWidths || s.escapeDiscards || s.noGreyInPrint);
     ASSERT_TRUE(s.tableFont().has_value());
-    EXPECT_EQ(*s.tableFont(), (TableFontSpec{"Arial", 14}));
+    EXPECT_EQ(*s.tableFont(), (TableFontChoice{"Arial", 14}));
     EXPECT_EQ(readSettingsDialogValues(store).options, s);
     EXPECT_EQ(readSettingsDialogValues(store).startDelay, 0);
     EXPECT_EQ(readStartDelay(store), 0);

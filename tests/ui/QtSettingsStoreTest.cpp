@@ -104,7 +104,7 @@ TEST_F(QtSettingsStoreTest, UnwritableFileKeepsTheSettingsInMemory) {
     EXPECT_FALSE(store.writeString("", "FontName", "Arial"));
     EXPECT_EQ(store.readInt("", "FontSize", 1), 12);
     EXPECT_EQ(store.readString("", "FontName", ""), "Arial");
-    EXPECT_EQ(readProgramSettings(store).tableFont(), (TableFontSpec{"Arial", 12}));
+    EXPECT_EQ(readProgramSettings(store).tableFont(), (TableFontChoice{"Arial", 12}));
 
     EXPECT_FALSE(storePlacement(store, settings::kPlacementMain,
                                 WindowPlacement{ScreenRect{0, 0, 100, 100}, kShowNormal}));
