@@ -1,4 +1,5 @@
 // Speed of the table logic with the sizes of the program's largest tables.
+#include "LargeResultTable.h"
 #include "table/TableLogic.h"
 
 #include <benchmark/benchmark.h>
@@ -12,8 +13,8 @@ using namespace tessalyn;
 
 namespace {
 
-constexpr int kResultRows = 3002;
-constexpr int kResultColumns = 360;
+using bench::kResultColumns;
+using bench::kResultRows;
 constexpr int kRubrics = 8385;
 
 TextExtent approximateMeasure(std::string_view text) {
@@ -33,44 +34,12 @@ double residentMegabytes() {
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
-// Fills a table shaped like the largest result table: remedy names in row 0,
-// hit counts in row 1, rubric texts in the two header columns and grades
-// (some empty) at the crossings.
-void fillResultTable(TableLogic& t) {
-    t.setColumnCount(kResultColumns);
-    t.setRowCount(kResultRows);
-    char buffer[96];
-    for (int c = 2; c < kResultColumns; ++c) {
-        std::snprintf(buffer, sizeof buffer, "Rem%d.", c);
-        t.setCellText(0, c, buffer);
-        std::snprintf(buffer, sizeof buffer, "%d", (c * 7919) % 3000);
-        t.setCellText(1, c, buffer);
-    }
-    for (int r = 2; r < kResultRows; ++r) {
-        std::snprintf(buffer, sizeof buffer, "Rubric text of the symptom number %d [%d] (%d)", r,
-                      r % 300, r);
-        t.setCellText(r, 0, buffer);
-        t.setCellText(r, 1, "Gemüt Angst, Furcht");
-        for (int c = 2; c < kResultColumns; ++c) {
-            const int grade = (r * 31 + c * 17) % 7;
-            if (grade < 5) {
-                const char g[2] = {static_cast<char>('1' + grade), '\0'};
-                t.setCellText(r, c, g);
-            } else {
-                t.setCellText(r, c, std::string());
-            }
-        }
-    }
-    t.setHeaderRowCount(2);
-    t.setHeaderColumnCount(2);
-}
-
 void BM_FillResultTableAndAutoSize(benchmark::State& state) {
     const double before = residentMegabytes();
     double grown = 0;
     for (auto _ : state) {
         auto t = std::make_unique<TableLogic>();
-        fillResultTable(*t);
+        bench::fillLargeResultTable(*t, false);
         t->setMaximumColumnWidth(450);
         t->autoSizeColumns(2, approximateMeasure);
         grown = residentMegabytes() - before;
@@ -85,7 +54,7 @@ BENCHMARK(BM_FillResultTableAndAutoSize)->Unit(benchmark::kMillisecond)->Iterati
 
 void BM_SortColumnsByRow(benchmark::State& state) {
     TableLogic t;
-    fillResultTable(t);
+    bench::fillLargeResultTable(t, false);
     int row = 1;
     for (auto _ : state) {
         t.sortColumnsByRow(row);

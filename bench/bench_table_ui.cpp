@@ -1,4 +1,5 @@
 // Painting speed of the table view with the largest result table.
+#include "LargeResultTable.h"
 #include "ui/TableView.h"
 
 #include <QApplication>
@@ -15,36 +16,12 @@ using namespace tessalyn;
 
 namespace {
 
-constexpr int kResultRows = 3002;
-constexpr int kResultColumns = 360;
+using bench::kResultColumns;
+using bench::kResultRows;
 
 void fillResultTable(TableView& view) {
     TableLogic& t = view.logic();
-    t.setColumnCount(kResultColumns);
-    t.setRowCount(kResultRows);
-    char buffer[96];
-    for (int c = 2; c < kResultColumns; ++c) {
-        std::snprintf(buffer, sizeof buffer, "Rem%d.", c);
-        t.setCellText(0, c, buffer);
-        std::snprintf(buffer, sizeof buffer, "%d", (c * 7919) % 3000);
-        t.setCellText(1, c, buffer);
-    }
-    for (int r = 2; r < kResultRows; ++r) {
-        std::snprintf(buffer, sizeof buffer, "Rubric text of the symptom number %d [%d] (%d)", r,
-                      r % 300, r);
-        t.setCellText(r, 0, buffer);
-        t.setCellText(r, 1, "Gem\xFCt Angst, Furcht");
-        for (int c = 2; c < kResultColumns; ++c) {
-            const int grade = (r * 31 + c * 17) % 7;
-            const char g[2] = {static_cast<char>('1' + grade), '\0'};
-            t.setCellText(r, c, grade < 5 ? std::string(g) : std::string());
-            if (r % 11 == 0) {
-                t.setCellBackground(r, c, Rgb{230, 230, 230});
-            }
-        }
-    }
-    t.setHeaderRowCount(2);
-    t.setHeaderColumnCount(2);
+    bench::fillLargeResultTable(t, true);
     t.setSeparatorRow(40);
     t.setMaximumColumnWidth(450);
 }
