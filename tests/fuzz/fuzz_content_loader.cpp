@@ -10,6 +10,7 @@
 //   "+N\n" followed by text: the text goes in before line N.
 // N counts from 1; 0 or a number past the last line puts the text at the end.
 // Any other input is the whole content text.
+#include "FuzzContent.h"
 #include "data/ContentLoader.h"
 #include "data/Cp1252.h"
 
@@ -25,18 +26,7 @@ using namespace tessalyn;
 
 namespace {
 
-const RepertoryData& builtIn() {
-    static const RepertoryData data = [] {
-        RepertoryData d;
-        ContentError error;
-        if (!loadBuiltInContent(d, error)) {
-            std::fprintf(stderr, "built-in content: %s\n", error.message().c_str());
-            std::abort();
-        }
-        return d;
-    }();
-    return data;
-}
+using fuzz::builtIn;
 
 // The dump of the built-in content and where each of its lines starts; the
 // last offset is the end of the text.

@@ -5,6 +5,7 @@
 // record of chapters 0..6 exactly the line a plain reading of the whole file
 // gives it. That plain reading ignores the 1000-byte blocks, so any fault at a
 // block boundary shows up as a difference.
+#include "FuzzContent.h"
 #include "data/ContentLoader.h"
 #include "data/Overlay.h"
 
@@ -45,18 +46,7 @@ private:
     std::string path_;
 };
 
-const RepertoryData& builtIn() {
-    static const RepertoryData data = [] {
-        RepertoryData d;
-        ContentError error;
-        if (!loadBuiltInContent(d, error)) {
-            std::fprintf(stderr, "built-in content: %s\n", error.message().c_str());
-            std::abort();
-        }
-        return d;
-    }();
-    return data;
-}
+using fuzz::builtIn;
 
 // Reads the whole input as a sequence of lines by the overlay's rules: a run
 // of carriage returns counts as one, a line ends at a carriage return, and the
