@@ -245,6 +245,17 @@ ResultViewOutcome MainDialog::runResultView(EvaluationResult& result) {
     return {keep, dialog.evaluationName()};
 }
 
+FindingContext MainDialog::findingContext() {
+    FindingContext context;
+    context.data = &data_;
+    context.store = &store_;
+    context.options = &settings_;
+    context.tableFont = tableFont_;
+    context.takeReference = [this](const SymptomRef& ref) { addReference(ref); };
+    context.parent = this;
+    return context;
+}
+
 // "S&uchen": the chapter tree search, created on first use and then only shown.
 void MainDialog::onSearch() {
     auto* dialog = qobject_cast<SymptomSearchDialog*>(symptomSearchWindow_.data());
@@ -252,7 +263,7 @@ void MainDialog::onSearch() {
     std::optional<WaitCursor> wait;
     if (dialog == nullptr) {
         wait.emplace();
-        dialog = new SymptomSearchDialog(*this);
+        dialog = new SymptomSearchDialog(findingContext());
         symptomSearchWindow_ = dialog;
     }
     if (tableFont_) {
@@ -264,7 +275,7 @@ void MainDialog::onSearch() {
 void MainDialog::onTextSearch() {
     auto* dialog = qobject_cast<TextSearchDialog*>(textSearchWindow_.data());
     if (dialog == nullptr) {
-        dialog = new TextSearchDialog(*this);
+        dialog = new TextSearchDialog(findingContext());
         textSearchWindow_ = dialog;
     }
     dialog->showWindow();
@@ -287,7 +298,7 @@ void MainDialog::onHistory() {
 
 void MainDialog::onRemedyOverview() {
     commitGridEditing();
-    RemedyOverviewDialog dialog(*this);
+    RemedyOverviewDialog dialog(findingContext());
     if (dialog.exec() == QDialog::Accepted) {
         addReference(dialog.reference());
     }

@@ -7,6 +7,7 @@
 #include "settings/ProgramSettings.h"
 #include "settings/SettingsStore.h"
 #include "ui/EditSettings.h"
+#include "ui/FindingContext.h"
 
 #include <QDialog>
 #include <QFont>
@@ -124,6 +125,8 @@ private:
     void commitGridEditing();
     ResultViewOutcome runResultView(EvaluationResult& result);
     void closeSearchWindows();
+    // What the finding windows read and where they hand a rubric back.
+    FindingContext findingContext();
 
     SettingsStore& store_;
     QString historyPath_;

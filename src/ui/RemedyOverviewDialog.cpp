@@ -10,7 +10,6 @@
 #include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
-#include "ui/MainDialog.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TablePrinter.h"
 #include "ui/TableView.h"
@@ -115,8 +114,8 @@ QString RemedyOverviewDialog::rangeMessage(int lo, int hi) {
     return QCoreApplication::translate("RemedyOverviewDialog", kRangeMessageText).arg(lo).arg(hi);
 }
 
-RemedyOverviewDialog::RemedyOverviewDialog(MainDialog& main)
-    : QDialog(&main), main_(main), search_(main.data()) {
+RemedyOverviewDialog::RemedyOverviewDialog(const FindingContext& context)
+    : QDialog(context.parent), context_(context), search_(*context.data) {
     setUpDialog(this, QStringLiteral("RemedyOverviewDialog"), QStringLiteral("Mittelübersicht"),
                 help::kRemedyOverview);
     buildControls();
@@ -128,12 +127,12 @@ RemedyOverviewDialog::RemedyOverviewDialog(MainDialog& main)
     search_.chapterFilter = kAllChapters;
 
     setSizeGripEnabled(true);
-    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, main_.settingsStore(),
+    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, *context_.store,
                        settings::kPlacementRemedyOverview);
-    restoreColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+    restoreColumnWidths(*context_.options, table_->logic(), *context_.store,
                         settings::kColumnsRemedyOverview, 0);
 
-    const RepertoryData& data = main_.data();
+    const RepertoryData& data = *context_.data;
     std::vector<std::string> abbreviations;
     abbreviations.reserve(static_cast<std::size_t>(data.remedyCount()));
     for (int r = 0; r < data.remedyCount(); ++r) {
@@ -212,7 +211,7 @@ void RemedyOverviewDialog::buildControls() {
     table_->setObjectName(QStringLiteral("resultTable"));
     table_->setEditable(false);
 
-    const ChapterFilterBox chapterFilter = makeChapterFilterBox(main_.data(), this);
+    const ChapterFilterBox chapterFilter = makeChapterFilterBox(*context_.data, this);
     chapterList_ = chapterFilter.list;
 
     auto* remedyLabel = new QLabel(QStringLiteral("Mittel"), this);
@@ -368,8 +367,8 @@ void RemedyOverviewDialog::onChapterChanged(int index) {
 
 void RemedyOverviewDialog::layOutTable(int columns) {
     TableView& t = *table_;
-    if (main_.tableFont()) {
-        t.setFont(*main_.tableFont());
+    if (context_.tableFont) {
+        t.setFont(*context_.tableFont);
     }
     t.setHeaderRowCount(0);
     t.setRowCount(kLayoutRows);
@@ -379,8 +378,8 @@ void RemedyOverviewDialog::layOutTable(int columns) {
         t.setCellText(0, c, column.header);
         t.setColumnWidth(c, column.width);
     }
-    if (main_.settings().saveColumnWidths) {
-        restoreColumnWidths(main_.settings(), t.logic(), main_.settingsStore(),
+    if (context_.options->saveColumnWidths) {
+        restoreColumnWidths(*context_.options, t.logic(), *context_.store,
                             settings::kColumnsRemedyOverview, 0);
     } else {
         t.expandColumnsToFit(true);
@@ -442,8 +441,8 @@ void RemedyOverviewDialog::onRowDoubleClicked(int row, int) {
 }
 
 void RemedyOverviewDialog::storeWindowState() {
-    storePlacement(this, main_.settingsStore(), settings::kPlacementRemedyOverview);
-    storeColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+    storePlacement(this, *context_.store, settings::kPlacementRemedyOverview);
+    storeColumnWidths(*context_.options, table_->logic(), *context_.store,
                       settings::kColumnsRemedyOverview, 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/RepertoryData.h"
 #include "search/RemedySearch.h"
+#include "ui/FindingContext.h"
 
 #include <QDialog>
 #include <QString>
@@ -18,7 +19,6 @@ class QToolButton;
 namespace tessalyn {
 
 class IconPushButton;
-class MainDialog;
 class TableView;
 
 // "Mittelübersicht": lists the rubrics in which a remedy stands. The main
@@ -39,7 +39,7 @@ class RemedyOverviewDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit RemedyOverviewDialog(MainDialog& main);
+    explicit RemedyOverviewDialog(const FindingContext& context);
     ~RemedyOverviewDialog() override;
 
     // The rubric of the row taken, after the dialog ended with accept;
@@ -96,7 +96,7 @@ private:
     void layOutTable(int columns);
     void storeWindowState();
 
-    MainDialog& main_;
+    FindingContext context_;
     RemedySearch search_;
     SymptomRef reference_{-1, -1};
 

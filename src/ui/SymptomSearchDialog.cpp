@@ -7,7 +7,6 @@
 #include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
-#include "ui/MainDialog.h"
 #include "ui/TextCodec.h"
 #include "ui/WindowPlacement.h"
 
@@ -214,18 +213,19 @@ Qt::ItemFlags RepertoryTreeModel::flags(const QModelIndex& index) const {
 
 // --- the dialog ---------------------------------------------------------------------
 
-SymptomSearchDialog::SymptomSearchDialog(MainDialog& main) : QDialog(&main), main_(main) {
+SymptomSearchDialog::SymptomSearchDialog(const FindingContext& context)
+    : QDialog(context.parent), context_(context) {
     setUpDialog(this, QStringLiteral("SymptomSearchDialog"), QString::fromLatin1(kTreeCaption),
                 help::kSymptomSearch);
     buildControls();
-    if (main_.tableFont()) {
-        tree_->setFont(*main_.tableFont());
+    if (context_.tableFont) {
+        tree_->setFont(*context_.tableFont);
     }
     setSizeGripEnabled(true);
-    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, main_.settingsStore(),
+    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, *context_.store,
                        settings::kPlacementSymptomSearch);
 
-    model_ = new RepertoryTreeModel(main_.data(), this);
+    model_ = new RepertoryTreeModel(*context_.data, this);
     tree_->setModel(model_);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &SymptomSearchDialog::updateCaption);
@@ -301,17 +301,17 @@ bool SymptomSearchDialog::readSelectedItem() {
 }
 
 void SymptomSearchDialog::accept() {
-    storePlacement(this, main_.settingsStore(), settings::kPlacementSymptomSearch);
+    storePlacement(this, *context_.store, settings::kPlacementSymptomSearch);
     // The case grid checks the number itself, so the reference goes over as
     // read, valid or not.
     if (readSelectedItem()) {
-        main_.addReference(parsed_);
+        context_.takeReference(parsed_);
     }
     hide();
 }
 
 void SymptomSearchDialog::reject() {
-    storePlacement(this, main_.settingsStore(), settings::kPlacementSymptomSearch);
+    storePlacement(this, *context_.store, settings::kPlacementSymptomSearch);
     hide();
 }
 
@@ -319,7 +319,7 @@ void SymptomSearchDialog::addAndStay() {
     if (!readSelectedItem() || parsed_.number <= 0) {
         return;
     }
-    main_.addReference(parsed_);
+    context_.takeReference(parsed_);
     activateWindow();
     tree_->setFocus(Qt::OtherFocusReason);
 }
@@ -330,7 +330,7 @@ void SymptomSearchDialog::takeAndClose() {
         return;
     }
     tree_->collapseAll();
-    main_.addReference(parsed_);
+    context_.takeReference(parsed_);
     hide();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/RepertoryData.h"
+#include "ui/FindingContext.h"
 
 #include <QAbstractItemModel>
 #include <QDialog>
@@ -13,7 +14,6 @@ class QTreeView;
 namespace tessalyn {
 
 class IconPushButton;
-class MainDialog;
 
 // The repertory as a tree of three levels, read straight from the data
 // tables: the 32 chapters, their headings, and under each heading its rubrics
@@ -66,7 +66,7 @@ class SymptomSearchDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit SymptomSearchDialog(MainDialog& main);
+    explicit SymptomSearchDialog(const FindingContext& context);
     ~SymptomSearchDialog() override;
 
     // Shows the window (again) and brings it to the front.
@@ -105,7 +105,7 @@ private:
     bool readSelectedItem();
     void updateCaption();
 
-    MainDialog& main_;
+    FindingContext context_;
     RepertoryTreeModel* model_ = nullptr;
     QTreeView* tree_ = nullptr;
     IconPushButton* acceptButton_ = nullptr;

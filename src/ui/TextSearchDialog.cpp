@@ -8,7 +8,6 @@
 #include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
-#include "ui/MainDialog.h"
 #include "ui/TableView.h"
 #include "ui/TextCodec.h"
 #include "ui/WindowPlacement.h"
@@ -42,8 +41,8 @@ constexpr int kSplitMargin = 20;
 
 } // namespace
 
-TextSearchDialog::TextSearchDialog(MainDialog& main)
-    : QDialog(&main), main_(main), search_(main.data()) {
+TextSearchDialog::TextSearchDialog(const FindingContext& context)
+    : QDialog(context.parent), context_(context), search_(*context.data) {
     setUpDialog(this, QStringLiteral("TextSearchDialog"), QString::fromLatin1(kTextSearchCaption),
                 help::kTextSearch);
     buildControls();
@@ -53,7 +52,7 @@ TextSearchDialog::TextSearchDialog(MainDialog& main)
             &TextSearchDialog::onChapterChanged);
 
     setSizeGripEnabled(true);
-    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, main_.settingsStore(),
+    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, *context_.store,
                        settings::kPlacementTextSearch);
     // The text columns are shared out by the table's real width: lay the
     // controls out now, not only when the window is first shown, or the
@@ -61,7 +60,7 @@ TextSearchDialog::TextSearchDialog(MainDialog& main)
     // truncations distort the proportion of the two text columns.
     layout()->activate();
     setUpTable();
-    restoreColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+    restoreColumnWidths(*context_.options, table_->logic(), *context_.store,
                         settings::kColumnsTextSearch, 0);
     searchField_->setFocus(Qt::OtherFocusReason);
 }
@@ -79,7 +78,7 @@ void TextSearchDialog::buildControls() {
     searchField_->installEventFilter(this);
     searchLabel->setBuddy(searchField_);
 
-    const ChapterFilterBox chapterFilter = makeChapterFilterBox(main_.data(), this);
+    const ChapterFilterBox chapterFilter = makeChapterFilterBox(*context_.data, this);
     chapterList_ = chapterFilter.list;
 
     auto* fields = new QGridLayout;
@@ -111,8 +110,8 @@ void TextSearchDialog::buildControls() {
 
 void TextSearchDialog::setUpTable() {
     TableView& t = *table_;
-    if (main_.tableFont()) {
-        t.setFont(*main_.tableFont());
+    if (context_.tableFont) {
+        t.setFont(*context_.tableFont);
     }
     t.setEditable(false);
     t.setRowCount(kEmptyLookRows);
@@ -191,7 +190,7 @@ void TextSearchDialog::onRowDoubleClicked(int row, int) {
     }
     const ParsedNumber parsed = parseNumberText(text);
     if (parsed.valid) {
-        main_.addReference(parsed.ref);
+        context_.takeReference(parsed.ref);
     }
 }
 
@@ -210,7 +209,7 @@ void TextSearchDialog::accept() {
     if (!parsed.valid) {
         parsed.ref.bd = 0;
     }
-    main_.addReference(parsed.ref);
+    context_.takeReference(parsed.ref);
     deleteSelectedSearchText();
     storeWindowState();
     emptyTable();
@@ -223,8 +222,8 @@ void TextSearchDialog::reject() {
 }
 
 void TextSearchDialog::storeWindowState() {
-    storePlacement(this, main_.settingsStore(), settings::kPlacementTextSearch);
-    storeColumnWidths(main_.settings(), table_->logic(), main_.settingsStore(),
+    storePlacement(this, *context_.store, settings::kPlacementTextSearch);
+    storeColumnWidths(*context_.options, table_->logic(), *context_.store,
                       settings::kColumnsTextSearch, 0);
 }
 
@@ -248,7 +247,7 @@ void TextSearchDialog::addAndStay() {
     if (parsed.ref.number <= 0) {
         return;
     }
-    main_.addReference(parsed.ref);
+    context_.takeReference(parsed.ref);
     activateWindow();
     table_->setFocus(Qt::OtherFocusReason);
 }

@@ -2,6 +2,7 @@
 
 #include "data/RepertoryData.h"
 #include "search/TextSearch.h"
+#include "ui/FindingContext.h"
 
 #include <QDialog>
 
@@ -11,7 +12,6 @@ class QLineEdit;
 namespace tessalyn {
 
 class IconPushButton;
-class MainDialog;
 class TableView;
 
 // "Textuelle Symptomsuche": finds rubrics by words. The main window creates it
@@ -32,7 +32,7 @@ class TextSearchDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TextSearchDialog(MainDialog& main);
+    explicit TextSearchDialog(const FindingContext& context);
     ~TextSearchDialog() override;
 
     // Shows the window (again) and brings it to the front.
@@ -82,7 +82,7 @@ private:
     // had when it lost the focus counts as selected.
     void deleteSelectedSearchText();
 
-    MainDialog& main_;
+    FindingContext context_;
     TextSearch search_;
     TableView* table_ = nullptr;
     QLineEdit* searchField_ = nullptr;
