@@ -7,76 +7,88 @@ namespace tessalyn::cli {
 
 namespace {
 
-bool wantsHelp(const std::vector<std::string>& args) {
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            return true;
+void printInfoHelp(std::ostream& out) {
+    out << "Aufruf: tessalyn-cli info\n"
+           "Gibt die Anzahl der geladenen Kapitel, Überschriften, Rubriken, Mittel und\n"
+           "Mitteleinträge aus, je eine Zeile.\n";
+}
+
+Runner defineInfo(CLI::App& /*app*/) {
+    return [](Context& ctx, std::vector<std::string>& args) {
+        if (!args.empty()) {
+            return ctx.usageError("info erwartet keine Argumente");
         }
-    }
-    return false;
+        long entries = 0;
+        for (int i = 0; i < ctx.data.rubricCount(); ++i) {
+            entries += ctx.data.rubric(i).entryCount;
+        }
+        ctx.out << "chapters " << ctx.data.chapterCount() << "\n"
+                << "headings " << ctx.data.headingCount() << "\n"
+                << "rubrics " << ctx.data.rubricCount() << "\n"
+                << "remedies " << ctx.data.remedyCount() << "\n"
+                << "entries " << entries << "\n";
+        return kExitOk;
+    };
+}
+
+void printDumpHelp(std::ostream& out) {
+    out << "Aufruf: tessalyn-cli dump\n"
+           "Gibt den geladenen Inhalt (nach \"orvento.lang\") im Format von\n"
+           "data/repertory.tsv aus, ohne Kommentarzeilen.\n";
+}
+
+Runner defineDump(CLI::App& /*app*/) {
+    return [](Context& ctx, std::vector<std::string>& args) {
+        if (!args.empty()) {
+            return ctx.usageError("dump erwartet keine Argumente");
+        }
+        ctx.print(dumpContent(ctx.data));
+        return kExitOk;
+    };
+}
+
+void printRubricHelp(std::ostream& out) {
+    out << "Aufruf: tessalyn-cli rubric N\n"
+           "Gibt Nummerntext, Symptomtext, Kapiteltext und Mittelliste der Rubrik N aus;\n"
+           "ein negatives N nennt den Gegenpol derselben Rubrik.\n";
+}
+
+Runner defineRubric(CLI::App& /*app*/) {
+    return [](Context& ctx, std::vector<std::string>& args) {
+        int number = 0;
+        if (args.size() != 1 || !parseIntArgument(args[0], number)) {
+            return ctx.usageError("rubric erwartet genau eine ganze Zahl N");
+        }
+        const int index = rubricIndexOf(number, 0);
+        std::string remedies = index < 0 ? std::string() : ctx.data.remedyListText(index);
+        for (std::size_t p = remedies.find("\r\n"); p != std::string::npos;
+             p = remedies.find("\r\n", p + 1)) {
+            remedies.erase(p, 1);
+        }
+        const std::string number_ = index < 0 ? std::string() : numberText(number, 0);
+        ctx.print("number\t" + number_ + "\n");
+        ctx.print("symptom\t" + ctx.data.symptomText(number) + "\n");
+        ctx.print("location\t" + (index < 0 ? std::string() : ctx.data.locationText(index)) + "\n");
+        ctx.print("remedies\t" + remedies + "\n");
+        return kExitOk;
+    };
 }
 
 } // namespace
 
-int cmdInfo(Context& ctx, std::vector<std::string>& args) {
-    if (wantsHelp(args)) {
-        ctx.out << "Aufruf: tessalyn-cli info\n"
-                   "Gibt die Anzahl der geladenen Kapitel, Überschriften, Rubriken, Mittel und\n"
-                   "Mitteleinträge aus, je eine Zeile.\n";
-        return kExitOk;
-    }
-    if (!args.empty()) {
-        return ctx.usageError("info erwartet keine Argumente");
-    }
-    long entries = 0;
-    for (int i = 0; i < ctx.data.rubricCount(); ++i) {
-        entries += ctx.data.rubric(i).entryCount;
-    }
-    ctx.out << "chapters " << ctx.data.chapterCount() << "\n"
-            << "headings " << ctx.data.headingCount() << "\n"
-            << "rubrics " << ctx.data.rubricCount() << "\n"
-            << "remedies " << ctx.data.remedyCount() << "\n"
-            << "entries " << entries << "\n";
-    return kExitOk;
+Command infoCommand() {
+    return {"info", "Anzahl der Kapitel, Überschriften, Rubriken, Mittel und Einträge",
+            printInfoHelp, defineInfo};
 }
 
-int cmdDump(Context& ctx, std::vector<std::string>& args) {
-    if (wantsHelp(args)) {
-        ctx.out << "Aufruf: tessalyn-cli dump\n"
-                   "Gibt den geladenen Inhalt (nach \"orvento.lang\") im Format von\n"
-                   "data/repertory.tsv aus, ohne Kommentarzeilen.\n";
-        return kExitOk;
-    }
-    if (!args.empty()) {
-        return ctx.usageError("dump erwartet keine Argumente");
-    }
-    ctx.print(dumpContent(ctx.data));
-    return kExitOk;
+Command dumpCommand() {
+    return {"dump", "geladenen Inhalt im Format von data/repertory.tsv ausgeben", printDumpHelp,
+            defineDump};
 }
 
-int cmdRubric(Context& ctx, std::vector<std::string>& args) {
-    if (wantsHelp(args)) {
-        ctx.out << "Aufruf: tessalyn-cli rubric N\n"
-                   "Gibt Nummerntext, Symptomtext, Kapiteltext und Mittelliste der Rubrik N aus;\n"
-                   "ein negatives N nennt den Gegenpol derselben Rubrik.\n";
-        return kExitOk;
-    }
-    int number = 0;
-    if (args.size() != 1 || !parseIntArgument(args[0], number)) {
-        return ctx.usageError("rubric erwartet genau eine ganze Zahl N");
-    }
-    const int index = rubricIndexOf(number, 0);
-    std::string remedies = index < 0 ? std::string() : ctx.data.remedyListText(index);
-    for (std::size_t p = remedies.find("\r\n"); p != std::string::npos;
-         p = remedies.find("\r\n", p + 1)) {
-        remedies.erase(p, 1);
-    }
-    const std::string number_ = index < 0 ? std::string() : numberText(number, 0);
-    ctx.print("number\t" + number_ + "\n");
-    ctx.print("symptom\t" + ctx.data.symptomText(number) + "\n");
-    ctx.print("location\t" + (index < 0 ? std::string() : ctx.data.locationText(index)) + "\n");
-    ctx.print("remedies\t" + remedies + "\n");
-    return kExitOk;
+Command rubricCommand() {
+    return {"rubric", "Texte der Rubrik N ausgeben (N darf negativ sein)", printRubricHelp,
+            defineRubric};
 }
 
 } // namespace tessalyn::cli

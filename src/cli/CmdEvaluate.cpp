@@ -5,6 +5,8 @@
 #include "cli/Commands.h"
 #include "table/TableLogic.h"
 
+#include <CLI/CLI.hpp>
+
 #include <memory>
 #include <string>
 
@@ -12,11 +14,8 @@ namespace tessalyn::cli {
 
 namespace {
 
-enum class Output { Ranking, Summary, Table };
-
-void printHelp(Context& ctx) {
-    ctx.out
-        << "Aufruf: tessalyn-cli evaluate [--mode 0|1|2] [--summary|--table] [--] EINTRAG...\n"
+void printHelp(std::ostream& out) {
+    out << "Aufruf: tessalyn-cli evaluate [--mode 0|1|2] [--summary|--table] [--] EINTRAG...\n"
            "Schreibt jeden EINTRAG der Reihe nach in die Eingabezeile der Symptomliste, wie\n"
            "beim Tippen (\"12\", \"-40\", \"12+34\", \"12 BD 3\", \"abc\"), und wertet den Fall\n"
            "aus wie \"Berechnen\".\n"
@@ -64,57 +63,22 @@ void printTable(Context& ctx, const EvaluationResult& result) {
     ctx.print(text);
 }
 
-} // namespace
+struct EvaluateOptions {
+    int mode = static_cast<int>(PolarityMode::AtEnd);
+    bool summary = false;
+    bool table = false;
+};
 
-int cmdEvaluate(Context& ctx, std::vector<std::string>& args) {
-    PolarityMode mode = PolarityMode::AtEnd;
-    Output output = Output::Ranking;
-    bool outputGiven = false;
-    std::vector<std::string> items;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsEnded) {
-            items.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            optionsEnded = true;
-        } else if (a == "--help" || a == "-h") {
-            printHelp(ctx);
-            return kExitOk;
-        } else if (a == "--mode" || a.rfind("--mode=", 0) == 0) {
-            std::string value;
-            if (a == "--mode") {
-                if (i + 1 >= args.size()) {
-                    return ctx.usageError("--mode braucht einen Wert 0, 1 oder 2");
-                }
-                value = args[++i];
-            } else {
-                value = a.substr(7);
-            }
-            int number = 0;
-            if (!parseIntArgument(value, number) || number < 0 || number > 2) {
-                return ctx.usageError("--mode erwartet 0, 1 oder 2, nicht " + value);
-            }
-            mode = static_cast<PolarityMode>(number);
-        } else if (a == "--summary" || a == "--table") {
-            const Output wanted = a == "--summary" ? Output::Summary : Output::Table;
-            if (outputGiven && output != wanted) {
-                return ctx.usageError("--summary und --table schlie\xDF"
-                                      "en sich aus");
-            }
-            output = wanted;
-            outputGiven = true;
-        } else {
-            items.push_back(a);
-        }
+int evaluate(Context& ctx, const EvaluateOptions& options, const std::vector<std::string>& args) {
+    if (options.summary && options.table) {
+        return ctx.usageError("--summary und --table schließen sich aus");
     }
+    const std::vector<std::string> items = ctx.texts(args);
 
     Case theCase;
     auto grid = std::make_unique<CaseGrid>(ctx.data, theCase);
     grid->initialise();
-    grid->setPolarityMode(mode);
+    grid->setPolarityMode(static_cast<PolarityMode>(options.mode));
     for (const std::string& item : items) {
         // Typing into the trailing input row, or into the last row of a full list.
         grid->setCellText(theCase.count(), 0, item);
@@ -123,22 +87,35 @@ int cmdEvaluate(Context& ctx, std::vector<std::string>& args) {
     EvaluationResult result;
     const bool evaluated = grid->evaluate(result);
 
-    switch (output) {
-    case Output::Summary:
+    if (options.summary) {
         ctx.out << "lastScoreIndex " << result.lastScoreIndex << "\n"
                 << "separatorRow " << result.separatorRow << "\n"
                 << "entries " << result.entryCount() << "\n";
-        break;
-    case Output::Table:
+    } else if (options.table) {
         if (evaluated) {
             printTable(ctx, result);
         }
-        break;
-    case Output::Ranking:
+    } else {
         printRanking(ctx, result);
-        break;
     }
     return kExitOk;
+}
+
+Runner define(CLI::App& app) {
+    auto options = std::make_shared<EvaluateOptions>();
+    addIntOption(app, "--mode", options->mode, 0, 2, "--mode erwartet 0, 1 oder 2");
+    app.add_flag("--summary", options->summary);
+    app.add_flag("--table", options->table);
+    return [options](Context& ctx, std::vector<std::string>& args) {
+        return evaluate(ctx, *options, args);
+    };
+}
+
+} // namespace
+
+Command evaluateCommand() {
+    return {"evaluate", "Fall aus EINTRÄGEN bilden und auswerten wie \"Berechnen\"", printHelp,
+            define};
 }
 
 } // namespace tessalyn::cli

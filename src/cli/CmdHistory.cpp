@@ -6,6 +6,8 @@
 #include "history/CaseHistory.h"
 #include "history/HistoryTransaction.h"
 
+#include <CLI/CLI.hpp>
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -15,60 +17,67 @@ namespace tessalyn::cli {
 
 namespace {
 
-void printHelp(Context& ctx) {
-    ctx.out << "Aufruf: tessalyn-cli history show DATEI [--sort name|date]\n"
-               "  oder: tessalyn-cli history add DATEI [--date \"TT.MM.JJJJ HH:MM\"]\n"
-               "                                 NAME KOMMENTAR EINTRAG...\n"
-               "  oder: tessalyn-cli history remove DATEI FALL [BEHANDLUNG]\n"
-               "  oder: tessalyn-cli history export DATEI ZIEL\n"
-               "\n"
-               "show    gibt die Fallhistorie aus wie der Baum im Dialog \"Fallhistorie\":\n"
-               "        je Fall eine Zeile mit dem Namen, je Behandlung ein Tabulator und\n"
-               "        Datum (Kommentar), je Symptom zwei Tabulatoren und die Nummer,\n"
-               "        \" BD n\" bei BD-Wert n <> 0. --sort sortiert vorher nach Name oder\n"
-               "        nach dem Datum der letzten Behandlung.\n"
-               "add     legt den Fall aus den EINTRÄGEN (wie bei \"evaluate\" getippt und wie\n"
-               "        beim Berechnen vorbereitet) als neue Behandlung unter NAME ab und\n"
-               "        speichert. Ohne --date gilt die aktuelle Zeit. Zeilenumbrüche im\n"
-               "        KOMMENTAR bleiben.\n"
-               "remove  löscht den Fall FALL (Groß-/Kleinschreibung egal) oder nur seine\n"
-               "        Behandlung mit der Nummer BEHANDLUNG (ab 0) und speichert.\n"
-               "export  schreibt die Fallhistorie nach ZIEL.\n"
-               "\n"
-               "Eine fehlende oder leere DATEI gilt als leere Fallhistorie. Eine DATEI mit\n"
-               "Syntaxfehler wird nie überschrieben: add, remove und export enden dann mit 1.\n";
+void printHelp(std::ostream& out) {
+    out << "Aufruf: tessalyn-cli history show DATEI [--sort name|date]\n"
+           "  oder: tessalyn-cli history add DATEI [--date \"TT.MM.JJJJ HH:MM\"]\n"
+           "                                 NAME KOMMENTAR EINTRAG...\n"
+           "  oder: tessalyn-cli history remove DATEI FALL [BEHANDLUNG]\n"
+           "  oder: tessalyn-cli history export DATEI ZIEL\n"
+           "\n"
+           "show    gibt die Fallhistorie aus wie der Baum im Dialog \"Fallhistorie\":\n"
+           "        je Fall eine Zeile mit dem Namen, je Behandlung ein Tabulator und\n"
+           "        Datum (Kommentar), je Symptom zwei Tabulatoren und die Nummer,\n"
+           "        \" BD n\" bei BD-Wert n <> 0. --sort sortiert vorher nach Name oder\n"
+           "        nach dem Datum der letzten Behandlung.\n"
+           "add     legt den Fall aus den EINTRÄGEN (wie bei \"evaluate\" getippt und wie\n"
+           "        beim Berechnen vorbereitet) als neue Behandlung unter NAME ab und\n"
+           "        speichert. Ohne --date gilt die aktuelle Zeit. Zeilenumbrüche im\n"
+           "        KOMMENTAR bleiben.\n"
+           "remove  löscht den Fall FALL (Groß-/Kleinschreibung egal) oder nur seine\n"
+           "        Behandlung mit der Nummer BEHANDLUNG (ab 0) und speichert.\n"
+           "export  schreibt die Fallhistorie nach ZIEL.\n"
+           "\n"
+           "Eine fehlende oder leere DATEI gilt als leere Fallhistorie. Eine DATEI mit\n"
+           "Syntaxfehler wird nie überschrieben: add, remove und export enden dann mit 1.\n";
 }
 
-// The terminal hands paths over as UTF-8; the companion has turned every
-// argument into Windows-1252, which maps back for every path it can show.
-std::string osPath(const std::string& cp1252Path) {
-    return cp1252ToUtf8(cp1252Path);
+// The core's texts are Windows-1252 while a file name is the system's bytes,
+// which need not be text in any code page: the core builds its message around
+// this placeholder, and the name goes in after the conversion to UTF-8.
+const std::string kFileNamePlaceholder = "\x01";
+
+std::string withFileName(const std::string& cp1252Message, const std::string& file) {
+    std::string text = cp1252ToUtf8(cp1252Message);
+    for (std::size_t p = text.find(kFileNamePlaceholder); p != std::string::npos;
+         p = text.find(kFileNamePlaceholder, p + file.size())) {
+        text.replace(p, kFileNamePlaceholder.size(), file);
+    }
+    return text;
 }
 
 // Loads FILE. Returns false (after printing why) when the file exists but
 // could not be read whole: such a history is shown, never written back.
 bool loadHistory(Context& ctx, const std::string& file, CaseHistory& history) {
     CollectingHistoryReporter reporter;
-    history.load(osPath(file), &reporter, file);
+    history.load(file, &reporter, kFileNamePlaceholder);
     switch (history.loadStatus()) {
     case HistoryLoadStatus::Ok:
     case HistoryLoadStatus::NoFile:
         return true;
     case HistoryLoadStatus::SyntaxError:
         for (const std::string& message : reporter.messages()) {
-            ctx.err << cp1252ToUtf8(message);
+            ctx.err << withFileName(message, file);
         }
         return false;
     case HistoryLoadStatus::OtherError:
-        ctx.err << "tessalyn-cli: Die Fallhistorie konnte nicht gelesen werden: "
-                << cp1252ToUtf8(file) << "\n";
+        ctx.err << "tessalyn-cli: Die Fallhistorie konnte nicht gelesen werden: " << file << "\n";
         return false;
     }
     return false;
 }
 
 int refuseBrokenFile(Context& ctx, const std::string& file) {
-    ctx.err << "tessalyn-cli: " << cp1252ToUtf8(file) << " ist fehlerhaft und bleibt unverändert\n";
+    ctx.err << "tessalyn-cli: " << file << " ist fehlerhaft und bleibt unverändert\n";
     return kExitFailure;
 }
 
@@ -88,68 +97,25 @@ int lockAndLoadHistory(Context& ctx, const std::string& file, HistoryFileLock& l
     return kExitOk;
 }
 
-// Writes the history to its own file, or to `target` (given as typed) when
-// that is not empty.
+// Writes the history to its own file, or to `target` when that is not empty.
 int saveOrReport(Context& ctx, CaseHistory& history, const std::string& file,
                  const std::string& target = std::string()) {
-    const bool saved = target.empty() ? history.save() : history.saveAs(osPath(target));
+    const bool saved = target.empty() ? history.save() : history.saveAs(target);
     if (!saved) {
         ctx.err << "tessalyn-cli: "
-                << cp1252ToUtf8(saveFailedMessage(target.empty() ? file : target)) << " ("
-                << history.saveError() << ")\n";
+                << withFileName(saveFailedMessage(kFileNamePlaceholder),
+                                target.empty() ? file : target)
+                << " (" << history.saveError() << ")\n";
         return kExitFailure;
     }
     return kExitOk;
 }
 
-// What readOption found at args[i].
-enum class OptionValue {
-    NotThisOption,
-    Missing, // the option ends the arguments
-    Read,
-};
-
-// An option with a value, given as "NAME VALUE" or as "NAME=VALUE" at
-// args[i]: reads the value and moves i onto its last argument.
-OptionValue readOption(const std::vector<std::string>& args, std::size_t& i, std::string_view name,
-                       std::string& value) {
-    const std::string& a = args[i];
-    if (a == name) {
-        if (i + 1 >= args.size()) {
-            return OptionValue::Missing;
-        }
-        value = args[++i];
-        return OptionValue::Read;
-    }
-    if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=') {
-        value = a.substr(name.size() + 1);
-        return OptionValue::Read;
-    }
-    return OptionValue::NotThisOption;
-}
-
-int show(Context& ctx, const std::vector<std::string>& args) {
-    std::string file;
-    std::string sort;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (const OptionValue o = readOption(args, i, "--sort", sort);
-            o != OptionValue::NotThisOption) {
-            if (o == OptionValue::Missing) {
-                return ctx.usageError("--sort braucht name oder date");
-            }
-            if (sort != "name" && sort != "date") {
-                return ctx.usageError("--sort erwartet name oder date, nicht " + sort);
-            }
-        } else if (file.empty() && !(a.size() > 1 && a[0] == '-' && a[1] == '-')) {
-            file = a;
-        } else {
-            return ctx.usageError("history show erwartet DATEI [--sort name|date]");
-        }
-    }
-    if (file.empty()) {
+int show(Context& ctx, const std::string& sort, const std::vector<std::string>& args) {
+    if (args.size() != 1) {
         return ctx.usageError("history show erwartet DATEI [--sort name|date]");
     }
+    const std::string& file = args[0];
     CaseHistory history;
     const bool whole = loadHistory(ctx, file, history);
     if (!sort.empty()) {
@@ -207,40 +173,19 @@ std::string commentFromArgument(const std::string& text) {
     return out;
 }
 
-int add(Context& ctx, const std::vector<std::string>& args) {
-    static const char* const kUsage =
-        "history add erwartet DATEI [--date \"TT.MM.JJJJ HH:MM\"] NAME KOMMENTAR EINTRAG...";
-    if (args.size() < 2) {
-        return ctx.usageError(kUsage);
+int add(Context& ctx, const std::string& date, const std::vector<std::string>& args) {
+    if (args.size() < 3) {
+        return ctx.usageError(
+            "history add erwartet DATEI [--date \"TT.MM.JJJJ HH:MM\"] NAME KOMMENTAR EINTRAG...");
     }
-    const std::string file = args[1];
-    std::string date;
-    std::size_t i = 2;
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--") {
-            ++i;
-            break;
-        }
-        if (const OptionValue o = readOption(args, i, "--date", date);
-            o != OptionValue::NotThisOption) {
-            if (o == OptionValue::Missing) {
-                return ctx.usageError("--date braucht \"TT.MM.JJJJ HH:MM\"");
-            }
-            if (!isDateText(date)) {
-                return ctx.usageError("--date erwartet \"TT.MM.JJJJ HH:MM\", nicht " + date);
-            }
-            continue;
-        }
-        break;
-    }
-    if (args.size() < i + 2) {
-        return ctx.usageError(kUsage);
-    }
-    const std::string& name = args[i];
-    const std::string comment = commentFromArgument(args[i + 1]);
+    const std::string& file = args[0];
+    // Every text is checked before the file is touched.
+    const std::string name = ctx.text(args[1]);
+    const std::string comment = commentFromArgument(ctx.text(args[2]));
+    const std::vector<std::string> items =
+        ctx.texts(std::vector<std::string>(args.begin() + 3, args.end()));
 
-    HistoryFileLock lock(osPath(file));
+    HistoryFileLock lock(file);
     CaseHistory history;
     if (const int rc = lockAndLoadHistory(ctx, file, lock, history); rc != kExitOk) {
         return rc;
@@ -253,8 +198,8 @@ int add(Context& ctx, const std::vector<std::string>& args) {
     auto grid = std::make_unique<CaseGrid>(ctx.data, theCase);
     grid->initialise();
     grid->setPolarityMode(PolarityMode::AtEnd);
-    for (std::size_t k = i + 2; k < args.size(); ++k) {
-        grid->setCellText(theCase.count(), 0, args[k]);
+    for (const std::string& item : items) {
+        grid->setCellText(theCase.count(), 0, item);
     }
     prepareCase(theCase, ctx.data, PolarityMode::AtEnd);
     if (date.empty()) {
@@ -266,23 +211,23 @@ int add(Context& ctx, const std::vector<std::string>& args) {
 }
 
 int remove(Context& ctx, const std::vector<std::string>& args) {
-    if (args.size() < 3 || args.size() > 4) {
+    if (args.size() < 2 || args.size() > 3) {
         return ctx.usageError("history remove erwartet DATEI FALL [BEHANDLUNG]");
     }
     int index = -1;
-    if (args.size() == 4 && (!parseIntArgument(args[3], index) || index < 0)) {
-        return ctx.usageError("BEHANDLUNG muss eine Zahl ab 0 sein, nicht " + args[3]);
+    if (args.size() == 3 && (!parseIntArgument(args[2], index) || index < 0)) {
+        return ctx.usageError("BEHANDLUNG muss eine Zahl ab 0 sein, nicht " + args[2]);
     }
-    const std::string& file = args[1];
-    HistoryFileLock lock(osPath(file));
+    const std::string& file = args[0];
+    const std::string caseName = ctx.text(args[1]);
+    HistoryFileLock lock(file);
     CaseHistory history;
     if (const int rc = lockAndLoadHistory(ctx, file, lock, history); rc != kExitOk) {
         return rc;
     }
-    FiledCase* filedCase = history.findCase(args[2]);
+    FiledCase* filedCase = history.findCase(caseName);
     if (filedCase == nullptr) {
-        ctx.err << "tessalyn-cli: kein Fall \"" << cp1252ToUtf8(args[2]) << "\" in "
-                << cp1252ToUtf8(file) << "\n";
+        ctx.err << "tessalyn-cli: kein Fall \"" << args[1] << "\" in " << file << "\n";
         return kExitFailure;
     }
     if (index < 0) {
@@ -301,42 +246,68 @@ int remove(Context& ctx, const std::vector<std::string>& args) {
 }
 
 int exportTo(Context& ctx, const std::vector<std::string>& args) {
-    if (args.size() != 3) {
+    if (args.size() != 2) {
         return ctx.usageError("history export erwartet DATEI ZIEL");
     }
     CaseHistory history;
-    if (!loadHistory(ctx, args[1], history)) {
-        return refuseBrokenFile(ctx, args[1]);
+    if (!loadHistory(ctx, args[0], history)) {
+        return refuseBrokenFile(ctx, args[0]);
     }
-    return saveOrReport(ctx, history, args[1], args[2]);
+    return saveOrReport(ctx, history, args[0], args[1]);
+}
+
+struct HistoryOptions {
+    std::string sort;
+    std::string date;
+};
+
+Runner define(CLI::App& app) {
+    auto options = std::make_shared<HistoryOptions>();
+    app.require_subcommand(0, 1);
+    CLI::App& showCommand = addSubcommand(app, "show");
+    showCommand.add_option_function<std::string>(
+        "--sort", [o = options.get()](const std::string& v) {
+            if (v != "name" && v != "date") {
+                throw UsageError("--sort erwartet name oder date, nicht " + v);
+            }
+            o->sort = v;
+        });
+    CLI::App& addCommand = addSubcommand(app, "add");
+    addCommand.add_option_function<std::string>(
+        "--date", [o = options.get()](const std::string& v) {
+            if (!isDateText(v)) {
+                throw UsageError("--date erwartet \"TT.MM.JJJJ HH:MM\", nicht " + v);
+            }
+            o->date = v;
+        });
+    CLI::App& removeCommand = addSubcommand(app, "remove");
+    CLI::App& exportCommand = addSubcommand(app, "export");
+
+    return [options, &showCommand, &addCommand, &removeCommand,
+            &exportCommand](Context& ctx, std::vector<std::string>& args) {
+        if (showCommand.parsed()) {
+            return show(ctx, options->sort, positionals(showCommand));
+        }
+        if (addCommand.parsed()) {
+            return add(ctx, options->date, positionals(addCommand));
+        }
+        if (removeCommand.parsed()) {
+            return remove(ctx, positionals(removeCommand));
+        }
+        if (exportCommand.parsed()) {
+            return exportTo(ctx, positionals(exportCommand));
+        }
+        if (args.empty()) {
+            return ctx.usageError("history erwartet show, add, remove oder export");
+        }
+        return ctx.usageError("history erwartet show, add, remove oder export, nicht " + args[0]);
+    };
 }
 
 } // namespace
 
-int cmdHistory(Context& ctx, std::vector<std::string>& args) {
-    if (args.empty()) {
-        return ctx.usageError("history erwartet show, add, remove oder export");
-    }
-    for (std::size_t i = 0; i < args.size() && i < 2; ++i) {
-        if (args[i] == "--help" || args[i] == "-h") {
-            printHelp(ctx);
-            return kExitOk;
-        }
-    }
-    const std::string& sub = args[0];
-    if (sub == "show") {
-        return show(ctx, args);
-    }
-    if (sub == "add") {
-        return add(ctx, args);
-    }
-    if (sub == "remove") {
-        return remove(ctx, args);
-    }
-    if (sub == "export") {
-        return exportTo(ctx, args);
-    }
-    return ctx.usageError("history erwartet show, add, remove oder export, nicht " + sub);
+Command historyCommand() {
+    return {"history", "Fallhistorie zeigen, ablegen, löschen, exportieren", printHelp, define};
 }
 
 } // namespace tessalyn::cli

@@ -2,60 +2,37 @@
 #include "search/RemedySearch.h"
 #include "search/TextSearch.h"
 
+#include <CLI/CLI.hpp>
+
+#include <memory>
 #include <string>
 
 namespace tessalyn::cli {
 
 namespace {
 
-// Reads "--chapter C" at args[i]; false (after reporting) when C is no chapter.
-bool readChapterOption(Context& ctx, const std::vector<std::string>& args, std::size_t& i,
-                       int& chapter, int& rc) {
-    if (i + 1 >= args.size() || !parseIntArgument(args[i + 1], chapter) || chapter < 0 ||
-        chapter >= ctx.data.chapterCount()) {
-        rc = ctx.usageError("--chapter erwartet eine Kapitelnummer von 0 bis 31");
-        return false;
-    }
-    ++i;
-    return true;
+constexpr const char* kChapterMessage = "--chapter erwartet eine Kapitelnummer von 0 bis 31";
+constexpr int kLastChapter = 31;
+
+void printSearchHelp(std::ostream& out) {
+    out << "Aufruf: tessalyn-cli search [--chapter C] [--] TEXT\n"
+           "Textuelle Symptomsuche nach TEXT (wie in \"Suchtext\" getippt) in allen\n"
+           "Kapiteln oder nur in Kapitel C (0 bis 31). Gibt die Titelzeile aus, dann je\n"
+           "Fundstelle Nummer, Symptom und Kapitel, durch Tabulatoren getrennt.\n"
+           "Ein leerer TEXT listet jede Rubrik des Bereichs.\n";
 }
 
-} // namespace
-
-int cmdSearch(Context& ctx, std::vector<std::string>& args) {
+struct SearchOptions {
     int chapter = kAllChapters;
-    std::vector<std::string> texts;
-    bool optionsDone = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsDone || a.empty() || a[0] != '-' || a == "-") {
-            texts.push_back(a);
-        } else if (a == "--") {
-            optionsDone = true;
-        } else if (a == "--help" || a == "-h") {
-            ctx.out
-                << "Aufruf: tessalyn-cli search [--chapter C] [--] TEXT\n"
-                   "Textuelle Symptomsuche nach TEXT (wie in \"Suchtext\" getippt) in allen\n"
-                   "Kapiteln oder nur in Kapitel C (0 bis 31). Gibt die Titelzeile aus, dann je\n"
-                   "Fundstelle Nummer, Symptom und Kapitel, durch Tabulatoren getrennt.\n"
-                   "Ein leerer TEXT listet jede Rubrik des Bereichs.\n";
-            return kExitOk;
-        } else if (a == "--chapter") {
-            int rc = kExitOk;
-            if (!readChapterOption(ctx, args, i, chapter, rc)) {
-                return rc;
-            }
-        } else {
-            return ctx.usageError("search: unbekannte Option " + a);
-        }
-    }
-    if (texts.size() != 1) {
+};
+
+int search(Context& ctx, const SearchOptions& options, const std::vector<std::string>& args) {
+    if (args.size() != 1) {
         return ctx.usageError("search erwartet genau einen Suchtext (leer: \"\")");
     }
-
     TextSearch search(ctx.data);
-    search.setChapterFilter(chapter);
-    search.setSearchText(texts[0]);
+    search.setChapterFilter(options.chapter);
+    search.setSearchText(ctx.text(args[0]));
     search.search();
     std::string out = search.caption();
     out += '\n';
@@ -71,53 +48,42 @@ int cmdSearch(Context& ctx, std::vector<std::string>& args) {
     return kExitOk;
 }
 
-int cmdRemedy(Context& ctx, std::vector<std::string>& args) {
-    RemedySearch search(ctx.data);
-    search.otherRemedies = false;
-    std::vector<std::string> texts;
-    bool optionsDone = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsDone || a.empty() || a[0] != '-' || a == "-") {
-            texts.push_back(a);
-        } else if (a == "--") {
-            optionsDone = true;
-        } else if (a == "--help" || a == "-h") {
-            ctx.out << "Aufruf: tessalyn-cli remedy [--chapter C] [--size MIN MAX] [--others]\n"
-                       "                            [--] MITTEL\n"
-                       "Mittelübersicht: jede Rubrik, in der das Mittel steht (Kürzel wie in\n"
-                       "\"Mittel\" getippt, der Punkt darf fehlen), in allen Kapiteln oder nur in\n"
-                       "Kapitel C (0 bis 31). --size MIN MAX (0 bis 99) listet nur Rubriken mit\n"
-                       "MIN bis MAX Mitteln; mit --size und --others kommt die Spalte \"Andere\n"
-                       "Mittel\" hinzu. Gibt die Titelzeile aus, dann je Zeile die Zellen, durch\n"
-                       "Tabulatoren getrennt.\n";
-            return kExitOk;
-        } else if (a == "--chapter") {
-            int rc = kExitOk;
-            if (!readChapterOption(ctx, args, i, search.chapterFilter, rc)) {
-                return rc;
-            }
-        } else if (a == "--size") {
-            int minimum = 0;
-            int maximum = 0;
-            if (i + 2 >= args.size() || !parseIntArgument(args[i + 1], minimum) ||
-                !parseIntArgument(args[i + 2], maximum) || minimum < 0 ||
-                minimum > kMaxSizeFieldValue || maximum < 0 || maximum > kMaxSizeFieldValue) {
-                return ctx.usageError("--size erwartet zwei ganze Zahlen MIN MAX von 0 bis 99");
-            }
-            search.sizeFilter = {true, minimum, maximum};
-            i += 2;
-        } else if (a == "--others") {
-            search.otherRemedies = true;
-        } else {
-            return ctx.usageError("remedy: unbekannte Option " + a);
-        }
-    }
-    if (texts.size() != 1) {
+Runner defineSearch(CLI::App& app) {
+    auto options = std::make_shared<SearchOptions>();
+    addIntOption(app, "--chapter", options->chapter, 0, kLastChapter, kChapterMessage);
+    return [options](Context& ctx, std::vector<std::string>& args) {
+        return search(ctx, *options, args);
+    };
+}
+
+void printRemedyHelp(std::ostream& out) {
+    out << "Aufruf: tessalyn-cli remedy [--chapter C] [--size MIN MAX] [--others]\n"
+           "                            [--] MITTEL\n"
+           "Mittelübersicht: jede Rubrik, in der das Mittel steht (Kürzel wie in\n"
+           "\"Mittel\" getippt, der Punkt darf fehlen), in allen Kapiteln oder nur in\n"
+           "Kapitel C (0 bis 31). --size MIN MAX (0 bis 99) listet nur Rubriken mit\n"
+           "MIN bis MAX Mitteln; mit --size und --others kommt die Spalte \"Andere\n"
+           "Mittel\" hinzu. Gibt die Titelzeile aus, dann je Zeile die Zellen, durch\n"
+           "Tabulatoren getrennt.\n";
+}
+
+struct RemedyOptions {
+    int chapter = kAllChapters;
+    bool sizeGiven = false;
+    int minimum = 0;
+    int maximum = 0;
+    bool others = false;
+};
+
+int remedy(Context& ctx, const RemedyOptions& options, const std::vector<std::string>& args) {
+    if (args.size() != 1) {
         return ctx.usageError("remedy erwartet genau ein Mittel");
     }
-
-    search.remedyText = texts[0];
+    RemedySearch search(ctx.data);
+    search.chapterFilter = options.chapter;
+    search.sizeFilter = {options.sizeGiven, options.minimum, options.maximum};
+    search.otherRemedies = options.others;
+    search.remedyText = ctx.text(args[0]);
     search.run();
     const bool fourthColumn = search.columnCount() == 4;
     std::string out = search.caption();
@@ -136,6 +102,40 @@ int cmdRemedy(Context& ctx, std::vector<std::string>& args) {
     }
     ctx.print(out);
     return kExitOk;
+}
+
+Runner defineRemedy(CLI::App& app) {
+    auto options = std::make_shared<RemedyOptions>();
+    addIntOption(app, "--chapter", options->chapter, 0, kLastChapter, kChapterMessage);
+    app.add_option_function<std::vector<std::string>>(
+           "--size",
+           [o = options.get()](const std::vector<std::string>& values) {
+               static const char* const kMessage =
+                   "--size erwartet zwei ganze Zahlen MIN MAX von 0 bis 99";
+               if (values.size() != 2) {
+                   throw UsageError(kMessage);
+               }
+               o->minimum = intArgument(values[0], 0, kMaxSizeFieldValue, kMessage);
+               o->maximum = intArgument(values[1], 0, kMaxSizeFieldValue, kMessage);
+               o->sizeGiven = true;
+           })
+        ->expected(2);
+    app.add_flag("--others", options->others);
+    return [options](Context& ctx, std::vector<std::string>& args) {
+        return remedy(ctx, *options, args);
+    };
+}
+
+} // namespace
+
+Command searchCommand() {
+    return {"search", "Textsuche: Rubriken, die alle Wörter des Suchtexts enthalten",
+            printSearchHelp, defineSearch};
+}
+
+Command remedyCommand() {
+    return {"remedy", "Mittelübersicht: Rubriken, in denen ein Mittel steht", printRemedyHelp,
+            defineRemedy};
 }
 
 } // namespace tessalyn::cli

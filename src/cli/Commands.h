@@ -2,15 +2,16 @@
 
 #include "cli/Cli.h"
 
-// One function per subcommand; each lives in its own Cmd*.cpp file.
+// One function per subcommand that describes it; each lives in its own
+// Cmd*.cpp file together with its help text, its options and its work.
 namespace tessalyn::cli {
 
-int cmdInfo(Context& context, std::vector<std::string>& args);
-int cmdDump(Context& context, std::vector<std::string>& args);
-int cmdRubric(Context& context, std::vector<std::string>& args);
-int cmdEvaluate(Context& context, std::vector<std::string>& args);
-int cmdSearch(Context& context, std::vector<std::string>& args);
-int cmdRemedy(Context& context, std::vector<std::string>& args);
-int cmdHistory(Context& context, std::vector<std::string>& args);
+Command infoCommand();
+Command dumpCommand();
+Command rubricCommand();
+Command evaluateCommand();
+Command searchCommand();
+Command remedyCommand();
+Command historyCommand();
 
 } // namespace tessalyn::cli

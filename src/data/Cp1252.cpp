@@ -60,53 +60,78 @@ std::string cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// Decodes the UTF-8 sequence at text[i]: its code point and length in bytes.
+// False for a malformed or overlong sequence, whose length is then 1.
+bool decodeUtf8(std::string_view text, std::size_t i, char32_t& cp, std::size_t& len) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    if (b0 < 0x80) {
+        cp = b0;
+        len = 1;
+        return true;
+    }
+    if ((b0 & 0xE0) == 0xC0) {
+        cp = b0 & 0x1F;
+        len = 2;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        cp = b0 & 0x0F;
+        len = 3;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        cp = b0 & 0x07;
+        len = 4;
+    } else {
+        len = 1;
+        return false;
+    }
+    bool ok = i + len <= text.size();
+    for (std::size_t k = 1; ok && k < len; ++k) {
+        const auto b = static_cast<unsigned char>(text[i + k]);
+        if ((b & 0xC0) != 0x80) {
+            ok = false;
+        } else {
+            cp = (cp << 6) | (b & 0x3F);
+        }
+    }
+    // Reject overlong forms so that every code point has one spelling.
+    static constexpr char32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!ok || cp < kMinimum[len] || cp > 0x10FFFF) {
+        len = 1;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::string utf8ToCp1252(std::string_view text, char replacement) {
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
+    while (i < text.size()) {
         char32_t cp = 0;
         std::size_t len = 0;
-        if (b0 < 0x80) {
-            cp = b0;
-            len = 1;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            cp = b0 & 0x1F;
-            len = 2;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            cp = b0 & 0x0F;
-            len = 3;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            cp = b0 & 0x07;
-            len = 4;
-        } else {
-            out += replacement;
-            ++i;
-            continue;
-        }
-        bool ok = i + len <= n;
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + k]);
-            if ((b & 0xC0) != 0x80) {
-                ok = false;
-            } else {
-                cp = (cp << 6) | (b & 0x3F);
-            }
-        }
-        // Reject overlong forms so that every code point has one spelling.
-        static constexpr char32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!ok || cp < kMinimum[len] || cp > 0x10FFFF) {
-            out += replacement;
-            ++i;
-            continue;
-        }
-        const int byte = codePointToCp1252(cp);
+        const int byte = decodeUtf8(text, i, cp, len) ? codePointToCp1252(cp) : -1;
         out += byte < 0 ? replacement : static_cast<char>(byte);
         i += len;
     }
     return out;
+}
+
+std::optional<Utf8Span> firstNonCp1252Character(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (!decodeUtf8(text, i, cp, len)) {
+            return Utf8Span{i, len, true, 0};
+        }
+        if (codePointToCp1252(cp) < 0) {
+            return Utf8Span{i, len, false, cp};
+        }
+        i += len;
+    }
+    return std::nullopt;
 }
 
 char cp1252ToUpper(char c) {

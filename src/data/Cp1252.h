@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +25,18 @@ std::string cp1252ToUtf8(std::string_view text);
 // UTF-8 text to Windows-1252. Characters the code page cannot hold and
 // malformed UTF-8 sequences become `replacement`.
 std::string utf8ToCp1252(std::string_view text, char replacement = '?');
+
+// One character within a UTF-8 text: where its bytes lie and what it is.
+struct Utf8Span {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    bool malformed = false; // a byte that starts no valid UTF-8 sequence
+    char32_t codePoint = 0;
+};
+
+// The first character of UTF-8 `text` that Windows-1252 cannot hold, or the
+// first malformed byte; nothing when the whole text converts faithfully.
+std::optional<Utf8Span> firstNonCp1252Character(std::string_view text);
 
 // Upper case of a letter of the code page (a-z, the accented letters, š œ ž ÿ);
 // every other byte is returned unchanged. ß has no single-byte capital.

@@ -1,0 +1,234 @@
+#include "cli/CliRun.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/wait.h>
+
+using namespace tessalyn;
+using clitest::CliOutcome;
+using clitest::runCompanion;
+using clitest::ScratchFolder;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+// Every spelling must give exactly the result of the first one.
+void expectSameResults(const std::vector<Args>& spellings) {
+    const CliOutcome first = runCompanion(spellings.front());
+    EXPECT_EQ(first.rc, 0) << first.err;
+    EXPECT_FALSE(first.out.empty());
+    for (const Args& args : spellings) {
+        const CliOutcome r = runCompanion(args);
+        std::string call;
+        for (const std::string& a : args) {
+            call += a + ' ';
+        }
+        EXPECT_EQ(r.rc, first.rc) << call << r.err;
+        EXPECT_EQ(r.out, first.out) << call;
+        EXPECT_EQ(r.err, first.err) << call;
+    }
+}
+
+int lineCount(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+} // namespace
+
+TEST(CommandLine, OptionsMayStandBeforeBetweenOrAfterThePositionals) {
+    expectSameResults({
+        {"evaluate", "--mode", "0", "--summary", "1", "-40", "12+34"},
+        {"evaluate", "1", "--mode=0", "-40", "--summary", "12+34"},
+        {"evaluate", "1", "-40", "12+34", "--summary", "--mode", "0"},
+        {"evaluate", "--summary", "--mode=0", "--", "1", "-40", "12+34"},
+        {"--content", std::string(TESSALYN_SOURCE_DIR) + "/data/repertory.tsv", "evaluate",
+         "--summary", "1", "-40", "12+34", "--mode", "0"},
+        {"evaluate", "--summary", "1", "-40",
+         "--content=" + std::string(TESSALYN_SOURCE_DIR) + "/data/repertory.tsv", "12+34", "--mode",
+         "0"},
+    });
+    expectSameResults({
+        {"search", "--chapter", "3", "air"},
+        {"search", "air", "--chapter=3"},
+        {"search", "--chapter=3", "--", "air"},
+    });
+    expectSameResults({
+        {"remedy", "--size", "1", "5", "--others", "--chapter", "4", "acon"},
+        {"remedy", "acon", "--others", "--size", "1", "5", "--chapter=4"},
+        {"remedy", "--others", "acon", "--chapter", "4", "--size", "1", "5"},
+    });
+    expectSameResults({{"rubric", "-5"}, {"rubric", "--", "-5"}});
+}
+
+TEST(CommandLine, HistoryOptionsMayStandAnywhereAndFileTheSameBytes) {
+    ScratchFolder folder("cli-option-order");
+    const std::string date = "06.12.2026 16:05";
+    const std::vector<Args> spellings = {
+        {"--date", date, "F", "Kopfschmerz", "erste Sitzung", "--", "12", "-7"},
+        {"F", "--date=" + date, "Kopfschmerz", "erste Sitzung", "12", "-7"},
+        {"F", "Kopfschmerz", "erste Sitzung", "12", "-7", "--date", date},
+        {"F", "Kopfschmerz", "--date", date, "erste Sitzung", "--", "12", "-7"},
+    };
+    std::string expected;
+    for (std::size_t i = 0; i < spellings.size(); ++i) {
+        const std::string file = folder.file("h" + std::to_string(i) + ".xml");
+        Args args = {"history", "add"};
+        for (const std::string& a : spellings[i]) {
+            args.push_back(a == "F" ? file : a);
+        }
+        const CliOutcome r = runCompanion(args);
+        ASSERT_EQ(r.rc, 0) << r.err;
+        const std::string bytes = clitest::fileBytes(file);
+        if (i == 0) {
+            expected = bytes;
+            EXPECT_THAT(bytes, HasSubstr("<Fall Name=\"Kopfschmerz\""));
+            EXPECT_THAT(bytes, HasSubstr("Datum=\"06.12.2026 16:05\" Kommentar=\"erste Sitzung\""));
+            EXPECT_THAT(bytes, HasSubstr("<Symptom Nummer=\"-7\"/>"));
+        }
+        EXPECT_EQ(bytes, expected) << i;
+    }
+    EXPECT_EQ(folder.names().size(), spellings.size());
+
+    const std::string file = folder.file("h0.xml");
+    expectSameResults(
+        {{"history", "show", "--sort", "name", file}, {"history", "show", file, "--sort=name"}});
+}
+
+TEST(CommandLine, UnknownOptionsAreWrongCallsThatWriteNothing) {
+    ScratchFolder folder("cli-unknown-options");
+    const std::string file = folder.file("h.xml");
+    const std::vector<Args> calls = {
+        {"history", "add", "--bogus", file, "A", "B", "--", "1"},
+        {"history", "add", file, "--bogus", "A", "B", "1"},
+        {"history", "add", file, "A", "B", "1", "--bogus=1"},
+        // The date option swallowing the file name must not make "--date" a file.
+        {"history", "add", "--date", file, "Kopfschmerz", "Sitzung", "--", "12"},
+        {"history", "export", file, folder.file("ziel.xml"), "--ziel"},
+        {"history", "remove", "-x", file, "A"},
+        {"evaluate", "1", "--summery"},
+        {"evaluate", "1", "-abc"},
+        {"search", "air", "--chapter=3", "-v"},
+        {"--bogus", "info"},
+        {"info", "--bogus"},
+    };
+    for (const Args& args : calls) {
+        const CliOutcome r = runCompanion(args);
+        EXPECT_EQ(r.rc, 2) << args[1];
+        EXPECT_THAT(r.out, IsEmpty());
+        EXPECT_EQ(lineCount(r.err), 1) << r.err;
+        EXPECT_THAT(r.err, ::testing::StartsWith("tessalyn-cli: ")) << r.err;
+        EXPECT_THAT(folder.names(), IsEmpty()) << r.err;
+    }
+    EXPECT_THAT(runCompanion({"evaluate", "1", "--summery"}).err,
+                HasSubstr("unbekannte Option --summery"));
+    EXPECT_THAT(runCompanion({"frobnicate"}).err, HasSubstr("unbekannter Befehl frobnicate"));
+}
+
+TEST(CommandLine, MissingOrBadOptionValuesAreWrongCalls) {
+    const std::vector<std::pair<Args, std::string>> calls = {
+        {{"evaluate", "1", "--mode"}, "--mode braucht einen Wert"},
+        {{"evaluate", "--mode", "-1", "1"}, "--mode erwartet 0, 1 oder 2, nicht -1"},
+        {{"evaluate", "--mode=010", "1"}, "--mode erwartet 0, 1 oder 2, nicht 010"},
+        {{"remedy", "acon", "--size", "3"}, "--size erwartet zwei ganze Zahlen"},
+        {{"remedy", "acon", "--size", "3", "x"}, "--size erwartet zwei ganze Zahlen"},
+        {{"search", "air", "--chapter", "32"}, "--chapter erwartet eine Kapitelnummer"},
+        {{"history", "show", "h.xml", "--sort", "alter"}, "--sort erwartet name oder date"},
+        {{"--content"}, "--content braucht einen Wert"},
+    };
+    for (const auto& [args, message] : calls) {
+        const CliOutcome r = runCompanion(args);
+        EXPECT_EQ(r.rc, 2) << message;
+        EXPECT_THAT(r.err, HasSubstr(message));
+        EXPECT_EQ(lineCount(r.err), 1) << r.err;
+    }
+}
+
+TEST(CommandLine, AfterTheMarkEverythingIsAnArgument) {
+    // "--summary" after "--" is a typed entry, which names no rubric.
+    const CliOutcome marked = runCompanion({"evaluate", "--summary", "--", "1", "--table"});
+    const CliOutcome plain = runCompanion({"evaluate", "--summary", "1"});
+    EXPECT_EQ(marked.rc, 0) << marked.err;
+    EXPECT_EQ(marked.out, plain.out);
+
+    const CliOutcome search = runCompanion({"search", "--", "-x"});
+    EXPECT_EQ(search.rc, 0) << search.err;
+    EXPECT_THAT(search.out, HasSubstr("Kein Symptom gefunden"));
+
+    // A negative number is a value where the command takes one, never an option.
+    EXPECT_EQ(runCompanion({"evaluate", "--summary", "1", "-7"}).out,
+              runCompanion({"evaluate", "--summary", "--", "1", "-7"}).out);
+}
+
+TEST(CommandLine, HelpAnywhereShowsTheCommandsGermanText) {
+    const CliOutcome before = runCompanion({"search", "--help", "air"});
+    const CliOutcome after = runCompanion({"search", "air", "-h"});
+    EXPECT_EQ(before.rc, 0);
+    EXPECT_EQ(before.out, after.out);
+    EXPECT_THAT(before.out, ::testing::StartsWith("Aufruf: tessalyn-cli search"));
+
+    ScratchFolder folder("cli-help");
+    const CliOutcome history =
+        runCompanion({"history", "add", folder.file("h.xml"), "A", "B", "1", "--help"});
+    EXPECT_EQ(history.rc, 0);
+    EXPECT_THAT(history.out, ::testing::StartsWith("Aufruf: tessalyn-cli history show"));
+    EXPECT_THAT(folder.names(), IsEmpty());
+
+    const CliOutcome top = runCompanion({"--help"});
+    EXPECT_THAT(top.out, HasSubstr("Befehle:\n  info"));
+    EXPECT_THAT(top.out, HasSubstr("Rückgabewerte: 0 Erfolg, 1 Fehler, 2 falscher Aufruf."));
+}
+
+TEST(CommandLine, FileNamesAreBytesAndTextsMustFitTheCodePage) {
+    ScratchFolder folder("cli-file-names");
+    // Two names that the code page cannot hold stay two files.
+    for (const char* name : {"日記.xml", "病歴.xml"}) {
+        const CliOutcome r = runCompanion({"history", "add", folder.file(name), "Fall", "", "12"});
+        EXPECT_EQ(r.rc, 0) << r.err;
+    }
+    std::vector<std::string> names = folder.names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"日記.xml", "病歴.xml"}));
+
+    // An existing file with such a name is read, and its name is said unchanged.
+    const std::string russian = folder.file("Случай.xml");
+    std::filesystem::copy_file(folder.file("日記.xml"), russian);
+    const CliOutcome show = runCompanion({"history", "show", russian});
+    EXPECT_EQ(show.rc, 0) << show.err;
+    EXPECT_THAT(show.out, HasSubstr("Fall\n"));
+    const CliOutcome missing = runCompanion({"history", "remove", russian, "Ärger"});
+    EXPECT_EQ(missing.rc, 1);
+    EXPECT_THAT(missing.err, HasSubstr("kein Fall \"Ärger\" in " + russian));
+
+    // Umlauts go into the single-byte text; a character it lacks is refused by name.
+    const std::string file = folder.file("h.xml");
+    EXPECT_EQ(runCompanion({"history", "add", file, "Übelkeit", "süß", "12"}).rc, 0);
+    EXPECT_THAT(clitest::fileBytes(file), HasSubstr("Name=\"\xDC"
+                                                    "belkeit\""));
+    const std::string before = clitest::fileBytes(file);
+    const CliOutcome refused = runCompanion({"history", "add", file, "Fall", "Kopf 頭", "12"});
+    EXPECT_EQ(refused.rc, 2);
+    EXPECT_THAT(refused.err, HasSubstr("„頭“ (U+982D)"));
+    EXPECT_EQ(clitest::fileBytes(file), before);
+    EXPECT_EQ(runCompanion({"search", "€ x"}).rc, 0);
+    EXPECT_EQ(runCompanion({"search", "\xFF"}).rc, 2);
+}
+
+TEST(CommandLine, OptionFirstCallRunsAsAWholeProcess) {
+    ScratchFolder folder("cli-process");
+    const std::string file = folder.file("historie.xml");
+    const std::string command = "cd '" + folder.path().string() + "' && '" + TESSALYN_CLI_PATH +
+                                "' history add --date '06.12.2026 16:05' historie.xml "
+                                "Kopfschmerz 'erste Sitzung' -- 12 -7 && '" +
+                                TESSALYN_CLI_PATH + "' history add --bogus x.xml A B -- 1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"historie.xml"});
+    EXPECT_THAT(clitest::fileBytes(file), HasSubstr("<Fall Name=\"Kopfschmerz\""));
+}
