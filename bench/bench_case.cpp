@@ -97,6 +97,32 @@ static void BM_EvaluateFullCase(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateFullCase)->Unit(benchmark::kMicrosecond);
 
+// The same case with a weight other than 1 on every entry (2, 3, 4 in turn, so
+// every rubric is scored) and the three largest rubrics eliminating.
+static void BM_EvaluateWeightedFullCase(benchmark::State& state) {
+    const RepertoryData& data = content();
+    Case theCase;
+    fillCase(theCase, largestRubrics());
+    for (int i = 0; i < kCaseRowCapacity; ++i) {
+        theCase.entry(i).weight = static_cast<std::int8_t>(2 + i % 3);
+        theCase.entry(i).eliminating = i < 3;
+    }
+    auto result = std::make_unique<EvaluationResult>();
+    long allocated = 0;
+    for (auto _ : state) {
+        theCase.setCount(kCaseRowCapacity + 1);
+        const long before = allocations.load();
+        evaluateCase(theCase, data, PolarityMode::AtEnd, *result);
+        allocated += allocations.load() - before;
+        benchmark::DoNotOptimize(result->lastScoreIndex);
+    }
+    state.counters["allocations"] =
+        benchmark::Counter(static_cast<double>(allocated), benchmark::Counter::kAvgIterations);
+    state.counters["entries"] = result->entryCount();
+    state.counters["ranked"] = result->lastScoreIndex + 1;
+}
+BENCHMARK(BM_EvaluateWeightedFullCase)->Unit(benchmark::kMicrosecond);
+
 // The same with a counter-polarity for every rubric: mode 1 appends 3000
 // entries and every entry is scored with its opposite rubric.
 static void BM_EvaluateFullCaseWithCounterPolarities(benchmark::State& state) {

@@ -15,6 +15,23 @@ PolarityMode polarityModeFromInt(int value) {
     }
 }
 
+std::string entryMarksText(const CaseEntry& entry) {
+    std::string text;
+    if (entry.weight != kDefaultWeight) {
+        text += " \xD7"; // the multiplication sign in Windows-1252
+        text += std::to_string(entry.weight);
+    }
+    if (entry.eliminating) {
+        text += " [E]";
+    }
+    return text;
+}
+
+bool anyEntryMarks(std::span<const CaseEntry> entries) {
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const CaseEntry& e) { return e.hasMarks(); });
+}
+
 Case::Case() : entries_(kCaseSlotCount) {}
 
 void Case::setCount(int count) {
@@ -33,7 +50,7 @@ bool Case::lacks(std::int32_t number, std::int32_t bd) const {
 
 void Case::resetEntries() {
     for (CaseEntry& e : entries_) {
-        if (e.number != 0 || e.bd != 0 || e.autoAdded || e.next) {
+        if (e.number != 0 || e.bd != 0 || e.autoAdded || e.hasMarks() || e.next) {
             e.reset();
         }
     }

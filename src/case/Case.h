@@ -26,6 +26,16 @@ enum class PolarityMode : int {
 // start-up default (1).
 PolarityMode polarityModeFromInt(int value);
 
+// The marks a weighted or eliminating entry shows after its text wherever it
+// appears (case grid, result table, printout, report, command line): " ×W" for
+// a weight W other than 1, then " [E]" for an eliminating entry; empty for an
+// entry with neither. Windows-1252.
+std::string entryMarksText(const CaseEntry& entry);
+
+// True when any of the entries carries a weight other than 1 or the
+// eliminating mark.
+bool anyEntryMarks(std::span<const CaseEntry> entries);
+
 // The current case: 6000 entry slots of which the first `count` are in use,
 // and the case name. While the user edits, the count includes the trailing
 // input row of the case grid.

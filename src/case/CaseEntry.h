@@ -7,14 +7,24 @@
 
 namespace tessalyn {
 
+// Weights a case entry can carry: 0 keeps it in the case without scoring it,
+// w scores it as if it stood w times in the case.
+inline constexpr std::int32_t kMinWeight = 0;
+inline constexpr std::int32_t kMaxWeight = 4;
+inline constexpr std::int32_t kDefaultWeight = 1;
+
 // One row of the case: a symptom number (1..8385 a rubric, -1..-8385 the
 // counter-polar entry of that rubric, 0 an empty row) and its BD value. A row
 // that names several rubrics joined by "+" keeps the further ones in `next`;
-// only the first one is evaluated, filed and shown.
+// only the first one is evaluated, filed and shown. Weight and eliminating
+// mark belong to the row like its BD value; they act on positive entries only
+// and are never filed.
 struct CaseEntry {
     std::int32_t number = 0;
     std::int32_t bd = 0;
-    bool autoAdded = false; // appended by the evaluation as a missing counter-polarity
+    bool autoAdded = false;              // appended by the evaluation as a missing counter-polarity
+    std::int8_t weight = kDefaultWeight; // kMinWeight..kMaxWeight
+    bool eliminating = false;            // only remedies of this rubric stay in the ranking
     std::unique_ptr<CaseEntry> next;
 
     CaseEntry() = default;
@@ -27,6 +37,8 @@ struct CaseEntry {
             number = other.number;
             bd = other.bd;
             autoAdded = other.autoAdded;
+            weight = other.weight;
+            eliminating = other.eliminating;
             next = std::move(other.next);
         }
         return *this;
@@ -37,11 +49,21 @@ struct CaseEntry {
 
     SymptomRef ref() const { return {number, bd}; }
 
-    // Number 0, BD 0, not auto-added, and the whole chain freed.
+    // True when the weight or the mark differs from the default.
+    bool hasMarks() const { return weight != kDefaultWeight || eliminating; }
+    // Weight 1 and no eliminating mark.
+    void clearMarks() {
+        weight = kDefaultWeight;
+        eliminating = false;
+    }
+
+    // Number 0, BD 0, not auto-added, default weight and mark, and the whole
+    // chain freed.
     void reset() {
         number = 0;
         bd = 0;
         autoAdded = false;
+        clearMarks();
         freeChain();
     }
 

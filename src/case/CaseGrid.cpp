@@ -177,7 +177,7 @@ void CaseGrid::refreshRow(int row) {
         setCellTip(row, kSymptomColumn, std::nullopt);
         return;
     }
-    storeCellText(row, kSymptomColumn, data_.symptomText(entry.number));
+    storeCellText(row, kSymptomColumn, data_.symptomText(entry.number) + entryMarksText(entry));
     storeCellText(row, kLocationColumn, data_.locationText(index));
     setCellTip(row, kSymptomColumn, data_.remedyListText(index));
 }
@@ -265,8 +265,13 @@ void CaseGrid::keep(std::string evaluationName) {
     setRowCount(rows + 1);
     case_.setCount(rows);
     for (int r = 1; r <= kept; ++r) {
-        const CaseEntry& entry = case_.entry(r - 1);
+        CaseEntry& entry = case_.entry(r - 1);
+        // Rewriting a row is typing over it, which clears its marks; the
+        // entry keeps the ones it was scored with.
+        const std::int8_t weight = entry.weight;
+        const bool eliminating = entry.eliminating;
         writeEntryRow(r, numberText(entry.number, entry.bd));
+        setEntryMarks(r, weight, eliminating);
     }
     int focus = kept;
     if (inputRow) {
@@ -279,6 +284,21 @@ void CaseGrid::keep(std::string evaluationName) {
     setFocusCell(focus, kNumberColumn);
     ensureVisible(focus, kNumberColumn);
     case_.setName(std::move(evaluationName));
+}
+
+bool CaseGrid::setEntryMarks(int row, std::int32_t weight, bool eliminating) {
+    if (row < 1 || row > case_.count() || weight < kMinWeight || weight > kMaxWeight) {
+        return false;
+    }
+    CaseEntry& entry = case_.entry(row - 1);
+    if (entry.number <= 0) {
+        return false;
+    }
+    entry.weight = static_cast<std::int8_t>(weight);
+    entry.eliminating = eliminating;
+    refreshRow(row);
+    fitRowHeight(row);
+    return true;
 }
 
 void CaseGrid::discard() {

@@ -61,6 +61,12 @@ public:
     // case takes the evaluation's name.
     void keep(std::string evaluationName);
 
+    // Sets the weight and eliminating mark of entry row `row` and shows them
+    // in its symptom text. Refused (false) for a row without a positive entry
+    // and for a weight outside kMinWeight..kMaxWeight. Typing over a row clears
+    // both again.
+    bool setEntryMarks(int row, std::int32_t weight, bool eliminating);
+
     // The result view closed any other way: the case is cleared and unnamed.
     void discard();
 

@@ -108,8 +108,29 @@ void scoreEntries(std::span<const CaseEntry> entries, const RepertoryData& data,
     for (const CaseEntry& e : entries) {
         present.add(e);
     }
+    // Remedies that stand in every eliminating rubric; a set on the stack.
+    std::bitset<kRemedyCount> kept;
+    kept.set();
+    bool eliminating = false;
     for (const CaseEntry& e : entries) {
         if (e.number < 1 || e.number > kRubricCount) {
+            continue;
+        }
+        if (e.eliminating) {
+            std::bitset<kRemedyCount> inRubric;
+            for (const RemedyEntry entry : data.entriesOf(e.number - 1)) {
+                const int m = entryRemedy(entry);
+                if (m < kRemedyCount) {
+                    inRubric.set(static_cast<std::size_t>(m));
+                }
+            }
+            kept &= inRubric;
+            eliminating = true;
+        }
+        // A weighted entry counts as if it stood `w` times in the case; weight 0
+        // scores nothing, not even its counter-polar subtraction.
+        const std::int32_t w = e.weight;
+        if (w == 0) {
             continue;
         }
         const Rubric& rubric = data.rubric(e.number - 1);
@@ -121,10 +142,10 @@ void scoreEntries(std::span<const CaseEntry> entries, const RepertoryData& data,
             if (m >= kRemedyCount) {
                 continue;
             }
-            const int g = entryGrade(entry);
+            const std::int32_t g = w * entryGrade(entry);
             RemedyScore& s = scores[static_cast<std::size_t>(m)];
             s.gradeSum += g;
-            s.hits += 1;
+            s.hits += w;
             if (oppositePresent) {
                 s.polarityDifference += g;
             }
@@ -133,8 +154,18 @@ void scoreEntries(std::span<const CaseEntry> entries, const RepertoryData& data,
             for (const RemedyEntry entry : data.entriesOf(std::abs(h) - 1)) {
                 const int m = entryRemedy(entry);
                 if (m < kRemedyCount) {
-                    scores[static_cast<std::size_t>(m)].polarityDifference -= entryGrade(entry);
+                    scores[static_cast<std::size_t>(m)].polarityDifference -= w * entryGrade(entry);
                 }
+            }
+        }
+    }
+    if (eliminating) {
+        for (RemedyScore& s : scores) {
+            const auto m = static_cast<std::size_t>(s.remedy);
+            if (m < kRemedyCount && !kept.test(m)) {
+                s.hits = 0;
+                s.gradeSum = 0;
+                s.polarityDifference = 0;
             }
         }
     }
@@ -196,20 +227,23 @@ int separatorRowOf(std::span<const CaseEntry> entries) {
     return k + 1;
 }
 
+void rankEntries(EvaluationResult& result, const RepertoryData& data) {
+    resetScores(result.scores);
+    scoreEntries(result.entries, data, result.scores);
+    sortScores(result.scores, data);
+    result.lastScoreIndex = lastScoreIndexOf(result.scores);
+}
+
 bool evaluateCase(Case& theCase, const RepertoryData& data, PolarityMode mode,
                   EvaluationResult& result) {
     if (theCase.count() <= 1) {
         return false;
     }
     result.separatorRow = -1;
-    resetScores(result.scores);
     const int n = prepareCase(theCase, data, mode);
-    const std::span<const CaseEntry> scored = theCase.used().first(static_cast<std::size_t>(n));
-    scoreEntries(scored, data, result.scores);
-    sortScores(result.scores, data);
-    result.lastScoreIndex = lastScoreIndexOf(result.scores);
-    result.separatorRow = separatorRowOf(scored);
-    result.entries = scored;
+    result.entries = theCase.entries().first(static_cast<std::size_t>(n));
+    rankEntries(result, data);
+    result.separatorRow = separatorRowOf(result.entries);
     result.caseName = theCase.name();
     result.data = &data;
     return true;

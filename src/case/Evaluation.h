@@ -28,7 +28,9 @@ struct EvaluationResult {
     ScoreTable scores{};
     int lastScoreIndex = -1; // last score row with a hit; -1 when none has one
     int separatorRow = -1;   // result-table row of the last symptom before the counter-polar block
-    std::span<const CaseEntry> entries; // the case as scored, counter-polar entries included
+    // The case as scored, counter-polar entries included. Mutable so that the
+    // result view can change weights and marks and rank again (rankEntries).
+    std::span<CaseEntry> entries;
     std::string caseName;
     const RepertoryData* data = nullptr;
 
@@ -48,7 +50,13 @@ int prepareCase(Case& theCase, const RepertoryData& data, PolarityMode mode);
 
 // Scores the entries into `scores`, which must hold row i = remedy i (see
 // resetScores). Entries with a number below 1 are skipped; a rubric that
-// occurs in several entries is scored once per entry.
+// occurs in several entries is scored once per entry. An entry of weight w
+// adds w to the hits and w times each grade to the sum of grades and the
+// polarity difference of its remedies, and subtracts w times the grades of its
+// counter-polar rubric; weight 0 adds and subtracts nothing. Then, for every
+// positive entry marked eliminating (whatever its weight), each remedy that
+// does not stand in its rubric gets all three figures set to 0. With every
+// weight 1 and no mark this is the plain count.
 void resetScores(ScoreTable& scores);
 void scoreEntries(std::span<const CaseEntry> entries, const RepertoryData& data,
                   ScoreTable& scores);
@@ -68,6 +76,11 @@ int lastScoreIndexOf(const ScoreTable& scores);
 // case is a run of positive entries followed by a run of counter-polar (or
 // empty) entries; then it is the row of the last positive entry. Else -1.
 int separatorRowOf(std::span<const CaseEntry> entries);
+
+// Scores `result.entries` as they stand (weights and marks included), sorts
+// the scores and sets lastScoreIndex; entries, separator row and name stay.
+// The evaluation's own ranking, and the result view's after a weight change.
+void rankEntries(EvaluationResult& result, const RepertoryData& data);
 
 // The whole evaluation ("Berechnen"): prepares, scores, sorts and fills
 // `result`. Returns false, changing nothing, when the case has at most one row

@@ -23,6 +23,7 @@ std::string resultRowText(const RepertoryData& data, const CaseEntry& entry) {
     text += " (";
     text += numberText(number, entry.bd);
     text += ')';
+    text += entryMarksText(entry);
     return text;
 }
 
@@ -85,6 +86,11 @@ void fillResultTable(TableLogic& table, const EvaluationResult& result) {
         if (entry.number < 0) {
             for (int c = 0; c <= last; ++c) {
                 table.setCellBackground(row, c + kHeaderColumns, kCounterPolarBackground);
+            }
+        }
+        if (entry.weight == 0) {
+            for (int c = 0; c <= last + kHeaderColumns; ++c) {
+                table.setCellTextColour(row, c, kUnscoredTextColour);
             }
         }
     }

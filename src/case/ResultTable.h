@@ -9,22 +9,23 @@ namespace tessalyn {
 
 inline constexpr Rgb kHitsBackground{255, 255, 0};
 inline constexpr Rgb kCounterPolarBackground{230, 230, 230};
+// Text of a row whose entry has weight 0: shown, but not scored.
+inline constexpr Rgb kUnscoredTextColour{128, 128, 128};
 // Widest a result column is sized automatically.
 inline constexpr int kResultColumnWidthLimit = 450;
 
 // Text of the header cell of an entry row: "- " for a counter-polar entry, the
 // symptom text of its rubric, and the number text in parentheses, all built
-// from the number's absolute value.
+// from the number's absolute value; then the entry's marks (entryMarksText).
 std::string resultRowText(const RepertoryData& data, const CaseEntry& entry);
 
 // Fills `table` with the result of an evaluation: one column per remedy with a
 // hit (abbreviation over the hit count, yellow) after two header columns, one
 // row per scored entry (row text, location) after two header rows, the grades
 // at the crossings, the remedy cells of counter-polar rows grey, and the
-// separator row. Sets the table's properties for the result view (no cell
-// selection, no editing, sorting by header clicks, the caption, the width
-// limit). Sizing the columns to their texts is left to the view, which knows
-// the font.
+// separator row; the texts of a weight-0 row grey. Sets the table's properties for the result view
+// (no cell selection, no editing, sorting by header clicks, the caption, the width limit). Sizing
+// the columns to their texts is left to the view, which knows the font.
 void fillResultTable(TableLogic& table, const EvaluationResult& result);
 
 } // namespace tessalyn
