@@ -75,38 +75,10 @@ void fillCase(Case& theCase, const std::vector<int>& numbers) {
     theCase.setCount(static_cast<int>(numbers.size()) + 1);
 }
 
-} // namespace
-
-// "Berechnen" on 3000 rows of the largest rubrics: preparing, scoring, sorting.
-static void BM_EvaluateFullCase(benchmark::State& state) {
+// Evaluates the full case (3000 rows and the input row) once per iteration in
+// mode 1, counting the heap allocations that the evaluation makes.
+void evaluateRepeatedly(benchmark::State& state, Case& theCase) {
     const RepertoryData& data = content();
-    Case theCase;
-    fillCase(theCase, largestRubrics());
-    auto result = std::make_unique<EvaluationResult>();
-    long allocated = 0;
-    for (auto _ : state) {
-        theCase.setCount(kCaseRowCapacity + 1);
-        const long before = allocations.load();
-        evaluateCase(theCase, data, PolarityMode::AtEnd, *result);
-        allocated += allocations.load() - before;
-        benchmark::DoNotOptimize(result->lastScoreIndex);
-    }
-    state.counters["allocations"] =
-        benchmark::Counter(static_cast<double>(allocated), benchmark::Counter::kAvgIterations);
-    state.counters["entries"] = result->entryCount();
-}
-BENCHMARK(BM_EvaluateFullCase)->Unit(benchmark::kMicrosecond);
-
-// The same case with a weight other than 1 on every entry (2, 3, 4 in turn, so
-// every rubric is scored) and the three largest rubrics eliminating.
-static void BM_EvaluateWeightedFullCase(benchmark::State& state) {
-    const RepertoryData& data = content();
-    Case theCase;
-    fillCase(theCase, largestRubrics());
-    for (int i = 0; i < kCaseRowCapacity; ++i) {
-        theCase.entry(i).weight = static_cast<std::int8_t>(2 + i % 3);
-        theCase.entry(i).eliminating = i < 3;
-    }
     auto result = std::make_unique<EvaluationResult>();
     long allocated = 0;
     for (auto _ : state) {
@@ -120,6 +92,28 @@ static void BM_EvaluateWeightedFullCase(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(allocated), benchmark::Counter::kAvgIterations);
     state.counters["entries"] = result->entryCount();
     state.counters["ranked"] = result->lastScoreIndex + 1;
+}
+
+} // namespace
+
+// "Berechnen" on 3000 rows of the largest rubrics: preparing, scoring, sorting.
+static void BM_EvaluateFullCase(benchmark::State& state) {
+    Case theCase;
+    fillCase(theCase, largestRubrics());
+    evaluateRepeatedly(state, theCase);
+}
+BENCHMARK(BM_EvaluateFullCase)->Unit(benchmark::kMicrosecond);
+
+// The same case with a weight other than 1 on every entry (2, 3, 4 in turn, so
+// every rubric is scored) and the three largest rubrics eliminating.
+static void BM_EvaluateWeightedFullCase(benchmark::State& state) {
+    Case theCase;
+    fillCase(theCase, largestRubrics());
+    for (int i = 0; i < kCaseRowCapacity; ++i) {
+        theCase.entry(i).weight = static_cast<std::int8_t>(2 + i % 3);
+        theCase.entry(i).eliminating = i < 3;
+    }
+    evaluateRepeatedly(state, theCase);
 }
 BENCHMARK(BM_EvaluateWeightedFullCase)->Unit(benchmark::kMicrosecond);
 
