@@ -166,3 +166,53 @@ TEST(CliEvaluate, RunsAsAWholeProcess) {
     EXPECT_EQ(lines(out).at(1), "separatorRow 3");
     EXPECT_EQ(lines(out).at(2), "entries 3");
 }
+
+TEST(CliEvaluate, WeightsAndEliminationChangeTheRankingAndShowInTheTable) {
+    // Rubric 12: Bell. Calc. Ferr. Ruta.; rubric 8: Asaf. Calc. Elaps. Merc. Nux-v. Petr.
+    const EvalRun weighted = evaluate({"--weight", "12=3", "12", "8", "--weight=8=0"});
+    EXPECT_EQ(weighted.rc, 0) << weighted.err;
+    EXPECT_EQ(lines(weighted.out), (std::vector<std::string>{"Bell.\t3\t3\t0", "Calc.\t3\t3\t0",
+                                                             "Ferr.\t3\t3\t0", "Ruta.\t3\t3\t0"}));
+
+    const EvalRun eliminated = evaluate({"--eliminate", "8", "12", "8", "-12"});
+    EXPECT_EQ(eliminated.rc, 0) << eliminated.err;
+    const std::vector<std::string> out = lines(eliminated.out);
+    ASSERT_EQ(out.size(), 6u);
+    EXPECT_EQ(out[0], "Calc.\t2\t2\t0");
+
+    // The counter-polar entry -12 keeps no mark; the marks follow the row text.
+    const EvalRun table =
+        evaluate({"--table", "--weight", "12=2", "--eliminate", "12", "12", "-12", "5"});
+    const std::vector<std::string> rows = lines(table.out);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(fields(rows[2])[0], "Alcoholism, - After Operations {0021} [4] (12) ×2 [E]");
+    EXPECT_EQ(fields(rows[3])[0], "- Alcoholism, - After Operations {0021} [4] (12)");
+    EXPECT_EQ(fields(rows[4])[0].find("×"), std::string::npos);
+
+    // Weight 1 and no mark change nothing at all.
+    EXPECT_EQ(evaluate({"--table", "--weight", "1=1", "1", "2"}).out,
+              evaluate({"--table", "1", "2"}).out);
+}
+
+TEST(CliEvaluate, BadWeightsAndEliminationsAreUsageErrors) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--weight", "12=5", "12"},
+                                                 {"--weight", "12=-1", "12"},
+                                                 {"--weight", "0=1", "12"},
+                                                 {"--weight", "8386=1", "12"},
+                                                 {"--weight", "12", "12"},
+                                                 {"--weight", "12=2=3", "12"},
+                                                 {"--weight", "=2", "12"},
+                                                 {"--weight", "12=", "12"},
+                                                 {"--weight", "x=1", "12"},
+                                                 {"12", "--weight"},
+                                                 {"--eliminate", "0", "12"},
+                                                 {"--eliminate", "8386", "12"},
+                                                 {"--eliminate", "abc", "12"},
+                                                 {"--eliminate", "12=1", "12"}}) {
+        const EvalRun r = evaluate(args);
+        EXPECT_EQ(r.rc, 2) << args[0] << " " << args[1];
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(args[0] == "12" ? "--weight" : args[0]), std::string::npos) << r.err;
+    }
+}
