@@ -2,6 +2,7 @@
 
 #include "search/Folding.h"
 #include "search/RowTexts.h"
+#include "search/Vocabulary.h"
 
 #include <algorithm>
 #include <bit>
@@ -101,7 +102,7 @@ std::size_t nextCandidate(const char* base, std::size_t pos, std::size_t limit,
 // text.
 void markTextsHolding(std::string_view word, std::string_view buffer,
                       const std::vector<std::uint32_t>& starts, int begin, int end,
-                      std::uint32_t bit, std::vector<std::uint32_t>& marks) {
+                      std::uint64_t bit, std::vector<std::uint64_t>& marks) {
     const std::size_t n = word.size();
     const char* base = buffer.data();
     const std::size_t stop = starts[static_cast<std::size_t>(end)];
@@ -164,6 +165,7 @@ bool TextSearch::chapterSelected(std::string_view chapterTitle) {
 void TextSearch::search() {
     lastSearchedText_ = searchText_;
     searchWords_ = splitSearchWords(searchText_);
+    buildGroups();
     const RubricRange range = rubricRange(data_, chapterFilter_);
     if (range.empty()) {
         rows_.clear();
@@ -171,6 +173,97 @@ void TextSearch::search() {
         collectHits(range);
     }
     caption_ = textSearchCaption(static_cast<int>(rows_.size()));
+}
+
+int TextSearch::atomIndex(const std::string& word, std::size_t groupStart) {
+    const auto found = std::find(atoms_.begin() + static_cast<std::ptrdiff_t>(groupStart), atoms_.end(), word);
+    if (found != atoms_.end()) {
+        return static_cast<int>(found - atoms_.begin());
+    }
+    atoms_.push_back(word);
+    return static_cast<int>(atoms_.size()) - 1;
+}
+
+namespace {
+
+// Whether every text holding all words of `b` also holds all words of `a`:
+// each word of `a` lies within a word of `b`.
+bool covers(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    return std::all_of(a.begin(), a.end(), [&b](const std::string& x) {
+        return std::any_of(b.begin(), b.end(), [&x](const std::string& y) {
+            return y.find(x) != std::string::npos;
+        });
+    });
+}
+
+} // namespace
+
+void TextSearch::buildGroups() {
+    atoms_.clear();
+    groups_.clear();
+    translations_.clear();
+    for (const std::string& word : searchWords_) {
+        Group group;
+        const std::size_t groupStart = atoms_.size();
+        const VocabularyMatch match =
+            vocabulary_ != nullptr ? vocabulary_->lookUp(word) : VocabularyMatch{};
+        if (!match) {
+            group.alternatives.push_back({atomIndex(word, groupStart)});
+            groups_.push_back(std::move(group));
+            continue;
+        }
+        const std::string english = match.entry->englishText();
+        if (std::none_of(translations_.begin(), translations_.end(),
+                         [&match](const WordTranslation& t) { return t.german == match.german; })) {
+            translations_.push_back({match.german, english});
+        }
+        if (match.entry->ignored()) {
+            group.matchesAll = true;
+            groups_.push_back(std::move(group));
+            continue;
+        }
+        // The word itself and the English alternatives, folded like the query.
+        std::vector<std::vector<std::string>> alternatives{{word}};
+        for (const std::vector<std::string>& alternative : match.entry->english) {
+            std::vector<std::string> folded;
+            for (const std::string& w : alternative) {
+                folded.push_back(foldForSearch(w));
+            }
+            alternatives.push_back(std::move(folded));
+        }
+        // An alternative whose hits another one finds anyway ("forehead" next
+        // to "head") costs a scan and adds nothing: it is left out.
+        std::vector<bool> dropped(alternatives.size(), false);
+        for (std::size_t i = 0; i < alternatives.size(); ++i) {
+            for (std::size_t j = 0; j < alternatives.size() && !dropped[i]; ++j) {
+                dropped[i] = j != i && !dropped[j] && covers(alternatives[j], alternatives[i]);
+            }
+        }
+        for (std::size_t i = 0; i < alternatives.size(); ++i) {
+            if (!dropped[i]) {
+                std::vector<int> atoms;
+                for (const std::string& w : alternatives[i]) {
+                    atoms.push_back(atomIndex(w, groupStart));
+                }
+                group.alternatives.push_back(std::move(atoms));
+            }
+        }
+        groups_.push_back(std::move(group));
+    }
+}
+
+void TextSearch::markAtoms(int firstAtom, int endAtom, int firstIndex, int endIndex,
+                           int firstHeading, int lastHeading) {
+    std::fill(symptomWords_.begin() + firstIndex, symptomWords_.begin() + endIndex, 0);
+    std::fill(locationWords_.begin() + firstHeading, locationWords_.begin() + lastHeading + 1, 0);
+    for (int a = firstAtom; a < endAtom; ++a) {
+        const std::uint64_t bit = std::uint64_t{1} << (a - firstAtom);
+        const std::string& atom = atoms_[static_cast<std::size_t>(a)];
+        markTextsHolding(atom, foldedSymptoms_, symptomStart_, firstIndex, endIndex, bit,
+                         symptomWords_);
+        markTextsHolding(atom, foldedLocations_, locationStart_, firstHeading, lastHeading + 1, bit,
+                         locationWords_);
+    }
 }
 
 void TextSearch::collectHits(const RubricRange& range) {
@@ -184,34 +277,94 @@ void TextSearch::collectHits(const RubricRange& range) {
         lastHeading = headingCount - 1;
     }
 
-    // Which words each text holds, one bit per word: the symptom texts of the
-    // range and the location texts of its headings (each heading's once, for
-    // the whole run of its rubrics).
-    std::fill(symptomWords_.begin() + firstIndex, symptomWords_.begin() + endIndex, 0);
-    std::fill(locationWords_.begin() + firstHeading, locationWords_.begin() + lastHeading + 1, 0);
-    const std::size_t wordCount = searchWords_.size();
-    for (std::size_t w = 0; w < wordCount; ++w) {
-        const std::uint32_t bit = std::uint32_t{1} << w;
-        markTextsHolding(searchWords_[w], foldedSymptoms_, symptomStart_, firstIndex, endIndex, bit,
-                         symptomWords_);
-        markTextsHolding(searchWords_[w], foldedLocations_, locationStart_, firstHeading,
-                         lastHeading + 1, bit, locationWords_);
-    }
-
-    // A rubric is found when each word is in its symptom text or in its
-    // location text.
-    const std::uint32_t allWords = (std::uint32_t{1} << wordCount) - 1;
-    hits_.clear();
-    int h = firstHeading;
-    for (int index = firstIndex; index < endIndex; ++index) {
-        while (h < headingCount && data_.heading(h).rubricEnd <= index) {
-            ++h;
+    // The groups are taken in batches whose atoms fit the 64 bits of a mark:
+    // the first batch picks the hits from the whole range, each further one
+    // only keeps the hits that match its groups too. A batch's atoms are
+    // numbered from its first one (atoms are numbered in group order).
+    std::size_t nextGroup = 0;
+    bool firstBatch = true;
+    while (firstBatch || nextGroup < groups_.size()) {
+        int firstAtom = -1;
+        int endAtom = -1;
+        std::uint64_t required = 0; // groups of a single one-word alternative
+        struct Choice {
+            std::uint64_t any = 0;           // one-word alternatives
+            std::vector<std::uint64_t> all; // alternatives of several words
+        };
+        std::vector<Choice> choices;
+        for (; nextGroup < groups_.size(); ++nextGroup) {
+            const Group& group = groups_[nextGroup];
+            if (group.matchesAll) {
+                continue;
+            }
+            int groupEnd = endAtom;
+            for (const std::vector<int>& alternative : group.alternatives) {
+                for (const int a : alternative) {
+                    if (firstAtom < 0) {
+                        firstAtom = a;
+                    }
+                    groupEnd = std::max(groupEnd, a + 1);
+                }
+            }
+            if (groupEnd - firstAtom > 64) {
+                break; // the next batch takes this group
+            }
+            endAtom = groupEnd;
+            Choice choice;
+            for (const std::vector<int>& alternative : group.alternatives) {
+                std::uint64_t mask = 0;
+                for (const int a : alternative) {
+                    mask |= std::uint64_t{1} << (a - firstAtom);
+                }
+                if (alternative.size() == 1) {
+                    choice.any |= mask;
+                } else {
+                    choice.all.push_back(mask);
+                }
+            }
+            if (choice.all.empty() && std::popcount(choice.any) == 1) {
+                required |= choice.any;
+            } else {
+                choices.push_back(std::move(choice));
+            }
         }
-        const std::uint32_t inLocation =
-            h < headingCount ? locationWords_[static_cast<std::size_t>(h)] : 0;
-        if ((symptomWords_[static_cast<std::size_t>(index)] | inLocation) == allWords) {
-            hits_.push_back({index + 1, h < headingCount ? h : -1});
+        if (!firstBatch && firstAtom < 0) {
+            break;
         }
+        if (firstAtom >= 0) {
+            markAtoms(firstAtom, endAtom, firstIndex, endIndex, firstHeading, lastHeading);
+        }
+        // A rubric matches the batch when each of its groups finds an
+        // alternative among the atoms of its symptom or location text.
+        auto matches = [&](int index, int heading) {
+            const std::uint64_t inLocation =
+                heading >= 0 ? locationWords_[static_cast<std::size_t>(heading)] : 0;
+            const std::uint64_t held = symptomWords_[static_cast<std::size_t>(index)] | inLocation;
+            if ((held & required) != required) {
+                return false;
+            }
+            return std::all_of(choices.begin(), choices.end(), [held](const Choice& c) {
+                return (held & c.any) != 0 ||
+                       std::any_of(c.all.begin(), c.all.end(),
+                                   [held](std::uint64_t m) { return (held & m) == m; });
+            });
+        };
+        if (firstBatch) {
+            hits_.clear();
+            int h = firstHeading;
+            for (int index = firstIndex; index < endIndex; ++index) {
+                while (h < headingCount && data_.heading(h).rubricEnd <= index) {
+                    ++h;
+                }
+                const int heading = h < headingCount ? h : -1;
+                if (firstAtom < 0 || matches(index, heading)) {
+                    hits_.push_back({index + 1, heading});
+                }
+            }
+        } else {
+            std::erase_if(hits_, [&](const Hit& hit) { return !matches(hit.number - 1, hit.heading); });
+        }
+        firstBatch = false;
     }
 
     // The rows, in rubric order. Rows left from the last search are written

@@ -20,6 +20,17 @@ inline constexpr const char* kTextSearchOneHitCaption =
 // Caption after a search that ran, for its number of hits.
 std::string textSearchCaption(int hits);
 
+class Vocabulary;
+
+// A query word the vocabulary translated: the German word as written in the
+// vocabulary and its English alternatives ("headache, head pain"; empty when
+// the word is ignored). Windows-1252.
+struct WordTranslation {
+    std::string german;
+    std::string english;
+    bool operator==(const WordTranslation&) const = default;
+};
+
 // One hit: the three columns of the result table, in Windows-1252.
 struct TextSearchRow {
     int number = 0;           // symptom number of the rubric
@@ -36,6 +47,16 @@ struct TextSearchRow {
 // The folded texts are made once, when the object is built; call
 // reloadTexts() after the data's texts have changed (the overlay is applied
 // before any search window exists, so the program never needs to).
+//
+// With a vocabulary set, each query word that is a German vocabulary word (or
+// the start of exactly one, see Vocabulary::lookUp) becomes a group of
+// alternatives: the word itself and each English alternative of its entry. A
+// rubric matches a group when it holds any alternative (an alternative of
+// several words when it holds all of them, each in the symptom or the
+// location text); an ignored word's group matches every rubric. A rubric is
+// found when it matches every group. So the hits include those of the plain
+// search, and a query without vocabulary words finds exactly what it finds
+// without the vocabulary.
 class TextSearch {
 public:
     explicit TextSearch(const RepertoryData& data);
@@ -50,6 +71,11 @@ public:
     // Chapter index 0..31, or kAllChapters (-1); any other value means all.
     void setChapterFilter(int chapter);
     int chapterFilter() const { return chapterFilter_; }
+
+    // The vocabulary that translates query words; nullptr (the default): none.
+    // Takes effect with the next search.
+    void setVocabulary(const Vocabulary* vocabulary) { vocabulary_ = vocabulary; }
+    const Vocabulary* vocabulary() const { return vocabulary_; }
 
     // The search text of the last search that ran; empty before the first.
     const std::string& lastSearchedText() const { return lastSearchedText_; }
@@ -75,15 +101,30 @@ public:
     const std::string& caption() const { return caption_; }
     // The folded words of the last search (empty words left out).
     const std::vector<std::string>& searchWords() const { return searchWords_; }
+    // The query words the vocabulary translated in the last search, in query
+    // order, each German word once.
+    const std::vector<WordTranslation>& translations() const { return translations_; }
 
 private:
+    // Turns the search words into groups of alternatives (translations_ too).
+    void buildGroups();
+    // Index of `word` among the atoms of the group that starts at atom
+    // `groupStart`, added when new. Each group has atoms of its own, so that
+    // the atoms of consecutive groups are consecutive.
+    int atomIndex(const std::string& word, std::size_t groupStart);
     void collectHits(const RubricRange& range);
+    // Marks the atoms [firstAtom, endAtom) in the texts of the range, one bit
+    // each counted from firstAtom.
+    void markAtoms(int firstAtom, int endAtom, int firstIndex, int endIndex, int firstHeading,
+                   int lastHeading);
 
     const RepertoryData& data_;
     std::string searchText_;
     std::string lastSearchedText_;
     int chapterFilter_ = kAllChapters;
+    const Vocabulary* vocabulary_ = nullptr;
     std::vector<std::string> searchWords_;
+    std::vector<WordTranslation> translations_;
     std::vector<TextSearchRow> rows_;
     std::string caption_ = kTextSearchCaption;
 
@@ -94,10 +135,18 @@ private:
     std::string foldedLocations_;
     std::vector<std::uint32_t> locationStart_;
     std::vector<std::string> locations_; // unfolded, per heading, for the rows
-    // Per search: which words each rubric's symptom text and each heading's
-    // location text holds (bit w for word w), kept to reuse the storage.
-    std::vector<std::uint32_t> symptomWords_;
-    std::vector<std::uint32_t> locationWords_;
+    // Per search: the words searched for (atoms) and the groups of the query,
+    // each group's alternatives as lists of atom indexes.
+    std::vector<std::string> atoms_;
+    struct Group {
+        std::vector<std::vector<int>> alternatives; // atom indexes
+        bool matchesAll = false;                     // an ignored word
+    };
+    std::vector<Group> groups_;
+    // Which atoms of the batch each rubric's symptom text and each heading's
+    // location text holds (bit a for atom a), kept to reuse the storage.
+    std::vector<std::uint64_t> symptomWords_;
+    std::vector<std::uint64_t> locationWords_;
     struct Hit {
         int number;  // symptom number
         int heading; // heading index, -1 when none
