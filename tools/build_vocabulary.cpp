@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
                 text = text.substr(0, arrow) + '\t' + text.substr(arrow + kArrow.size());
             }
         }
-        std::string bytes = tessalyn::utf8ToCp1252(text, kUnknown);
+        std::string bytes = tessalyn::utf8ToCp1252(text, comment ? '?' : kUnknown);
         if (!comment && bytes.find(kUnknown) != std::string::npos) {
             return fail(input, line,
                         "Zeichen, das Windows-1252 nicht kennt (oder kein gültiges UTF-8)");
@@ -87,5 +87,5 @@ int main(int argc, char** argv) {
         return fail(input, error.line, tessalyn::cp1252ToUtf8(error.rule));
     }
     return writeTextFile(argv[2], embeddedSource(converted, argv[3]), "tessalyn_vocabulary") ? 0
-                                                                                            : 1;
+                                                                                             : 1;
 }

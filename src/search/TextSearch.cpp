@@ -10,6 +10,15 @@
 
 namespace tessalyn {
 
+namespace {
+
+// A batch after the first searches the texts of the hits so far one by one
+// when they are fewer than this share of the range (1 in N); otherwise it
+// scans all texts in one go, which is faster per text.
+constexpr std::size_t kFewHitsShare = 8;
+
+} // namespace
+
 std::string textSearchCaption(int hits) {
     if (hits <= 0) {
         return kTextSearchNoHitCaption;
@@ -176,7 +185,8 @@ void TextSearch::search() {
 }
 
 int TextSearch::atomIndex(const std::string& word, std::size_t groupStart) {
-    const auto found = std::find(atoms_.begin() + static_cast<std::ptrdiff_t>(groupStart), atoms_.end(), word);
+    const auto found =
+        std::find(atoms_.begin() + static_cast<std::ptrdiff_t>(groupStart), atoms_.end(), word);
     if (found != atoms_.end()) {
         return static_cast<int>(found - atoms_.begin());
     }
@@ -190,9 +200,8 @@ namespace {
 // each word of `a` lies within a word of `b`.
 bool covers(const std::vector<std::string>& a, const std::vector<std::string>& b) {
     return std::all_of(a.begin(), a.end(), [&b](const std::string& x) {
-        return std::any_of(b.begin(), b.end(), [&x](const std::string& y) {
-            return y.find(x) != std::string::npos;
-        });
+        return std::any_of(b.begin(), b.end(),
+                           [&x](const std::string& y) { return y.find(x) != std::string::npos; });
     });
 }
 
@@ -250,6 +259,36 @@ void TextSearch::buildGroups() {
         }
         groups_.push_back(std::move(group));
     }
+
+    // All groups must match, in whatever order they are tried: the groups of
+    // fewer words go first, since the groups after the first batch only look
+    // into the hits so far. The atoms are numbered anew in that order.
+    auto atomCount = [](const Group& g) {
+        std::size_t n = 0;
+        for (const std::vector<int>& alternative : g.alternatives) {
+            n += alternative.size();
+        }
+        return n;
+    };
+    std::stable_sort(groups_.begin(), groups_.end(),
+                     [&](const Group& a, const Group& b) { return atomCount(a) < atomCount(b); });
+    std::vector<std::string> ordered;
+    ordered.reserve(atoms_.size());
+    for (Group& group : groups_) {
+        const std::size_t groupStart = ordered.size();
+        for (std::vector<int>& alternative : group.alternatives) {
+            for (int& a : alternative) {
+                std::string& atom = atoms_[static_cast<std::size_t>(a)];
+                const auto found = std::find(
+                    ordered.begin() + static_cast<std::ptrdiff_t>(groupStart), ordered.end(), atom);
+                a = static_cast<int>(found - ordered.begin());
+                if (found == ordered.end()) {
+                    ordered.push_back(atom);
+                }
+            }
+        }
+    }
+    atoms_ = std::move(ordered);
 }
 
 void TextSearch::markAtoms(int firstAtom, int endAtom, int firstIndex, int endIndex,
@@ -263,6 +302,37 @@ void TextSearch::markAtoms(int firstAtom, int endAtom, int firstIndex, int endIn
                          symptomWords_);
         markTextsHolding(atom, foldedLocations_, locationStart_, firstHeading, lastHeading + 1, bit,
                          locationWords_);
+    }
+}
+
+void TextSearch::markAtomsInHits(int firstAtom, int endAtom) {
+    auto holds = [](std::string_view text, const std::string& atom) {
+        return text.find(atom) != std::string_view::npos;
+    };
+    const std::string_view symptoms = foldedSymptoms_;
+    const std::string_view locations = foldedLocations_;
+    for (const Hit& hit : hits_) {
+        const auto index = static_cast<std::size_t>(hit.number - 1);
+        const std::string_view symptom =
+            symptoms.substr(symptomStart_[index], symptomStart_[index + 1] - symptomStart_[index]);
+        std::string_view location;
+        if (hit.heading >= 0) {
+            const auto h = static_cast<std::size_t>(hit.heading);
+            location =
+                locations.substr(locationStart_[h], locationStart_[h + 1] - locationStart_[h]);
+        }
+        std::uint64_t inSymptom = 0;
+        std::uint64_t inLocation = 0;
+        for (int a = firstAtom; a < endAtom; ++a) {
+            const std::uint64_t bit = std::uint64_t{1} << (a - firstAtom);
+            const std::string& atom = atoms_[static_cast<std::size_t>(a)];
+            inSymptom |= holds(symptom, atom) ? bit : 0;
+            inLocation |= holds(location, atom) ? bit : 0;
+        }
+        symptomWords_[index] = inSymptom;
+        if (hit.heading >= 0) {
+            locationWords_[static_cast<std::size_t>(hit.heading)] = inLocation;
+        }
     }
 }
 
@@ -286,9 +356,10 @@ void TextSearch::collectHits(const RubricRange& range) {
     while (firstBatch || nextGroup < groups_.size()) {
         int firstAtom = -1;
         int endAtom = -1;
+        bool batchOfSeveral = false;
         std::uint64_t required = 0; // groups of a single one-word alternative
         struct Choice {
-            std::uint64_t any = 0;           // one-word alternatives
+            std::uint64_t any = 0;          // one-word alternatives
             std::vector<std::uint64_t> all; // alternatives of several words
         };
         std::vector<Choice> choices;
@@ -306,9 +377,14 @@ void TextSearch::collectHits(const RubricRange& range) {
                     groupEnd = std::max(groupEnd, a + 1);
                 }
             }
-            if (groupEnd - firstAtom > 64) {
+            // A group of several alternatives (a translated word) makes a
+            // batch of its own, so that the batches after the first only look
+            // into the texts of the hits so far; plain words go together.
+            const bool several = group.alternatives.size() > 1;
+            if (endAtom >= 0 && (several || batchOfSeveral || groupEnd - firstAtom > 64)) {
                 break; // the next batch takes this group
             }
+            batchOfSeveral = several;
             endAtom = groupEnd;
             Choice choice;
             for (const std::vector<int>& alternative : group.alternatives) {
@@ -332,7 +408,13 @@ void TextSearch::collectHits(const RubricRange& range) {
             break;
         }
         if (firstAtom >= 0) {
-            markAtoms(firstAtom, endAtom, firstIndex, endIndex, firstHeading, lastHeading);
+            // Few hits left: their own texts are searched instead of all.
+            if (!firstBatch &&
+                hits_.size() * kFewHitsShare < static_cast<std::size_t>(endIndex - firstIndex)) {
+                markAtomsInHits(firstAtom, endAtom);
+            } else {
+                markAtoms(firstAtom, endAtom, firstIndex, endIndex, firstHeading, lastHeading);
+            }
         }
         // A rubric matches the batch when each of its groups finds an
         // alternative among the atoms of its symptom or location text.
@@ -362,7 +444,8 @@ void TextSearch::collectHits(const RubricRange& range) {
                 }
             }
         } else {
-            std::erase_if(hits_, [&](const Hit& hit) { return !matches(hit.number - 1, hit.heading); });
+            std::erase_if(hits_,
+                          [&](const Hit& hit) { return !matches(hit.number - 1, hit.heading); });
         }
         firstBatch = false;
     }

@@ -117,6 +117,8 @@ private:
     // each counted from firstAtom.
     void markAtoms(int firstAtom, int endAtom, int firstIndex, int endIndex, int firstHeading,
                    int lastHeading);
+    // The same for the texts of the hits so far only.
+    void markAtomsInHits(int firstAtom, int endAtom);
 
     const RepertoryData& data_;
     std::string searchText_;
@@ -140,7 +142,7 @@ private:
     std::vector<std::string> atoms_;
     struct Group {
         std::vector<std::vector<int>> alternatives; // atom indexes
-        bool matchesAll = false;                     // an ignored word
+        bool matchesAll = false;                    // an ignored word
     };
     std::vector<Group> groups_;
     // Which atoms of the batch each rubric's symptom text and each heading's

@@ -124,7 +124,8 @@ public:
         std::size_t wordCount = 0;
         for (const std::string_view alternative : splitTrimmed(part, ',')) {
             if (alternative.empty()) {
-                return fail(line, "leere englische Alternative (zwei Kommas oder ein Komma am Rand)");
+                return fail(line,
+                            "leere englische Alternative (zwei Kommas oder ein Komma am Rand)");
             }
             std::vector<std::string> words;
             for (const std::string_view word : splitTrimmed(alternative, '+')) {
@@ -132,7 +133,8 @@ public:
                     return fail(line, "leeres englisches Wort in " + quoted(alternative));
                 }
                 if (word == "-") {
-                    return fail(line, "\"-\" (nicht suchen) muss allein nach dem Trennzeichen stehen");
+                    return fail(line,
+                                "\"-\" (nicht suchen) muss allein nach dem Trennzeichen stehen");
                 }
                 if (word.find(' ') != std::string_view::npos) {
                     return fail(line, "englisches Wort " + quoted(word) +
@@ -234,8 +236,9 @@ VocabularyMatch Vocabulary::lookUp(std::string_view foldedWord) const {
         return {};
     }
     const std::string key = vocabularyKeyOfFolded(foldedWord);
-    const auto first = std::lower_bound(keys_.begin(), keys_.end(), key,
-                                        [](const Key& k, const std::string& s) { return k.key < s; });
+    const auto first =
+        std::lower_bound(keys_.begin(), keys_.end(), key,
+                         [](const Key& k, const std::string& s) { return k.key < s; });
     if (first == keys_.end()) {
         return {};
     }
