@@ -135,30 +135,28 @@ static void BM_TextSearchTwoWords(benchmark::State& state) {
 }
 BENCHMARK(BM_TextSearchTwoWords)->Unit(benchmark::kMicrosecond);
 
-// One keystroke's search with German words translated: two German words
-// over all 8385 rubrics, each a group of alternatives (a compound among them).
-static void BM_TextSearchTranslatedTwoWords(benchmark::State& state) {
+// One keystroke's search with German words translated, over all 8385
+// rubrics: each German word becomes a group of alternatives.
+static void runTranslatedSearch(benchmark::State& state, const char* query) {
     TextSearch search(content());
     search.setVocabulary(&builtInVocabulary());
-    search.setSearchText("Kopfschmerz nachts");
+    search.setSearchText(query);
     for (auto _ : state) {
         search.search();
         benchmark::DoNotOptimize(search.rows().data());
     }
     state.counters["hits"] = static_cast<double>(search.rows().size());
 }
+
+// Two German words, a compound among their alternatives.
+static void BM_TextSearchTranslatedTwoWords(benchmark::State& state) {
+    runTranslatedSearch(state, "Kopfschmerz nachts");
+}
 BENCHMARK(BM_TextSearchTranslatedTwoWords)->Unit(benchmark::kMicrosecond);
 
-// The same for two words with many alternatives each.
+// Two German words with many alternatives each.
 static void BM_TextSearchTranslatedWideWords(benchmark::State& state) {
-    TextSearch search(content());
-    search.setVocabulary(&builtInVocabulary());
-    search.setSearchText("Kopf Schmerzen");
-    for (auto _ : state) {
-        search.search();
-        benchmark::DoNotOptimize(search.rows().data());
-    }
-    state.counters["hits"] = static_cast<double>(search.rows().size());
+    runTranslatedSearch(state, "Kopf Schmerzen");
 }
 BENCHMARK(BM_TextSearchTranslatedWideWords)->Unit(benchmark::kMicrosecond);
 
