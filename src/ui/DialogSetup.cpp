@@ -9,7 +9,11 @@
 #include <QDialog>
 #include <QIcon>
 #include <QKeySequence>
+#include <QLayout>
+#include <QScreen>
 #include <QShortcut>
+
+#include <algorithm>
 
 #include <utility>
 
@@ -28,6 +32,41 @@ void sizeAndPlaceDialog(QDialog* dialog, int dluW, int dluH, const SettingsStore
                         std::string_view section) {
     setInitialDialogSize(dialog, dluW, dluH);
     restorePlacement(dialog, store, section);
+}
+
+void growDialogToShow(QDialog* dialog, std::initializer_list<WidgetRoom> rooms) {
+    QLayout* layout = dialog->layout();
+    if (layout == nullptr) {
+        return;
+    }
+    const QWidget* anchor = dialog->parentWidget() != nullptr ? dialog->parentWidget() : dialog;
+    QSize cap(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (const QScreen* screen = anchor->screen()) {
+        const QRect area = screen->availableGeometry();
+        cap = QSize(static_cast<int>(area.width() * kGrowScreenShare),
+                    static_cast<int>(area.height() * kGrowScreenShare));
+    }
+    cap = cap.expandedTo(dialog->size());
+    // The layout shares out what the dialog gains by its stretch factors, so
+    // a widget may get only part of it: a few rounds settle the size.
+    for (int round = 0; round < 10; ++round) {
+        layout->setGeometry(dialog->rect());
+        int wider = 0;
+        int taller = 0;
+        for (const WidgetRoom& room : rooms) {
+            if (room.widget == nullptr || !room.widget->isVisibleTo(dialog)) {
+                continue;
+            }
+            wider = std::max(wider, room.size.width() - room.widget->width());
+            taller += std::max(0, room.size.height() - room.widget->height());
+        }
+        const QSize next = (dialog->size() + QSize(std::max(0, wider), taller)).boundedTo(cap);
+        if (next == dialog->size()) {
+            break;
+        }
+        dialog->resize(next);
+    }
+    layout->setGeometry(dialog->rect());
 }
 
 void connectHelp(QDialog* dialog, QAbstractButton* helpButton, std::function<void()> open) {

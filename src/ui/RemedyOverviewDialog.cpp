@@ -5,6 +5,7 @@
 #include "search/RubricRange.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
+#include "table/ColumnFit.h"
 #include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
 #include "ui/FindingControls.h"
@@ -409,6 +410,10 @@ void RemedyOverviewDialog::runSearch() {
         if (fourth) {
             t.setCellText(i + 1, 3, row.otherRemedies);
         }
+    }
+    if (fourth) {
+        // The remedy lists are long: their column takes the width left over.
+        stretchColumnToFill(t, 3, table_->settledViewportWidth());
     }
     setWindowTitle(toQString(search_.caption()));
 }

@@ -4,6 +4,7 @@
 #include "case/ResultTable.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
+#include "table/ColumnFit.h"
 #include "table/TableLogic.h"
 #include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
@@ -23,8 +24,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QShortcut>
+#include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace tessalyn {
@@ -37,6 +40,12 @@ constexpr int kHeaderRows = 2;
 constexpr int kHeaderColumns = 2;
 // Columns whose widths are kept in "Spalten/Ergebnis": the two header columns.
 constexpr int kStoredColumns = 2;
+// What the view opens large enough to show, without a stored placement.
+constexpr int kReadableRemedyColumns = 10;
+constexpr int kReadableRubricRows = 8;
+// Narrowest a header column is made to leave room for the remedy columns,
+// in average characters of the table font.
+constexpr int kHeaderColumnMinimumChars = 8;
 
 QString captionText() {
     return QStringLiteral("Ergebnis der Auswertung");
@@ -48,6 +57,27 @@ constexpr IconButtonEntry kButtons[] = {
     {"&Ablegen", "ablegen", "fileButton"}, {"&Hilfe", "hilfe", "helpButton"},
     {"&Neu", "neu", "newButton"},
 };
+
+// The size of the table widget that shows the header columns whole, the
+// first remedy columns and the header rows with the first rubric rows (all of
+// them when there are fewer), with the scroll bars the rest needs.
+QSize readableTableSize(const TableView& table) {
+    const TableLogic& logic = table.logic();
+    const int headerCols = std::min(logic.headerColumnCount(), logic.columnCount());
+    const int shownCols = std::min(logic.columnCount(), headerCols + kReadableRemedyColumns);
+    const int shownRows = std::min(logic.rowCount(), logic.headerRowCount() + kReadableRubricRows);
+    const int scrollBar = table.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &table);
+    long long width = logic.totalColumnWidth(0, shownCols) + 2 * table.frameWidth();
+    long long height = logic.totalRowHeight(0, shownRows) + 2 * table.frameWidth();
+    if (shownRows < logic.rowCount()) {
+        width += scrollBar;
+    }
+    if (shownCols < logic.columnCount()) {
+        height += scrollBar;
+    }
+    return QSize(static_cast<int>(std::min<long long>(width, QWIDGETSIZE_MAX)),
+                 static_cast<int>(std::min<long long>(height, QWIDGETSIZE_MAX)));
+}
 
 } // namespace
 
@@ -76,10 +106,6 @@ ResultDialog::ResultDialog(const RepertoryData& data, EvaluationResult& result,
     setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
     fillTable();
 
-    restorePlacement(this, store_, settings::kPlacementResult);
-    restoreColumnWidths(settings_, table_->logic(), store_, settings::kColumnsResult,
-                        kStoredColumns);
-
     const bool chartOn = store_.readInt(settings::kApplication, settings::kRankingChart, 1) != 0;
     chartToggle_->setChecked(chartOn);
     chart_->setVisible(chartOn);
@@ -88,6 +114,23 @@ ResultDialog::ResultDialog(const RepertoryData& data, EvaluationResult& result,
     chartFollower_ = std::make_unique<ChartFollower>(this);
     table_->logic().addObserver(chartFollower_.get());
     updateChart();
+
+    // Chart and table share the height the dialog has beyond their needs in
+    // proportion to the heights they need to be read.
+    const int chartHeight = chart_->sizeHint().height();
+    const QSize tableSize = readableTableSize(*table_);
+    if (auto* column = qobject_cast<QVBoxLayout*>(layout())) {
+        column->setStretchFactor(chart_, std::max(1, chartHeight));
+        column->setStretchFactor(table_, std::max(1, tableSize.height()));
+    }
+    if (!restorePlacement(this, store_, settings::kPlacementResult)) {
+        // Without a stored placement the view opens large enough to read:
+        // the chart, the first remedy columns and rubric rows.
+        growDialogToShow(this, {{chart_, QSize(0, chartHeight)}, {table_, tableSize}});
+    }
+    const bool widthsRestored = restoreColumnWidths(settings_, table_->logic(), store_,
+                                                    settings::kColumnsResult, kStoredColumns) > 0;
+    fitHeaderColumns(widthsRestored);
     table_->setFocus();
 }
 
@@ -129,7 +172,7 @@ void ResultDialog::buildControls() {
     auto* copyShortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_X), this);
 
     auto* layout = new QVBoxLayout(this);
-    // The chart takes a quarter of the height the dialog gains, the table the rest.
+    // The stretch factors are set once the table is filled.
     layout->addWidget(chart_, 1);
     layout->addWidget(table_, 3);
     layout->addLayout(nameRow);
@@ -161,8 +204,30 @@ void ResultDialog::fillTable() {
         table_->setFont(*tableFont_);
     }
     fillResultTable(table_->logic(), result_);
+    // Header texts cut by narrow columns show whole under the mouse pointer.
+    table_->setTitleTips(true);
     table_->setCaptionOwner(this, captionText());
     table_->autoSizeColumns(kHeaderColumns);
+}
+
+void ResultDialog::fitHeaderColumns(bool widthsRestored) {
+    TableLogic& logic = table_->logic();
+    const int headerCols = std::min(kHeaderColumns, logic.columnCount());
+    if (logic.columnCount() <= headerCols) {
+        return; // no remedy column to make room for
+    }
+    // The table laid out at the dialog's size, also while it is still hidden.
+    layout()->setGeometry(rect());
+    const int width = table_->settledViewportWidth();
+    // Widths the user chose are kept as far as they leave the first remedy
+    // column in sight. Computed ones take at most half of the width, or what
+    // the remedy columns leave when they all fit into the other half.
+    const long long remedies = logic.totalColumnWidth(headerCols);
+    const int limit = widthsRestored
+                          ? width - logic.columnWidth(headerCols)
+                          : static_cast<int>(std::max<long long>(width / 2, width - remedies));
+    const int minimum = kHeaderColumnMinimumChars * table_->fontMetrics().averageCharWidth();
+    limitHeaderColumns(logic, limit, minimum);
 }
 
 std::vector<RankingBar> ResultDialog::currentBars() const {

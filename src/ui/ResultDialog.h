@@ -100,6 +100,10 @@ private:
 
     void buildControls();
     void fillTable();
+    // Narrows the header columns so that remedy columns show beside them:
+    // to half of the table's width, or, for widths the user stored, so far
+    // that the first remedy column stays in sight.
+    void fitHeaderColumns(bool widthsRestored);
     void updateChart();
     void takeName();
     void storeState();

@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -194,6 +195,11 @@ TextMeasure TableView::measure() const {
         const QSize size = fm.size(0, s);
         return TextExtent{size.width(), size.height()};
     };
+}
+
+int TableView::fittingWidth(std::string_view text) const {
+    // The text starts after the margin; the grid line takes the last pixel.
+    return measure()(text).width + kTextMargin + 1;
 }
 
 void TableView::expandColumnsToFit(bool includeHeaderColumns) {
@@ -417,6 +423,16 @@ int TableView::lastVisibleColumn() const {
     }
     const int col = columnAtX(viewport()->width() - 1);
     return col < 0 ? logic_->columnCount() - 1 : col;
+}
+
+int TableView::settledViewportWidth() const {
+    const QSize area = maximumViewportSize();
+    int width = area.width();
+    if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff &&
+        logic_->totalRowHeight() > area.height()) {
+        width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    }
+    return std::max(0, width);
 }
 
 bool TableView::isCellVisible(int row, int col) const {
@@ -1008,8 +1024,7 @@ void TableView::showTitleTip() {
         return;
     }
     const QRect rect = cellRect(tipRow_, tipCol_);
-    const int textWidth = measure()(logic_->rawCellText(tipRow_, tipCol_)).width;
-    if (textWidth + kTextMargin + 1 <= rect.width()) {
+    if (fittingWidth(logic_->rawCellText(tipRow_, tipCol_)) <= rect.width()) {
         return; // the text fits
     }
     titleTip_->showTip(toQString(tip), viewport()->mapToGlobal(rect.bottomLeft() + QPoint(0, 1)));

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QLineEdit;
@@ -130,6 +131,10 @@ public:
     int lastVisibleColumn() const;
     int firstVisibleRow() const;
     int lastVisibleRow() const;
+    // The width the cells get in the window once the scroll bars are settled:
+    // the viewport's width less a vertical scroll bar when the rows need one.
+    // Follows the view's size also while it is hidden.
+    int settledViewportWidth() const;
     // The cell's rectangle in the viewport (may lie outside it).
     QRect cellRect(int row, int col) const;
     // The cell under a viewport point, or (-1, -1).
@@ -152,6 +157,8 @@ public:
 
     // The measure of texts in the table font, as the logic uses it.
     TextMeasure measure() const;
+    // The narrowest column that shows `text` (Windows-1252) uncut.
+    int fittingWidth(std::string_view text) const;
 
 signals:
     void selectionChanging(int row, int col);

@@ -122,6 +122,9 @@ void TextSearchDialog::setUpTable() {
     t.setCellText(0, 0, "Nummer");
     t.setCellText(0, 1, "Symptom");
     t.setCellText(0, 2, "Kapitel");
+    // A larger table font widens "Nummer" (and the numbers under it, which
+    // are shorter) beyond the usual width; the column grows so nothing is cut.
+    t.setColumnWidth(0, std::max(kNumberColumnWidth, t.fittingWidth("Nummer")));
     t.setHeaderRowCount(1);
     t.setHeaderColumnCount(0);
     t.setListMode(true);

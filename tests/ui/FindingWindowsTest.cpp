@@ -758,3 +758,42 @@ TEST(RemedyOverviewDialog, PrintingPutsTheRemedyIntoTheTopLeftCell) {
     });
     EXPECT_EQ(seen, (std::vector<std::string>{"", "acon."}));
 }
+
+// --- columns that fit their window --------------------------------------------------------
+
+TEST(FindingWindows, NummerIsNeverCutWithALargerTableFont) {
+    MainWindow w;
+    QFont large(QStringLiteral("DejaVu Sans"));
+    large.setPixelSize(26);
+    w.dialog->setTableFont(large, 0);
+    TextSearchDialog* d = w.openTextSearch();
+    ASSERT_NE(d, nullptr);
+    TableView& t = *d->table();
+    EXPECT_GT(t.fittingWidth("Nummer"), 60) << "the font is large enough to need more";
+    EXPECT_GE(t.columnWidth(0), t.fittingWidth("Nummer"));
+    QTest::keyClicks(d->searchField(), QStringLiteral("open"));
+    ASSERT_TRUE(QTest::qWaitFor([&t] { return t.rowCount() > 2; }));
+    for (int r = 1; r < t.rowCount(); ++r) {
+        ASSERT_LE(t.fittingWidth(t.cellText(r, 0)), t.columnWidth(0)) << r;
+    }
+}
+
+TEST(FindingWindows, TheOtherRemediesColumnFillsTheRemainingWidth) {
+    MainWindow w;
+    runRemedyOverview(w, [&](RemedyOverviewDialog& d) {
+        TableView& t = *d.table();
+        clickBox(d.sizeFilterBox()); // "Andere hochwertige Mittel" is on already
+        d.resize(1000, d.height());
+        QApplication::processEvents();
+        searchRemedy(d, QStringLiteral("Acon."));
+        ASSERT_EQ(t.columnCount(), 4);
+        // The columns end at the right edge (once the scroll bar the rows
+        // need stands), the fourth one took the rest.
+        EXPECT_TRUE(QTest::qWaitFor([&t] {
+            return t.logic().totalColumnWidth() == t.viewport()->width();
+        })) << t.logic().totalColumnWidth()
+            << " " << t.viewport()->width();
+        EXPECT_GT(t.columnWidth(3), 300);
+        d.reject();
+    });
+}
