@@ -6,5 +6,7 @@ cd "$(dirname "$0")"
 source scripts/common.sh
 
 ensure_packages "${TESSALYN_PACKAGES[@]}"
-build_into build
-ctest --test-dir build --output-on-failure -j "$(nproc)"
+# The tests are switched on whatever an earlier ./run.sh left in the cache, and
+# a build without any test fails instead of passing quietly.
+build_into build -DTESSALYN_BUILD_TESTS=ON
+ctest --test-dir build --output-on-failure --no-tests=error -j "$(nproc)"
