@@ -4,6 +4,7 @@
 //
 // Option for measuring and tests: --startup-probe closes the main window as
 // soon as it has been shown and painted (without asking) and ends the program.
+#include "ui/GuardedApplication.h"
 #include "ui/MainDialog.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/SplashWindow.h"
@@ -16,6 +17,10 @@
 #include <QStringList>
 #include <QTimer>
 #include <QTranslator>
+
+#include <cstdio>
+#include <exception>
+#include <new>
 
 namespace {
 
@@ -40,10 +45,8 @@ private:
     QDialog* dialog_;
 };
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+int runProgram(int argc, char** argv) {
+    tessalyn::GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tessalyn"));
     QCoreApplication::setOrganizationName(QStringLiteral("Korvanei"));
     // Lets Wayland desktops match the window to its menu entry and icon.
@@ -72,4 +75,21 @@ int main(int argc, char** argv) {
     }
     mainWindow.exec();
     return 0;
+}
+
+} // namespace
+
+// What the event loop's guard cannot catch (start-up, shut-down) ends the
+// program with a message instead of an abort.
+int main(int argc, char** argv) {
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("tessalyn: Es ist nicht genug Arbeitsspeicher frei.\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tessalyn: Interner Fehler (%s).\n", e.what());
+    } catch (...) {
+        std::fputs("tessalyn: Interner Fehler.\n", stderr);
+    }
+    return 1;
 }

@@ -34,7 +34,8 @@ Runner defineInfo(CLI::App& /*app*/) {
 void printDumpHelp(std::ostream& out) {
     out << "Aufruf: tessalyn-cli dump\n"
            "Gibt den geladenen Inhalt (nach \"orvento.lang\") im Format von\n"
-           "data/repertory.tsv aus, ohne Kommentarzeilen.\n";
+           "data/repertory.tsv aus, ohne Kommentarzeilen, in Windows-1252 wie die Datei\n"
+           "selbst: \"--content\" liest eine solche Ausgabe unverändert wieder ein.\n";
 }
 
 Runner defineDump(CLI::App& /*app*/) {
@@ -42,7 +43,9 @@ Runner defineDump(CLI::App& /*app*/) {
         if (!args.empty()) {
             return ctx.usageError("dump erwartet keine Argumente");
         }
-        ctx.print(dumpContent(ctx.data));
+        // The bytes the loader reads: Windows-1252, so that --content of a
+        // dump gives the same content back.
+        ctx.out << dumpContent(ctx.data);
         return kExitOk;
     };
 }
@@ -59,16 +62,21 @@ Runner defineRubric(CLI::App& /*app*/) {
         if (args.size() != 1 || !parseIntArgument(args[0], number)) {
             return ctx.usageError("rubric erwartet genau eine ganze Zahl N");
         }
+        const int last = ctx.data.rubricCount();
+        if (number == 0 || number < -last || number > last) {
+            return ctx.usageError("rubric erwartet eine Rubriknummer von 1 bis " +
+                                  std::to_string(last) + " oder von -" + std::to_string(last) +
+                                  " bis -1, nicht " + args[0]);
+        }
         const int index = rubricIndexOf(number, 0);
-        std::string remedies = index < 0 ? std::string() : ctx.data.remedyListText(index);
+        std::string remedies = ctx.data.remedyListText(index);
         for (std::size_t p = remedies.find("\r\n"); p != std::string::npos;
              p = remedies.find("\r\n", p + 1)) {
             remedies.erase(p, 1);
         }
-        const std::string number_ = index < 0 ? std::string() : numberText(number, 0);
-        ctx.print("number\t" + number_ + "\n");
+        ctx.print("number\t" + numberText(number, 0) + "\n");
         ctx.print("symptom\t" + ctx.data.symptomText(number) + "\n");
-        ctx.print("location\t" + (index < 0 ? std::string() : ctx.data.locationText(index)) + "\n");
+        ctx.print("location\t" + ctx.data.locationText(index) + "\n");
         ctx.print("remedies\t" + remedies + "\n");
         return kExitOk;
     };

@@ -3,6 +3,7 @@
 #include "case/Evaluation.h"
 #include "case/ResultTable.h"
 #include "cli/Commands.h"
+#include "cli/TypedCase.h"
 #include "table/TableLogic.h"
 
 #include <CLI/CLI.hpp>
@@ -135,16 +136,9 @@ int evaluate(Context& ctx, const EvaluateOptions& options, const std::vector<std
         return ctx.usageError("--summary und --table schließen sich aus");
     }
     const RubricMarks marks = readMarks(options);
-    const std::vector<std::string> items = ctx.texts(args);
 
     Case theCase;
-    auto grid = std::make_unique<CaseGrid>(ctx.data, theCase);
-    grid->initialise();
-    grid->setPolarityMode(static_cast<PolarityMode>(options.mode));
-    for (const std::string& item : items) {
-        // Typing into the trailing input row, or into the last row of a full list.
-        grid->setCellText(theCase.count(), 0, item);
-    }
+    auto grid = typeCase(ctx, theCase, static_cast<PolarityMode>(options.mode), args);
     applyMarks(*grid, theCase, marks);
 
     EvaluationResult result;

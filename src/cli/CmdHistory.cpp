@@ -2,6 +2,7 @@
 #include "case/CaseGrid.h"
 #include "case/Evaluation.h"
 #include "cli/Commands.h"
+#include "cli/TypedCase.h"
 #include "data/Cp1252.h"
 #include "history/CaseHistory.h"
 #include "history/HistoryTransaction.h"
@@ -182,26 +183,20 @@ int add(Context& ctx, const std::string& date, const std::vector<std::string>& a
     // Every text is checked before the file is touched.
     const std::string name = ctx.text(args[1]);
     const std::string comment = commentFromArgument(ctx.text(args[2]));
-    const std::vector<std::string> items =
-        ctx.texts(std::vector<std::string>(args.begin() + 3, args.end()));
+
+    // The case as "evaluate" builds it from typed rows, prepared as
+    // "Berechnen" prepares it under the start-up polarity mode; the entries
+    // that preparation appends are marked and not filed.
+    Case theCase;
+    const auto grid = typeCase(ctx, theCase, PolarityMode::AtEnd,
+                               std::vector<std::string>(args.begin() + 3, args.end()));
+    prepareCase(theCase, ctx.data, PolarityMode::AtEnd);
 
     HistoryFileLock lock(file);
     CaseHistory history;
     if (const int rc = lockAndLoadHistory(ctx, file, lock, history); rc != kExitOk) {
         return rc;
     }
-
-    // The case as "evaluate" builds it from typed rows, prepared as
-    // "Berechnen" prepares it under the start-up polarity mode; the entries
-    // that preparation appends are marked and not filed.
-    Case theCase;
-    auto grid = std::make_unique<CaseGrid>(ctx.data, theCase);
-    grid->initialise();
-    grid->setPolarityMode(PolarityMode::AtEnd);
-    for (const std::string& item : items) {
-        grid->setCellText(theCase.count(), 0, item);
-    }
-    prepareCase(theCase, ctx.data, PolarityMode::AtEnd);
     if (date.empty()) {
         history.fileCase(name, comment, theCase.used());
     } else {

@@ -2,12 +2,16 @@
 
 #include "data/Cp1252.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern const char kBuiltInRepertoryTsv[];
 extern const std::size_t kBuiltInRepertoryTsvSize;
@@ -423,17 +427,99 @@ bool loadContent(std::string_view text, RepertoryData& data, ContentError& error
     return true;
 }
 
+namespace {
+
+// Why the system refused to open or read the file, in the program's words.
+std::string systemReason(int error) {
+    switch (error) {
+    case ENOENT:
+        return "Die Datei gibt es nicht.";
+    case EACCES:
+    case EPERM:
+        return "Keine Berechtigung, die Datei zu lesen.";
+    case EISDIR:
+        return "Das ist ein Verzeichnis, keine Inhaltsdatei.";
+    case ENOTDIR:
+        return "Ein Teil des Pfads ist kein Verzeichnis.";
+    case ELOOP:
+        return "Der Pfad enth\xE4lt zu viele symbolische Verkn\xFCpfungen.";
+    case ENAMETOOLONG:
+        return "Der Dateiname ist zu lang.";
+    case EIO:
+        return "Ein-/Ausgabefehler beim Lesen.";
+    default:
+        return "Die Datei kann nicht gelesen werden (Systemfehler " + std::to_string(error) + ").";
+    }
+}
+
+// Closes the descriptor on every way out.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+} // namespace
+
 bool loadContentFile(const std::string& path, RepertoryData& data, ContentError& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = {0, "cannot read the content file " + path};
+    // Without O_NONBLOCK opening a pipe would wait for a writer; a regular
+    // file reads the same either way.
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.fd < 0) {
+        error = {0, systemReason(errno)};
         return false;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = {0, "cannot read the content file " + path};
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) {
+        error = {0, systemReason(errno)};
         return false;
     }
+    if (S_ISDIR(info.st_mode)) {
+        error = {0, systemReason(EISDIR)};
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = {0, "Das ist keine gew\xF6hnliche Datei (sondern ein Ger\xE4t, eine Pipe oder "
+                    "ein Socket) und damit keine Inhaltsdatei."};
+        return false;
+    }
+    const std::string tooLarge = "Die Datei ist gr\xF6\xDF"
+                                 "er als " +
+                                 std::to_string(kMaxContentFileSize / (1024 * 1024)) +
+                                 " MiB und damit keine Inhaltsdatei.";
+    if (info.st_size > static_cast<off_t>(kMaxContentFileSize)) {
+        error = {0, tooLarge};
+        return false;
+    }
+    // Read at most one byte past the bound, whatever the size said: a file
+    // may grow while it is read.
+    std::string text(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == text.size()) {
+            if (text.size() > kMaxContentFileSize) {
+                error = {0, tooLarge};
+                return false;
+            }
+            text.resize(std::min(text.size() * 2, kMaxContentFileSize + 1));
+        }
+        const ssize_t n = ::read(file.fd, text.data() + filled, text.size() - filled);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (n < 0) {
+            error = {0, systemReason(errno)};
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(n);
+    }
+    text.resize(filled);
     return loadContent(text, data, error);
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/RepertoryData.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,12 @@ struct ContentError {
 // runs on half-loaded tables.
 bool loadContent(std::string_view text, RepertoryData& data, ContentError& error);
 
-// Reads content from a file in the same format.
+// The largest content file read; the real content is a few MiB.
+inline constexpr std::size_t kMaxContentFileSize = 64 * 1024 * 1024;
+
+// Reads content from a file in the same format. A directory, a device, a
+// pipe or a file larger than kMaxContentFileSize is refused before it is read
+// whole; `error` then says why in German (Windows-1252), without the path.
 bool loadContentFile(const std::string& path, RepertoryData& data, ContentError& error);
 
 // The content compiled into the program.

@@ -78,11 +78,19 @@ TEST(CliData, RubricPrintsFourItemsAndNegativeNumbersShowThePositiveRubric) {
     EXPECT_EQ(neg.out.rfind("number\t-1\n", 0), 0u);
 }
 
-TEST(CliData, InvalidRubricNumbersPrintEmptyTexts) {
-    for (const char* n : {"0", "8386", "-8386"}) {
+TEST(CliData, RubricNumbersOutsideTheRepertoryAreWrongCalls) {
+    for (const char* n : {"0", "8386", "-8386", "99999999999"}) {
         const CliRun r = run({"rubric", n});
-        EXPECT_EQ(r.rc, 0);
-        EXPECT_EQ(r.out, "number\t\nsymptom\t\nlocation\t\nremedies\t\n") << n;
+        EXPECT_EQ(r.rc, 2) << n;
+        EXPECT_TRUE(r.out.empty()) << n;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_NE(run({"rubric", "0"}).err.find("von 1 bis 8385 oder von -8385 bis -1"),
+              std::string::npos);
+    for (const char* n : {"8385", "-8385"}) {
+        const CliRun r = run({"rubric", n});
+        EXPECT_EQ(r.rc, 0) << n;
+        EXPECT_NE(r.out.find("symptom\tWarts, - With Vomiting {6769}"), std::string::npos) << n;
     }
 }
 
