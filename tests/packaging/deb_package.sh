@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the Debian package with CPack and checks it: its name, its control
 # fields (above all Depends on the Qt runtime), its file list with owners, its
-# contents extracted into a temporary root, and that apt would install it.
+# contents extracted into a temporary root, lintian, and that apt would install
+# it.
 # Skipped (exit 77) where dpkg-deb is not installed.
 #
 # Usage: deb_package.sh BUILD-DIR VERSION GUI-BUILT(0|1)
@@ -61,8 +62,21 @@ root=$work/root
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
 check_tree "$root" "$gui"
 check_desktop_entry "$root" "$gui"
+check_legal_files_and_icons "$root" "$version"
 out=$("$root/usr/bin/tessalyn-cli" --version 2>&1) || fail "extracted tessalyn-cli --version failed: $out"
 [ "${out##* }" = "$version" ] || fail "extracted tessalyn-cli --version says: $out"
+
+# lintian, when installed (CI installs it), finds no error; its warnings go
+# to the log.
+if command -v lintian >/dev/null 2>&1; then
+    if ! out=$(lintian --fail-on error --display-level '>=warning' "$deb" 2>&1); then
+        fail "lintian reports errors: $out"
+    else
+        echo "lintian: ${out:-no warnings}"
+    fi
+else
+    echo "lintian not installed: skipped"
+fi
 
 # apt resolves its dependencies (a simulation; needs no network and changes nothing).
 if command -v apt-get >/dev/null 2>&1; then

@@ -20,6 +20,7 @@ fi
 check_tree "$root" "$gui"
 check_desktop_entry "$root" "$gui"
 check_metainfo "$root" "$version"
+check_legal_files_and_icons "$root" "$version"
 check_man_pages "$root" "$version"
 
 # The launcher, run beside a stand-in for the program that writes down the

@@ -27,7 +27,12 @@ trap 'rm -rf "$work"' EXIT
 # The files a complete installation holds, relative to the root, one a line.
 expected_files() {
     gui=$1
-    [ "$gui" = 1 ] && echo usr/bin/tessalyn
+    if [ "$gui" = 1 ]; then
+        echo usr/bin/tessalyn
+        for size in 16 22 24 32 48 64 128 256; do
+            echo "usr/share/icons/hicolor/${size}x$size/apps/$app_id.png"
+        done
+    fi
     cat <<LIST
 usr/bin/tessalyn-cli
 usr/bin/tessalyn-start
@@ -38,6 +43,8 @@ usr/share/man/man1/tessalyn.1.gz
 usr/share/man/man1/tessalyn-cli.1.gz
 usr/share/man/man1/tessalyn-start.1.gz
 usr/share/doc/tessalyn/README.md
+usr/share/doc/tessalyn/copyright
+usr/share/doc/tessalyn/changelog.gz
 LIST
 }
 
@@ -124,6 +131,8 @@ check_metainfo() {
     grep -q "<id>$app_id</id>" "$info" || fail "metainfo: id is not $app_id"
     grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$info" ||
         fail "metainfo: launchable does not name $app_id.desktop"
+    grep -q "<project_license>GPL-3.0-or-later</project_license>" "$info" ||
+        fail "metainfo: project_license is not GPL-3.0-or-later"
     grep -Eq "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"" "$info" ||
         fail "metainfo: no release $version with a date"
     if command -v appstreamcli >/dev/null 2>&1; then
@@ -156,4 +165,30 @@ check_man_pages() {
     if [ -f "$f" ]; then
         [ "$(gzip -dc "$f")" = ".so man1/tessalyn.1" ] || fail "tessalyn-start.1 does not point to tessalyn.1"
     fi
+}
+
+# The machine-readable copyright file names the licence, the changelog's
+# newest entry is this version, and each PNG icon has the size its folder says.
+check_legal_files_and_icons() {
+    root=$1
+    version=$2
+    doc=$root/usr/share/doc/tessalyn
+    if [ -f "$doc/copyright" ]; then
+        head -n 1 "$doc/copyright" |
+            grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+            fail "copyright is not in the machine-readable format"
+        grep -qx 'License: GPL-3+' "$doc/copyright" || fail "copyright does not name GPL-3+"
+    fi
+    if [ -f "$doc/changelog.gz" ]; then
+        top=$(gzip -dc "$doc/changelog.gz" | head -n 1)
+        [ "$top" = "tessalyn ($version) unstable; urgency=medium" ] ||
+            fail "the changelog's newest entry is not $version: $top"
+    fi
+    for png in "$root"/usr/share/icons/hicolor/*x*/apps/"$app_id".png; do
+        [ -f "$png" ] || continue
+        folder=${png%/apps/*}
+        # Width and height stand big-endian in the IHDR chunk at bytes 16 to 23.
+        size=$(od -An -tu1 -j16 -N8 "$png" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
+        [ "$size" = "${folder##*/}" ] || fail "$png is $size pixels"
+    done
 }
