@@ -28,6 +28,9 @@ inline constexpr const char* kStartDelay = "Startverz\xF6"
 // Other values.
 inline constexpr const char* kHistorySortOrder = "Sortierung";        // int, default 1
 inline constexpr const char* kCurrentDirectory = "Current Directory"; // in kSettingsSection
+// int 0/1, default 1, in kSettingsSection: whether the text search translates
+// German query words (its check box "Deutsche Suchwoerter uebersetzen").
+inline constexpr const char* kTranslateGermanWords = "DeutscheSuchwoerter";
 // int 0/1, default 1: whether the result view shows its bar chart.
 inline constexpr const char* kRankingChart = "Balkendiagramm";
 

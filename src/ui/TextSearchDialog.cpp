@@ -2,6 +2,7 @@
 
 #include "case/NumberText.h"
 #include "search/RubricRange.h"
+#include "search/Vocabulary.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
 #include "ui/DialogSetup.h"
@@ -12,6 +13,7 @@
 #include "ui/TextCodec.h"
 #include "ui/WindowPlacement.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -38,6 +40,8 @@ constexpr int kSymptomColumnWidth = 372;
 constexpr int kLocationColumnWidth = 200;
 // Room the text columns leave free for the table's frame and scroll bar.
 constexpr int kSplitMargin = 20;
+// Room the caption leaves for the title bar's icon and buttons.
+constexpr int kTitleBarMargin = 140;
 
 } // namespace
 
@@ -48,6 +52,11 @@ TextSearchDialog::TextSearchDialog(const FindingContext& context)
     buildControls();
 
     search_.setChapterFilter(kAllChapters);
+    const bool translate = context_.store->readInt(settings::kSettingsSection,
+                                                   settings::kTranslateGermanWords, 1) != 0;
+    translateBox_->setChecked(translate);
+    search_.setVocabulary(translate ? &builtInVocabulary() : nullptr);
+    connect(translateBox_, &QCheckBox::toggled, this, &TextSearchDialog::onTranslateToggled);
     connect(chapterList_, &QComboBox::currentIndexChanged, this,
             &TextSearchDialog::onChapterChanged);
 
@@ -86,6 +95,9 @@ void TextSearchDialog::buildControls() {
     fields->addWidget(searchField_, 0, 1);
     fields->addWidget(chapterFilter.label, 1, 0);
     fields->addWidget(chapterList_, 1, 1);
+    translateBox_ = new QCheckBox(QStringLiteral("&Deutsche Suchwörter übersetzen"), this);
+    translateBox_->setObjectName(QStringLiteral("translateBox"));
+    fields->addWidget(translateBox_, 2, 1);
     fields->setColumnStretch(1, 1);
 
     // One row at the bottom left.
@@ -174,7 +186,40 @@ void TextSearchDialog::showSearch(bool ran) {
             t.setCellText(i + 1, 2, row.locationText);
         }
     }
-    setWindowTitle(toQString(search_.caption()));
+    showCaption();
+}
+
+void TextSearchDialog::showCaption() {
+    QString caption = toQString(search_.caption());
+    // After a search that ran, the translated words follow: "(Kopfschmerz →
+    // headache, head pain; nachts → night, midnight)", cut short to the
+    // window's width.
+    if (search_.caption() != kTextSearchCaption) {
+        QStringList notes;
+        for (const WordTranslation& t : search_.translations()) {
+            if (!t.english.empty()) {
+                notes << toQString(t.german) + QStringLiteral(" → ") + toQString(t.english);
+            }
+        }
+        if (!notes.isEmpty()) {
+            const QFontMetrics metrics(font());
+            const int room = width() - kTitleBarMargin -
+                             metrics.horizontalAdvance(caption + QStringLiteral(" ()"));
+            const QString note =
+                metrics.elidedText(notes.join(QStringLiteral("; ")), Qt::ElideRight, room);
+            if (!note.isEmpty() && note != QStringLiteral("…")) {
+                caption += QStringLiteral(" (") + note + QStringLiteral(")");
+            }
+        }
+    }
+    setWindowTitle(caption);
+}
+
+void TextSearchDialog::onTranslateToggled(bool on) {
+    context_.store->writeInt(settings::kSettingsSection, settings::kTranslateGermanWords,
+                             on ? 1 : 0);
+    search_.setVocabulary(on ? &builtInVocabulary() : nullptr);
+    showSearch(search_.runSearch(true, true));
 }
 
 void TextSearchDialog::onTextChanged(const QString& text) {
@@ -267,6 +312,7 @@ bool TextSearchDialog::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (watched == table_ && event->type() == QEvent::Resize) {
         splitTextColumns(table_->width());
+        showCaption();
     }
     return QDialog::eventFilter(watched, event);
 }

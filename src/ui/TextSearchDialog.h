@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -41,6 +42,7 @@ public:
     TableView* table() const { return table_; }
     QLineEdit* searchField() const { return searchField_; }
     QComboBox* chapterList() const { return chapterList_; }
+    QCheckBox* translateBox() const { return translateBox_; }
     IconPushButton* acceptButton() const { return acceptButton_; }
     IconPushButton* addButton() const { return addButton_; }
     IconPushButton* helpButton() const { return helpButton_; }
@@ -73,6 +75,11 @@ private:
     void showSearch(bool ran);
     void onTextChanged(const QString& text);
     void onChapterChanged(int index);
+    // "Deutsche Suchwörter übersetzen": stores the choice and searches again.
+    void onTranslateToggled(bool on);
+    // The caption of the last search, with the translated words as far as
+    // the window's width allows.
+    void showCaption();
     void onRowDoubleClicked(int row, int col);
     // The number text in column 0 of the row holding the focus; empty when
     // no row does.
@@ -87,6 +94,7 @@ private:
     TableView* table_ = nullptr;
     QLineEdit* searchField_ = nullptr;
     QComboBox* chapterList_ = nullptr;
+    QCheckBox* translateBox_ = nullptr;
     IconPushButton* acceptButton_ = nullptr;
     IconPushButton* addButton_ = nullptr;
     IconPushButton* helpButton_ = nullptr;
