@@ -4,8 +4,8 @@ namespace tessalyn::cli {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
-        infoCommand(),   dumpCommand(),   rubricCommand(),  evaluateCommand(),
-        searchCommand(), remedyCommand(), historyCommand(),
+        infoCommand(),   dumpCommand(),   rubricCommand(),     evaluateCommand(),
+        searchCommand(), remedyCommand(), vocabularyCommand(), historyCommand(),
     };
     return table;
 }

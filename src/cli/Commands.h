@@ -12,6 +12,7 @@ Command rubricCommand();
 Command evaluateCommand();
 Command searchCommand();
 Command remedyCommand();
+Command vocabularyCommand();
 Command historyCommand();
 
 } // namespace tessalyn::cli

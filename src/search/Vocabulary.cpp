@@ -265,4 +265,22 @@ VocabularyMatch Vocabulary::lookUp(std::string_view foldedWord) const {
     return matchOf(*first, true);
 }
 
+std::vector<const VocabularyEntry*>
+Vocabulary::entriesStartingWith(std::string_view foldedWord) const {
+    const std::string key = vocabularyKeyOfFolded(foldedWord);
+    std::vector<int> indexes;
+    auto it = std::lower_bound(keys_.begin(), keys_.end(), key,
+                               [](const Key& k, const std::string& s) { return k.key < s; });
+    for (; it != keys_.end() && it->key.starts_with(key); ++it) {
+        indexes.push_back(it->entry);
+    }
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    std::vector<const VocabularyEntry*> found;
+    for (const int i : indexes) {
+        found.push_back(&entries_[static_cast<std::size_t>(i)]);
+    }
+    return found;
+}
+
 } // namespace tessalyn

@@ -68,6 +68,10 @@ public:
     // words of several entries.
     VocabularyMatch lookUp(std::string_view foldedWord) const;
 
+    // The entries with a German word that starts with a (folded) word, in
+    // the order of the vocabulary text; for reviewing what a word may mean.
+    std::vector<const VocabularyEntry*> entriesStartingWith(std::string_view foldedWord) const;
+
     // Shortest query word the prefix rule of lookUp completes.
     static constexpr std::size_t kMinPrefixLength = 4;
     // Most English words (of all alternatives) one entry may hold.
