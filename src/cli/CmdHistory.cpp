@@ -39,7 +39,10 @@ void printHelp(std::ostream& out) {
            "export  schreibt die Fallhistorie nach ZIEL.\n"
            "\n"
            "Eine fehlende oder leere DATEI gilt als leere Fallhistorie. Eine DATEI mit\n"
-           "Syntaxfehler wird nie überschrieben: add, remove und export enden dann mit 1.\n";
+           "Syntaxfehler wird nie überschrieben: add, remove und export enden dann mit 1.\n"
+           "Eine DATEI, die sich nicht lesen lässt, ebenso; auch show endet dann mit 1.\n"
+           "Wer die DATEI ändert, sperrt sie; ein zweites Programm wartet bis zu 10\n"
+           "Sekunden und meldet dann, dass nichts geändert wurde.\n";
 }
 
 // The core's texts are Windows-1252 while a file name is the system's bytes,
@@ -70,6 +73,10 @@ bool loadHistory(Context& ctx, const std::string& file, CaseHistory& history) {
             ctx.err << withFileName(message, file);
         }
         return false;
+    case HistoryLoadStatus::ReadError:
+        ctx.err << "tessalyn-cli: Die Fallhistorie " << file
+                << " konnte nicht gelesen werden: " << cp1252ToUtf8(history.readError()) << "\n";
+        return false;
     case HistoryLoadStatus::OtherError:
         ctx.err << "tessalyn-cli: Die Fallhistorie konnte nicht gelesen werden: " << file << "\n";
         return false;
@@ -82,31 +89,41 @@ int refuseBrokenFile(Context& ctx, const std::string& file) {
     return kExitFailure;
 }
 
-// Changes of the file happen under its lock, which the desktop program takes
-// too, so that no filing of either gets lost. Takes the lock, then loads FILE.
-// Returns kExitOk, or the exit code to end with (after printing why) when the
-// lock cannot be had or the file is broken.
-int lockAndLoadHistory(Context& ctx, const std::string& file, HistoryFileLock& lock,
-                       CaseHistory& history) {
-    if (!lock.lock(std::chrono::seconds(10))) {
-        ctx.err << "tessalyn-cli: " << lock.error() << "\n";
-        return kExitFailure;
-    }
-    if (!loadHistory(ctx, file, history)) {
+// Changes FILE in one transaction under its lock, which the desktop program
+// takes too, so that no change of either gets lost. A file with a syntax
+// error is never rewritten here: its messages are printed and it stays as it
+// is. `consequence` tells what a failure means ("Der Fall wurde nicht
+// abgelegt."). Returns the exit code.
+int changeHistory(Context& ctx, const std::string& file, const HistoryChange& change,
+                  std::string_view consequence) {
+    CollectingHistoryReporter reporter;
+    HistoryChangeOptions options(BrokenHistoryPolicy::Refuse);
+    options.lockWait = std::chrono::seconds(10);
+    options.displayName = kFileNamePlaceholder;
+    options.reporter = &reporter;
+    const HistoryChangeResult result = changeHistoryFile(file, change, options);
+    if (result.status == HistoryChangeStatus::Broken) {
+        for (const std::string& message : reporter.messages()) {
+            ctx.err << withFileName(message, file);
+        }
         return refuseBrokenFile(ctx, file);
+    }
+    if (result.failed()) {
+        ctx.err << "tessalyn-cli: "
+                << withFileName(
+                       historyChangeFailureText(result, kFileNamePlaceholder, consequence, " "),
+                       file)
+                << "\n";
+        return kExitFailure;
     }
     return kExitOk;
 }
 
-// Writes the history to its own file, or to `target` when that is not empty.
-int saveOrReport(Context& ctx, CaseHistory& history, const std::string& file,
-                 const std::string& target = std::string()) {
-    const bool saved = target.empty() ? history.save() : history.saveAs(target);
-    if (!saved) {
-        ctx.err << "tessalyn-cli: "
-                << withFileName(saveFailedMessage(kFileNamePlaceholder),
-                                target.empty() ? file : target)
-                << " (" << history.saveError() << ")\n";
+// Writes the history to `target`.
+int exportOrReport(Context& ctx, CaseHistory& history, const std::string& target) {
+    if (!history.saveAs(target)) {
+        ctx.err << "tessalyn-cli: " << withFileName(saveFailedMessage(kFileNamePlaceholder), target)
+                << " (" << cp1252ToUtf8(history.saveError()) << ")\n";
         return kExitFailure;
     }
     return kExitOk;
@@ -119,6 +136,9 @@ int show(Context& ctx, const std::string& sort, const std::vector<std::string>& 
     const std::string& file = args[0];
     CaseHistory history;
     const bool whole = loadHistory(ctx, file, history);
+    if (history.loadStatus() == HistoryLoadStatus::ReadError) {
+        return kExitFailure;
+    }
     if (!sort.empty()) {
         history.sortCases(sort == "name");
     }
@@ -192,17 +212,14 @@ int add(Context& ctx, const std::string& date, const std::vector<std::string>& a
                                std::vector<std::string>(args.begin() + 3, args.end()));
     prepareCase(theCase, ctx.data, PolarityMode::AtEnd);
 
-    HistoryFileLock lock(file);
-    CaseHistory history;
-    if (const int rc = lockAndLoadHistory(ctx, file, lock, history); rc != kExitOk) {
-        return rc;
-    }
-    if (date.empty()) {
-        history.fileCase(name, comment, theCase.used());
-    } else {
-        history.fileCase(name, comment, theCase.used(), date);
-    }
-    return saveOrReport(ctx, history, file);
+    const std::string when = date.empty() ? currentHistoryDate() : date;
+    return changeHistory(
+        ctx, file,
+        [&](CaseHistory& history, bool) {
+            history.fileCase(name, comment, theCase.used(), when);
+            return true;
+        },
+        "Der Fall wurde nicht abgelegt.");
 }
 
 int remove(Context& ctx, const std::vector<std::string>& args) {
@@ -215,29 +232,37 @@ int remove(Context& ctx, const std::vector<std::string>& args) {
     }
     const std::string& file = args[0];
     const std::string caseName = ctx.text(args[1]);
-    HistoryFileLock lock(file);
-    CaseHistory history;
-    if (const int rc = lockAndLoadHistory(ctx, file, lock, history); rc != kExitOk) {
-        return rc;
-    }
-    FiledCase* filedCase = history.findCase(caseName);
-    if (filedCase == nullptr) {
-        ctx.err << "tessalyn-cli: kein Fall \"" << args[1] << "\" in " << file << "\n";
+    // What the change found wrong with the request; it then writes nothing.
+    std::string notFound;
+    const int rc = changeHistory(
+        ctx, file,
+        [&](CaseHistory& history, bool) {
+            FiledCase* filedCase = history.findCase(caseName);
+            if (filedCase == nullptr) {
+                notFound = "kein Fall \"" + args[1] + "\" in " + file;
+                return false;
+            }
+            if (index < 0) {
+                history.removeCase(filedCase);
+                return true;
+            }
+            if (static_cast<std::size_t>(index) >= filedCase->treatments.size()) {
+                notFound = "der Fall \"" + cp1252ToUtf8(filedCase->name) + "\" hat " +
+                           std::to_string(filedCase->treatments.size()) +
+                           " Behandlungen, keine mit der Nummer " + std::to_string(index);
+                return false;
+            }
+            history.removeTreatment(*filedCase,
+                                    filedCase->treatments[static_cast<std::size_t>(index)].get());
+            return true;
+        },
+        index < 0 ? "Der Fall wurde nicht gel\xF6scht."
+                  : "Die Behandlung wurde nicht gel\xF6scht.");
+    if (rc == kExitOk && !notFound.empty()) {
+        ctx.err << "tessalyn-cli: " << notFound << "\n";
         return kExitFailure;
     }
-    if (index < 0) {
-        history.removeCase(filedCase);
-    } else {
-        if (static_cast<std::size_t>(index) >= filedCase->treatments.size()) {
-            ctx.err << "tessalyn-cli: der Fall \"" << cp1252ToUtf8(filedCase->name) << "\" hat "
-                    << filedCase->treatments.size() << " Behandlungen, keine mit der Nummer "
-                    << index << "\n";
-            return kExitFailure;
-        }
-        history.removeTreatment(*filedCase,
-                                filedCase->treatments[static_cast<std::size_t>(index)].get());
-    }
-    return saveOrReport(ctx, history, file);
+    return rc;
 }
 
 int exportTo(Context& ctx, const std::vector<std::string>& args) {
@@ -246,9 +271,11 @@ int exportTo(Context& ctx, const std::vector<std::string>& args) {
     }
     CaseHistory history;
     if (!loadHistory(ctx, args[0], history)) {
-        return refuseBrokenFile(ctx, args[0]);
+        return history.loadStatus() == HistoryLoadStatus::SyntaxError
+                   ? refuseBrokenFile(ctx, args[0])
+                   : kExitFailure;
     }
-    return saveOrReport(ctx, history, args[0], args[1]);
+    return exportOrReport(ctx, history, args[1]);
 }
 
 struct HistoryOptions {

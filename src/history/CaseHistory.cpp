@@ -199,14 +199,31 @@ CaseHistory::CaseHistory(const std::string& fileName, HistoryReporter* reporter)
 
 void CaseHistory::load(const std::string& fileName, HistoryReporter* reporter,
                        const std::string& displayName) {
-    fileName_ = fileName;
-    read(openFileSource(fileName), displayName.empty() ? fileName : displayName, reporter);
+    std::string bytes;
+    std::string why;
+    struct stat st {};
+    const FileReadOutcome outcome = readWholeFile(*fileLayer_, fileName, bytes, why, &st);
+    if (outcome == FileReadOutcome::Failed) {
+        cases_.clear();
+        errorText_.clear();
+        fileName_ = fileName;
+        status_ = HistoryLoadStatus::ReadError;
+        readError_ = why;
+        fileStatus_ = st;
+        hasFileStatus_ = true;
+        return;
+    }
+    loadBytes(bytes, fileName, reporter, displayName);
+    fileStatus_ = st;
+    hasFileStatus_ = outcome == FileReadOutcome::Read;
 }
 
 void CaseHistory::loadBytes(std::string_view bytes, const std::string& fileName,
-                            HistoryReporter* reporter) {
+                            HistoryReporter* reporter, const std::string& displayName) {
     fileName_ = fileName;
-    read(memorySource(bytes), fileName, reporter);
+    readError_.clear();
+    hasFileStatus_ = false;
+    read(memorySource(bytes), displayName.empty() ? fileName : displayName, reporter);
 }
 
 void CaseHistory::read(std::unique_ptr<ByteSource> source, const std::string& name,

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace tessalyn {
 
 class ByteSource;
@@ -40,9 +42,10 @@ struct FilingEntry {
 
 enum class HistoryLoadStatus {
     Ok,          // the whole file was read
-    NoFile,      // missing, unreadable or empty: an empty history, no message
+    NoFile,      // missing or empty: an empty history, no message
     SyntaxError, // reported once; the cases read whole before the error remain
     OtherError,  // no message; the cases read whole before the error remain
+    ReadError,   // the file exists but could not be read (readError() says why): no cases
 };
 
 // The in-memory form of a history file ("historie.xml"). Every user loads it
@@ -62,14 +65,20 @@ public:
     // `fileName` is the operating system's spelling), else `fileName`.
     void load(const std::string& fileName, HistoryReporter* reporter = nullptr,
               const std::string& displayName = std::string());
-    // The same over bytes in memory; `fileName` is used in error texts and by save().
+    // The same over bytes in memory; `fileName` is used by save() and, unless
+    // `displayName` is given, in error texts.
     void loadBytes(std::string_view bytes, const std::string& fileName,
-                   HistoryReporter* reporter = nullptr);
+                   HistoryReporter* reporter = nullptr,
+                   const std::string& displayName = std::string());
 
     bool loadOk() const { return status_ == HistoryLoadStatus::Ok; }
     HistoryLoadStatus loadStatus() const { return status_; }
     // "Fehler:\n" and the syntax error's text after a syntax error, else empty.
     const std::string& errorText() const { return errorText_; }
+    // Why an existing file could not be read (German), after ReadError.
+    const std::string& readError() const { return readError_; }
+    // The state of the file as it was read (its identity, size and times).
+    const struct stat* fileStatus() const { return hasFileStatus_ ? &fileStatus_ : nullptr; }
 
     const std::string& fileName() const { return fileName_; }
     void setFileName(std::string fileName) { fileName_ = std::move(fileName); }
@@ -114,7 +123,7 @@ public:
     bool saveAs(const std::string& path);
     const std::string& saveError() const { return saveError_; }
 
-    // The file layer saving goes through; tests inject failing ones.
+    // The file layer reading and saving go through; tests inject failing ones.
     void setFileLayer(FileLayer& layer) { fileLayer_ = &layer; }
 
     // The exact bytes the file gets on disk: CR LF line ends, every line feed
@@ -130,7 +139,10 @@ private:
     HistoryLoadStatus status_ = HistoryLoadStatus::NoFile;
     std::string fileName_;
     std::string errorText_;
+    std::string readError_;
     std::string saveError_;
+    struct stat fileStatus_ {};
+    bool hasFileStatus_ = false;
     FileLayer* fileLayer_ = &systemFileLayer();
 };
 

@@ -1,91 +1,132 @@
 #include "history/HistoryTransaction.h"
 
-#include <atomic>
+#include "data/Cp1252.h"
+
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
-#include <signal.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tessalyn {
 
 namespace {
 
+constexpr std::chrono::milliseconds kLockPoll{20};
+
 std::int64_t nanoseconds(const timespec& t) {
     return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-std::string hostName() {
-    char buffer[256] = {};
-    if (gethostname(buffer, sizeof buffer - 1) != 0) {
-        return "?";
-    }
-    return buffer;
+HistoryFileStamp stampOf(const struct stat& st) {
+    HistoryFileStamp stamp;
+    stamp.exists = true;
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.size = static_cast<std::int64_t>(st.st_size);
+    stamp.modifiedNs = nanoseconds(st.st_mtim);
+    stamp.changedNs = nanoseconds(st.st_ctim);
+    return stamp;
 }
 
-std::string errnoText(int error) {
-    return std::strerror(error);
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// A text that tells this lock apart from every other one, in this process too.
-std::string newToken() {
-    static std::atomic<unsigned> counter{0};
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    std::ostringstream s;
-    s << getpid() << ' ' << hostName() << ' ' << nanoseconds(now) << '.' << counter++;
-    return s.str();
-}
-
-bool readWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+// Whether the open file `handle` is still the one that `path` names.
+bool stillNamedBy(int handle, const std::string& path, bool followLinks) {
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(handle, &opened) != 0) {
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    const int rc = followLinks ? ::stat(path.c_str(), &named) : ::lstat(path.c_str(), &named);
+    return rc == 0 && sameFile(opened, named);
 }
 
-// Whether the file behind `stamp` was read whole into a history of `status`.
-bool readWhole(HistoryLoadStatus status, const HistoryFileStamp& stamp) {
-    if (status == HistoryLoadStatus::Ok) {
-        return true;
-    }
-    // A missing or empty file holds nothing to lose; an existing file that
-    // could not be opened does.
-    return status == HistoryLoadStatus::NoFile && (!stamp.exists || stamp.size == 0);
+bool permissionRefused(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
 }
 
-// Keeps the bytes of a file that is about to be replaced although it could
-// not be read whole. Returns the backup's path, or empty with `error` set.
-std::string keepBackup(FileLayer& layer, const std::string& file, std::string& error) {
-    std::string bytes;
-    if (!readWholeFile(file, bytes)) {
-        error = file + ": nicht lesbar";
-        return std::string();
-    }
-    for (int n = 0; n < 1000; ++n) {
-        std::string candidate = file + ".defekt";
-        if (n > 0) {
-            candidate += std::to_string(n);
+// The program holding a kernel lock on the file `st`, as far as this machine
+// knows it: the kernel lists every lock with its process in /proc/locks.
+std::string lockHolder(const struct stat& st) {
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        if (line.find("->") != std::string::npos) {
+            continue; // a waiter
         }
-        struct stat st {};
-        if (lstat(candidate.c_str(), &st) == 0 || errno != ENOENT) {
+        std::istringstream fields(line);
+        std::string number;
+        std::string kind;
+        std::string advisory;
+        std::string access;
+        long pid = 0;
+        std::string file;
+        if (!(fields >> number >> kind >> advisory >> access >> pid >> file)) {
             continue;
         }
-        if (!replaceFile(layer, candidate, bytes, &error)) {
-            return std::string();
+        unsigned major = 0;
+        unsigned minor = 0;
+        unsigned long long inode = 0;
+        if (std::sscanf(file.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3 ||
+            inode != static_cast<unsigned long long>(st.st_ino) ||
+            makedev(major, minor) != st.st_dev || pid <= 0) {
+            continue;
         }
-        return candidate;
+        std::string name;
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::getline(comm, name);
+        const std::string process = "Prozess " + std::to_string(pid);
+        return name.empty() ? process : utf8ToCp1252(name) + ", " + process;
     }
-    error = file + ": keine Sicherungskopie anlegbar";
     return std::string();
+}
+
+// Whether this process may not give a file of `st` as its own: a new file
+// written in its place would get another owner or group.
+bool ownerCannotBeKept(const struct stat& st) {
+    if (::geteuid() == 0) {
+        return false;
+    }
+    if (st.st_uid != ::geteuid()) {
+        return true;
+    }
+    if (st.st_gid == ::getegid()) {
+        return false;
+    }
+    const int n = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(static_cast<std::size_t>(n > 0 ? n : 0));
+    if (n > 0 && ::getgroups(n, groups.data()) == n) {
+        for (const gid_t g : groups) {
+            if (g == st.st_gid) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool folderTakesNewFiles(const std::string& path) {
+    return ::faccessat(AT_FDCWD, folderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 bool sameTreatment(const Treatment& t, const HistoryItemKey& key) {
@@ -97,146 +138,249 @@ bool sameTreatment(const Treatment& t, const HistoryItemKey& key) {
                       });
 }
 
+// Keeps the bytes of a file that is about to be replaced although it could
+// not be read whole. Returns the backup's path, or empty with `error` set.
+std::string keepBrokenCopy(FileLayer& layer, const std::string& file, std::string_view bytes,
+                           std::string& error) {
+    for (int n = 0; n < 1000; ++n) {
+        std::string candidate = companionPath(file, ".defekt");
+        if (n > 0) {
+            candidate += std::to_string(n);
+        }
+        struct stat st {};
+        if (::lstat(candidate.c_str(), &st) == 0 || errno != ENOENT) {
+            continue;
+        }
+        if (!replaceFile(layer, candidate, bytes, &error)) {
+            return std::string();
+        }
+        return candidate;
+    }
+    error = shownPath(file) + ": keine Sicherungskopie anlegbar";
+    return std::string();
+}
+
 } // namespace
 
 HistoryFileStamp historyFileStamp(const std::string& path) {
-    HistoryFileStamp stamp;
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
-        return stamp;
+    if (::stat(path.c_str(), &st) != 0) {
+        return HistoryFileStamp();
     }
-    stamp.exists = true;
-    stamp.device = static_cast<std::uint64_t>(st.st_dev);
-    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
-    stamp.size = static_cast<std::int64_t>(st.st_size);
-    stamp.modifiedNs = nanoseconds(st.st_mtim);
-    stamp.changedNs = nanoseconds(st.st_ctim);
-    return stamp;
+    return stampOf(st);
 }
 
 HistoryFileStamp loadHistoryWithStamp(CaseHistory& history, const std::string& fileName,
                                       HistoryReporter* reporter, const std::string& displayName) {
-    const HistoryFileStamp stamp = historyFileStamp(fileName);
     history.load(fileName, reporter, displayName);
-    return stamp;
+    return history.fileStatus() != nullptr ? stampOf(*history.fileStatus()) : HistoryFileStamp();
 }
 
 // ---------------------------------------------------------------------------
 
-HistoryFileLock::HistoryFileLock(const std::string& historyFile)
-    : lockPath_(lockPathOf(historyFile)), token_(newToken()) {}
+HistoryFileLock::HistoryFileLock(const std::string& historyFile, FileLayer* layer)
+    : layer_(layer != nullptr ? *layer : systemFileLayer()),
+      target_(layer_.resolveTarget(historyFile)), lockPath_(companionPath(target_, ".lock")) {}
 
 HistoryFileLock::~HistoryFileLock() {
     unlock();
 }
 
-std::string HistoryFileLock::lockPathOf(const std::string& historyFile) {
-    return historyFile + ".lock";
+void HistoryFileLock::fail(std::string text) {
+    error_ = std::move(text);
 }
 
-bool HistoryFileLock::tryLock() {
+HistoryFileLock::Step HistoryFileLock::lockLockFile() {
+    if (lockHandle_ < 0) {
+        // An existing lock file is only opened: a lock needs no write access.
+        lockHandle_ = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (lockHandle_ < 0 && errno == ELOOP) {
+            // A symbolic link: one that leads to a file is followed by every
+            // program alike; one that leads nowhere holds no lock and goes.
+            lockHandle_ = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            if (lockHandle_ < 0 && errno == ENOENT && ::unlink(lockPath_.c_str()) != 0 &&
+                errno != ENOENT) {
+                fail("Die Sperrdatei " + shownPath(lockPath_) +
+                     " verweist ins Leere und l\xE4sst sich nicht entfernen: " +
+                     fileErrorText(errno));
+                return Step::Failed;
+            }
+            if (lockHandle_ < 0) {
+                return Step::Retry;
+            }
+        } else if (lockHandle_ < 0 && errno == ENOENT) {
+            lockHandle_ =
+                ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+            if (lockHandle_ >= 0) {
+                [[maybe_unused]] const int rc = ::fchmod(lockHandle_, 0600);
+            } else if (errno == EEXIST) {
+                return Step::Retry;
+            } else if (permissionRefused(errno)) {
+                // The folder takes no new file: the history carries the lock.
+                noLockFile_ = true;
+                return Step::Done;
+            }
+        } else if (lockHandle_ < 0 && permissionRefused(errno)) {
+            noLockFile_ = true;
+            return Step::Done;
+        }
+        if (lockHandle_ < 0) {
+            fail("Die Sperrdatei " + shownPath(lockPath_) +
+                 " l\xE4sst sich nicht anlegen: " + fileErrorText(errno));
+            return Step::Failed;
+        }
+        struct stat st {};
+        if (::fstat(lockHandle_, &st) == 0 && !S_ISREG(st.st_mode)) {
+            fail("An der Stelle der Sperrdatei " + shownPath(lockPath_) + " steht " +
+                 (S_ISDIR(st.st_mode) ? "ein Ordner" : "etwas anderes als eine Datei") +
+                 "; bitte entfernen Sie es");
+            ::close(lockHandle_);
+            lockHandle_ = -1;
+            return Step::Failed;
+        }
+    }
+    if (::flock(lockHandle_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK || errno == EINTR) {
+            return Step::Busy;
+        }
+        fail("Die Sperrdatei " + shownPath(lockPath_) +
+             " l\xE4sst sich nicht sperren: " + fileErrorText(errno));
+        return Step::Failed;
+    }
+    // Its holder may have removed it before letting go: a lock on a file the
+    // path no longer names excludes nobody.
+    if (!stillNamedBy(lockHandle_, lockPath_, true)) {
+        ::close(lockHandle_);
+        lockHandle_ = -1;
+        return Step::Retry;
+    }
+    return Step::Done;
+}
+
+HistoryFileLock::Step HistoryFileLock::lockHistory() {
+    if (historyHandle_ < 0) {
+        historyExists_ = false;
+        historyWritable_ = true;
+        historyHandle_ = layer_.open(target_, true);
+        if (historyHandle_ < 0 && permissionRefused(layer_.lastErrno())) {
+            historyWritable_ = false;
+            historyHandle_ = layer_.open(target_, false);
+        }
+        if (historyHandle_ < 0) {
+            const int error = layer_.lastErrno();
+            if (error == ENOENT || error == ENOTDIR) {
+                historyWritable_ = false;
+                if (noLockFile_) {
+                    fail("Im Ordner von " + shownPath(target_) +
+                         " lassen sich keine Dateien anlegen (" + fileErrorText(EACCES) +
+                         "), auch nicht die Fallhistorie");
+                    return Step::Failed;
+                }
+                return Step::Done;
+            }
+            historyExists_ = true;
+            historyWritable_ = false;
+            // EISDIR: opening a folder for writing fails. Either way the
+            // history is reported unreadable and never written.
+            historyOpenError_ =
+                error == EISDIR ? "ist ein Ordner, keine Datei" : layer_.lastError();
+            return Step::Done;
+        }
+        historyExists_ = true;
+        struct stat st {};
+        if (::fstat(historyHandle_, &st) == 0 && !S_ISREG(st.st_mode)) {
+            return Step::Done; // reported when the history is read
+        }
+    }
+    if (::flock(historyHandle_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK || errno == EINTR) {
+            return Step::Busy;
+        }
+        fail("Die Fallhistorie " + shownPath(target_) +
+             " l\xE4sst sich nicht sperren: " + fileErrorText(errno));
+        return Step::Failed;
+    }
+    if (!stillNamedBy(historyHandle_, target_, false)) {
+        layer_.close(historyHandle_);
+        historyHandle_ = -1;
+        return Step::Retry;
+    }
+    return Step::Done;
+}
+
+bool HistoryFileLock::lock(std::chrono::milliseconds wait) {
     if (locked_) {
         return true;
     }
     error_.clear();
+    holder_.clear();
     heldElsewhere_ = false;
-    // Two rounds: a stale lock taken over leaves the way free for the second.
-    for (int round = 0; round < 2; ++round) {
-        const int fd = ::open(lockPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            const std::string line = token_ + "\n";
-            const bool written =
-                ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-            const int writeError = errno;
-            ::close(fd);
-            if (!written) {
-                ::unlink(lockPath_.c_str());
-                error_ = lockPath_ + ": " + errnoText(writeError);
-                return false;
-            }
+    noLockFile_ = false;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    // Files removed or replaced under the hands of this lock make it start
+    // again; a path that changes without end is given up.
+    int retries = 0;
+    for (;;) {
+        Step step = Step::Done;
+        int busyHandle = -1;
+        if (!lockFileHeld_ && !noLockFile_) {
+            step = lockLockFile();
+            lockFileHeld_ = step == Step::Done && !noLockFile_;
+            busyHandle = lockHandle_;
+        }
+        if (step == Step::Done) {
+            step = lockHistory();
+            busyHandle = historyHandle_;
+        }
+        if (step == Step::Done) {
             locked_ = true;
             return true;
         }
-        if (errno != EEXIST) {
-            error_ = lockPath_ + ": " + errnoText(errno);
+        if (step == Step::Failed) {
+            unlock();
             return false;
         }
-        if (!takeOverIfStale()) {
-            break;
-        }
-    }
-    heldElsewhere_ = true;
-    error_ = lockPath_ + ": von einem anderen Programm gesperrt";
-    return false;
-}
-
-bool HistoryFileLock::lock(std::chrono::milliseconds wait) {
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (!tryLock()) {
-        if (!heldElsewhere_ || std::chrono::steady_clock::now() >= deadline) {
+        if (step == Step::Busy && std::chrono::steady_clock::now() >= deadline) {
+            heldElsewhere_ = true;
+            struct stat st {};
+            if (busyHandle >= 0 && ::fstat(busyHandle, &st) == 0) {
+                holder_ = lockHolder(st);
+            }
+            fail("Die Fallhistorie " + shownPath(target_) +
+                 " wird gerade von einem anderen Programm ge\xE4ndert" +
+                 (holder_.empty() ? std::string() : " (" + holder_ + ")"));
+            unlock();
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (step == Step::Busy) {
+            std::this_thread::sleep_for(kLockPoll);
+        } else if (++retries > 1000) {
+            fail("Die Fallhistorie " + shownPath(target_) +
+                 " l\xE4sst sich nicht sperren: sie wird fortw\xE4hrend ersetzt");
+            unlock();
+            return false;
+        }
     }
-    return true;
 }
 
 void HistoryFileLock::unlock() {
-    if (!locked_) {
-        return;
+    if (historyHandle_ >= 0) {
+        layer_.close(historyHandle_);
+        historyHandle_ = -1;
+    }
+    if (lockHandle_ >= 0) {
+        // Removed while still held, and only when it is still this lock's
+        // file; a program waiting on it notices and makes a new one.
+        if (lockFileHeld_ && stillNamedBy(lockHandle_, lockPath_, false)) {
+            ::unlink(lockPath_.c_str());
+        }
+        ::close(lockHandle_);
+        lockHandle_ = -1;
     }
     locked_ = false;
-    // Only the own lock is removed: after a very long hold another program
-    // may have taken the lock over as stale.
-    std::string content;
-    if (readWholeFile(lockPath_, content) && content == token_ + "\n") {
-        ::unlink(lockPath_.c_str());
-    }
-}
-
-bool HistoryFileLock::takeOverIfStale() {
-    struct stat st {};
-    if (stat(lockPath_.c_str(), &st) != 0) {
-        return errno == ENOENT; // gone meanwhile: try again
-    }
-    bool stale = false;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t ageNs = nanoseconds(now) - nanoseconds(st.st_mtim);
-    if (ageNs >= std::chrono::duration_cast<std::chrono::nanoseconds>(kStaleAge).count()) {
-        stale = true;
-    } else {
-        // A holder on this machine whose process has ended left it behind.
-        std::string content;
-        readWholeFile(lockPath_, content);
-        std::istringstream fields(content);
-        long pid = 0;
-        std::string host;
-        if (fields >> pid >> host && pid > 0 && host == hostName() &&
-            ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
-            stale = true;
-        }
-    }
-    if (!stale) {
-        return false;
-    }
-    // Moves the stale file aside in one step, so that of several programs
-    // taking it over only one succeeds; when what was moved turns out to be
-    // a fresh lock made meanwhile, it is put back.
-    const std::string aside = lockPath_ + ".stale-" + std::to_string(getpid()) + "-" +
-                              std::to_string(reinterpret_cast<std::uintptr_t>(this));
-    if (::rename(lockPath_.c_str(), aside.c_str()) != 0) {
-        return errno == ENOENT;
-    }
-    struct stat moved {};
-    if (stat(aside.c_str(), &moved) == 0 &&
-        (moved.st_ino != st.st_ino || moved.st_dev != st.st_dev)) {
-        [[maybe_unused]] const int relinked = ::link(aside.c_str(), lockPath_.c_str());
-        ::unlink(aside.c_str());
-        return false;
-    }
-    ::unlink(aside.c_str());
-    return true;
+    lockFileHeld_ = false;
+    historyExists_ = false;
+    historyWritable_ = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -305,57 +449,153 @@ CaseHistory copyHistory(const CaseHistory& history) {
     return copy;
 }
 
+namespace {
+
+// The history file as read under its lock.
+struct DiskHistory {
+    bool exists = false;
+    HistoryFileStamp stamp;
+    struct stat status {};
+    std::string bytes;
+};
+
+// Reads the locked history through the lock's own handle. False with the
+// reason in `error` when it exists but cannot be read.
+bool readLockedHistory(FileLayer& layer, const HistoryFileLock& lock, DiskHistory& disk,
+                       std::string& error) {
+    disk.exists = lock.historyExists();
+    if (!disk.exists) {
+        return true;
+    }
+    if (lock.historyHandle() < 0) {
+        error = lock.historyOpenError();
+        return false;
+    }
+    if (readWholeFile(layer, lock.historyHandle(), disk.bytes, error, &disk.status) !=
+        FileReadOutcome::Read) {
+        return false;
+    }
+    disk.stamp = stampOf(disk.status);
+    return true;
+}
+
+// Everything that must happen to the history file just before it is
+// rewritten happens here, once for every kind of change: a copy of a file
+// that was not read whole, and the removal of temporary files that killed
+// saves left behind. False with `result.error` set when the rewrite must not
+// go on.
+bool prepareRewrite(FileLayer& layer, const std::string& target, const DiskHistory& disk,
+                    bool readWhole, HistoryChangeResult& result) {
+    removeLeftoverTemporaries(layer, target);
+    if (!readWhole && disk.exists) {
+        result.backupPath = keepBrokenCopy(layer, target, disk.bytes, result.error);
+        if (result.backupPath.empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes `bytes` as the new history: through a temporary file and a rename,
+// or in place where that cannot keep the file's folder, owner or group.
+bool rewriteHistory(FileLayer& layer, const HistoryFileLock& lock, const DiskHistory& disk,
+                    std::string_view bytes, std::string& error) {
+    const std::string& target = lock.target();
+    if (disk.exists && (!folderTakesNewFiles(target) || ownerCannotBeKept(disk.status))) {
+        if (!lock.historyWritable()) {
+            error = shownPath(target) + ": " + fileErrorText(EACCES);
+            return false;
+        }
+        return rewriteInPlace(layer, lock.historyHandle(), target, disk.bytes, bytes, &error);
+    }
+    return replaceFile(layer, target, bytes, &error);
+}
+
+} // namespace
+
 HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& stamp,
                                       const HistoryChange& change,
                                       const HistoryChangeOptions& options) {
     HistoryChangeResult result;
-    const std::string file = history.fileName();
     FileLayer& layer = options.fileLayer != nullptr ? *options.fileLayer : systemFileLayer();
+    const std::string file = history.fileName();
 
-    HistoryFileLock lock(file);
+    HistoryFileLock lock(file, &layer);
     if (!lock.lock(options.lockWait)) {
         result.status =
             lock.heldElsewhere() ? HistoryChangeStatus::Locked : HistoryChangeStatus::LockFailed;
         result.error = lock.error();
+        result.holder = lock.holder();
         return result;
     }
 
-    const HistoryFileStamp current = historyFileStamp(file);
+    DiskHistory disk;
+    if (!readLockedHistory(layer, lock, disk, result.error)) {
+        result.status = HistoryChangeStatus::Unreadable;
+        if (lock.target() != file) {
+            result.error = shownPath(lock.target()) + ": " + result.error;
+        }
+        return result;
+    }
     CaseHistory working;
-    bool diskReadWhole = false;
-    if (current == stamp) {
+    if (disk.stamp == stamp) {
         working = copyHistory(history);
-        diskReadWhole = readWhole(history.loadStatus(), current);
+        if (history.loadStatus() == HistoryLoadStatus::SyntaxError ||
+            history.loadStatus() == HistoryLoadStatus::OtherError) {
+            // Not read whole: the caller's copy lacks what followed the error.
+            working.loadBytes(disk.bytes, file, nullptr, options.displayName);
+        }
     } else {
         result.reloaded = true;
-        working.load(file, options.reporter, options.displayName);
-        diskReadWhole = readWhole(working.loadStatus(), current);
+        working.loadBytes(disk.bytes, file, options.reporter, options.displayName);
+    }
+    const HistoryLoadStatus status = working.loadStatus();
+    const bool readWhole = status == HistoryLoadStatus::Ok || status == HistoryLoadStatus::NoFile;
+    if (!readWhole && (status != HistoryLoadStatus::SyntaxError ||
+                       options.onSyntaxError == BrokenHistoryPolicy::Refuse)) {
+        result.status = status == HistoryLoadStatus::SyntaxError ? HistoryChangeStatus::Broken
+                                                                 : HistoryChangeStatus::Unreadable;
+        if (status != HistoryLoadStatus::SyntaxError) {
+            result.error = "nicht vollst\xE4ndig lesbar";
+        }
+        return result;
     }
     working.setFileLayer(layer);
 
     if (!change(working, result.reloaded)) {
         if (result.reloaded) {
             history = std::move(working);
-            stamp = current;
+            stamp = disk.stamp;
         }
         result.status = HistoryChangeStatus::NothingDone;
         return result;
     }
 
-    if (!diskReadWhole && current.exists) {
-        result.backupPath = keepBackup(layer, file, result.error);
-        if (result.backupPath.empty()) {
+    if (disk.exists) {
+        if (std::string why = writeProtectionReason(disk.status, lock.target()); !why.empty()) {
             result.status = HistoryChangeStatus::SaveFailed;
+            result.error = why;
             return result;
         }
     }
-    working.setFileName(file);
-    if (!working.save()) {
+    if (!prepareRewrite(layer, lock.target(), disk, readWhole, result)) {
         result.status = HistoryChangeStatus::SaveFailed;
-        result.error = working.saveError();
         return result;
     }
-    stamp = historyFileStamp(file);
+    working.setFileName(file);
+    std::string bytes;
+    try {
+        bytes = working.fileBytes();
+    } catch (const std::bad_alloc&) {
+        result.status = HistoryChangeStatus::SaveFailed;
+        result.error = fileErrorText(ENOMEM);
+        return result;
+    }
+    if (!rewriteHistory(layer, lock, disk, bytes, result.error)) {
+        result.status = HistoryChangeStatus::SaveFailed;
+        return result;
+    }
+    stamp = historyFileStamp(lock.target());
     if (working.loadStatus() != HistoryLoadStatus::Ok) {
         // The file now holds exactly this content, read whole.
         working = copyHistory(working);
@@ -375,6 +615,57 @@ HistoryChangeResult changeHistoryFile(const std::string& fileName, const History
     stamp.exists = true;
     stamp.size = -1;
     return changeHistoryFile(history, stamp, change, options);
+}
+
+std::string historyChangeFailureText(const HistoryChangeResult& result,
+                                     const std::string& shownFile, std::string_view consequence,
+                                     std::string_view separator) {
+    std::string headline;
+    std::string reason = result.error;
+    switch (result.status) {
+    case HistoryChangeStatus::Saved:
+    case HistoryChangeStatus::NothingDone:
+        return std::string();
+    case HistoryChangeStatus::Locked:
+        headline = "Die Fallhistorie " + shownFile +
+                   " wird gerade von einem anderen Programm ge\xE4ndert" +
+                   (result.holder.empty() ? std::string() : " (" + result.holder + ")") + ".";
+        reason.clear();
+        break;
+    case HistoryChangeStatus::LockFailed:
+        headline = saveFailedMessage(shownFile);
+        break;
+    case HistoryChangeStatus::Unreadable:
+        headline = "Die Fallhistorie " + shownFile + " konnte nicht gelesen werden: " + reason +
+                   ". Sie bleibt unver\xE4ndert.";
+        reason.clear();
+        break;
+    case HistoryChangeStatus::Broken:
+        headline = "Die Fallhistorie " + shownFile + " ist fehlerhaft und bleibt unver\xE4ndert.";
+        break;
+    case HistoryChangeStatus::SaveFailed:
+        headline = saveFailedMessage(shownFile);
+        break;
+    }
+    // A text on one line ends each of its parts with a full stop.
+    const bool oneLine = separator.find('\n') == std::string_view::npos;
+    const auto part = [oneLine](std::string text) {
+        if (!text.empty() && text.back() != '.' && (oneLine || text.back() != ')')) {
+            text += '.';
+        }
+        return text;
+    };
+    std::string text = oneLine ? part(headline) : headline;
+    if (!reason.empty()) {
+        text += separator;
+        text += part(reason);
+    }
+    text += separator;
+    text += consequence;
+    if (result.status == HistoryChangeStatus::Locked) {
+        text += " Bitte versuchen Sie es gleich noch einmal.";
+    }
+    return text;
 }
 
 } // namespace tessalyn

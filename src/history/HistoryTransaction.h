@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessalyn {
@@ -35,45 +36,71 @@ HistoryFileStamp loadHistoryWithStamp(CaseHistory& history, const std::string& f
                                       HistoryReporter* reporter,
                                       const std::string& displayName = std::string());
 
-// An exclusive lock on a history file, held by a file "<history>.lock" next to
-// it. Programs that change the history take it around reading and rewriting,
-// so that no change gets lost between them. A lock file whose holder is gone
-// (its process no longer runs on this machine) or that is older than
-// kStaleAge is taken over: it is left behind by a program that ended without
-// removing it.
+// An exclusive lock on a history file that the operating system keeps: it is
+// released exactly when its holder ends, so a holder that is stopped or slow
+// keeps it and one that was killed never blocks anybody.
+//
+// It belongs to the history's real path (symbolic links followed), so that
+// programs naming the file through a link and through its real path exclude
+// each other. Two kernel locks (flock) make it up:
+// - the lock file "<history>.lock" next to the real file, made when missing
+//   and removed by its holder on unlocking; where the folder takes no new
+//   file the history itself carries the lock alone;
+// - the history file itself while it exists, so that a program writing it in
+//   place in a read-only folder and one replacing it exclude each other too.
+// Every lock taken is checked to belong to the file that the path names
+// afterwards, so a file removed or replaced meanwhile is never trusted.
 class HistoryFileLock {
 public:
-    static constexpr std::chrono::seconds kStaleAge{60};
-
-    explicit HistoryFileLock(const std::string& historyFile);
+    explicit HistoryFileLock(const std::string& historyFile, FileLayer* layer = nullptr);
     ~HistoryFileLock();
     HistoryFileLock(const HistoryFileLock&) = delete;
     HistoryFileLock& operator=(const HistoryFileLock&) = delete;
 
     // One attempt; true when the lock is held afterwards.
-    bool tryLock();
-    // Attempts until `wait` has passed.
+    bool tryLock() { return lock(std::chrono::milliseconds(0)); }
+    // Attempts until `wait` has passed while another program holds it; gives
+    // up at once when the lock cannot be made at all.
     bool lock(std::chrono::milliseconds wait);
-    // Removes the lock file when it is still this lock's own.
     void unlock();
 
     bool isLocked() const { return locked_; }
+    // The history's real path, and the lock file next to it.
+    const std::string& target() const { return target_; }
     const std::string& lockPath() const { return lockPath_; }
-    // Why the last attempt failed: held by another program, or the reason
-    // the lock file could not be made.
-    const std::string& error() const { return error_; }
-    // Whether the last failure was another program holding the lock (rather
-    // than the folder refusing the lock file).
-    bool heldElsewhere() const { return heldElsewhere_; }
+    // The history opened under the lock (writable when allowed); -1 when it
+    // does not exist or could not be opened (historyOpenError() says why).
+    int historyHandle() const { return historyHandle_; }
+    bool historyWritable() const { return historyWritable_; }
+    bool historyExists() const { return historyExists_; }
+    const std::string& historyOpenError() const { return historyOpenError_; }
 
-    static std::string lockPathOf(const std::string& historyFile);
+    // Why the last attempt failed (German, naming the file).
+    const std::string& error() const { return error_; }
+    // Whether the last failure was another program holding the lock.
+    bool heldElsewhere() const { return heldElsewhere_; }
+    // Which program held it then, where this machine knows it
+    // ("tessalyn-cli, Prozess 1234"); empty otherwise.
+    const std::string& holder() const { return holder_; }
 
 private:
-    bool takeOverIfStale();
+    enum class Step { Done, Retry, Busy, Failed };
+    Step lockLockFile();
+    Step lockHistory();
+    void fail(std::string text);
 
+    FileLayer& layer_;
+    std::string target_;
     std::string lockPath_;
-    std::string token_;
+    int lockHandle_ = -1;
+    int historyHandle_ = -1;
+    bool historyWritable_ = false;
+    bool historyExists_ = false;
+    bool noLockFile_ = false;
+    bool lockFileHeld_ = false;
+    std::string historyOpenError_;
     std::string error_;
+    std::string holder_;
     bool locked_ = false;
     bool heldElsewhere_ = false;
 };
@@ -105,8 +132,19 @@ enum class HistoryChangeStatus {
     Saved,       // the change was written
     NothingDone, // the change found nothing to do; the file was not written
     Locked,      // another program held the lock for the whole wait
-    LockFailed,  // the lock file could not be made
+    LockFailed,  // the lock could not be made
+    Unreadable,  // the file exists but could not be read; it was not written
+    Broken,      // the file has a syntax error and the policy keeps such files
     SaveFailed,  // writing failed; the file is as it was
+};
+
+// What a change does with a history file that has a syntax error.
+enum class BrokenHistoryPolicy {
+    // Leaves it untouched: the change is not made.
+    Refuse,
+    // Keeps its bytes in "<history>.defekt" (numbered when that exists) and
+    // then writes the cases read before the error plus the change.
+    KeepCopyAndRewrite,
 };
 
 struct HistoryChangeResult {
@@ -117,8 +155,10 @@ struct HistoryChangeResult {
     // When the file on disk could not be read whole, its bytes were kept in
     // this file before it was replaced; empty otherwise.
     std::string backupPath;
-    // Why locking or saving failed.
+    // Why locking, reading or saving failed (German, naming the file).
     std::string error;
+    // Which program held the lock, where known (with Locked).
+    std::string holder;
 
     bool saved() const { return status == HistoryChangeStatus::Saved; }
     bool failed() const {
@@ -127,6 +167,10 @@ struct HistoryChangeResult {
 };
 
 struct HistoryChangeOptions {
+    // Every caller says what happens to a file with a syntax error.
+    explicit HistoryChangeOptions(BrokenHistoryPolicy policy) : onSyntaxError(policy) {}
+
+    BrokenHistoryPolicy onSyntaxError;
     std::chrono::milliseconds lockWait{3000};
     // Used in messages instead of the file name (the program's spelling of it).
     std::string displayName;
@@ -146,18 +190,27 @@ struct HistoryChangeOptions {
 // holds the new content and `stamp` the file's new stamp. On every failure
 // both stay exactly as they were.
 //
-// A file that cannot be read whole would lose every case after the faulty
-// place when rewritten, so its bytes are first kept in a backup file next to
-// it ("<history>.defekt", numbered when that exists).
+// A file with a syntax error is handled as `options.onSyntaxError` says. A
+// file that exists but cannot be read, is a folder or is write-protected is
+// never written. The file is replaced through a temporary file; where the
+// folder takes no new file, or the file's owner could not be kept that way,
+// it is rewritten in place from its full old content read under the lock.
 using HistoryChange = std::function<bool(CaseHistory& working, bool reloaded)>;
 HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& stamp,
                                       const HistoryChange& change,
-                                      const HistoryChangeOptions& options = {});
+                                      const HistoryChangeOptions& options);
 
 // The same for a caller that keeps no history of its own (filing): the change
 // always works on the file's content read under the lock.
 HistoryChangeResult changeHistoryFile(const std::string& fileName, const HistoryChange& change,
-                                      const HistoryChangeOptions& options = {});
+                                      const HistoryChangeOptions& options);
+
+// The German text for a change that failed: what happened to which file and
+// why, then `consequence` ("Der Fall wurde nicht abgelegt."), the parts
+// joined by `separator`. `shownFile` is the history's name as the user gave it.
+std::string historyChangeFailureText(const HistoryChangeResult& result,
+                                     const std::string& shownFile, std::string_view consequence,
+                                     std::string_view separator = "\n\n");
 
 // A copy of `history` with the same cases, treatments and file name, made
 // through the file's own text so it equals what a save and reload would give.

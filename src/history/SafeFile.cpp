@@ -1,18 +1,25 @@
 #include "history/SafeFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include "data/Cp1252.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessalyn {
 
 namespace {
+
+// Room kept after a companion file's base name for the longest suffix.
+constexpr std::size_t kSuffixRoom = 32;
 
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -22,59 +29,188 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string nameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::size_t nameLimit(const std::string& folder) {
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > static_cast<long>(kSuffixRoom) * 2 ? static_cast<std::size_t>(limit) : 255;
+}
+
+// FNV-1a: the same short tag for the same name in every program.
+std::string nameTag(std::string_view name) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (const char c : name) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ULL;
+    }
+    char buffer[17];
+    std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(h));
+    return buffer;
+}
+
+// Whether the process `pid` runs on this machine.
+bool processRuns(long pid) {
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
+}
+
 } // namespace
 
-void SystemFileLayer::setErrno(const char* operation, const std::string& path, int error) {
-    setLastError(std::string(operation) + " " + path + ": " + std::strerror(error));
-}
-
-std::string SystemFileLayer::resolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) != nullptr) {
-            return resolved;
-        }
+std::string fileErrorText(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "keine Berechtigung";
+    case ENOENT:
+        return "nicht vorhanden";
+    case ENOSPC:
+        return "kein Platz mehr auf dem Datentr\xE4ger";
+    case EDQUOT:
+        return "der zugeteilte Speicherplatz ist ersch\xF6pft";
+    case EROFS:
+        return "der Datentr\xE4ger ist schreibgesch\xFCtzt";
+    case EISDIR:
+        return "ist ein Ordner";
+    case ENOTDIR:
+        return "ein Teil des Pfades ist kein Ordner";
+    case ENAMETOOLONG:
+        return "der Name ist zu lang";
+    case ELOOP:
+        return "zu viele symbolische Verkn\xFCpfungen";
+    case EIO:
+        return "Ein-/Ausgabefehler des Datentr\xE4gers";
+    case ENOMEM:
+        return "zu wenig Speicher";
+    case EMFILE:
+    case ENFILE:
+        return "zu viele offene Dateien";
+    case EBUSY:
+    case ETXTBSY:
+        return "die Datei ist belegt";
+    case EEXIST:
+        return "eine Datei dieses Namens gibt es schon";
+    case EFBIG:
+        return "die Datei w\xE4re zu gro\xDF";
+    case 0:
+        return "unbekannter Fehler";
+    default:
+        return "Systemfehler " + std::to_string(error) + " (" + std::strerror(error) + ")";
     }
-    return path;
 }
 
-int SystemFileLayer::createTemporary(const std::string& target, std::string& temporaryPath) {
+std::string shownPath(const std::string& path) {
+    return utf8ToCp1252(path);
+}
+
+bool FileLayer::fail(int error) {
+    setLastError(fileErrorText(error), error);
+    return false;
+}
+
+std::string FileLayer::resolveTarget(const std::string& path) {
+    std::string current = path;
+    // The same limit on links in a row as the kernel's.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current;
+        }
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+            return current;
+        }
+        const std::string link(buffer.data(), static_cast<std::size_t>(n));
+        current = link.front() == '/' ? link : folderOf(current) + "/" + link;
+    }
+    return current;
+}
+
+int FileLayer::createTemporary(const std::string& target, std::string& temporaryPath) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath =
-            target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-        // 0666 lets the process's file-creation mask decide, as for any new file.
-        const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temporaryPath = companionPath(target, ".tmp-" + std::to_string(::getpid()) + "-" +
+                                                  std::to_string(++counter));
+        const int fd =
+            ::open(temporaryPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd >= 0) {
-            struct stat st {};
-            if (::stat(target.c_str(), &st) == 0) {
-                // Keep the access rights of the file being replaced; a failure
-                // here is not fatal, the content matters more than its mode.
-                [[maybe_unused]] const int rc = ::fchmod(fd, st.st_mode & 07777);
-            }
+            // The file-creation mask may have taken the owner's rights too.
+            [[maybe_unused]] const int rc = ::fchmod(fd, 0600);
             return fd;
         }
         if (errno != EEXIST) {
-            setErrno("Anlegen von", temporaryPath, errno);
+            fail(errno);
             temporaryPath.clear();
             return -1;
         }
     }
-    setLastError("Anlegen einer Zwischendatei neben " + target + " misslungen");
+    fail(EEXIST);
     temporaryPath.clear();
     return -1;
 }
 
-bool SystemFileLayer::write(int handle, const char* data, std::size_t size) {
+bool FileLayer::adoptOwner(int handle, const std::string& target) {
+    struct stat old {};
+    struct stat mine {};
+    if (::stat(target.c_str(), &old) != 0 || ::fstat(handle, &mine) != 0) {
+        return true;
+    }
+    if (old.st_uid == mine.st_uid && old.st_gid == mine.st_gid) {
+        return true;
+    }
+    return ::fchown(handle, old.st_uid, old.st_gid) == 0 || fail(errno);
+}
+
+void FileLayer::adoptMode(int handle, const std::string& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        [[maybe_unused]] const int rc = ::fchmod(handle, st.st_mode & 07777);
+    }
+}
+
+int FileLayer::open(const std::string& path, bool writable) {
+    const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        fail(errno);
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) {
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    return fd;
+}
+
+bool FileLayer::readAll(int handle, std::string& bytes) {
+    bytes.clear();
+    char buffer[65536];
+    std::int64_t offset = 0;
+    for (;;) {
+        const ssize_t n = ::pread(handle, buffer, sizeof buffer, offset);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(errno);
+        }
+        if (n == 0) {
+            return true;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        offset += n;
+    }
+}
+
+bool FileLayer::write(int handle, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(handle, data, size);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            setErrno("Schreiben", "", errno);
-            return false;
+            return fail(errno);
         }
         data += n;
         size -= static_cast<std::size_t>(n);
@@ -82,42 +218,57 @@ bool SystemFileLayer::write(int handle, const char* data, std::size_t size) {
     return true;
 }
 
-bool SystemFileLayer::sync(int handle) {
-    while (::fsync(handle) != 0) {
+bool FileLayer::writeAt(int handle, std::int64_t offset, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(handle, data, size, offset);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(errno);
+        }
+        data += n;
+        offset += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool FileLayer::truncate(int handle, std::int64_t size) {
+    while (::ftruncate(handle, size) != 0) {
         if (errno != EINTR) {
-            setErrno("Sichern", "", errno);
-            return false;
+            return fail(errno);
         }
     }
     return true;
 }
 
-bool SystemFileLayer::close(int handle) {
+bool FileLayer::sync(int handle) {
+    while (::fsync(handle) != 0) {
+        if (errno != EINTR) {
+            return fail(errno);
+        }
+    }
+    return true;
+}
+
+bool FileLayer::close(int handle) {
     // A failed close may report a lost write; EINTR leaves the descriptor closed.
     if (::close(handle) != 0 && errno != EINTR) {
-        setErrno("Schliessen", "", errno);
-        return false;
+        return fail(errno);
     }
     return true;
 }
 
-bool SystemFileLayer::rename(const std::string& from, const std::string& to) {
-    if (std::rename(from.c_str(), to.c_str()) != 0) {
-        setErrno("Umbenennen nach", to, errno);
-        return false;
-    }
-    return true;
+bool FileLayer::rename(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 || fail(errno);
 }
 
-bool SystemFileLayer::remove(const std::string& path) {
-    if (::unlink(path.c_str()) != 0) {
-        setErrno("Entfernen von", path, errno);
-        return false;
-    }
-    return true;
+bool FileLayer::remove(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || fail(errno);
 }
 
-void SystemFileLayer::syncFolderOf(const std::string& path) {
+void FileLayer::syncFolderOf(const std::string& path) {
     const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         [[maybe_unused]] const int rc = ::fsync(fd);
@@ -130,11 +281,119 @@ FileLayer& systemFileLayer() {
     return layer;
 }
 
+FileReadOutcome readWholeFile(FileLayer& layer, int handle, std::string& bytes, std::string& error,
+                              struct stat* st) {
+    bytes.clear();
+    struct stat own {};
+    if (::fstat(handle, &own) != 0) {
+        error = fileErrorText(errno);
+        return FileReadOutcome::Failed;
+    }
+    if (st != nullptr) {
+        *st = own;
+    }
+    if (S_ISDIR(own.st_mode)) {
+        error = "ist ein Ordner, keine Datei";
+        return FileReadOutcome::Failed;
+    }
+    if (!S_ISREG(own.st_mode)) {
+        error = "ist keine gew\xF6hnliche Datei";
+        return FileReadOutcome::Failed;
+    }
+    try {
+        if (!layer.readAll(handle, bytes)) {
+            error = layer.lastError();
+            bytes.clear();
+            return FileReadOutcome::Failed;
+        }
+    } catch (const std::bad_alloc&) {
+        error = fileErrorText(ENOMEM);
+        bytes.clear();
+        return FileReadOutcome::Failed;
+    }
+    return FileReadOutcome::Read;
+}
+
+FileReadOutcome readWholeFile(FileLayer& layer, const std::string& path, std::string& bytes,
+                              std::string& error, struct stat* st) {
+    bytes.clear();
+    const int handle = layer.open(path, false);
+    if (handle < 0) {
+        if (layer.lastErrno() == ENOENT) {
+            return FileReadOutcome::Missing;
+        }
+        error = layer.lastError();
+        return FileReadOutcome::Failed;
+    }
+    const FileReadOutcome outcome = readWholeFile(layer, handle, bytes, error, st);
+    layer.close(handle);
+    return outcome;
+}
+
+std::string writeProtectionReason(const struct stat& st, const std::string& path) {
+    if (S_ISDIR(st.st_mode)) {
+        return shownPath(path) + " ist ein Ordner, keine Datei";
+    }
+    // A file nobody may write stays, even for the administrator.
+    if ((st.st_mode & 0222) == 0) {
+        return shownPath(path) + " ist schreibgesch\xFCtzt (f\xFCr niemanden beschreibbar) und "
+                                 "wird nicht ersetzt";
+    }
+    if (::access(path.c_str(), W_OK) != 0 && errno != EROFS) {
+        return shownPath(path) + " ist f\xFCr Sie schreibgesch\xFCtzt (keine "
+                                 "Schreibberechtigung) und wird nicht ersetzt";
+    }
+    return std::string();
+}
+
+std::string companionPath(const std::string& target, std::string_view suffix) {
+    const std::string folder = folderOf(target);
+    std::string name = nameOf(target);
+    const std::size_t limit = nameLimit(folder);
+    if (name.size() + kSuffixRoom > limit) {
+        const std::string tag = nameTag(name);
+        name = name.substr(0, limit - kSuffixRoom - tag.size() - 1) + "~" + tag;
+    }
+    const std::string prefix = target.find('/') == std::string::npos ? "" : folder + "/";
+    return prefix + name + std::string(suffix);
+}
+
+void removeLeftoverTemporaries(FileLayer& layer, const std::string& target) {
+    const std::string stem = nameOf(companionPath(target, ".tmp-"));
+    const std::string folder = folderOf(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() <= stem.size() || name.substr(0, stem.size()) != stem) {
+            continue;
+        }
+        // "<pid>-<counter>" of the process that made it.
+        const std::string_view rest = name.substr(stem.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos ||
+            rest.find_first_not_of("0123456789-") != std::string_view::npos) {
+            continue;
+        }
+        const long pid = std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
+        if (pid != static_cast<long>(::getpid()) && !processRuns(pid)) {
+            leftovers.emplace_back(name);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& name : leftovers) {
+        layer.remove(folder + "/" + name);
+    }
+}
+
 bool replaceFile(FileLayer& layer, const std::string& path, std::string_view bytes,
                  std::string* error) {
-    const auto failed = [&](const std::string& temporary) {
+    const auto failed = [&](const std::string& text, const std::string& temporary) {
         if (error != nullptr) {
-            *error = layer.lastError();
+            *error = text;
         }
         if (!temporary.empty()) {
             layer.remove(temporary);
@@ -142,31 +401,78 @@ bool replaceFile(FileLayer& layer, const std::string& path, std::string_view byt
         return false;
     };
     if (path.empty()) {
-        if (error != nullptr) {
-            *error = "kein Dateiname";
-        }
-        return false;
+        return failed("kein Dateiname", std::string());
     }
     const std::string target = layer.resolveTarget(path);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (std::string why = writeProtectionReason(st, target); !why.empty()) {
+            return failed(why, std::string());
+        }
+    }
     std::string temporary;
     const int handle = layer.createTemporary(target, temporary);
     if (handle < 0) {
-        return failed(std::string());
+        return failed("Anlegen einer Zwischendatei neben " + shownPath(target) + ": " +
+                          layer.lastError(),
+                      std::string());
     }
-    if (!layer.write(handle, bytes.data(), bytes.size()) || !layer.sync(handle)) {
-        const std::string why = layer.lastError();
+    const auto step = [&](const char* what) {
+        return std::string(what) + " " + shownPath(temporary) + ": " + layer.lastError();
+    };
+    if (!layer.adoptOwner(handle, target)) {
+        const std::string why = step("Besitzer \xFC"
+                                     "bernehmen f\xFCr");
         layer.close(handle);
-        if (error != nullptr) {
-            *error = why;
-        }
-        layer.remove(temporary);
-        return false;
+        return failed(why, temporary);
     }
-    if (!layer.close(handle) || !layer.rename(temporary, target)) {
-        return failed(temporary);
+    if (!layer.write(handle, bytes.data(), bytes.size())) {
+        const std::string why = step("Schreiben von");
+        layer.close(handle);
+        return failed(why, temporary);
+    }
+    if (!layer.sync(handle)) {
+        const std::string why = step("Sichern auf den Datentr\xE4ger von");
+        layer.close(handle);
+        return failed(why, temporary);
+    }
+    layer.adoptMode(handle, target);
+    if (!layer.close(handle)) {
+        return failed(step("Schlie\xDF"
+                           "en von"),
+                      temporary);
+    }
+    if (!layer.rename(temporary, target)) {
+        return failed("Umbenennen von " + shownPath(temporary) + " in " + shownPath(target) + ": " +
+                          layer.lastError(),
+                      temporary);
     }
     layer.syncFolderOf(target);
     return true;
+}
+
+bool rewriteInPlace(FileLayer& layer, int handle, const std::string& path,
+                    std::string_view oldBytes, std::string_view bytes, std::string* error) {
+    const auto put = [&](std::string_view content) {
+        return layer.writeAt(handle, 0, content.data(), content.size()) &&
+               layer.truncate(handle, static_cast<std::int64_t>(content.size())) &&
+               layer.sync(handle);
+    };
+    if (put(bytes)) {
+        return true;
+    }
+    const std::string why = layer.lastError();
+    const bool restored = put(oldBytes);
+    if (error != nullptr) {
+        *error = "Schreiben in " + shownPath(path) + ": " + why +
+                 (restored ? std::string(" (der alte Inhalt wurde zur\xFC"
+                                         "ckgeschrieben)")
+                           : std::string(" (der alte Inhalt lie\xDF sich nicht "
+                                         "zur\xFC"
+                                         "ckschreiben: ") +
+                                 layer.lastError() + ")");
+    }
+    return false;
 }
 
 } // namespace tessalyn

@@ -1,70 +1,124 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 
+struct stat;
+
 namespace tessalyn {
 
-// The file operations that replacing a file needs, as an interface so that
-// tests can make any step fail. Handles are small non-negative integers;
-// every operation that fails leaves a description in lastError().
+// The German reason for an operating-system error number (Windows-1252).
+std::string fileErrorText(int error);
+
+// A path of the operating system shown in a Windows-1252 text.
+std::string shownPath(const std::string& path);
+
+// The file operations that saving and reading the history need, as an
+// interface so that tests can make any step fail. Handles are small
+// non-negative integers; every operation that fails leaves the reason in
+// lastError() (German) and lastErrno().
 class FileLayer {
 public:
     virtual ~FileLayer() = default;
 
-    // The path that is really written when `path` is named: a symbolic link
-    // is followed so that the link itself survives the replacement.
-    virtual std::string resolveTarget(const std::string& path) = 0;
-    // Creates a new empty file with a unique name in the folder of `target`
-    // and with the access rights of `target` when it exists; -1 on failure.
-    virtual int createTemporary(const std::string& target, std::string& temporaryPath) = 0;
-    // Writes all bytes or fails.
-    virtual bool write(int handle, const char* data, std::size_t size) = 0;
+    // The path that is really written when `path` is named: symbolic links
+    // are followed (a dangling one too) so that the link itself survives.
+    virtual std::string resolveTarget(const std::string& path);
+    // Creates a new empty file, readable and writable by its owner only, with
+    // a unique name next to `target`; -1 on failure.
+    virtual int createTemporary(const std::string& target, std::string& temporaryPath);
+    // Gives the file behind `handle` the owner and group of the existing file
+    // `target`; false when that is not allowed. True when `target` is missing.
+    virtual bool adoptOwner(int handle, const std::string& target);
+    // Gives the file behind `handle` the access rights of `target` when it
+    // exists; a failure leaves the stricter rights of a new file.
+    virtual void adoptMode(int handle, const std::string& target);
+    // Opens an existing file for reading, or for reading and writing; never
+    // creates one and never waits (a named pipe opens at once); -1 on failure.
+    virtual int open(const std::string& path, bool writable);
+    // Reads the whole file behind `handle` from its start.
+    virtual bool readAll(int handle, std::string& bytes);
+    // Writes all bytes at the current position, or at `offset`.
+    virtual bool write(int handle, const char* data, std::size_t size);
+    virtual bool writeAt(int handle, std::int64_t offset, const char* data, std::size_t size);
+    virtual bool truncate(int handle, std::int64_t size);
     // Forces the written bytes to the storage device.
-    virtual bool sync(int handle) = 0;
-    virtual bool close(int handle) = 0;
+    virtual bool sync(int handle);
+    virtual bool close(int handle);
     // Puts `from` in the place of `to` in one step.
-    virtual bool rename(const std::string& from, const std::string& to) = 0;
-    virtual bool remove(const std::string& path) = 0;
+    virtual bool rename(const std::string& from, const std::string& to);
+    virtual bool remove(const std::string& path);
     // Makes a finished rename durable; failures do not matter any more then.
-    virtual void syncFolderOf(const std::string& path) = 0;
+    virtual void syncFolderOf(const std::string& path);
 
     const std::string& lastError() const { return lastError_; }
+    int lastErrno() const { return lastErrno_; }
 
 protected:
-    void setLastError(std::string text) { lastError_ = std::move(text); }
+    void setLastError(std::string text, int error = 0) {
+        lastError_ = std::move(text);
+        lastErrno_ = error;
+    }
+    // Records `error` with its German reason; returns false.
+    bool fail(int error);
 
 private:
     std::string lastError_;
+    int lastErrno_ = 0;
 };
 
 // The operating system's files.
-class SystemFileLayer : public FileLayer {
-public:
-    std::string resolveTarget(const std::string& path) override;
-    int createTemporary(const std::string& target, std::string& temporaryPath) override;
-    bool write(int handle, const char* data, std::size_t size) override;
-    bool sync(int handle) override;
-    bool close(int handle) override;
-    bool rename(const std::string& from, const std::string& to) override;
-    bool remove(const std::string& path) override;
-    void syncFolderOf(const std::string& path) override;
-
-private:
-    void setErrno(const char* operation, const std::string& path, int error);
-};
+class SystemFileLayer : public FileLayer {};
 
 // The layer the program uses unless a test injects another.
 FileLayer& systemFileLayer();
 
+// What reading a whole file found.
+enum class FileReadOutcome {
+    Read,    // the bytes are there (possibly none)
+    Missing, // no such file
+    Failed,  // the file exists but could not be read; `error` says why
+};
+
+// Reads the whole file at `path`; `st` gets its status when it exists.
+FileReadOutcome readWholeFile(FileLayer& layer, const std::string& path, std::string& bytes,
+                              std::string& error, struct stat* st = nullptr);
+// The same over a file opened already.
+FileReadOutcome readWholeFile(FileLayer& layer, int handle, std::string& bytes, std::string& error,
+                              struct stat* st = nullptr);
+
+// Why the existing file `st` at `path` must not be replaced, empty when it may.
+std::string writeProtectionReason(const struct stat& st, const std::string& path);
+
+// The path of a file that belongs to `target` (its lock, its temporary
+// files): the target's name followed by `suffix`. A name that would pass the
+// file system's length limit is shortened, the same way by every program, so
+// that a history with a name at that limit still has its own files.
+std::string companionPath(const std::string& target, std::string_view suffix);
+
+// Removes the temporary files a save of `target` left behind when its process
+// was ended in the middle of it: those whose process no longer runs here.
+void removeLeftoverTemporaries(FileLayer& layer, const std::string& target);
+
 // Replaces the file at `path` with `bytes` so that the file is never lost or
 // half written: the bytes go to a temporary file in the same folder, which is
-// flushed to the device and then renamed over the old file. On any failure the
-// temporary file is removed, the old file stays exactly as it was, `error`
-// (when given) describes the failing step and the result is false.
+// flushed to the device and then renamed over the old file, taking over its
+// owner and access rights (a new file is its owner's only). On any failure
+// the temporary file is removed, the old file stays exactly as it was,
+// `error` (when given) names the file and the reason, and the result is false.
 bool replaceFile(FileLayer& layer, const std::string& path, std::string_view bytes,
                  std::string* error = nullptr);
+
+// Writes `bytes` over the open file `handle` (named `path` in messages) in
+// place, for a folder where no temporary file can be made: the new bytes from
+// the start, the rest cut off, flushed to the device. When a step fails the
+// old content `oldBytes` is written back the same way, as far as the device
+// allows. False with `error` set on failure.
+bool rewriteInPlace(FileLayer& layer, int handle, const std::string& path,
+                    std::string_view oldBytes, std::string_view bytes,
+                    std::string* error = nullptr);
 
 } // namespace tessalyn

@@ -167,7 +167,9 @@ bool fileCaseInHistory(const QString& historyPath, const std::string& name,
             return true;
         },
         historyChangeOptions(historyPath, &reporter));
-    return reportHistoryChange(result, historyPath, parent) && result.saved();
+    return reportHistoryChange(result, historyPath,
+                               QStringLiteral("Der Fall wurde nicht abgelegt."), parent) &&
+           result.saved();
 }
 
 } // namespace tessalyn

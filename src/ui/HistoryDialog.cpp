@@ -42,6 +42,7 @@ HistoryDialog::FileDialogHook& fileDialogHook() {
 const QString kFileName = QStringLiteral("historie.xml");
 const QString kFilter = QStringLiteral("Fallhistorie (*.xml)");
 const QString kSuffix = QStringLiteral("xml");
+const QString kNotExported = QStringLiteral("Die Fallhistorie wurde nicht exportiert.");
 
 } // namespace
 
@@ -61,6 +62,11 @@ HistoryDialog::HistoryDialog(const HistoryDialogContext& context, QWidget* paren
     MessageBoxHistoryReporter reporter(this);
     stamp_ = loadHistoryWithStamp(history_, historyFileName(context_.historyPath), &reporter,
                                   fromQString(QDir::toNativeSeparators(context_.historyPath)));
+    if (history_.loadStatus() == HistoryLoadStatus::ReadError) {
+        MessageBoxes::error(this, historyReadFailedText(history_, context_.historyPath) +
+                                      QStringLiteral("\n\nSie wird leer gezeigt und bleibt "
+                                                     "unverändert."));
+    }
 
     orderByDate_ =
         context_.store == nullptr ||
@@ -265,7 +271,11 @@ void HistoryDialog::deleteSelected() {
             return true;
         },
         historyChangeOptions(context_.historyPath, &reporter));
-    if (!reportHistoryChange(result, context_.historyPath, this)) {
+    if (!reportHistoryChange(result, context_.historyPath,
+                             key.hasTreatment
+                                 ? QStringLiteral("Die Behandlung wurde nicht gelöscht.")
+                                 : QStringLiteral("Der Fall wurde nicht gelöscht."),
+                             this)) {
         return;
     }
     if (!result.saved() && !result.reloaded) {
@@ -369,7 +379,7 @@ void HistoryDialog::exportHistory() {
             historyChangeOptions(context_.historyPath, &reporter));
         // A write replaces the history's cases as well as a fresh read does:
         // the nodes must not keep pointing at the old ones.
-        if (reportHistoryChange(result, context_.historyPath, this) &&
+        if (reportHistoryChange(result, context_.historyPath, kNotExported, this) &&
             (result.saved() || result.reloaded)) {
             fillTree();
         }
@@ -379,7 +389,7 @@ void HistoryDialog::exportHistory() {
             HistoryChangeResult failed;
             failed.status = HistoryChangeStatus::SaveFailed;
             failed.error = history_.saveError();
-            MessageBoxes::error(this, historyChangeFailedText(failed, chosen));
+            MessageBoxes::error(this, historyChangeFailedText(failed, chosen, kNotExported));
         }
     }
     rememberDirectory(chosen);
@@ -394,6 +404,11 @@ void HistoryDialog::importHistory() {
     CaseHistory imported;
     imported.load(historyFileName(chosen), &reporter,
                   fromQString(QDir::toNativeSeparators(chosen)));
+    if (imported.loadStatus() == HistoryLoadStatus::ReadError) {
+        MessageBoxes::error(this, historyReadFailedText(imported, chosen) +
+                                      QStringLiteral("\n\nDie Fallhistorie wurde nicht "
+                                                     "importiert."));
+    }
     const bool replace = imported.loadOk();
     const bool byName = !orderByDate_;
     // A file that loaded whole replaces the history; anything else leaves it
@@ -408,7 +423,10 @@ void HistoryDialog::importHistory() {
             return true;
         },
         historyChangeOptions(context_.historyPath, &reporter));
-    reportHistoryChange(result, context_.historyPath, this);
+    reportHistoryChange(result, context_.historyPath,
+                        replace ? QStringLiteral("Die Fallhistorie wurde nicht importiert.")
+                                : QStringLiteral("Die Fallhistorie wurde nicht neu geschrieben."),
+                        this);
     fillTree();
     rememberDirectory(chosen);
 }

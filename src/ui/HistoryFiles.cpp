@@ -32,32 +32,21 @@ std::string historyFileName(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-QString historyChangeFailedText(const HistoryChangeResult& result, const QString& path) {
-    const QString shown = QDir::toNativeSeparators(path);
-    switch (result.status) {
-    case HistoryChangeStatus::Saved:
-    case HistoryChangeStatus::NothingDone:
-        return QString();
-    case HistoryChangeStatus::Locked:
-        return QStringLiteral("Die Fallhistorie wird gerade von einem anderen Programm "
-                              "geändert und konnte nicht gespeichert werden: %1\n\n"
-                              "Bitte versuchen Sie es gleich noch einmal.")
-            .arg(shown);
-    case HistoryChangeStatus::LockFailed:
-    case HistoryChangeStatus::SaveFailed:
-        break;
-    }
-    QString text = toQString(saveFailedMessage(fromQString(shown)));
-    if (!result.error.empty()) {
-        // The reason names paths in the operating system's spelling.
-        text += QStringLiteral("\n\n") + QString::fromLocal8Bit(result.error);
-    }
-    return text;
+QString historyChangeFailedText(const HistoryChangeResult& result, const QString& path,
+                                const QString& consequence) {
+    return toQString(historyChangeFailureText(result, fromQString(QDir::toNativeSeparators(path)),
+                                              fromQString(consequence)));
 }
 
-bool reportHistoryChange(const HistoryChangeResult& result, const QString& path, QWidget* parent) {
+QString historyReadFailedText(const CaseHistory& history, const QString& path) {
+    return QStringLiteral("Die Fallhistorie %1 konnte nicht gelesen werden: %2")
+        .arg(QDir::toNativeSeparators(path), toQString(history.readError()));
+}
+
+bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
+                         const QString& consequence, QWidget* parent) {
     if (result.failed()) {
-        MessageBoxes::error(parent, historyChangeFailedText(result, path));
+        MessageBoxes::error(parent, historyChangeFailedText(result, path, consequence));
         return false;
     }
     if (!result.backupPath.empty()) {
@@ -72,7 +61,9 @@ bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
 }
 
 HistoryChangeOptions historyChangeOptions(const QString& path, HistoryReporter* reporter) {
-    HistoryChangeOptions options;
+    // The desktop program never loses the cases of a file with a syntax
+    // error: it keeps the file's bytes in a copy and writes what it read.
+    HistoryChangeOptions options(BrokenHistoryPolicy::KeepCopyAndRewrite);
     options.lockWait = lockWaitSetting();
     options.displayName = fromQString(QDir::toNativeSeparators(path));
     options.reporter = reporter;

@@ -15,13 +15,21 @@ namespace tessalyn {
 std::string historyFileName(const QString& path);
 
 // The German message for a change of the history file at `path` that failed:
-// it names the file and, where known, the reason. Empty when nothing failed.
-QString historyChangeFailedText(const HistoryChangeResult& result, const QString& path);
+// it names the file, the reason and `consequence` ("Der Fall wurde nicht
+// abgelegt."). Empty when nothing failed.
+QString historyChangeFailedText(const HistoryChangeResult& result, const QString& path,
+                                const QString& consequence);
+
+// The German message for a history file at `path` that exists but could not
+// be read into `history`: it names the file and the reason.
+QString historyReadFailedText(const CaseHistory& history, const QString& path);
 
 // Shows what the user must learn about a change of the history file at
-// `path`: why it failed, or where a file that could not be read whole was
-// kept before it was replaced. Returns whether the change did not fail.
-bool reportHistoryChange(const HistoryChangeResult& result, const QString& path, QWidget* parent);
+// `path`: why it failed and what that means, or where a file that could not
+// be read whole was kept before it was replaced. Returns whether the change
+// did not fail.
+bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
+                         const QString& consequence, QWidget* parent);
 
 // The options every change from the user interface uses: the wait for the
 // lock, the display name, the error box for syntax errors and the file layer.

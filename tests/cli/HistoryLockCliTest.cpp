@@ -1,22 +1,28 @@
-// Several tessalyn-cli processes filing into one history file at the same
-// time: every filing ends up in the file, and a lock file left behind by a
-// program that ended does not block them.
+// Several tessalyn-cli processes changing one history file at the same time,
+// some through a symbolic link, one of them stopped while it holds the lock:
+// every filing reported done ends up in the file, a waiting one says why it
+// gave up, and lock files that no program holds delay nobody.
+#include "cli/CliProcess.h"
 #include "history/CaseHistory.h"
-#include "history/HistoryTransaction.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/time.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tessalyn;
+using namespace clitest;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -27,64 +33,184 @@ protected:
                ("tessalyn-history-lock-" + std::to_string(getpid()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        file_ = (dir_ / "historie.xml").string();
+        std::filesystem::create_directories(dir_ / "daten");
+        file_ = (dir_ / "daten" / "historie.xml").string();
+        link_ = (dir_ / "historie.xml").string();
+        std::filesystem::create_symlink(file_, link_);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
-    // Starts `tessalyn-cli history add` filing case `name`; returns its pid.
-    pid_t startAdd(const std::string& name) const {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const std::string out = (dir_ / (name + ".out")).string();
-            if (freopen(out.c_str(), "w", stdout) == nullptr ||
-                freopen(out.c_str(), "a", stderr) == nullptr) {
-                _exit(99);
-            }
-            execl(TESSALYN_CLI_PATH, TESSALYN_CLI_PATH, "history", "add", file_.c_str(), "--date",
-                  "01.02.2026 10:00", name.c_str(), "", "12", "40", static_cast<char*>(nullptr));
-            _exit(98);
-        }
-        return pid;
+    std::string outputOf(const std::string& name) const {
+        return (dir_ / (name + ".out")).string();
+    }
+    // Starts `tessalyn-cli history add` filing case `name` into `file`.
+    pid_t startAdd(const std::string& file, const std::string& name) const {
+        return startCli(
+            {"history", "add", file, "--date", "01.02.2026 10:00", name, "", "12", "40"},
+            {false, -1, outputOf(name)});
+    }
+    CliRun waitAdd(pid_t pid, const std::string& name) const {
+        return waitForCli(pid, outputOf(name));
     }
 
-    static int waitFor(pid_t pid) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::set<std::string> filedNames() const {
+        CaseHistory history(file_);
+        EXPECT_TRUE(history.loadOk());
+        std::set<std::string> names;
+        for (const auto& c : history.cases()) {
+            names.insert(c->name);
+        }
+        return names;
     }
 
     std::filesystem::path dir_;
     std::string file_;
+    std::string link_;
 };
+
+// Whether process `pid` holds a kernel lock, as the kernel lists it.
+bool holdsALock(pid_t pid) {
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    const std::string holder = " " + std::to_string(pid) + " ";
+    while (std::getline(locks, line)) {
+        if (line.find("->") == std::string::npos && line.find("FLOCK") != std::string::npos &&
+            line.find(holder) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// How long the stress test keeps its lock holder stopped: a few seconds in
+// the normal suite, longer than any time-based takeover in CI.
+std::chrono::seconds stopTime() {
+    const char* text = std::getenv("TESSALYN_HISTORY_STOP_SECONDS");
+    const int seconds = text != nullptr ? std::atoi(text) : 0;
+    return std::chrono::seconds(seconds > 0 ? seconds : 3);
+}
 
 } // namespace
 
-TEST_F(HistoryLockCli, ConcurrentFilingsAreAllKept) {
-    constexpr int kProcesses = 12;
+TEST_F(HistoryLockCli, ConcurrentFilingsThroughALinkAndTheRealPathAreAllKept) {
+    constexpr int kProcesses = 16;
     std::vector<pid_t> pids;
     for (int i = 0; i < kProcesses; ++i) {
-        pids.push_back(startAdd("Fall" + std::to_string(i)));
+        pids.push_back(startAdd(i % 2 == 0 ? link_ : file_, "Fall" + std::to_string(i)));
     }
-    for (pid_t pid : pids) {
-        EXPECT_EQ(waitFor(pid), 0);
+    for (int i = 0; i < kProcesses; ++i) {
+        const CliRun run = waitAdd(pids[static_cast<std::size_t>(i)], "Fall" + std::to_string(i));
+        EXPECT_EQ(run.rc, 0) << run.output;
     }
-    CaseHistory history(file_);
-    EXPECT_TRUE(history.loadOk());
-    std::set<std::string> names;
-    for (const auto& c : history.cases()) {
-        names.insert(c->name);
-        EXPECT_EQ(c->treatments.size(), 1u);
-    }
-    EXPECT_EQ(names.size(), static_cast<std::size_t>(kProcesses));
+    EXPECT_EQ(filedNames().size(), static_cast<std::size_t>(kProcesses));
+    EXPECT_TRUE(std::filesystem::is_symlink(link_));
     EXPECT_FALSE(std::filesystem::exists(file_ + ".lock"));
+    EXPECT_FALSE(std::filesystem::exists(link_ + ".lock"));
 }
 
-TEST_F(HistoryLockCli, ALockLeftBehindLongAgoIsTakenOver) {
-    std::ofstream(file_ + ".lock") << "1 anderer-rechner 42\n";
-    const timeval old[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
-    ASSERT_EQ(utimes((file_ + ".lock").c_str(), old), 0);
-    EXPECT_EQ(waitFor(startAdd("Fall")), 0);
-    EXPECT_EQ(CaseHistory(file_).caseCount(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(file_ + ".lock"));
+TEST_F(HistoryLockCli, LockFilesThatNobodyHoldsDelayNobody) {
+    const std::string lockFile = file_ + ".lock";
+    const auto fileQuickly = [&](const std::string& name) {
+        const auto start = std::chrono::steady_clock::now();
+        const CliRun run = waitAdd(startAdd(link_, name), name);
+        EXPECT_EQ(run.rc, 0) << name << ": " << run.output;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << name;
+    };
+    // Empty, as a killed program leaves it between making and writing it.
+    std::ofstream(lockFile).close();
+    fileQuickly("leer");
+    // Dated an hour ahead.
+    std::ofstream(lockFile) << "1 anderer-rechner 42\n";
+    const timeval future[2] = {{time(nullptr) + 3600, 0}, {time(nullptr) + 3600, 0}};
+    ASSERT_EQ(utimes(lockFile.c_str(), future), 0);
+    fileQuickly("zukunft");
+    // A symbolic link that leads nowhere.
+    std::filesystem::remove(lockFile);
+    std::filesystem::create_symlink(dir_ / "weg", lockFile);
+    fileQuickly("verweis");
+    EXPECT_EQ(filedNames(), (std::set<std::string>{"leer", "zukunft", "verweis"}));
+}
+
+TEST_F(HistoryLockCli, StressAStoppedHolderLosesNoFilingOfOthers) {
+    // A history big enough that a filing holds the lock for a while.
+    {
+        CaseHistory history;
+        history.setFileName(file_);
+        const std::vector<FilingEntry> entries(40, FilingEntry{{12, 0}, false});
+        for (int i = 0; i < 3000; ++i) {
+            history.fileCase("Alt" + std::to_string(i), "Kommentar", entries, "01.01.2026 10:00");
+        }
+        ASSERT_TRUE(history.save());
+    }
+    std::set<std::string> reportedDone;
+    // Catch one filing while it holds the lock and stop it there.
+    pid_t stopped = -1;
+    std::string stoppedName;
+    for (int attempt = 0; attempt < 50 && stopped < 0; ++attempt) {
+        const std::string name = "Angehalten" + std::to_string(attempt);
+        const pid_t pid = startAdd(attempt % 2 == 0 ? link_ : file_, name);
+        bool caught = false;
+        for (int poll = 0; poll < 20000 && !caught; ++poll) {
+            if (holdsALock(pid)) {
+                kill(pid, SIGSTOP);
+                caught = holdsALock(pid);
+                if (!caught) {
+                    kill(pid, SIGCONT);
+                }
+            } else {
+                int status = 0;
+                if (waitpid(pid, &status, WNOHANG) == pid) {
+                    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                    reportedDone.insert(name);
+                    break;
+                }
+                std::this_thread::sleep_for(100us);
+            }
+        }
+        if (caught) {
+            stopped = pid;
+            stoppedName = name;
+        }
+    }
+    ASSERT_GT(stopped, 0) << "no filing was caught holding the lock";
+    const auto stopStart = std::chrono::steady_clock::now();
+
+    // Fifteen others: half at once, half shortly before the holder goes on
+    // (after any time-based takeover would have struck); half through the link.
+    std::vector<std::pair<pid_t, std::string>> others;
+    const auto startOthers = [&](int first, int last) {
+        for (int i = first; i < last; ++i) {
+            const std::string name = "Fall" + std::to_string(i);
+            others.emplace_back(startAdd(i % 2 == 0 ? link_ : file_, name), name);
+        }
+    };
+    startOthers(0, 8);
+    const std::chrono::seconds stop = stopTime();
+    std::this_thread::sleep_until(stopStart + (stop > 3s ? stop - 3s : 0s));
+    startOthers(8, 15);
+    std::this_thread::sleep_until(stopStart + stop);
+    kill(stopped, SIGCONT);
+
+    const CliRun holder = waitAdd(stopped, stoppedName);
+    EXPECT_EQ(holder.rc, 0) << holder.output;
+    reportedDone.insert(stoppedName);
+    for (const auto& [pid, name] : others) {
+        const CliRun run = waitAdd(pid, name);
+        ASSERT_TRUE(run.exited) << name;
+        if (run.rc == 0) {
+            reportedDone.insert(name);
+        } else {
+            // Gave up waiting: says so, and why.
+            EXPECT_NE(run.output.find("wird gerade von einem anderen Programm geändert"),
+                      std::string::npos)
+                << run.output;
+            EXPECT_NE(run.output.find("Der Fall wurde nicht abgelegt."), std::string::npos)
+                << run.output;
+        }
+    }
+    const std::set<std::string> onDisk = filedNames();
+    for (const std::string& name : reportedDone) {
+        EXPECT_TRUE(onDisk.count(name)) << name << " reported done but missing";
+    }
+    EXPECT_EQ(onDisk.size(), 3000 + reportedDone.size());
 }

@@ -96,11 +96,13 @@ protected:
     // Files a treatment with a fixed date, as another program could have.
     void fileDated(const std::string& name, const std::string& comment, std::vector<CaseEntry> list,
                    const std::string& date) {
-        const HistoryChangeResult r =
-            changeHistoryFile(historyFileName(path), [&](CaseHistory& h, bool) {
+        const HistoryChangeResult r = changeHistoryFile(
+            historyFileName(path),
+            [&](CaseHistory& h, bool) {
                 h.fileCase(name, comment, std::span<const CaseEntry>(list), date);
                 return true;
-            });
+            },
+            HistoryChangeOptions(BrokenHistoryPolicy::Refuse));
         ASSERT_TRUE(r.saved());
     }
 

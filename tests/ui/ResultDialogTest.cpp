@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -531,6 +532,26 @@ TEST(ResultDialog, FailedFilingIsReportedInGerman) {
         QStringLiteral("Die Fallhistorie konnte nicht gespeichert werden: ")))
         << messages.texts().back().toStdString();
     EXPECT_TRUE(open.dialog->isVisible());
+}
+
+TEST(ResultDialog, FilingIntoAFolderNamedLikeTheHistoryIsReportedAndTheCaseStays) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString historyPath = dir.filePath("historie.xml");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("historie.xml"));
+    const RepertoryData& data = builtInContent();
+    OpenResult open(data, {5, 12}, ProgramSettings(), PolarityMode::None, "Fall A", historyPath);
+    const FileCaseDialog::Hook previous = FileCaseDialog::setTestHook(
+        [](FileCaseDialog&) { return static_cast<int>(QDialog::Accepted); });
+    MessageRecorder messages;
+    EXPECT_FALSE(open.dialog->fileCase());
+    FileCaseDialog::setTestHook(previous);
+    ASSERT_FALSE(messages.texts().isEmpty());
+    EXPECT_TRUE(messages.texts().back().contains(historyPath));
+    EXPECT_TRUE(messages.texts().back().contains(QStringLiteral("ist ein Ordner")));
+    EXPECT_TRUE(messages.texts().back().endsWith(QStringLiteral("Der Fall wurde nicht abgelegt.")));
+    EXPECT_TRUE(open.dialog->isVisible());
+    EXPECT_EQ(open.evaluated.result.entryCount(), 2);
 }
 
 TEST(ResultDialog, ScreenshotsOfATenRubricCaseAndItsPrintout) {

@@ -1,0 +1,142 @@
+#pragma once
+
+// Runs tessalyn-cli as a process of its own, as a person or a script does:
+// optionally as an unprivileged user (when the tests run as root), with a
+// chosen file-creation mask, in the background.
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace clitest {
+
+// The user whose rights the permission tests work with: "nobody" when the
+// tests run as root (which every permission lets through), else the user
+// running them.
+inline bool runAsNobody() {
+    return ::geteuid() == 0;
+}
+inline uid_t userId() {
+    return runAsNobody() ? 65534 : ::geteuid();
+}
+inline gid_t groupId() {
+    return runAsNobody() ? 65534 : ::getegid();
+}
+
+// Gives `path` to that user.
+inline void giveToUser(const std::string& path) {
+    if (runAsNobody()) {
+        [[maybe_unused]] const int rc = ::lchown(path.c_str(), userId(), groupId());
+    }
+}
+
+// The program as the unprivileged user can start it: the build folder may lie
+// where that user may not go, so a copy in the temporary folder is used.
+inline std::string cliPathForUser() {
+    // The copy goes with the test program.
+    struct Copy {
+        std::filesystem::path folder;
+        std::string path;
+        Copy() {
+            if (!runAsNobody()) {
+                path = TESSALYN_CLI_PATH;
+                return;
+            }
+            folder = std::filesystem::temp_directory_path() /
+                     ("tessalyn-cli-copy-" + std::to_string(::getpid()));
+            std::filesystem::create_directories(folder);
+            std::filesystem::permissions(folder, std::filesystem::perms(0755));
+            const auto copy = folder / "tessalyn-cli";
+            std::filesystem::copy_file(TESSALYN_CLI_PATH, copy,
+                                       std::filesystem::copy_options::overwrite_existing);
+            std::filesystem::permissions(copy, std::filesystem::perms(0755));
+            path = copy.string();
+        }
+        ~Copy() {
+            if (!folder.empty()) {
+                std::error_code ignored;
+                std::filesystem::remove_all(folder, ignored);
+            }
+        }
+    };
+    static const Copy copy;
+    return copy.path;
+}
+
+struct CliRun {
+    bool exited = false; // false: ended by a signal
+    int rc = -1;
+    std::string output; // standard output and standard error
+};
+
+struct CliOptions {
+    bool asUser = false;    // as the unprivileged user
+    int mask = -1;          // file-creation mask; -1 keeps the test's
+    std::string outputFile; // where output goes (required)
+};
+
+// Starts tessalyn-cli with `args`; returns its process id.
+inline pid_t startCli(const std::vector<std::string>& args, const CliOptions& options) {
+    std::vector<std::string> command;
+    if (options.asUser && runAsNobody()) {
+        command = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", cliPathForUser()};
+    } else {
+        command.push_back(TESSALYN_CLI_PATH);
+    }
+    command.insert(command.end(), args.begin(), args.end());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (out < 0 || ::dup2(out, 1) < 0 || ::dup2(out, 2) < 0) {
+            ::_exit(99);
+        }
+        if (options.asUser && ::chdir("/") != 0) {
+            ::_exit(97);
+        }
+        if (options.mask >= 0) {
+            ::umask(static_cast<mode_t>(options.mask));
+        }
+        std::vector<char*> argv;
+        for (std::string& a : command) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(98);
+    }
+    return pid;
+}
+
+inline std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline CliRun waitForCli(pid_t pid, const std::string& outputFile) {
+    CliRun run;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.exited = WIFEXITED(status);
+    run.rc = run.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
+    run.output = readText(outputFile);
+    return run;
+}
+
+inline CliRun runCli(const std::vector<std::string>& args, const CliOptions& options) {
+    return waitForCli(startCli(args, options), options.outputFile);
+}
+
+} // namespace clitest

@@ -1,0 +1,185 @@
+// Filing, deleting and importing when the history file is in trouble: a
+// folder in its place or in its lock's place, a file that cannot be read, a
+// write-protected file, a full disk. Each is said in German, naming the file,
+// the reason and what did not happen, and the program goes on.
+#include "ui/FileCaseDialog.h"
+#include "ui/HistoryDialog.h"
+
+#include "history/CaseHistory.h"
+#include "history/HistoryTransaction.h"
+#include "settings/MemorySettingsStore.h"
+#include "ui/HistoryFiles.h"
+#include "ui/MessageBoxes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+using namespace tessalyn;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Reads fail with an I/O error, or writes find the disk full.
+class FaultyDisk : public SystemFileLayer {
+public:
+    bool failReads = false;
+    bool full = false;
+    bool readAll(int handle, std::string& bytes) override {
+        return failReads ? fail(EIO) : SystemFileLayer::readAll(handle, bytes);
+    }
+    bool write(int handle, const char* data, std::size_t size) override {
+        return full ? fail(ENOSPC) : SystemFileLayer::write(handle, data, size);
+    }
+};
+
+class HistoryFaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath(QStringLiteral("historie.xml"));
+        previousLayer = setHistoryFileLayer(&disk);
+        previousWait = setHistoryLockWait(std::chrono::milliseconds(50));
+    }
+    void TearDown() override {
+        setHistoryFileLayer(previousLayer);
+        setHistoryLockWait(previousWait);
+    }
+
+    bool file(const std::string& name) {
+        std::vector<CaseEntry> list;
+        list.emplace_back(12, 0);
+        return fileCaseInHistory(path, name, "", list, nullptr);
+    }
+
+    // Files, deletes the first case (when one is shown) and imports
+    // `importFrom` in "Fallhistorie". Every line of `expected` must be met by
+    // an error box holding all its parts, and no box may be anything else.
+    void expectEachReported(const std::vector<QStringList>& expected, const QString& importFrom) {
+        messages.clear();
+        EXPECT_FALSE(file("Neu"));
+        HistoryDialogContext context;
+        context.historyPath = path;
+        context.store = &store;
+        context.askBeforeDelete = false;
+        HistoryDialog d(context);
+        if (d.tree()->topLevelItemCount() > 0) {
+            d.tree()->setCurrentItem(d.tree()->topLevelItem(0));
+            d.deleteSelected();
+        }
+        auto previous = HistoryDialog::setFileDialogTestHook(
+            [&](const HistoryFileRequest&) { return importFrom; });
+        d.importHistory();
+        HistoryDialog::setFileDialogTestHook(std::move(previous));
+        const QStringList texts = messages.texts();
+        for (const QStringList& parts : expected) {
+            bool found = false;
+            for (const QString& text : texts) {
+                bool all = true;
+                for (const QString& part : parts) {
+                    all = all && text.contains(part);
+                }
+                found = found || all;
+            }
+            EXPECT_TRUE(found) << parts.join(QStringLiteral(" | ")).toStdString() << "\nin\n"
+                               << texts.join(QStringLiteral("\n---\n")).toStdString();
+        }
+        for (const MessageRecorder::Message& m : messages.messages()) {
+            EXPECT_EQ(m.kind, MessageBoxes::Kind::Error) << m.text.toStdString();
+        }
+    }
+
+    QString source() {
+        const QString other = dir.filePath(QStringLiteral("andere.xml"));
+        CaseHistory h;
+        h.setFileName(historyFileName(other));
+        h.fileCase("Importiert", "", std::vector<FilingEntry>(), "01.01.2026 10:00");
+        EXPECT_TRUE(h.save());
+        return other;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    MemorySettingsStore store;
+    MessageRecorder messages;
+    FaultyDisk disk;
+    FileLayer* previousLayer = nullptr;
+    std::chrono::milliseconds previousWait{};
+};
+
+const QString kNotFiled = QStringLiteral("Der Fall wurde nicht abgelegt.");
+const QString kNotImported = QStringLiteral("Die Fallhistorie wurde nicht importiert.");
+
+} // namespace
+
+TEST_F(HistoryFaultsTest, AFolderInThePlaceOfTheHistory) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("historie.xml")));
+    const QString imported = source();
+    expectEachReported({{path, QStringLiteral("ist ein Ordner"), kNotFiled},
+                        {path, QStringLiteral("ist ein Ordner"), kNotImported}},
+                       imported);
+    EXPECT_TRUE(QDir(path).isEmpty());
+}
+
+TEST_F(HistoryFaultsTest, AFolderInThePlaceOfTheLockFile) {
+    ASSERT_TRUE(file("Alt"));
+    const QByteArray before = readFile(path);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("historie.xml.lock")));
+    expectEachReported({{path + QStringLiteral(".lock"), QStringLiteral("Ordner"), kNotFiled},
+                        {path + QStringLiteral(".lock"), QStringLiteral("Ordner"),
+                         QStringLiteral("Der Fall wurde nicht gelöscht.")},
+                        {path + QStringLiteral(".lock"), kNotImported}},
+                       source());
+    EXPECT_EQ(readFile(path), before);
+}
+
+TEST_F(HistoryFaultsTest, AHistoryThatCannotBeRead) {
+    ASSERT_TRUE(file("Alt"));
+    const QByteArray before = readFile(path);
+    disk.failReads = true;
+    expectEachReported({{path, QStringLiteral("konnte nicht gelesen werden"),
+                         QStringLiteral("Ein-/Ausgabefehler"), kNotFiled},
+                        {path, QStringLiteral("Ein-/Ausgabefehler"), kNotImported}},
+                       source());
+    EXPECT_EQ(readFile(path), before);
+}
+
+TEST_F(HistoryFaultsTest, AWriteProtectedHistory) {
+    ASSERT_TRUE(file("Alt"));
+    const QByteArray before = readFile(path);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    expectEachReported({{path, QStringLiteral("schreibgeschützt"), kNotFiled},
+                        {path, QStringLiteral("schreibgeschützt"),
+                         QStringLiteral("Der Fall wurde nicht gelöscht.")},
+                        {path, QStringLiteral("schreibgeschützt"), kNotImported}},
+                       source());
+    EXPECT_EQ(readFile(path), before);
+}
+
+TEST_F(HistoryFaultsTest, AFullDisk) {
+    ASSERT_TRUE(file("Alt"));
+    const QByteArray before = readFile(path);
+    disk.full = true;
+    expectEachReported({{path, QStringLiteral("kein Platz mehr auf dem Datenträger"), kNotFiled},
+                        {path, QStringLiteral("kein Platz mehr"),
+                         QStringLiteral("Der Fall wurde nicht gelöscht.")},
+                        {path, QStringLiteral("kein Platz mehr"), kNotImported}},
+                       source());
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"andere.xml", "historie.xml"}));
+}
