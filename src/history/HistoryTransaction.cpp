@@ -261,9 +261,11 @@ HistoryFileLock::Step HistoryFileLock::lockHistory() {
     if (historyHandle_ < 0) {
         historyExists_ = false;
         historyWritable_ = true;
+        historyWriteError_.clear();
         historyHandle_ = layer_.open(target_, true);
         if (historyHandle_ < 0 && permissionRefused(layer_.lastErrno())) {
             historyWritable_ = false;
+            historyWriteError_ = layer_.lastError();
             historyHandle_ = layer_.open(target_, false);
         }
         if (historyHandle_ < 0) {
@@ -503,7 +505,7 @@ bool rewriteHistory(FileLayer& layer, const HistoryFileLock& lock, const DiskHis
     const std::string& target = lock.target();
     if (disk.exists && (!folderTakesNewFiles(target) || ownerCannotBeKept(disk.status))) {
         if (!lock.historyWritable()) {
-            error = shownPath(target) + ": " + fileErrorText(EACCES);
+            error = shownPath(target) + ": " + lock.historyWriteError();
             return false;
         }
         return rewriteInPlace(layer, lock.historyHandle(), target, disk.bytes, bytes, &error);

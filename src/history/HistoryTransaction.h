@@ -72,6 +72,8 @@ public:
     // does not exist or could not be opened (historyOpenError() says why).
     int historyHandle() const { return historyHandle_; }
     bool historyWritable() const { return historyWritable_; }
+    // Why it could not be opened for writing, when it was not.
+    const std::string& historyWriteError() const { return historyWriteError_; }
     bool historyExists() const { return historyExists_; }
     const std::string& historyOpenError() const { return historyOpenError_; }
 
@@ -99,6 +101,7 @@ private:
     bool noLockFile_ = false;
     bool lockFileHeld_ = false;
     std::string historyOpenError_;
+    std::string historyWriteError_;
     std::string error_;
     std::string holder_;
     bool locked_ = false;
