@@ -41,7 +41,7 @@ constexpr int kLocationColumnWidth = 200;
 // Room the text columns leave free for the table's frame and scroll bar.
 constexpr int kSplitMargin = 20;
 // Room the caption leaves for the title bar's icon and buttons.
-constexpr int kTitleBarMargin = 140;
+constexpr int kTitleBarMargin = 160;
 
 } // namespace
 
@@ -193,7 +193,8 @@ void TextSearchDialog::showCaption() {
     QString caption = toQString(search_.caption());
     // After a search that ran, the translated words follow: "(Kopfschmerz →
     // headache, head pain; nachts → night, midnight)", cut short to the
-    // window's width.
+    // window's width; the field "Suchtext" shows all of it as its tool tip.
+    QString fullNote;
     if (search_.caption() != kTextSearchCaption) {
         QStringList notes;
         for (const WordTranslation& t : search_.translations()) {
@@ -201,18 +202,22 @@ void TextSearchDialog::showCaption() {
                 notes << toQString(t.german) + QStringLiteral(" → ") + toQString(t.english);
             }
         }
+        fullNote = notes.join(QStringLiteral("; "));
         if (!notes.isEmpty()) {
-            const QFontMetrics metrics(font());
+            // Title bars mostly use a bold face of the dialog's font.
+            QFont titleFont = font();
+            titleFont.setBold(true);
+            const QFontMetrics metrics(titleFont);
             const int room = width() - kTitleBarMargin -
                              metrics.horizontalAdvance(caption + QStringLiteral(" ()"));
-            const QString note =
-                metrics.elidedText(notes.join(QStringLiteral("; ")), Qt::ElideRight, room);
+            const QString note = metrics.elidedText(fullNote, Qt::ElideRight, room);
             if (!note.isEmpty() && note != QStringLiteral("…")) {
                 caption += QStringLiteral(" (") + note + QStringLiteral(")");
             }
         }
     }
     setWindowTitle(caption);
+    searchField_->setToolTip(fullNote);
 }
 
 void TextSearchDialog::onTranslateToggled(bool on) {

@@ -59,6 +59,11 @@ TEST(TextSearchTranslation, OnByDefaultAndTheCaptionNamesTheTranslation) {
                              "headache, head pain, cephalalgia; nachts → night, midnight)")
                   .arg(w.hits()));
 
+    // The field "Suchtext" names the whole translation as its tool tip.
+    EXPECT_EQ(d.searchField()->toolTip(),
+              QStringLiteral("Kopfschmerz → headache, head pain, cephalalgia; nachts → night, "
+                             "midnight"));
+
     // Umlauts typed as such or written out find the same.
     d.searchField()->clear();
     QTest::sendKeyEvent(QTest::Click, d.searchField(), Qt::Key_unknown, QStringLiteral("Übelkeit"),
@@ -75,6 +80,7 @@ TEST(TextSearchTranslation, OnByDefaultAndTheCaptionNamesTheTranslation) {
     d.searchField()->clear();
     QTest::keyClicks(d.searchField(), QStringLiteral("Ko"));
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Textuelle Symptomsuche"));
+    EXPECT_EQ(d.searchField()->toolTip(), QString());
 }
 
 TEST(TextSearchTranslation, TheCheckBoxSearchesAgainAndIsStored) {
@@ -127,6 +133,7 @@ TEST(TextSearchTranslation, TheCaptionIsCutShortToTheWindowsWidth) {
     const QString narrow = d.windowTitle();
     EXPECT_TRUE(narrow.startsWith(bare + QStringLiteral(" (Kopf → "))) << narrow.toStdString();
     EXPECT_TRUE(narrow.endsWith(QStringLiteral("…)"))) << narrow.toStdString();
+    EXPECT_TRUE(d.searchField()->toolTip().startsWith(QStringLiteral("Kopf → head, scalp")));
 
     d.resize(1200, d.height());
     QTRY_COMPARE(d.windowTitle(), wide);
