@@ -307,3 +307,18 @@ TEST(TranslatedSearch, TurningTranslationOnWidensAndOffRestoresTheHits) {
     EXPECT_TRUE(search.runSearch(true, true));
     EXPECT_TRUE(search.rows().empty());
 }
+
+TEST(TranslatedSearch, EveryChapterIsReachedByAGermanWordForIt) {
+    // One everyday German word for the region or function of each of the 32
+    // chapters; under that chapter's filter it finds rubrics.
+    const char* words[32] = {
+        "Schwäche",      "Angst",  "Kopf",    "Schwindel", "Gesicht",  "Mund",      "Zähne",
+        "Augen",         "Sehen",  "Ohren",   "Nase",      "Hals",     "Magen",     "Bauch",
+        "Mastdarm",      "Stuhl",  "Blase",   "Nieren",    "Prostata", "Harnröhre", "Hoden",
+        "Kehlkopf",      "Atmung", "Husten",  "Auswurf",   "Brust",    "Rücken",    "Beine",
+        "Schüttelfrost", "Fieber", "Schweiß", "Haut"};
+    for (int chapter = 0; chapter < 32; ++chapter) {
+        EXPECT_FALSE(hits(words[chapter], true, chapter).empty())
+            << words[chapter] << " in chapter " << chapter;
+    }
+}
