@@ -148,6 +148,16 @@ static void runTranslatedSearch(benchmark::State& state, const char* query) {
     state.counters["hits"] = static_cast<double>(search.rows().size());
 }
 
+// Reading the built-in search vocabulary, once per run on the first use.
+static void BM_VocabularyRead(benchmark::State& state) {
+    for (auto _ : state) {
+        Vocabulary v;
+        ContentError error;
+        benchmark::DoNotOptimize(v.parse(builtInVocabularyText(), error));
+    }
+}
+BENCHMARK(BM_VocabularyRead)->Unit(benchmark::kMicrosecond);
+
 // Two German words, a compound among their alternatives.
 static void BM_TextSearchTranslatedTwoWords(benchmark::State& state) {
     runTranslatedSearch(state, "Kopfschmerz nachts");
