@@ -1,5 +1,7 @@
 #include "search/RemedySearch.h"
 
+#include "data/FieldMessages.h"
+
 #include "data/Cp1252.h"
 #include "search/RowTexts.h"
 
@@ -12,10 +14,6 @@ namespace {
 // "Mittelübersicht" in Windows-1252.
 constexpr const char* kCaptionPrefix = "Mittel\xFC"
                                        "bersicht: ";
-
-// The framework's messages for a number field that fails its check.
-constexpr const char* kNotAnInteger = "Please enter an integer.";
-constexpr const char* kOutOfRange = "Please enter an integer between 0 and 99.";
 
 enum class FieldCheck { Ok, NotAnInteger, OutOfRange };
 
@@ -42,8 +40,9 @@ FieldCheck readSizeField(std::string_view text, int& value) {
     return parsed < 0 || parsed > kMaxSizeFieldValue ? FieldCheck::OutOfRange : FieldCheck::Ok;
 }
 
-const char* messageFor(FieldCheck check) {
-    return check == FieldCheck::NotAnInteger ? kNotAnInteger : kOutOfRange;
+std::string messageFor(FieldCheck check) {
+    return check == FieldCheck::NotAnInteger ? notAnIntegerMessage()
+                                             : integerRangeMessage(0, kMaxSizeFieldValue);
 }
 
 void appendInt(std::string& out, int value) {

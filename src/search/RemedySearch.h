@@ -95,8 +95,8 @@ public:
     // text, grades, BD, size filter box, minimum, maximum, fourth-column box.
     // A size field that holds no integer keeps its old value; one outside
     // 0..99 keeps the value entered; in both cases the values after it are not
-    // taken and the returned text is the message to show ("Please enter an
-    // integer." or "Please enter an integer between 0 and 99."). Empty when
+    // taken and the returned text is the message to show ("Bitte geben
+    // Sie eine ganze Zahl ein." or "... zwischen 0 und 99 ein."). Empty when
     // every value was taken. Grade 1 is forced on in any case.
     std::string readControls(const RemedyControls& controls);
 

@@ -32,7 +32,10 @@ ProgramSettings readOptions(const SettingsStore& store, int polarityDefault) {
     s.escapeDiscards = readFlag(store, kEscapeDiscards, true);
     s.noGreyInPrint = readFlag(store, kNoGreyInPrint, true);
     s.fontName = store.readString(kApplication, kFontName, "");
-    s.fontSize = readRange(store, kFontSize, 1, 0, kMaxFontSize);
+    // A size above the largest is taken as the largest, as typing it would.
+    const int fontSize = store.readInt(kApplication, kFontSize, 1);
+    s.fontSize =
+        fontSize > kMaxFontSize ? kMaxFontSize : readRange(store, kFontSize, 1, 0, kMaxFontSize);
     return s;
 }
 

@@ -66,10 +66,6 @@ constexpr IconButtonEntry kButtons[] = {
     {"&Zurück", "zurueck", "backButton"},
 };
 
-// The core's texts of the two size field messages.
-constexpr const char* kIntegerMessageText = "Please enter an integer.";
-constexpr const char* kRangeMessageText = "Please enter an integer between %1 and %2.";
-
 RemedyOverviewDialog::Hook& hook() {
     static RemedyOverviewDialog::Hook instance;
     return instance;
@@ -106,14 +102,6 @@ private:
 };
 
 } // namespace
-
-QString RemedyOverviewDialog::integerMessage() {
-    return QCoreApplication::translate("RemedyOverviewDialog", kIntegerMessageText);
-}
-
-QString RemedyOverviewDialog::rangeMessage(int lo, int hi) {
-    return QCoreApplication::translate("RemedyOverviewDialog", kRangeMessageText).arg(lo).arg(hi);
-}
 
 RemedyOverviewDialog::RemedyOverviewDialog(const FindingContext& context)
     : QDialog(context.parent), context_(context), search_(*context.data) {
@@ -355,9 +343,7 @@ bool RemedyOverviewDialog::readControls() {
     if (message.empty()) {
         return true;
     }
-    MessageBoxes::warning(this, message == kIntegerMessageText
-                                    ? integerMessage()
-                                    : rangeMessage(0, kMaxSizeFieldValue));
+    MessageBoxes::warning(this, toQString(message));
     return false;
 }
 

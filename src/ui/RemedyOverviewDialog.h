@@ -69,11 +69,6 @@ public:
     // Installs a hook (an empty function removes it). Returns the previous one.
     static Hook setTestHook(Hook hook);
 
-    // The framework's messages for a size field that fails its check, in the
-    // language of the installed translations.
-    static QString integerMessage();
-    static QString rangeMessage(int lo, int hi);
-
 public slots:
     // "&Suche", Enter.
     void runSearch();

@@ -1,6 +1,7 @@
 #include "ui/SettingsDialog.h"
 
 #include "data/Cp1252.h"
+#include "data/FieldMessages.h"
 #include "settings/SettingsKeys.h"
 #include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QStandardItemModel>
 #include <QToolButton>
@@ -81,19 +84,42 @@ SettingsDialog::SettingsDialog(SettingsStore& store, const SettingsDialogValues&
 SettingsDialog::~SettingsDialog() = default;
 
 QString SettingsDialog::integerMessage() {
-    return QStringLiteral("Please enter an integer.");
+    return toQString(notAnIntegerMessage());
 }
 
 QString SettingsDialog::rangeMessage(int lo, int hi) {
-    return QStringLiteral("Please enter an integer between %1 and %2.").arg(lo).arg(hi);
+    return toQString(integerRangeMessage(lo, hi));
+}
+
+QString SettingsDialog::familyWithoutFoundry(const QString& family) {
+    static const QRegularExpression foundry(QStringLiteral("\\s*\\[[^\\]]*\\]\\s*$"));
+    return QString(family).remove(foundry);
+}
+
+QString SettingsDialog::systemFontFamily() {
+    // The family the system's font resolves to, not an alias like "Sans Serif".
+    return familyWithoutFoundry(
+        QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family());
 }
 
 QStringList SettingsDialog::fontFamilies() {
-    QStringList families;
+    QStringList available;
     for (const QString& family : QFontDatabase::families()) {
-        if (!family.isEmpty() && !QFontDatabase::isPrivateFamily(family) &&
-            representableInCp1252(family)) {
-            families.append(family);
+        if (!QFontDatabase::isPrivateFamily(family)) {
+            available.append(family);
+        }
+    }
+    return listedFamilies(available);
+}
+
+QStringList SettingsDialog::listedFamilies(const QStringList& available) {
+    QStringList families;
+    for (const QString& family : available) {
+        // One family offered by several foundries ("C059 [UKWN]", "C059 [urw]")
+        // is one font to the user.
+        const QString name = familyWithoutFoundry(family);
+        if (!name.isEmpty() && representableInCp1252(name)) {
+            families.append(name);
         }
     }
     std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
@@ -259,14 +285,21 @@ void SettingsDialog::showValues(const SettingsDialogValues& values) {
     saveColumnWidths_->setChecked(o.saveColumnWidths);
     noGreyInPrint_->setChecked(o.noGreyInPrint);
 
-    // The first family whose name begins with the stored one, else the first.
-    const QString name = toQString(o.fontName);
-    int fontIndex = fontList_->count() > 0 ? 0 : -1;
-    for (int i = 0; i < fontList_->count(); ++i) {
+    // The first family whose name begins with the stored one (a name stored
+    // with its foundry counts without it), else the first. Without a stored
+    // name the family of the system's user interface font is offered.
+    QString name = familyWithoutFoundry(toQString(o.fontName));
+    if (name.isEmpty()) {
+        name = systemFontFamily();
+    }
+    int fontIndex = fontList_->findText(name, Qt::MatchFixedString);
+    for (int i = 0; fontIndex < 0 && i < fontList_->count(); ++i) {
         if (fontList_->itemText(i).startsWith(name, Qt::CaseInsensitive)) {
             fontIndex = i;
-            break;
         }
+    }
+    if (fontIndex < 0 && fontList_->count() > 0) {
+        fontIndex = 0;
     }
     fontList_->setCurrentIndex(fontIndex);
 

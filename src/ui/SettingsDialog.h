@@ -43,8 +43,16 @@ public:
     const std::string& fontName() const { return result_.options.fontName; }
     int fontSize() const { return result_.options.fontSize; }
 
-    // The font families the list offers, in their order.
+    // The font families the list offers, in their order: each family once,
+    // without the foundry the font database appends to tell apart families of
+    // the same name ("C059 [urw]").
     static QStringList fontFamilies();
+    // The same over a given list of installed family names.
+    static QStringList listedFamilies(const QStringList& available);
+    static QString familyWithoutFoundry(const QString& family);
+    // The family of the system's user interface font, offered when no table
+    // font has been chosen yet.
+    static QString systemFontFamily();
 
     // The validation messages of the start delay box, shown as warnings
     // through MessageBoxes (where tests catch them).

@@ -236,7 +236,7 @@ TEST(RemedyControls, SizeFieldsAreCheckedInReadingOrder) {
     controls.minimumText = "zehn";
     controls.maximumText = "50";
     controls.otherRemedies = true;
-    EXPECT_EQ(search.readControls(controls), "Please enter an integer.");
+    EXPECT_EQ(search.readControls(controls), "Bitte geben Sie eine ganze Zahl ein.");
     EXPECT_EQ(search.sizeFilter.minimum, 5);
     EXPECT_EQ(search.sizeFilter.maximum, 40);
     EXPECT_FALSE(search.otherRemedies);
@@ -244,7 +244,7 @@ TEST(RemedyControls, SizeFieldsAreCheckedInReadingOrder) {
     // Out of range: the value entered is kept, the later ones are not taken.
     controls.minimumText = "2";
     controls.maximumText = "100";
-    EXPECT_EQ(search.readControls(controls), "Please enter an integer between 0 and 99.");
+    EXPECT_EQ(search.readControls(controls), "Bitte geben Sie eine ganze Zahl zwischen 0 und 99 ein.");
     EXPECT_EQ(search.sizeFilter.minimum, 2);
     EXPECT_EQ(search.sizeFilter.maximum, 100);
     EXPECT_FALSE(search.otherRemedies);

@@ -83,8 +83,15 @@ TEST(ProgramSettings, BadStoredValuesReadAsTheReadingSitesDefault) {
     EXPECT_EQ(readStartDelay(store), 5);
     EXPECT_EQ(store.readInt("", "Startverz\xF6gerung", 0), 999) << "present values stay";
 
-    store.set("", "FontSize", kMaxFontSize + 1);
-    EXPECT_EQ(readProgramSettings(store).fontSize, 1);
+    // A size above the largest is the largest, never the 1-pixel fallback.
+    store.set("", "FontName", std::string("Arial"));
+    for (const int stored : {kMaxFontSize + 1, 5000}) {
+        store.set("", "FontSize", stored);
+        EXPECT_EQ(readProgramSettings(store).fontSize, kMaxFontSize) << stored;
+        EXPECT_EQ(readProgramSettings(store).tableFont(), (TableFontChoice{"Arial", kMaxFontSize}));
+    }
+    store.set("", "FontSize", kMaxFontSize);
+    EXPECT_EQ(readProgramSettings(store).fontSize, kMaxFontSize);
 
     // A start delay stored as text counts as missing for the splash window.
     store.set("", "Startverz\xF6gerung", std::string("drei"));

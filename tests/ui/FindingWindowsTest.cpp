@@ -687,7 +687,7 @@ TEST(RemedyOverviewDialog, SizeFieldsOutsideZeroToNinetyNineAreReported) {
         retype(d.minimumField(), QStringLiteral("abc"));
         retype(d.maximumField(), QStringLiteral("5"));
         QTest::mouseClick(d.searchButton(), Qt::LeftButton);
-        ASSERT_EQ(recorder.texts(), QStringList{QStringLiteral("Please enter an integer.")});
+        ASSERT_EQ(recorder.texts(), QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl ein.")});
         EXPECT_EQ(d.search().sizeFilter.minimum, 1);
         EXPECT_EQ(d.search().sizeFilter.maximum, 30);
         EXPECT_GT(t.rowCount(), 1);
@@ -697,7 +697,7 @@ TEST(RemedyOverviewDialog, SizeFieldsOutsideZeroToNinetyNineAreReported) {
         retype(d.maximumField(), QStringLiteral("100"));
         QTest::mouseClick(d.searchButton(), Qt::LeftButton);
         EXPECT_EQ(recorder.texts(),
-                  QStringList{QStringLiteral("Please enter an integer between 0 and 99.")});
+                  QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl zwischen 0 und 99 ein.")});
         EXPECT_EQ(d.search().sizeFilter.maximum, 100) << "the entered value stays";
 
         // The arrows keep the field within 0..99.

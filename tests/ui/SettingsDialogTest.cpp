@@ -115,14 +115,42 @@ TEST(SettingsDialog, SizeBoxAndFontListFollowTheirOpeningRules) {
     EXPECT_EQ(child<QComboBox>(unknown.dialog, "fontList")->currentText(), families.front());
 }
 
-TEST(SettingsDialog, ConfirmingFirstRunDefaultsTakesFirstFontAndSizeTen) {
+TEST(SettingsDialog, FontListNamesEachFamilyOnceWithoutFoundry) {
+    EXPECT_EQ(SettingsDialog::listedFamilies(
+                  {QStringLiteral("Nimbus Sans [URW ]"), QStringLiteral("C059 [urw]"),
+                   QStringLiteral("C059 [UKWN]"), QStringLiteral("arial"), QStringLiteral("Arial"),
+                   QStringLiteral("C059"), QStringLiteral("Noto Sans CJK JP [GOOG]"),
+                   QStringLiteral("微软雅黑")}),
+              (QStringList{QStringLiteral("Arial"), QStringLiteral("arial"), QStringLiteral("C059"),
+                           QStringLiteral("Nimbus Sans"), QStringLiteral("Noto Sans CJK JP")}));
+    for (const QString& family : SettingsDialog::fontFamilies()) {
+        EXPECT_FALSE(family.contains(QLatin1Char('['))) << family.toStdString();
+    }
+
+    // A name stored with its foundry finds its family.
+    const QStringList families = SettingsDialog::fontFamilies();
+    if (families.isEmpty()) {
+        GTEST_SKIP() << "no fonts installed";
+    }
+    MemorySettingsStore store;
+    SettingsDialogValues v = dialogDefaults();
+    v.options.fontName = (families.back() + QStringLiteral(" [xyz]")).toStdString();
+    OpenDialog d(store, v);
+    EXPECT_EQ(child<QComboBox>(d.dialog, "fontList")->currentText(), families.back());
+}
+
+TEST(SettingsDialog, ConfirmingFirstRunDefaultsTakesTheSystemFontAndSizeTen) {
     MemorySettingsStore store;
     OpenDialog d(store, dialogDefaults());
     d.ok();
     ASSERT_TRUE(d.accepted());
     EXPECT_TRUE(d.messages().isEmpty());
     EXPECT_EQ(d.dialog.polarityMode(), 0) << "the hidden group passes its value through";
-    EXPECT_EQ(d.dialog.fontName(), SettingsDialog::fontFamilies().value(0).toStdString());
+    if (!SettingsDialog::fontFamilies().isEmpty()) {
+        ASSERT_TRUE(SettingsDialog::fontFamilies().contains(SettingsDialog::systemFontFamily()))
+            << SettingsDialog::systemFontFamily().toStdString();
+        EXPECT_EQ(d.dialog.fontName(), SettingsDialog::systemFontFamily().toStdString());
+    }
     EXPECT_EQ(d.dialog.fontSize(), 10);
     EXPECT_EQ(d.dialog.startDelay(), 5);
     EXPECT_TRUE(d.dialog.askBeforeQuit() && d.dialog.jumpToEnd() && d.dialog.escapeDiscards());
@@ -142,8 +170,9 @@ TEST(SettingsDialog, StartDelayOutsideZeroToTenKeepsTheDialogOpen) {
     d.ok();
     EXPECT_FALSE(d.accepted());
     ASSERT_EQ(d.messages().size(), 2);
-    EXPECT_EQ(d.messages()[0], QStringLiteral("Please enter an integer between 0 and 10."));
-    EXPECT_EQ(d.messages()[1], QStringLiteral("Please enter an integer."));
+    EXPECT_EQ(d.messages()[0],
+              QStringLiteral("Bitte geben Sie eine ganze Zahl zwischen 0 und 10 ein."));
+    EXPECT_EQ(d.messages()[1], QStringLiteral("Bitte geben Sie eine ganze Zahl ein."));
     EXPECT_EQ(d.recorder.messages()[0].kind, MessageBoxes::Kind::Warning);
     EXPECT_EQ(d.dialog.startDelay(), 5) << "nothing taken over";
 
@@ -323,7 +352,8 @@ TEST(EditSettings, FirstRunConfirmedUnchangedSwitchesToModeZeroAndATableFont) {
     ASSERT_EQ(owner.settings.polarityMode, 1);
 
     EXPECT_TRUE(editSettings(owner, store, clicking("okButton")));
-    const QString first = SettingsDialog::fontFamilies().value(0);
+    const QString first =
+        SettingsDialog::fontFamilies().isEmpty() ? QString() : SettingsDialog::systemFontFamily();
     EXPECT_EQ(owner.settings.polarityMode, 0);
     EXPECT_EQ(owner.gridPolarity, 0);
     EXPECT_EQ(owner.settings.fontName, first.toStdString());
