@@ -156,6 +156,12 @@ bool TextSearch::runSearch(bool force, bool rerun) {
     return false;
 }
 
+void TextSearch::clearResults() {
+    rows_.clear();
+    caption_ = kTextSearchCaption;
+    lastSearchedText_.clear();
+}
+
 bool TextSearch::textChanged(std::string_view text) {
     setSearchText(text);
     return runSearch(false, false);

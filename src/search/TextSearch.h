@@ -90,6 +90,10 @@ public:
     // Runs the search now, whatever the rule of runSearch says.
     void search();
 
+    // The window emptied its table (after "Übernehmen"): no rows, the plain
+    // caption, and no last search, so that the same text searches again.
+    void clearResults();
+
     // The dialog's events: each keystroke in "Suchtext", "Suchtext" losing the
     // focus, a change of selection in "Kapitelfilter" (the selected entry's
     // text). Each returns whether a search ran.

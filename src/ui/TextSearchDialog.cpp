@@ -158,9 +158,13 @@ void TextSearchDialog::splitTextColumns(int width) {
 }
 
 void TextSearchDialog::showWindow() {
+    showCaption();
     show();
     raise();
     activateWindow();
+    // Typing goes into "Suchtext" and replaces what was searched last.
+    searchField_->setFocus(Qt::OtherFocusReason);
+    searchField_->selectAll();
 }
 
 void TextSearchDialog::emptyTable() {
@@ -266,6 +270,8 @@ void TextSearchDialog::accept() {
     deleteSelectedSearchText();
     storeWindowState();
     emptyTable();
+    search_.clearResults();
+    showCaption();
     hide();
 }
 

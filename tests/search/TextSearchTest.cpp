@@ -72,6 +72,13 @@ TEST(TextSearchRule, TypingSearchesFromTheThirdCharacter) {
     // Retyping the text searched last runs nothing.
     EXPECT_FALSE(search.textChanged("air"));
     EXPECT_EQ(search.caption(), "Textuelle Symptomsuche");
+
+    // Once the window has emptied its table, the same text searches again.
+    search.clearResults();
+    EXPECT_TRUE(search.rows().empty());
+    EXPECT_EQ(search.caption(), "Textuelle Symptomsuche");
+    EXPECT_TRUE(search.textChanged("air"));
+    EXPECT_EQ(numbers(search), airHits);
 }
 
 TEST(TextSearchRule, LeavingTheFieldSearchesAnyChangedText) {

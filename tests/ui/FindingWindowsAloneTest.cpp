@@ -108,6 +108,38 @@ TEST(FindingWindowsAlone, TextSearchReadsSpaltenbreiteWhenItHides) {
     EXPECT_EQ(f.store.readInt(settings::kColumnsTextSearch, columnWidthName(0), -1), 60);
 }
 
+TEST(FindingWindowsAlone, TextSearchShownAgainAfterTakingARubricTakesTypingAfresh) {
+    Finding f;
+    TextSearchDialog d(f.context);
+    d.showWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    QTest::keyClicks(d.searchField(), QStringLiteral("open air"));
+    const QString caption = d.windowTitle();
+    EXPECT_TRUE(caption.startsWith(QStringLiteral("Textuelle Symptomsuche: ")))
+        << caption.toStdString();
+    const int row = rowOf(*d.table(), 2);
+    ASSERT_GT(row, 0);
+    QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {},
+                      d.table()->cellRect(row, 0).center());
+    ASSERT_EQ(d.focusWidget(), d.table());
+    QTest::mouseClick(d.acceptButton(), Qt::LeftButton);
+    EXPECT_EQ(f.taken, (std::vector<SymptomRef>{{2, 0}}));
+    ASSERT_FALSE(d.isVisible());
+
+    // Shown again: the table is empty and the caption says so, typing goes
+    // into "Suchtext" over its selected text, and the same text finds again.
+    d.showWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    EXPECT_EQ(d.focusWidget(), d.searchField());
+    EXPECT_EQ(d.searchField()->selectedText(), QStringLiteral("open air"));
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Textuelle Symptomsuche"));
+    EXPECT_LT(rowOf(*d.table(), 2), 0);
+    QTest::keyClicks(d.searchField(), QStringLiteral("open air"));
+    EXPECT_EQ(d.searchField()->text(), QStringLiteral("open air"));
+    EXPECT_EQ(rowOf(*d.table(), 2), row);
+    EXPECT_EQ(d.windowTitle(), caption);
+}
+
 TEST(FindingWindowsAlone, RemedyOverviewReturnsTheRubricThroughItsGetter) {
     Finding f;
     RemedyOverviewDialog d(f.context);
