@@ -232,8 +232,8 @@ HistoryFileLock::Step HistoryFileLock::lockLockFile() {
         struct stat st {};
         if (::fstat(lockHandle_, &st) == 0 && !S_ISREG(st.st_mode)) {
             fail("An der Stelle der Sperrdatei " + shownPath(lockPath_) + " steht " +
-                 (S_ISDIR(st.st_mode) ? "ein Ordner" : "etwas anderes als eine Datei") +
-                 "; bitte entfernen Sie es");
+                 (S_ISDIR(st.st_mode) ? "ein Ordner; bitte entfernen Sie ihn"
+                                      : "etwas anderes als eine Datei; bitte entfernen Sie es"));
             ::close(lockHandle_);
             lockHandle_ = -1;
             return Step::Failed;

@@ -63,9 +63,11 @@ HistoryDialog::HistoryDialog(const HistoryDialogContext& context, QWidget* paren
     stamp_ = loadHistoryWithStamp(history_, historyFileName(context_.historyPath), &reporter,
                                   fromQString(QDir::toNativeSeparators(context_.historyPath)));
     if (history_.loadStatus() == HistoryLoadStatus::ReadError) {
-        MessageBoxes::error(this, historyReadFailedText(history_, context_.historyPath) +
-                                      QStringLiteral("\n\nSie wird leer gezeigt und bleibt "
-                                                     "unverändert."));
+        // Said before the dialog shows: over the window that opens it.
+        MessageBoxes::error(parentWidget() != nullptr ? parentWidget() : this,
+                            historyReadFailedText(history_, context_.historyPath) +
+                                QStringLiteral("\n\nSie wird leer gezeigt und bleibt "
+                                               "unverändert."));
     }
 
     orderByDate_ =

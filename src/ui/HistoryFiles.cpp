@@ -39,7 +39,7 @@ QString historyChangeFailedText(const HistoryChangeResult& result, const QString
 }
 
 QString historyReadFailedText(const CaseHistory& history, const QString& path) {
-    return QStringLiteral("Die Fallhistorie %1 konnte nicht gelesen werden: %2")
+    return QStringLiteral("Die Fallhistorie %1 konnte nicht gelesen werden: %2.")
         .arg(QDir::toNativeSeparators(path), toQString(history.readError()));
 }
 

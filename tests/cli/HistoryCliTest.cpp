@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 using namespace tessalyn;
 
 namespace {
@@ -43,7 +45,7 @@ class HistoryCli : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
-               ("tessalyn-history-cli-" +
+               ("tessalyn-history-cli-" + std::to_string(getpid()) + "-" +
                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tessalyn;
 
@@ -67,7 +68,7 @@ class SafeSave : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
-               ("tessalyn-safe-save-" +
+               ("tessalyn-safe-save-" + std::to_string(getpid()) + "-" +
                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
