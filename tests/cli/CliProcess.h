@@ -97,6 +97,9 @@ inline pid_t startCli(const std::vector<std::string>& args, const CliOptions& op
     command.insert(command.end(), args.begin(), args.end());
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // A process group of its own, as a shell gives each job: a stopped
+        // program is then never hung up because others of its group ended.
+        ::setpgid(0, 0);
         const int out = ::open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         if (out < 0 || ::dup2(out, 1) < 0 || ::dup2(out, 2) < 0) {
             ::_exit(99);
