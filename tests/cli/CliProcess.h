@@ -41,6 +41,25 @@ inline void giveToUser(const std::string& path) {
     }
 }
 
+// A temporary folder the unprivileged user can reach: the test's own unless
+// one of the folders above it is closed to others (a build tree in the
+// administrator's home), then the system's.
+inline std::filesystem::path userReachableTemporaryFolder() {
+    const std::filesystem::path own = std::filesystem::temp_directory_path();
+    if (!runAsNobody()) {
+        return own;
+    }
+    for (std::filesystem::path p = std::filesystem::absolute(own);; p = p.parent_path()) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) != 0 || (st.st_mode & S_IXOTH) == 0) {
+            return "/tmp";
+        }
+        if (p == p.root_path()) {
+            return own;
+        }
+    }
+}
+
 // The program as the unprivileged user can start it: the build folder may lie
 // where that user may not go, so a copy in the temporary folder is used.
 inline std::string cliPathForUser() {
@@ -53,7 +72,7 @@ inline std::string cliPathForUser() {
                 path = TESSALYN_CLI_PATH;
                 return;
             }
-            folder = std::filesystem::temp_directory_path() /
+            folder = userReachableTemporaryFolder() /
                      ("tessalyn-cli-copy-" + std::to_string(::getpid()));
             std::filesystem::create_directories(folder);
             std::filesystem::permissions(folder, std::filesystem::perms(0755));

@@ -30,7 +30,7 @@ struct stat statOf(const std::string& path) {
 class HistoryFaultCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = (std::filesystem::temp_directory_path() /
+        dir_ = (userReachableTemporaryFolder() /
                 ("tessalyn-fault-cli-" + std::to_string(getpid()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name()))
                    .string();
