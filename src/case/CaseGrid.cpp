@@ -2,6 +2,7 @@
 
 #include "case/NumberText.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
@@ -43,6 +44,13 @@ bool CaseGrid::setCellText(int row, int col, const std::string& text) {
     }
     if (col != kNumberColumn || row - 1 >= kCaseSlotCount) {
         return false;
+    }
+    if (changeWrapper_ && !wrapping_) {
+        // Texts the wrapped change writes itself go straight in.
+        Restore<bool> done(wrapping_);
+        wrapping_ = true;
+        changeWrapper_([&] { writeEntryRow(row, text); });
+        return true;
     }
     writeEntryRow(row, text);
     return true;
@@ -305,6 +313,96 @@ void CaseGrid::discard() {
     case_.resetEntries();
     initialise();
     case_.setName(std::string());
+}
+
+void CaseGrid::clearRows(std::span<const int> rows) {
+    for (const int row : rows) {
+        if (row < headerRowCount() || row > case_.count() || row >= rowCount()) {
+            continue;
+        }
+        case_.entry(row - 1).reset();
+        storeCellText(row, kNumberColumn, "0");
+        refreshRow(row);
+        fitRowHeight(row);
+    }
+}
+
+std::vector<int> CaseGrid::rowsToClear() const {
+    std::vector<int> rows;
+    const int last = std::min(rowCount() - 1, case_.count());
+    for (int row = headerRowCount(); row <= last; ++row) {
+        for (int col = 0; col < columnCount(); ++col) {
+            if (isSelected(row, col)) {
+                rows.push_back(row);
+                break;
+            }
+        }
+    }
+    if (rows.empty() && focusRow() >= headerRowCount() && focusRow() <= last) {
+        rows.push_back(focusRow());
+    }
+    return rows;
+}
+
+CaseSnapshot CaseGrid::snapshot() const {
+    CaseSnapshot s;
+    const int count = std::min(case_.count(), rowCount() - 1);
+    s.name_ = case_.name();
+    s.rows_.reserve(static_cast<std::size_t>(count));
+    s.textEnds_.reserve(static_cast<std::size_t>(count));
+    std::size_t textBytes = 0;
+    for (int i = 0; i < count; ++i) {
+        textBytes += rawCellText(i + 1, kNumberColumn).size();
+    }
+    s.texts_.reserve(textBytes);
+    for (int i = 0; i < count; ++i) {
+        const CaseEntry& entry = case_.entry(i);
+        s.rows_.push_back(entry.values());
+        for (const CaseEntry* link = entry.next.get(); link != nullptr; link = link->next.get()) {
+            s.links_.emplace_back(i, link->values());
+        }
+        s.texts_ += rawCellText(i + 1, kNumberColumn);
+        s.textEnds_.push_back(static_cast<std::uint32_t>(s.texts_.size()));
+    }
+    s.links_.shrink_to_fit();
+    return s;
+}
+
+void CaseGrid::restore(const CaseSnapshot& snapshot, CaseFocus focus) {
+    const int rows = std::min(snapshot.rowCount(), kCaseSlotCount);
+    clearSelection();
+    clearFocus();
+    case_.resetEntries();
+    setRowCount(headerRowCount());
+    setRowCount(headerRowCount() + rows);
+    case_.setCount(rows);
+    for (int i = 0; i < rows; ++i) {
+        case_.entry(i) = CaseEntry(snapshot.rowValues(i));
+    }
+    CaseEntry* tail = nullptr;
+    int tailIndex = -1;
+    for (const auto& [index, values] : snapshot.links()) {
+        if (index < 0 || index >= rows) {
+            continue;
+        }
+        if (index != tailIndex) {
+            tail = &case_.entry(index);
+            tailIndex = index;
+        }
+        tail->next = std::make_unique<CaseEntry>(values);
+        tail = tail->next.get();
+    }
+    for (int row = 1; row <= rows; ++row) {
+        storeCellText(row, kNumberColumn, std::string(snapshot.rowText(row - 1)));
+        refreshRow(row);
+        fitRowHeight(row);
+    }
+    case_.setName(snapshot.name());
+    if (!isValid(focus.row, focus.column) || focus.row < headerRowCount()) {
+        focus = {rows, kNumberColumn};
+    }
+    setFocusCell(focus.row, focus.column);
+    ensureVisible(focus.row, focus.column);
 }
 
 } // namespace tessalyn

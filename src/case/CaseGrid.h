@@ -1,12 +1,15 @@
 #pragma once
 
 #include "case/Case.h"
+#include "case/CaseSnapshot.h"
 #include "case/Evaluation.h"
 #include "data/RepertoryData.h"
 #include "table/TableLogic.h"
 
+#include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace tessalyn {
 
@@ -70,6 +73,30 @@ public:
     // The result view closed any other way: the case is cleared and unnamed.
     void discard();
 
+    // Empties the given entry rows as typing 0 into them would (number, BD
+    // value and "+" chain gone, the row shows "0" and goes away at the next
+    // evaluation); the rows stay in place and the focus does not move.
+    // Header rows and rows outside the grid are passed over.
+    void clearRows(std::span<const int> rows);
+    // The entry rows with a selected cell; the focused entry row when none is
+    // selected.
+    std::vector<int> rowsToClear() const;
+
+    // --- undo -------------------------------------------------------------------
+    // The case and the grid's rows as they are now, and the focused cell.
+    CaseSnapshot snapshot() const;
+    CaseFocus focus() const { return {focusRow(), focusColumn()}; }
+    // Rebuilds the case and every entry row from a snapshot and puts the
+    // focus on `focus` (on the last row when that row no longer exists). The
+    // selection is cleared; column widths stay.
+    void restore(const CaseSnapshot& snapshot, CaseFocus focus);
+
+    // Runs every text written into an entry row from outside (the grid's
+    // editor, the clipboard) through `wrapper`, which the main window uses to
+    // make it an undo step. Empty: texts are written directly.
+    using ChangeWrapper = std::function<void(const std::function<void()>& change)>;
+    void setChangeWrapper(ChangeWrapper wrapper) { changeWrapper_ = std::move(wrapper); }
+
 private:
     void writeEntryRow(int row, const std::string& text);
     void refreshRow(int row);
@@ -85,6 +112,8 @@ private:
     bool columnWidthsSaved_ = true;
     bool insertMode_ = false;
     bool insertingCounterPolar_ = false;
+    ChangeWrapper changeWrapper_;
+    bool wrapping_ = false;
 };
 
 } // namespace tessalyn

@@ -4,6 +4,7 @@
 #include "data/Overlay.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
+#include "ui/CaseUndo.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
@@ -21,10 +22,13 @@
 #include "ui/WaitCursor.h"
 #include "ui/WindowPlacement.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -42,6 +46,15 @@ constexpr int kHeightDlu = 198;
 constexpr int kNumberColumn = 0;
 
 const QString kQuitQuestion = QStringLiteral("Wollen Sie wirklich beenden?");
+
+// The names of the undo steps.
+const QString kStepTyped = QStringLiteral("Eingabe");
+const QString kStepReference = QStringLiteral("Rubrik übernehmen");
+const QString kStepLoad = QStringLiteral("Fall aus der Fallhistorie");
+const QString kStepEvaluate = QStringLiteral("Berechnen");
+const QString kStepClear = QStringLiteral("Zeile leeren");
+const QString kStepPaste = QStringLiteral("Einfügen");
+const QString kStepCut = QStringLiteral("Ausschneiden");
 
 // In the order they stand below the grid.
 constexpr std::array<IconButtonEntry, MainDialog::kButtonCount> kButtons = {{
@@ -106,6 +119,7 @@ MainDialog::MainDialog(SettingsStore& store, const QString& historyPath, QWidget
 
 MainDialog::~MainDialog() {
     closeSearchWindows();
+    grid_.setChangeWrapper({});
     // The view listens to the grid, which is a member: it goes first. The
     // pointer is cleared before the view dies so that the event filter, which
     // still sees the viewport's last events, never touches a half-destroyed view.
@@ -137,6 +151,7 @@ void MainDialog::buildControls() {
     gridView_->setTitleTips(true);
     gridView_->installEventFilter(this);
     gridView_->viewport()->installEventFilter(this);
+    buildCaseActions();
 
     // Equal widths; the buttons keep their places when the window grows. Each
     // keeps its auto-default: Enter on a focused button presses that button.
@@ -161,23 +176,102 @@ void MainDialog::buildControls() {
     setInitialDialogSize(this, kWidthDlu, kHeightDlu);
 }
 
+void MainDialog::buildCaseActions() {
+    undo_ = new CaseUndo(grid_, this);
+    // Texts typed into the grid or pasted there are undo steps too.
+    grid_.setChangeWrapper(
+        [this](const std::function<void()>& change) { undo_->record(kStepTyped, change); });
+    connect(undo_, &CaseUndo::restored, this, &MainDialog::focusCaseGrid);
+
+    undoAction_ = new QAction(QStringLiteral("Rückgängig"), this);
+    undoAction_->setObjectName(QStringLiteral("undoAction"));
+    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undoAction_->setEnabled(false);
+    connect(undoAction_, &QAction::triggered, this, &MainDialog::undo);
+    connect(&undo_->stack(), &QUndoStack::canUndoChanged, undoAction_, &QAction::setEnabled);
+
+    redoAction_ = new QAction(QStringLiteral("Wiederherstellen"), this);
+    redoAction_->setObjectName(QStringLiteral("redoAction"));
+    redoAction_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redoAction_->setEnabled(false);
+    connect(redoAction_, &QAction::triggered, this, &MainDialog::redo);
+    connect(&undo_->stack(), &QUndoStack::canRedoChanged, redoAction_, &QAction::setEnabled);
+
+    // Undo and redo anywhere in the main window (the grid's editor keeps
+    // Ctrl+Z for its own text); clearing rows only on the grid itself, never
+    // while a row is being typed.
+    addAction(undoAction_);
+    addAction(redoAction_);
+    clearRowsAction_ = new QAction(QStringLiteral("Zeile leeren"), this);
+    clearRowsAction_->setObjectName(QStringLiteral("clearRowsAction"));
+    clearRowsAction_->setShortcuts({QKeySequence(Qt::Key_Delete), QKeySequence(Qt::Key_Backspace)});
+    clearRowsAction_->setShortcutContext(Qt::WidgetShortcut);
+    connect(clearRowsAction_, &QAction::triggered, this, &MainDialog::clearRows);
+    gridView_->addAction(clearRowsAction_);
+
+    caseMenu_ = new QMenu(this);
+    caseMenu_->setObjectName(QStringLiteral("caseGridMenu"));
+    caseMenu_->addAction(undoAction_);
+    caseMenu_->addAction(redoAction_);
+    caseMenu_->addSeparator();
+    caseMenu_->addAction(clearRowsAction_);
+}
+
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
     if (gridView_ != nullptr) {
         if (watched == gridView_->viewport() && event->type() == QEvent::Resize) {
             // The window or a scroll bar changed the grid's width.
             stretchGridColumns();
+        } else if ((watched == gridView_ || watched == gridView_->viewport()) &&
+                   event->type() == QEvent::ContextMenu) {
+            auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+            QPoint at = menuEvent->globalPos();
+            if (menuEvent->reason() == QContextMenuEvent::Keyboard) {
+                // From the keyboard: below the focused cell.
+                const QRect cell = gridView_->cellRect(grid_.focusRow(), grid_.focusColumn());
+                at = gridView_->viewport()->mapToGlobal(
+                    gridView_->viewport()->rect().contains(cell.bottomLeft()) ? cell.bottomLeft()
+                                                                              : QPoint(0, 0));
+            }
+            showCaseGridMenu(at);
+            return true;
         } else if (watched == gridView_ && event->type() == QEvent::KeyPress &&
                    !gridView_->isEditing()) {
-            // Only the number column takes input: typing on another column of
-            // a row edits that row's number.
-            const int row = grid_.focusRow();
-            if (row >= grid_.headerRowCount() && grid_.focusColumn() != kNumberColumn &&
-                isTypedKey(static_cast<QKeyEvent*>(event))) {
-                grid_.setFocusCell(row, kNumberColumn);
+            if (handleGridKey(static_cast<QKeyEvent*>(event))) {
+                return true;
             }
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// A key on the grid while no row is being typed. Returns whether it was
+// handled here.
+bool MainDialog::handleGridKey(QKeyEvent* key) {
+    const bool ctrl = key->modifiers() & Qt::ControlModifier;
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    // Pasting and cutting write several rows at once: one undo step each.
+    if ((ctrl && key->key() == Qt::Key_V) || (shift && key->key() == Qt::Key_Insert)) {
+        changeCase(kStepPaste, [this] { gridView_->paste(); });
+        return true;
+    }
+    if (ctrl && key->key() == Qt::Key_X) {
+        changeCase(kStepCut, [this] { gridView_->cutSelection(); });
+        return true;
+    }
+    // Only the number column takes input: typing on another column of a row
+    // edits that row's number.
+    const int row = grid_.focusRow();
+    if (row >= grid_.headerRowCount() && grid_.focusColumn() != kNumberColumn && isTypedKey(key)) {
+        grid_.setFocusCell(row, kNumberColumn);
+    }
+    return false;
+}
+
+void MainDialog::showCaseGridMenu(const QPoint& globalPos) {
+    commitGridEditing();
+    caseMenu_->popup(globalPos);
 }
 
 void MainDialog::stretchGridColumns() {
@@ -201,38 +295,64 @@ void MainDialog::focusCaseGrid() {
 void MainDialog::addReference(const SymptomRef& ref) {
     // Text still in the editor belongs to the row it was typed into.
     commitGridEditing();
-    grid_.addReference(ref);
+    changeCase(kStepReference, [&] { grid_.addReference(ref); });
     focusCaseGrid();
 }
 
 void MainDialog::loadCase(const std::string& name, std::span<const SymptomRef> refs) {
     gridView_->cancelEditing();
-    grid_.loadCase(name, refs);
+    changeCase(kStepLoad, [&] { grid_.loadCase(name, refs); });
     focusCaseGrid();
+}
+
+void MainDialog::changeCase(const QString& text, const std::function<void()>& change) {
+    undo_->record(text, change);
+}
+
+void MainDialog::undo() {
+    commitGridEditing();
+    undo_->undo();
+}
+
+void MainDialog::redo() {
+    commitGridEditing();
+    undo_->redo();
+}
+
+void MainDialog::clearRows() {
+    commitGridEditing();
+    changeCase(kStepClear, [this] { grid_.clearRows(grid_.rowsToClear()); });
 }
 
 // --- commands --------------------------------------------------------------------
 
 void MainDialog::onEvaluate() {
     commitGridEditing();
-    // The wait cursor stands while the case is prepared, scored and sorted and
-    // is gone before the result view opens; an empty case shows none.
-    std::optional<WaitCursor> wait;
-    if (case_.count() > 1) {
-        wait.emplace();
+    // Keeping the case (empty rows go) and discarding it are one undo step.
+    bool evaluated = false;
+    changeCase(kStepEvaluate, [&] {
+        // The wait cursor stands while the case is prepared, scored and
+        // sorted and is gone before the result view opens; an empty case
+        // shows none.
+        std::optional<WaitCursor> wait;
+        if (case_.count() > 1) {
+            wait.emplace();
+        }
+        evaluated = grid_.evaluate(evaluation_);
+        wait.reset();
+        if (!evaluated) {
+            return;
+        }
+        ResultViewOutcome outcome = runResultView(evaluation_);
+        if (outcome.keep) {
+            grid_.keep(std::move(outcome.evaluationName));
+        } else {
+            grid_.discard();
+        }
+    });
+    if (evaluated) {
+        focusCaseGrid();
     }
-    const bool evaluated = grid_.evaluate(evaluation_);
-    wait.reset();
-    if (!evaluated) {
-        return;
-    }
-    ResultViewOutcome outcome = runResultView(evaluation_);
-    if (outcome.keep) {
-        grid_.keep(std::move(outcome.evaluationName));
-    } else {
-        grid_.discard();
-    }
-    focusCaseGrid();
 }
 
 // "Ergebnis der Auswertung", modally; it keeps the case when it closes with OK.

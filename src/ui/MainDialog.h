@@ -14,6 +14,10 @@
 #include <QPointer>
 #include <QString>
 
+class QAction;
+class QKeyEvent;
+class QMenu;
+
 #include <array>
 #include <functional>
 #include <optional>
@@ -22,6 +26,7 @@
 
 namespace tessalyn {
 
+class CaseUndo;
 class IconPushButton;
 class TableView;
 
@@ -70,6 +75,18 @@ public:
     // Replaces the case by a stored one (never inserting counter-polar rows).
     void loadCase(const std::string& name, std::span<const SymptomRef> refs);
 
+    // --- undo --------------------------------------------------------------------
+    // Applies `change` to the case as one undo step named `text` (no step
+    // when the case stays as it was). Every change of the case goes through
+    // here; changes made inside another recorded change belong to it.
+    void changeCase(const QString& text, const std::function<void()>& change);
+    CaseUndo& caseUndo() { return *undo_; }
+    // The case grid's context menu: Rückgängig, Wiederherstellen, Zeile leeren.
+    QMenu* caseGridMenu() const { return caseMenu_; }
+    QAction* undoAction() const { return undoAction_; }
+    QAction* redoAction() const { return redoAction_; }
+    QAction* clearRowsAction() const { return clearRowsAction_; }
+
     // The buttons in their order: Berechnen, Suchen, Textsuche, Fallhistorie,
     // Mittel-Ausw., Eigenschaften, Hilfe, Beenden.
     static constexpr int kButtonCount = 8;
@@ -110,6 +127,11 @@ public slots:
     void onSettings();
     // "&Hilfe" (and F1).
     void onHelp();
+    // Ctrl+Z, Ctrl+Y / Ctrl+Shift+Z and the context menu of the case grid.
+    void undo();
+    void redo();
+    // "Zeile leeren" (Delete, Backspace): the selected rows, else the focused one.
+    void clearRows();
     // "Been&den", Escape and the close box.
     void reject() override;
     // The dialog's OK command is "&Berechnen"; it never closes the window.
@@ -120,6 +142,9 @@ protected:
 
 private:
     void buildControls();
+    void buildCaseActions();
+    bool handleGridKey(QKeyEvent* key);
+    void showCaseGridMenu(const QPoint& globalPos);
     void loadData();
     void stretchGridColumns();
     void commitGridEditing();
@@ -139,6 +164,11 @@ private:
 
     TableView* gridView_ = nullptr;
     std::array<IconPushButton*, kButtonCount> buttons_{};
+    CaseUndo* undo_ = nullptr;
+    QMenu* caseMenu_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QAction* clearRowsAction_ = nullptr;
 
     // The chapter tree search and the text search: created on first use, kept
     // hidden when closed, closed with the main window.
