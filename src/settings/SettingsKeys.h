@@ -31,6 +31,8 @@ inline constexpr const char* kCurrentDirectory = "Current Directory"; // in kSet
 // int 0/1, default 1, in kSettingsSection: whether the text search translates
 // German query words (its check box "Deutsche Suchwoerter uebersetzen").
 inline constexpr const char* kTranslateGermanWords = "DeutscheSuchwoerter";
+// string, in kSettingsSection: the folder "Als PDF..." last saved into.
+inline constexpr const char* kPdfDirectory = "PDF-Ordner";
 // int 0/1, default 1: whether the result view shows its bar chart.
 inline constexpr const char* kRankingChart = "Balkendiagramm";
 

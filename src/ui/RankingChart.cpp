@@ -18,6 +18,8 @@ constexpr int kSlotPadding = 10;
 constexpr int kMargin = 4;
 // Height of the plot area the chart asks for, in lines of its font.
 constexpr int kPreferredPlotLines = 6;
+// Lines of text around the plot: legend, values, abbreviations.
+constexpr int kTextLines = 3;
 
 QString legendHits() {
     return QStringLiteral("Treffer");
@@ -27,7 +29,123 @@ QString legendGradeSum() {
     return QStringLiteral("Gradsumme");
 }
 
+// The two bars of a slot and the gap between them.
+struct SlotBars {
+    int hitsLeft;
+    int sumLeft;
+    int width;
+};
+
+SlotBars slotBars(int x, int slot) {
+    const int width = std::max(3, slot * 34 / 100);
+    const int gap = std::max(1, slot / 16);
+    const int left = x + (slot - 2 * width - gap) / 2;
+    return SlotBars{left, left + width + gap, width};
+}
+
 } // namespace
+
+int widestRankingLabel(const std::vector<RankingBar>& bars, const QFontMetrics& fm) {
+    int widest = 0;
+    for (const RankingBar& bar : bars) {
+        widest = std::max(widest, fm.horizontalAdvance(bar.abbreviation));
+    }
+    return widest;
+}
+
+int rankingSlotWidth(const std::vector<RankingBar>& bars, const QFontMetrics& fm) {
+    int widest = widestRankingLabel(bars, fm);
+    for (const RankingBar& bar : bars) {
+        // Each value stands over its own bar: two of the wider value side by side.
+        const int value = std::max(fm.horizontalAdvance(QString::number(bar.hits)),
+                                   fm.horizontalAdvance(QString::number(bar.gradeSum)));
+        widest = std::max(widest, 2 * value + fm.averageCharWidth());
+    }
+    return std::max(kMinSlotWidth, widest + kSlotPadding);
+}
+
+void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
+                      const RankingBarsFrame& frame) {
+    const QFontMetrics fm = painter.fontMetrics();
+    const int line = fm.height();
+    const int slot = std::max(1, frame.slotWidth);
+    const int labels =
+        frame.uprightLabels ? widestRankingLabel(bars, fm) + fm.averageCharWidth() : line;
+    const int plotTop = frame.area.top() + line;
+    const int baseline = frame.area.bottom() - labels;
+    const int plotHeight = std::max(1, baseline - plotTop);
+    int maxValue = 1;
+    for (const RankingBar& bar : bars) {
+        maxValue = std::max({maxValue, bar.hits, bar.gradeSum});
+    }
+    const auto heightOf = [&](int value) {
+        return static_cast<int>(static_cast<long long>(std::max(0, value)) * plotHeight / maxValue);
+    };
+
+    painter.setPen(frame.axisColour);
+    painter.drawLine(frame.area.left(), baseline, frame.area.right(), baseline);
+    const int count = static_cast<int>(bars.size());
+    const int end = frame.barCount < 0 ? count : std::min(count, frame.firstBar + frame.barCount);
+    for (int i = std::max(0, frame.firstBar); i < end; ++i) {
+        const int x = frame.area.left() + (i - frame.firstBar) * slot - frame.scrollOffset;
+        if (x + slot < frame.area.left()) {
+            continue;
+        }
+        if (x > frame.area.right()) {
+            break;
+        }
+        const RankingBar& bar = bars[static_cast<std::size_t>(i)];
+        const SlotBars b = slotBars(x, slot);
+        const int hitsHeight = heightOf(bar.hits);
+        const int sumHeight = heightOf(bar.gradeSum);
+        painter.fillRect(QRect(b.hitsLeft, baseline - hitsHeight, b.width, hitsHeight),
+                         RankingChart::hitsColour());
+        painter.fillRect(QRect(b.sumLeft, baseline - sumHeight, b.width, sumHeight),
+                         RankingChart::gradeSumColour());
+
+        painter.setPen(frame.textColour);
+        const int half = slot / 2;
+        painter.drawText(QRect(b.hitsLeft + b.width / 2 - half / 2 - 1,
+                               baseline - hitsHeight - line, half + 2, line),
+                         Qt::AlignHCenter | Qt::AlignBottom, QString::number(bar.hits));
+        painter.drawText(QRect(b.sumLeft + b.width / 2 - half / 2 - 1, baseline - sumHeight - line,
+                               half + 2, line),
+                         Qt::AlignHCenter | Qt::AlignBottom, QString::number(bar.gradeSum));
+        if (frame.uprightLabels) {
+            // Turned a quarter to the left: it reads upwards and ends under the bars.
+            painter.save();
+            painter.translate(x + half, baseline + fm.averageCharWidth() / 2);
+            painter.rotate(-90);
+            painter.drawText(QRect(-labels, -line / 2, labels, line),
+                             Qt::AlignRight | Qt::AlignVCenter, bar.abbreviation);
+            painter.restore();
+        } else {
+            painter.drawText(QRect(x, baseline + 1, slot, line), Qt::AlignHCenter | Qt::AlignTop,
+                             bar.abbreviation);
+        }
+    }
+}
+
+void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& textColour) {
+    const QFontMetrics fm = painter.fontMetrics();
+    const int swatch = std::max(6, fm.height() / 2);
+    const int gap = fm.averageCharWidth();
+    const int width = 2 * (swatch + gap / 2) + fm.horizontalAdvance(legendHits()) +
+                      fm.horizontalAdvance(legendGradeSum()) + 2 * gap;
+    int x = std::max(line.left(), line.right() - width);
+    painter.setPen(textColour);
+    for (const auto& [colour, text] :
+         {std::pair{RankingChart::hitsColour(), legendHits()},
+          std::pair{RankingChart::gradeSumColour(), legendGradeSum()}}) {
+        painter.fillRect(QRect(x, line.top() + (line.height() - swatch) / 2, swatch, swatch),
+                         colour);
+        x += swatch + gap / 2;
+        const int textWidth = fm.horizontalAdvance(text);
+        painter.drawText(QRect(x, line.top(), textWidth + 2, line.height()), Qt::AlignVCenter,
+                         text);
+        x += textWidth + gap * 2;
+    }
+}
 
 RankingChart::RankingChart(QWidget* parent) : QAbstractScrollArea(parent) {
     setObjectName(QStringLiteral("rankingChart"));
@@ -51,21 +169,13 @@ void RankingChart::setBars(std::vector<RankingBar> bars) {
         return;
     }
     bars_ = std::move(bars);
-    maxHits_ = 0;
-    maxGradeSum_ = 0;
-    widestAbbreviation_ = 0;
-    const QFontMetrics fm(font());
-    for (const RankingBar& bar : bars_) {
-        maxHits_ = std::max(maxHits_, bar.hits);
-        maxGradeSum_ = std::max(maxGradeSum_, bar.gradeSum);
-        widestAbbreviation_ = std::max(widestAbbreviation_, fm.horizontalAdvance(bar.abbreviation));
-    }
+    slotWidth_ = rankingSlotWidth(bars_, QFontMetrics(font()));
     updateScrollRange();
     viewport()->update();
 }
 
 int RankingChart::slotWidth() const {
-    return std::max(kMinSlotWidth, widestAbbreviation_ + kSlotPadding);
+    return slotWidth_;
 }
 
 int RankingChart::barAt(const QPoint& pos) const {
@@ -97,15 +207,17 @@ void RankingChart::ensureBarVisible(int index) {
 
 QSize RankingChart::sizeHint() const {
     const QFontMetrics fm(font());
-    return QSize(40 * fm.averageCharWidth(), (kPreferredPlotLines + 3) * fm.height());
+    return QSize(40 * fm.averageCharWidth(),
+                 (kPreferredPlotLines + kTextLines) * fm.height() + 2 * kMargin);
 }
 
 QSize RankingChart::minimumSizeHint() const {
-    // A line for the values, a plot of at least a line and a half, the
+    // The legend, the values, a plot of at least a line and a half, the
     // abbreviations, and the scroll bar.
     const QFontMetrics fm(font());
     const int scrollBar = horizontalScrollBar()->sizeHint().height();
-    return QSize(10 * fm.averageCharWidth(), 4 * fm.height() + 2 * kMargin + scrollBar);
+    return QSize(10 * fm.averageCharWidth(),
+                 (kTextLines + 2) * fm.height() + 2 * kMargin + scrollBar);
 }
 
 void RankingChart::updateScrollRange() {
@@ -135,73 +247,25 @@ void RankingChart::paintEvent(QPaintEvent*) {
     const QPalette& pal = palette();
     const QRect area = viewport()->rect();
     painter.fillRect(area, pal.color(QPalette::Base));
-    const QFontMetrics fm(font());
-    const int line = fm.height();
+    const QRect inner = area.adjusted(kMargin, kMargin, -kMargin, -kMargin);
+    const int line = QFontMetrics(font()).height();
 
     if (bars_.empty()) {
         painter.setPen(pal.color(QPalette::Text));
-        painter.drawText(area.adjusted(kMargin, kMargin, -kMargin, -kMargin), Qt::AlignCenter,
-                         QStringLiteral("Kein Mittel mit Treffern"));
+        painter.drawText(inner, Qt::AlignCenter, QStringLiteral("Kein Mittel mit Treffern"));
         return;
     }
-
-    // Plot area: below the line for the values, above the abbreviations.
-    const int plotTop = kMargin + line;
-    const int baseline = area.height() - line - kMargin;
-    const int plotHeight = std::max(1, baseline - plotTop);
-    const int slot = slotWidth();
-    const int offset = horizontalScrollBar()->value();
-    const int first = std::max(0, (offset - kMargin) / slot);
-    const int hitsWidth = std::max(4, slot * 45 / 100);
-    const int sumWidth = std::max(3, slot * 22 / 100);
-
-    painter.setPen(pal.color(QPalette::Mid));
-    painter.drawLine(0, baseline, area.width(), baseline);
-    for (int i = first; i < static_cast<int>(bars_.size()); ++i) {
-        const int x = kMargin + i * slot - offset;
-        if (x > area.width()) {
-            break;
-        }
-        const RankingBar& bar = bars_[static_cast<std::size_t>(i)];
-        const int hitsHeight =
-            maxHits_ > 0
-                ? static_cast<int>(static_cast<long long>(bar.hits) * plotHeight / maxHits_)
-                : 0;
-        const int sumHeight =
-            maxGradeSum_ > 0
-                ? static_cast<int>(static_cast<long long>(bar.gradeSum) * plotHeight / maxGradeSum_)
-                : 0;
-        const int barsWidth = hitsWidth + sumWidth + 1;
-        const int bx = x + (slot - barsWidth) / 2;
-        painter.fillRect(QRect(bx, baseline - hitsHeight, hitsWidth, hitsHeight), hitsColour());
-        painter.fillRect(QRect(bx + hitsWidth + 1, baseline - sumHeight, sumWidth, sumHeight),
-                         gradeSumColour());
-
-        painter.setPen(pal.color(QPalette::Text));
-        painter.drawText(QRect(bx - 4, baseline - hitsHeight - line, hitsWidth + 8, line),
-                         Qt::AlignHCenter | Qt::AlignBottom, QString::number(bar.hits));
-        painter.drawText(QRect(x, baseline + 1, slot, line), Qt::AlignHCenter | Qt::AlignTop,
-                         bar.abbreviation);
-    }
-
-    // The legend at the top right on its own background, kept in place while
-    // the bars scroll beneath it.
-    const int swatch = std::max(6, line / 2);
-    const int legendWidth = 2 * (swatch + 4) + fm.horizontalAdvance(legendHits()) +
-                            fm.horizontalAdvance(legendGradeSum()) + 12 + 4;
-    int lx = std::max(0, area.width() - legendWidth - kMargin);
-    const int ly = kMargin;
-    painter.fillRect(QRect(lx, ly, legendWidth, line), pal.color(QPalette::Base));
-    lx += 4;
-    painter.setPen(pal.color(QPalette::Text));
-    for (const auto& [colour, text] :
-         {std::pair{hitsColour(), legendHits()}, std::pair{gradeSumColour(), legendGradeSum()}}) {
-        painter.fillRect(QRect(lx, ly + (line - swatch) / 2, swatch, swatch), colour);
-        lx += swatch + 4;
-        painter.drawText(QRect(lx, ly, fm.horizontalAdvance(text) + 2, line), Qt::AlignVCenter,
-                         text);
-        lx += fm.horizontalAdvance(text) + 12;
-    }
+    // The legend in its own line, kept in place while the bars scroll.
+    paintRankingLegend(painter, QRect(inner.left(), inner.top(), inner.width(), line),
+                       pal.color(QPalette::Text));
+    RankingBarsFrame frame;
+    frame.area = QRect(inner.left(), inner.top() + line, inner.width(), inner.height() - line);
+    frame.slotWidth = slotWidth();
+    frame.scrollOffset = horizontalScrollBar()->value();
+    frame.textColour = pal.color(QPalette::Text);
+    frame.axisColour = pal.color(QPalette::Mid);
+    painter.setClipRect(QRect(area.left(), frame.area.top(), area.width(), frame.area.height()));
+    paintRankingBars(painter, bars_, frame);
 }
 
 void RankingChart::mousePressEvent(QMouseEvent* event) {

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QColor>
+#include <QRect>
 #include <QString>
 
 #include <vector>
+
+class QFontMetrics;
+class QPainter;
 
 namespace tessalyn {
 
@@ -17,11 +22,40 @@ struct RankingBar {
     bool operator==(const RankingBar&) const = default;
 };
 
-// A bar chart of the ranked remedies, left to right in the order given: the
-// bar's length is the number of hits, a narrower bar beside it shows the sum
-// of grades, and the abbreviation stands under both. As many remedies as fit
-// are shown; the rest are reached by scrolling sideways. A click on a remedy
-// reports its table column.
+// Where and how a run of bars is drawn (paintRankingBars).
+struct RankingBarsFrame {
+    QRect area;           // the values above, the bars and the labels below them
+    int slotWidth = 0;    // one remedy's room
+    int scrollOffset = 0; // how far the run is moved left
+    int firstBar = 0;
+    int barCount = -1;          // -1: as many as fit
+    bool uprightLabels = false; // abbreviations turned to read upwards
+    QColor textColour;
+    QColor axisColour;
+};
+
+// Draws the bars of `bars` in the painter's font: for each remedy the hits
+// and, beside it, the grade sum, both on one scale (the largest value of
+// either) so a higher grade shows as a longer second bar; each value stands
+// above its bar and the abbreviation under both. Values and labels are text.
+void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
+                      const RankingBarsFrame& frame);
+
+// Draws the legend ("Treffer", "Gradsumme" with their colours) in one line of
+// the painter's font, right-aligned within `line`.
+void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& textColour);
+
+// The narrowest slot in which the values and labels of `bars` stand side by
+// side without touching, in the font of `fm`.
+int rankingSlotWidth(const std::vector<RankingBar>& bars, const QFontMetrics& fm);
+
+// The width of the widest abbreviation among `bars`.
+int widestRankingLabel(const std::vector<RankingBar>& bars, const QFontMetrics& fm);
+
+// A bar chart of the ranked remedies, left to right in the order given, drawn
+// by paintRankingBars under its legend. As many remedies as fit are shown
+// whole, each with room for its labels; the rest are reached by scrolling
+// sideways. A click on a remedy reports its table column.
 class RankingChart : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -60,9 +94,7 @@ private:
     void updateScrollRange();
 
     std::vector<RankingBar> bars_;
-    int maxHits_ = 0;
-    int maxGradeSum_ = 0;
-    int widestAbbreviation_ = 0;
+    int slotWidth_ = 0;
 };
 
 } // namespace tessalyn

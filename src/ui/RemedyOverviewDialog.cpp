@@ -12,14 +12,17 @@
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxes.h"
+#include "ui/PdfExport.h"
 #include "ui/TablePrinter.h"
 #include "ui/TableView.h"
 #include "ui/TextCodec.h"
+#include "ui/WaitCursor.h"
 #include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDate>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -27,6 +30,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -60,9 +65,8 @@ constexpr std::array<ColumnLayout, 4> kColumns = {{
 
 // In the order they stand at the bottom left.
 constexpr IconButtonEntry kButtons[] = {
-    {"&Suche", "suche", "searchButton"},
-    {"&Drucken", "drucken", "printButton"},
-    {"&Hilfe", "hilfe", "helpButton"},
+    {"&Suche", "suche", "searchButton"},  {"&Drucken", "drucken", "printButton"},
+    {"Als &PDF…", "pdf", "pdfButton"},    {"&Hilfe", "hilfe", "helpButton"},
     {"&Zurück", "zurueck", "backButton"},
 };
 
@@ -267,8 +271,9 @@ void RemedyOverviewDialog::buildControls() {
     const IconButtonGroup buttons = makeIconButtons(this, kButtons);
     searchButton_ = buttons.buttons[0];
     printButton_ = buttons.buttons[1];
-    helpButton_ = buttons.buttons[2];
-    backButton_ = buttons.buttons[3];
+    pdfButton_ = buttons.buttons[2];
+    helpButton_ = buttons.buttons[3];
+    backButton_ = buttons.buttons[4];
 
     // The chapter list over the whole width; below it the remedy box beside
     // the size group (and the grade group, which is not shown).
@@ -300,6 +305,7 @@ void RemedyOverviewDialog::buildControls() {
     connect(table_, &TableView::cellDoubleClicked, this, &RemedyOverviewDialog::onRowDoubleClicked);
     connect(searchButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::runSearch);
     connect(printButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::print);
+    connect(pdfButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::saveAsPdf);
     connect(backButton_, &QPushButton::clicked, this, &RemedyOverviewDialog::reject);
     connectHelp(this, helpButton_, help::kRemedyOverview);
 }
@@ -404,12 +410,40 @@ void RemedyOverviewDialog::runSearch() {
     setWindowTitle(toQString(search_.caption()));
 }
 
-void RemedyOverviewDialog::print() {
+bool RemedyOverviewDialog::withRemedyTitle(const std::function<bool()>& output) {
     // The printout names the remedy in its top-left cell.
     const std::string header = table_->logic().rawCellText(0, 0);
     table_->setCellText(0, 0, search_.searchedText());
-    printTable(*table_, this);
+    const bool done = output();
     table_->setCellText(0, 0, header);
+    return done;
+}
+
+void RemedyOverviewDialog::print() {
+    withRemedyTitle([this] { return printTable(*table_, this); });
+}
+
+bool RemedyOverviewDialog::saveAsPdf() {
+    const QString name =
+        QStringLiteral("Mittelübersicht ") + toQString(search_.searchedText()).trimmed();
+    const QString path =
+        askPdfPath(this, suggestedPdfFileName(name, QDate::currentDate()), *context_.store);
+    if (path.isEmpty()) {
+        return false;
+    }
+    WaitCursor wait;
+    return withRemedyTitle([&] {
+        return writePdfFile(
+            path, name,
+            [this](QPdfWriter& writer, QPainter& painter, QString& failure) {
+                if (writeTablePages(painter, writer, *table_, false)) {
+                    return true;
+                }
+                failure = QStringLiteral("Das Dokument hat eine Seite nicht angenommen.");
+                return false;
+            },
+            this);
+    });
 }
 
 void RemedyOverviewDialog::onRowDoubleClicked(int row, int) {

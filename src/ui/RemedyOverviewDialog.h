@@ -56,6 +56,7 @@ public:
     QGroupBox* gradeGroup() const { return gradeGroup_; }
     IconPushButton* searchButton() const { return searchButton_; }
     IconPushButton* printButton() const { return printButton_; }
+    IconPushButton* pdfButton() const { return pdfButton_; }
     IconPushButton* helpButton() const { return helpButton_; }
     IconPushButton* backButton() const { return backButton_; }
     const RemedySearch& search() const { return search_; }
@@ -74,6 +75,9 @@ public slots:
     void runSearch();
     // "&Drucken".
     void print();
+    // "Als &PDF…": the table's pages as "&Drucken" prints them, into a PDF
+    // file the user chooses. Returns whether it was written.
+    bool saveAsPdf();
     // "&Zurück", Escape, the close box.
     void reject() override;
 
@@ -89,6 +93,8 @@ private:
     void onChapterChanged(int index);
     void onRowDoubleClicked(int row, int col);
     void layOutTable(int columns);
+    // Runs `output` with the remedy in the table's top-left cell.
+    bool withRemedyTitle(const std::function<bool()>& output);
     void storeWindowState();
 
     FindingContext context_;
@@ -109,6 +115,7 @@ private:
     QCheckBox* bdOnlyBox_ = nullptr;
     IconPushButton* searchButton_ = nullptr;
     IconPushButton* printButton_ = nullptr;
+    IconPushButton* pdfButton_ = nullptr;
     IconPushButton* helpButton_ = nullptr;
     IconPushButton* backButton_ = nullptr;
 };

@@ -11,7 +11,9 @@
 #include "ui/FileCaseDialog.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
+#include "ui/PdfExport.h"
 #include "ui/RankingChart.h"
+#include "ui/ResultReport.h"
 #include "ui/TablePrinter.h"
 #include "ui/TableView.h"
 #include "ui/TextCodec.h"
@@ -23,6 +25,8 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -53,9 +57,9 @@ QString captionText() {
 
 // In the order they stand at the bottom left.
 constexpr IconButtonEntry kButtons[] = {
-    {"&Zurück", "zurueck", "backButton"},  {"&Drucken", "drucken", "printButton"},
-    {"&Ablegen", "ablegen", "fileButton"}, {"&Hilfe", "hilfe", "helpButton"},
-    {"&Neu", "neu", "newButton"},
+    {"&Zurück", "zurueck", "backButton"}, {"&Drucken", "drucken", "printButton"},
+    {"Als &PDF…", "pdf", "pdfButton"},    {"&Ablegen", "ablegen", "fileButton"},
+    {"&Hilfe", "hilfe", "helpButton"},    {"&Neu", "neu", "newButton"},
 };
 
 // The size of the table widget that shows the header columns whole, the
@@ -159,9 +163,10 @@ void ResultDialog::buildControls() {
     const IconButtonGroup buttons = makeIconButtons(this, kButtons, {.equalWidths = false});
     backButton_ = buttons.buttons[0];
     printButton_ = buttons.buttons[1];
-    fileButton_ = buttons.buttons[2];
-    helpButton_ = buttons.buttons[3];
-    newButton_ = buttons.buttons[4];
+    pdfButton_ = buttons.buttons[2];
+    fileButton_ = buttons.buttons[3];
+    helpButton_ = buttons.buttons[4];
+    newButton_ = buttons.buttons[5];
     // Created hidden, reached through Alt+X (a hidden button's own mnemonic
     // would not react). It stands after the others, before the stretch.
     copyButton_ = new QPushButton(QStringLiteral("&X Copy to Clipboard"), this);
@@ -180,6 +185,7 @@ void ResultDialog::buildControls() {
 
     connect(backButton_, &QPushButton::clicked, this, &ResultDialog::accept);
     connect(printButton_, &QPushButton::clicked, this, [this] { printResult(); });
+    connect(pdfButton_, &QPushButton::clicked, this, [this] { saveAsPdf(); });
     connect(fileButton_, &QPushButton::clicked, this, [this] { fileCase(); });
     connect(newButton_, &QPushButton::clicked, this, &ResultDialog::discardCase);
     connect(copyButton_, &QPushButton::clicked, this, &ResultDialog::copyToClipboard);
@@ -269,10 +275,13 @@ void ResultDialog::setChartShown(bool shown) {
     store_.writeInt(settings::kApplication, settings::kRankingChart, shown ? 1 : 0);
 }
 
+QDate ResultDialog::printDate() const {
+    return printDate_.isValid() ? printDate_ : QDate::currentDate();
+}
+
 QString ResultDialog::printTitle() const {
-    const QDate date = printDate_.isValid() ? printDate_ : QDate::currentDate();
     return toQString(evaluationName_) + QLatin1Char(' ') +
-           date.toString(QStringLiteral("dd.MM.yyyy"));
+           printDate().toString(QStringLiteral("dd.MM.yyyy"));
 }
 
 void ResultDialog::takeName() {
@@ -305,20 +314,61 @@ void ResultDialog::discardCase() {
     reject();
 }
 
-bool ResultDialog::printResult() {
+bool ResultDialog::withPrintedLook(const std::function<bool()>& output) {
     takeName();
     const bool noGrey = settings_.noGreyInPrint;
     if (noGrey) {
         table_->setDefaultHeaderBackground(QColor(Qt::white));
     }
     table_->setCellText(0, 0, fromQString(printTitle()));
-    const bool printed = printTable(*table_, this);
+    const bool done = output();
     // Undone also when the dialog was cancelled or the job failed.
     table_->setCellText(0, 0, std::string());
     if (noGrey) {
         table_->setDefaultHeaderBackground(std::nullopt);
     }
-    return printed;
+    return done;
+}
+
+bool ResultDialog::printResult() {
+    return withPrintedLook([this] { return printTable(*table_, this); });
+}
+
+ResultReport ResultDialog::report() const {
+    ResultReport report;
+    report.name = nameEdit_->text();
+    report.date = printDate().toString(QStringLiteral("dd.MM.yyyy"));
+    // The rows as the table shows them, with the marks of their entries.
+    const TableLogic& logic = table_->logic();
+    for (int row = logic.headerRowCount(); row < logic.rowCount(); ++row) {
+        report.rubrics.append(toQString(logic.rawCellText(row, 0)));
+    }
+    report.bars = currentBars();
+    return report;
+}
+
+bool ResultDialog::saveAsPdf() {
+    takeName();
+    const QString path =
+        askPdfPath(this, suggestedPdfFileName(toQString(evaluationName_), printDate()), store_);
+    if (path.isEmpty()) {
+        return false;
+    }
+    WaitCursor wait;
+    const ResultReport front = report();
+    return withPrintedLook([&] {
+        return writePdfFile(
+            path, printTitle(),
+            [&](QPdfWriter& writer, QPainter& painter, QString& failure) {
+                if (paintResultReportFront(painter, writer, front) &&
+                    writeTablePages(painter, writer, *table_, true)) {
+                    return true;
+                }
+                failure = QStringLiteral("Das Dokument hat eine Seite nicht angenommen.");
+                return false;
+            },
+            this);
+    });
 }
 
 bool ResultDialog::fileCase() {

@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@ namespace tessalyn {
 class IconPushButton;
 class RankingChart;
 struct RankingBar;
+struct ResultReport;
 class TableView;
 
 // "Ergebnis der Auswertung": the ranking of an evaluation as a table with one
@@ -58,6 +60,7 @@ public:
     QString printTitle() const;
     // The date printed (today when none is set); for tests.
     void setPrintDate(const QDate& date) { printDate_ = date; }
+    QDate printDate() const;
 
     bool chartShown() const;
 
@@ -67,6 +70,7 @@ public:
     QCheckBox* chartToggle() const { return chartToggle_; }
     IconPushButton* backButton() const { return backButton_; }
     IconPushButton* printButton() const { return printButton_; }
+    IconPushButton* pdfButton() const { return pdfButton_; }
     IconPushButton* fileButton() const { return fileButton_; }
     IconPushButton* helpButton() const { return helpButton_; }
     IconPushButton* newButton() const { return newButton_; }
@@ -87,6 +91,10 @@ public slots:
     // with "KeinGrauBeimDruck", white header cells) for the job only. Returns
     // whether it printed.
     bool printResult();
+    // "Als &PDF…": asks for the file and writes the report: a front page with
+    // the title, the ranking chart and the rubrics, then the table's pages as
+    // "&Drucken" prints them. Returns whether the file was written.
+    bool saveAsPdf();
     // "&Ablegen": asks for name and comment and files the case; the view stays.
     // Returns whether the case reached the history.
     bool fileCase();
@@ -106,6 +114,12 @@ private:
     void fitHeaderColumns(bool widthsRestored);
     void updateChart();
     void takeName();
+    // Runs `output` (printing or the PDF) with the table as it is printed:
+    // the title in its top-left cell and, with "KeinGrauBeimDruck", white
+    // header cells; undone afterwards whatever happened.
+    bool withPrintedLook(const std::function<bool()>& output);
+    // The front page's content as the view shows it now.
+    ResultReport report() const;
     void storeState();
 
     const RepertoryData& data_;
@@ -125,6 +139,7 @@ private:
     QCheckBox* chartToggle_ = nullptr;
     IconPushButton* backButton_ = nullptr;
     IconPushButton* printButton_ = nullptr;
+    IconPushButton* pdfButton_ = nullptr;
     IconPushButton* fileButton_ = nullptr;
     IconPushButton* helpButton_ = nullptr;
     IconPushButton* newButton_ = nullptr;

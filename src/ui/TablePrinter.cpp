@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <algorithm>
 #include <cstdint>
@@ -28,6 +29,20 @@ PrintDialogHook& dialogHook() {
 PrintPageHook& pageHook() {
     static PrintPageHook hook;
     return hook;
+}
+
+PrinterListHook& printerListHook() {
+    static PrinterListHook hook;
+    return hook;
+}
+
+// The reason of a failed job, with the printer's name when it has one.
+QString printFailure(const QPrinter& printer, const QString& reason) {
+    const QString name = printer.printerName();
+    const QString head = name.isEmpty()
+                             ? QStringLiteral("Der Druck ist fehlgeschlagen.")
+                             : QStringLiteral("Der Druck auf „%1“ ist fehlgeschlagen.").arg(name);
+    return head + QLatin1Char(' ') + reason;
 }
 
 // Painter coordinates are ints; every position on a page stays far below the limit.
@@ -147,15 +162,15 @@ PrintFontMetrics measurePrintFont(const QFont& font, QPaintDevice* device) {
     return m;
 }
 
-PrintLayout printLayoutFor(const TableView& table, QPrinter& printer) {
-    const PrintFontMetrics metrics = measurePrintFont(tablePrintFont(), &printer);
+PrintLayout printLayoutFor(const TableView& table, QPaintDevice& device) {
+    const PrintFontMetrics metrics = measurePrintFont(tablePrintFont(), &device);
     PrintInput input;
     input.firstVisibleColumn = table.firstVisibleColumn();
     input.lastVisibleColumn = table.lastVisibleColumn();
     input.charWidth = metrics.charWidth;
     input.lineHeight = metrics.lineHeight;
-    input.pageWidth = printer.width();
-    input.pageHeight = printer.height();
+    input.pageWidth = device.width();
+    input.pageHeight = device.height();
     return computePrintLayout(table.logic(), input);
 }
 
@@ -180,7 +195,30 @@ PrintPageHook setPrintPageHook(PrintPageHook hook) {
     return std::exchange(pageHook(), std::move(hook));
 }
 
+PrinterListHook setPrinterListHook(PrinterListHook hook) {
+    return std::exchange(printerListHook(), std::move(hook));
+}
+
+bool printerAvailable() {
+    if (printerListHook()) {
+        return !printerListHook()().isEmpty();
+    }
+    if (dialogHook()) {
+        return true;
+    }
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+QString noPrinterMessage() {
+    return QStringLiteral("Es ist kein Drucker eingerichtet. Mit „Als PDF…“ lässt sich die "
+                          "Tabelle als PDF-Datei speichern.");
+}
+
 bool printTable(TableView& table, QWidget* parent) {
+    if (!printerAvailable()) {
+        MessageBoxes::information(parent, noPrinterMessage());
+        return false;
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(printJobName(table));
     bool go = false;
@@ -194,14 +232,25 @@ bool printTable(TableView& table, QWidget* parent) {
     if (!go) {
         return false;
     }
-    return printTableTo(table, printer);
+    QString failure;
+    if (!printTableTo(table, printer, &failure)) {
+        MessageBoxes::error(parent, failure);
+        return false;
+    }
+    return true;
 }
 
-bool printTableTo(TableView& table, QPrinter& printer) {
+bool printTableTo(TableView& table, QPrinter& printer, QString* failure) {
+    auto fail = [&](const QString& reason) {
+        if (failure != nullptr) {
+            *failure = printFailure(printer, reason);
+        }
+        return false;
+    };
     printer.setDocName(printJobName(table));
     const PrintLayout layout = printLayoutFor(table, printer);
     if (!layout.valid || layout.pageCount() == 0) {
-        return false;
+        return fail(QStringLiteral("Das Papierformat des Druckers lässt keine Seite zu."));
     }
     int firstPage = 1;
     int lastPage = layout.pageCount();
@@ -209,26 +258,57 @@ bool printTableTo(TableView& table, QPrinter& printer) {
         firstPage = std::max(firstPage, printer.fromPage());
         lastPage = std::min(lastPage, std::max(printer.toPage(), printer.fromPage()));
         if (firstPage > lastPage) {
-            return false;
+            return fail(QStringLiteral("Die gewählten Seiten gibt es nicht; die Tabelle hat %1.")
+                            .arg(layout.pageCount()));
         }
     }
 
     QPainter painter;
     if (!painter.begin(&printer)) {
+        return fail(QStringLiteral("Der Drucker ließ sich nicht ansprechen."));
+    }
+    int refused = 0;
+    const bool healthy =
+        paintTablePages(painter, printer, table, layout, firstPage, lastPage, false, &refused);
+    if (!healthy) {
+        printer.abort();
+    }
+    painter.end();
+    if (!healthy) {
+        return fail(QStringLiteral("Der Drucker hat Seite %1 nicht angenommen; der Auftrag "
+                                   "wurde abgebrochen.")
+                        .arg(refused));
+    }
+    if (printer.printerState() == QPrinter::Error) {
+        return fail(QStringLiteral("Der Drucker meldet einen Fehler."));
+    }
+    return true;
+}
+
+bool writeTablePages(QPainter& painter, QPagedPaintDevice& device, const TableView& table,
+                     bool newPageFirst) {
+    const PrintLayout layout = printLayoutFor(table, device);
+    if (!layout.valid || layout.pageCount() == 0) {
         return false;
     }
+    return paintTablePages(painter, device, table, layout, 1, layout.pageCount(), newPageFirst);
+}
+
+bool paintTablePages(QPainter& painter, QPagedPaintDevice& device, const TableView& table,
+                     const PrintLayout& layout, int firstPage, int lastPage, bool newPageFirst,
+                     int* refusedPage) {
     // The logical page fills the printable area, scaled in x and y on its own.
-    painter.setViewport(0, 0, printer.width(), printer.height());
+    painter.setViewport(0, 0, device.width(), device.height());
     painter.setWindow(0, 0, toCoordinate(layout.logicalWidth), toCoordinate(layout.logicalHeight));
     painter.setFont(tablePrintFont());
-
-    bool healthy = true;
     for (int page = firstPage; page <= lastPage; ++page) {
-        if (page > firstPage) {
+        if (page > firstPage || newPageFirst) {
             // Ends the page before and starts this one.
-            if ((pageHook() && !pageHook()(page)) || !printer.newPage()) {
-                healthy = false;
-                break;
+            if ((pageHook() && !pageHook()(page)) || !device.newPage()) {
+                if (refusedPage != nullptr) {
+                    *refusedPage = page;
+                }
+                return false;
             }
         }
         painter.save();
@@ -236,11 +316,7 @@ bool printTableTo(TableView& table, QPrinter& printer) {
         printPage(painter, table, layout, page - 1);
         painter.restore();
     }
-    if (!healthy) {
-        printer.abort();
-    }
-    painter.end();
-    return healthy;
+    return true;
 }
 
 } // namespace tessalyn

@@ -4,10 +4,13 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
+class QPagedPaintDevice;
 class QPaintDevice;
+class QPainter;
 class QPrinter;
 class QWidget;
 
@@ -33,23 +36,49 @@ struct PrintFontMetrics {
 };
 PrintFontMetrics measurePrintFont(const QFont& font, QPaintDevice* device);
 
-// The page geometry of printing `table` onto `printer` now.
-PrintLayout printLayoutFor(const TableView& table, QPrinter& printer);
+// The page geometry of printing `table` now onto `device`: a printer, or the
+// PDF writer of "Als PDF…", which gets the very same pages.
+PrintLayout printLayoutFor(const TableView& table, QPaintDevice& device);
 
 // The name of a print job: the program title; should that be empty, the
 // first non-empty caption from the table's window outwards.
 QString printJobName(const TableView& table);
 
+// Whether a printer is installed: the platform's list of printers (or the
+// test hook's); while only the print dialog hook is set, its printer counts.
+bool printerAvailable();
+
+// The message when "&Drucken" finds no printer.
+QString noPrinterMessage();
+
 // Asks for the printer (the platform's print dialog: printer and copies; no
-// page range, no selection, no printing to a file), then prints. Returns
-// false when the dialog was cancelled or the job failed.
+// page range, no selection, no printing to a file), then prints. Without a
+// printer it says so instead of showing the dialog, and a job that fails is
+// reported; both in a message box over `parent`. Returns false when nothing
+// was printed (no printer, dialog cancelled, job failed).
 bool printTable(TableView& table, QWidget* parent);
 
 // Prints `table` onto a printer that is ready to start a job. Honours a page
 // range set on the printer (the dialog offers none). A page the printer
 // refuses ends the job, which is then aborted. Returns whether every page
-// was printed.
-bool printTableTo(TableView& table, QPrinter& printer);
+// was printed; if not, `failure` (when given) gets the German reason.
+bool printTableTo(TableView& table, QPrinter& printer, QString* failure = nullptr);
+
+// Paints pages firstPage..lastPage (1-based) of `layout` onto `device`,
+// whose painter is active; with `newPageFirst` a new page is begun before the
+// first (the device holds pages already). The painter's window is set for
+// the pages and left changed. Returns false when the device refuses a page,
+// also through the page hook; `refusedPage` then gets its number.
+bool paintTablePages(QPainter& painter, QPagedPaintDevice& device, const TableView& table,
+                     const PrintLayout& layout, int firstPage, int lastPage, bool newPageFirst,
+                     int* refusedPage = nullptr);
+
+// All pages of `table` as printTableTo prints them, onto a device whose
+// painter is active (the PDF writer of "Als PDF…"); see paintTablePages for
+// `newPageFirst`. Returns false when the device refuses a page or has no
+// room for one.
+bool writeTablePages(QPainter& painter, QPagedPaintDevice& device, const TableView& table,
+                     bool newPageFirst);
 
 // For tests: called by printTable instead of the print dialog with the
 // printer to set up (a PDF file, for instance); returns whether to print
@@ -63,5 +92,10 @@ PrintDialogHook setPrintDialogHook(PrintDialogHook hook);
 // the previous hook.
 using PrintPageHook = std::function<bool(int page)>;
 PrintPageHook setPrintPageHook(PrintPageHook hook);
+
+// For tests: the names of the installed printers, in place of the
+// platform's list. An empty function removes the hook. Returns the previous one.
+using PrinterListHook = std::function<QStringList()>;
+PrinterListHook setPrinterListHook(PrinterListHook hook);
 
 } // namespace tessalyn

@@ -27,6 +27,7 @@
 #include "ui/HistoryDialog.h"
 #include "ui/HistoryFiles.h"
 #include "ui/MainDialog.h"
+#include "ui/PdfExport.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/ResultDialog.h"
 #include "ui/TableView.h"
@@ -682,16 +683,24 @@ public:
             printer.setFromTo(1, 1);
             return true;
         });
+        const QStringList pdfs = {praxis.filePath(QStringLiteral("bericht.pdf")),
+                                  praxis.filePath(QStringLiteral("fehlt/bericht.pdf")), QString()};
+        previousPdf_ = setPdfPathHook([this, pdfs](const QString&, const QString&) {
+            return pdfs.at(
+                std::uniform_int_distribution<int>(0, static_cast<int>(pdfs.size()) - 1)(rng_));
+        });
     }
     ~TemporaryFileAnswers() {
         HistoryDialog::setFileDialogTestHook(std::move(previousFiles_));
         setPrintDialogHook(std::move(previousPrint_));
+        setPdfPathHook(std::move(previousPdf_));
     }
     TemporaryFileAnswers(const TemporaryFileAnswers&) = delete;
     TemporaryFileAnswers& operator=(const TemporaryFileAnswers&) = delete;
 
 private:
     std::mt19937_64 rng_;
+    PdfPathHook previousPdf_;
     HistoryDialog::FileDialogHook previousFiles_;
     PrintDialogHook previousPrint_;
 };

@@ -1,0 +1,472 @@
+// "Als PDF…" and what printing reports: the result view's report (front page
+// with chart and rubrics, then the printed table), the file dialog and the
+// safe writing, the messages without a printer and for failed jobs, and the
+// bar chart's two series.
+#include "PrintTestSupport.h"
+
+#include "settings/MemorySettingsStore.h"
+#include "settings/SettingsKeys.h"
+#include "ui/IconPushButton.h"
+#include "ui/MessageBoxes.h"
+#include "ui/PdfExport.h"
+#include "ui/RankingChart.h"
+#include "ui/ResultDialog.h"
+#include "ui/TablePrinter.h"
+#include "ui/TableView.h"
+#include "ui/TextCodec.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace tessalyn;
+using namespace tessalyn::test;
+
+namespace {
+
+const QDate kDate(2026, 12, 6);
+
+// Answers the save dialog with `answer` while it lives, recording what it offered.
+class PdfPathAnswer {
+public:
+    explicit PdfPathAnswer(QString answer) {
+        previous_ = setPdfPathHook([this, answer](const QString& title, const QString& offered) {
+            titles.append(title);
+            offered_.append(offered);
+            return answer;
+        });
+    }
+    ~PdfPathAnswer() { setPdfPathHook(std::move(previous_)); }
+    PdfPathAnswer(const PdfPathAnswer&) = delete;
+    PdfPathAnswer& operator=(const PdfPathAnswer&) = delete;
+
+    QStringList titles;
+    QStringList offered_;
+
+private:
+    PdfPathHook previous_;
+};
+
+// A shown result view of a case with a fixed print date.
+struct ShownResult {
+    ShownResult(std::initializer_list<int> numbers, std::string name)
+        : evaluated(builtInContent(), numbers, PolarityMode::None, std::move(name)) {
+        dialog = std::make_unique<ResultDialog>(builtInContent(), evaluated.result, settings,
+                                                std::nullopt, store, QString());
+        dialog->setPrintDate(kDate);
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        QApplication::processEvents();
+    }
+
+    EvaluatedCase evaluated;
+    ProgramSettings settings;
+    MemorySettingsStore store;
+    std::unique_ptr<ResultDialog> dialog;
+};
+
+// The pages the table takes in a PDF as "Als PDF…" sets it up.
+int tablePdfPages(const TableView& table) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    setUpPdfWriter(writer, QString());
+    return printLayoutFor(table, writer).pageCount();
+}
+
+// The indexes at which `words` appear in `text`, in the order given; -1 for a missing one.
+std::vector<qsizetype> positions(const QString& text, const QStringList& words) {
+    std::vector<qsizetype> at;
+    qsizetype from = 0;
+    for (const QString& word : words) {
+        const qsizetype i = text.indexOf(word, from);
+        at.push_back(i);
+        if (i >= 0) {
+            from = i + word.size();
+        }
+    }
+    return at;
+}
+
+bool havePopplerTools() {
+    return havePoppler("pdftotext") && havePoppler("pdfinfo") && havePoppler("pdfimages");
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(PdfReport, SuggestedNamesCarryTheEvaluationAndTheDate) {
+    EXPECT_EQ(suggestedPdfFileName(QStringLiteral("Kopfschmerz Frau K."), kDate),
+              QStringLiteral("Kopfschmerz Frau K. 06.12.2026.pdf"));
+    EXPECT_EQ(suggestedPdfFileName(QString(), kDate), QStringLiteral("Auswertung 06.12.2026.pdf"));
+    EXPECT_EQ(suggestedPdfFileName(QStringLiteral("  "), kDate),
+              QStringLiteral("Auswertung 06.12.2026.pdf"));
+    // A slash would name a folder.
+    EXPECT_EQ(suggestedPdfFileName(QStringLiteral("Fall 1/2"), kDate),
+              QStringLiteral("Fall 1-2 06.12.2026.pdf"));
+}
+
+TEST(PdfReport, TheDialogStartsInTheFolderLastUsedAndRemembersIt) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    MemorySettingsStore store;
+    {
+        // At first, and with a folder that is gone: the current folder.
+        PdfPathAnswer answer(dir.filePath(QStringLiteral("bericht")));
+        EXPECT_EQ(askPdfPath(nullptr, QStringLiteral("A 06.12.2026.pdf"), store),
+                  dir.filePath(QStringLiteral("bericht.pdf")))
+            << "the suffix is added";
+        store.writeString(settings::kSettingsSection, settings::kPdfDirectory, "/gibt/es/nicht");
+        askPdfPath(nullptr, QStringLiteral("B.pdf"), store);
+        ASSERT_EQ(answer.offered_.size(), 2);
+        EXPECT_EQ(answer.titles.value(0), QStringLiteral("Als PDF speichern"));
+        EXPECT_EQ(answer.offered_[0], QDir::current().filePath(QStringLiteral("A 06.12.2026.pdf")));
+        EXPECT_EQ(answer.offered_[1], QDir::current().filePath(QStringLiteral("B.pdf")));
+    }
+    {
+        PdfPathAnswer answer(dir.filePath(QStringLiteral("c.pdf")));
+        store.writeString(settings::kSettingsSection, settings::kPdfDirectory,
+                          fromQString(dir.path()));
+        askPdfPath(nullptr, QStringLiteral("C.pdf"), store);
+        EXPECT_EQ(answer.offered_.value(0), dir.filePath(QStringLiteral("C.pdf")));
+    }
+    // Cancelled: nothing chosen, the folder kept.
+    PdfPathAnswer cancel{QString()};
+    EXPECT_TRUE(askPdfPath(nullptr, QStringLiteral("D.pdf"), store).isEmpty());
+    EXPECT_EQ(toQString(store.readString(settings::kSettingsSection, settings::kPdfDirectory, "")),
+              dir.path());
+}
+
+TEST(PdfReport, ResultViewWritesTitleChartRubricsThenTheTableAsPrinted) {
+    if (!havePopplerTools()) {
+        GTEST_SKIP() << "poppler-utils are not installed";
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ShownResult shown({1, 2, 3, 12, 16, 25}, "Kopfschmerz Frau K.");
+    ResultDialog& d = *shown.dialog;
+    shown.store.writeString(settings::kSettingsSection, settings::kPdfDirectory,
+                            fromQString(dir.path()));
+    const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
+    MessageRecorder messages;
+    {
+        PdfPathAnswer answer(pdf);
+        QTest::mouseClick(d.pdfButton(), Qt::LeftButton);
+        ASSERT_EQ(answer.offered_.size(), 1);
+        EXPECT_EQ(answer.offered_[0],
+                  dir.filePath(QStringLiteral("Kopfschmerz Frau K. 06.12.2026.pdf")));
+    }
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(u'\n').toStdString();
+    ASSERT_TRUE(QFile::exists(pdf));
+    // The view is as before.
+    EXPECT_EQ(d.table()->cellText(0, 0), "");
+
+    const TableView& t = *d.table();
+    EXPECT_EQ(pdfPageCount(pdf), 1 + tablePdfPages(t));
+    const QString front = pdfPageText(pdf, 1);
+    EXPECT_TRUE(front.contains(QStringLiteral("Kopfschmerz Frau K.")));
+    EXPECT_TRUE(front.contains(QStringLiteral("06.12.2026")));
+    // The rubrics, numbered, as their rows read.
+    const QString simplified = front.simplified();
+    for (int r = 2; r < t.rowCount(); ++r) {
+        const QString row = t.cellQText(r, 0);
+        EXPECT_TRUE(simplified.contains(QStringLiteral("%1. %2").arg(r - 1).arg(row)))
+            << row.toStdString();
+    }
+    // The ranking: the first remedies with their hits, in the table's order.
+    QStringList names;
+    QStringList hits;
+    for (int c = 2; c < std::min(t.columnCount(), 2 + 8); ++c) {
+        names.append(t.cellQText(0, c));
+        hits.append(t.cellQText(1, c));
+    }
+    const QStringList words = pdfPageWords(pdf, 1);
+    qsizetype from = 0;
+    for (const QString& name : names) {
+        const qsizetype at = words.indexOf(name, from);
+        ASSERT_GE(at, 0) << name.toStdString() << " in order";
+        from = at + 1;
+    }
+    // The values line: each remedy's hits, then its grade sum, in ranking order.
+    QStringList pairs;
+    for (const QString& h : hits) {
+        pairs << h << h; // the stand-in content grades every remedy 1
+    }
+    EXPECT_TRUE(simplified.contains(pairs.join(u' '))) << simplified.toStdString();
+    // Drawn, not a picture: page 1 holds no image.
+    const QString images =
+        runTool(QStringLiteral("pdfimages"),
+                {QStringLiteral("-list"), QStringLiteral("-f"), QStringLiteral("1"),
+                 QStringLiteral("-l"), QStringLiteral("1"), pdf});
+    EXPECT_EQ(images.trimmed().split(u'\n').size(), 2) << images.toStdString(); // the header
+
+    // Page 2 is the printed table: the title in its top-left cell, the headings.
+    const QString table = pdfPageText(pdf, 2);
+    EXPECT_TRUE(table.contains(QStringLiteral("Kopfschmerz Frau K. 06.12.2026")));
+    EXPECT_TRUE(table.contains(QStringLiteral("Anzahl der Treffer")));
+    EXPECT_TRUE(positions(table, names).back() >= 0 ||
+                t.lastVisibleColumn() < 2 + names.size() - 1);
+
+    const QString folder = qEnvironmentVariable("TESSALYN_SCREENSHOT_DIR");
+    if (!folder.isEmpty() && havePoppler("pdftoppm")) {
+        QDir().mkpath(folder);
+        renderPdfPage(pdf, 1, 80, QDir(folder).filePath(QStringLiteral("pdf-report-page1")));
+        renderPdfPage(pdf, 2, 80, QDir(folder).filePath(QStringLiteral("pdf-report-page2")));
+    }
+}
+
+TEST(PdfReport, ALongCaseContinuesTheRubricListAndKeepsEveryTablePage) {
+    if (!havePopplerTools()) {
+        GTEST_SKIP() << "poppler-utils are not installed";
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::initializer_list<int> many = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                       16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30,
+                                       31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45,
+                                       46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60,
+                                       61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 72};
+    ShownResult shown(many, "");
+    const QString pdf = dir.filePath(QStringLiteral("lang.pdf"));
+    PdfPathAnswer answer(pdf);
+    MessageRecorder messages;
+    ASSERT_TRUE(shown.dialog->saveAsPdf());
+    EXPECT_EQ(answer.offered_.value(0).section(u'/', -1),
+              QStringLiteral("Auswertung 06.12.2026.pdf"));
+    const int tablePages = tablePdfPages(*shown.dialog->table());
+    const int pages = pdfPageCount(pdf);
+    EXPECT_GT(pages, 1 + tablePages) << "the list went on to a second page";
+    // The last rubric closes the list before the table's first page.
+    const QString lastRubric =
+        shown.dialog->table()->cellQText(shown.dialog->table()->rowCount() - 1, 0);
+    const QString listEnd = pdfPageText(pdf, pages - tablePages).simplified();
+    EXPECT_TRUE(listEnd.contains(QStringLiteral("72. ") + lastRubric)) << listEnd.toStdString();
+    EXPECT_TRUE(
+        pdfPageText(pdf, pages - tablePages + 1).contains(QStringLiteral("Anzahl der Treffer")));
+}
+
+TEST(PdfReport, AFailedWriteKeepsTheOldFileAndNamesIt) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ShownResult shown({1, 2, 3}, "Fall A");
+    const QString pdf = dir.filePath(QStringLiteral("alt.pdf"));
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("alter Inhalt");
+    }
+    // A page the document refuses: nothing replaces the old file.
+    {
+        PdfPathAnswer answer(pdf);
+        MessageRecorder messages;
+        const PrintPageHook previous = setPrintPageHook([](int) { return false; });
+        EXPECT_FALSE(shown.dialog->saveAsPdf());
+        setPrintPageHook(previous);
+        ASSERT_EQ(messages.messages().size(), 1);
+        EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
+        EXPECT_TRUE(messages.texts()[0].startsWith(
+            QStringLiteral("Die PDF-Datei konnte nicht gespeichert werden: ") + pdf));
+        EXPECT_EQ(fileBytes(pdf), QByteArray("alter Inhalt"));
+    }
+    // A name that is taken by a folder: the rename fails, the folder stays,
+    // no temporary file is left behind.
+    const QString folder = dir.filePath(QStringLiteral("ordner.pdf"));
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/inhalt")));
+    {
+        PdfPathAnswer answer(folder);
+        MessageRecorder messages;
+        EXPECT_FALSE(shown.dialog->saveAsPdf());
+        ASSERT_EQ(messages.texts().size(), 1);
+        EXPECT_TRUE(messages.texts()[0].contains(folder));
+    }
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/inhalt")).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("alt.pdf")}));
+    // Cancelled: nothing happens, nothing is said.
+    PdfPathAnswer cancel{QString()};
+    MessageRecorder messages;
+    EXPECT_FALSE(shown.dialog->saveAsPdf());
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_EQ(shown.dialog->table()->cellText(0, 0), "");
+}
+
+// --- printing messages ------------------------------------------------------------------
+
+TEST(PrintMessages, WithoutAPrinterDruckenExplainsItselfInsteadOfTheDialog) {
+    ShownResult shown({1, 2}, "Fall A");
+    MessageRecorder messages;
+    int dialogs = 0;
+    const PrintDialogHook previousDialog = setPrintDialogHook([&](QPrinter&) {
+        ++dialogs;
+        return false;
+    });
+    const PrinterListHook previousList = setPrinterListHook([] { return QStringList(); });
+    EXPECT_FALSE(shown.dialog->printResult());
+    setPrinterListHook(previousList);
+    setPrintDialogHook(previousDialog);
+    EXPECT_EQ(dialogs, 0);
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Information);
+    EXPECT_EQ(messages.texts()[0],
+              QStringLiteral("Es ist kein Drucker eingerichtet. Mit „Als PDF…“ lässt sich die "
+                             "Tabelle als PDF-Datei speichern."));
+    EXPECT_EQ(shown.dialog->table()->cellText(0, 0), "");
+}
+
+TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ShownResult shown({1, 2, 3}, "Fall A");
+    MessageRecorder messages;
+    const PrinterListHook previousList =
+        setPrinterListHook([] { return QStringList{QStringLiteral("Praxisdrucker")}; });
+    {
+        // The job cannot start: the printer's file lies in a missing folder.
+        PdfDialogHook hook(dir.filePath(QStringLiteral("fehlt/druck.pdf")));
+        EXPECT_FALSE(shown.dialog->printResult());
+    }
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
+    EXPECT_EQ(messages.texts()[0], QStringLiteral("Der Druck ist fehlgeschlagen. Der Drucker ließ "
+                                                  "sich nicht ansprechen."));
+    messages.clear();
+    {
+        // A refused page.
+        PdfDialogHook hook(dir.filePath(QStringLiteral("druck.pdf")));
+        const PrintPageHook previous = setPrintPageHook([](int page) { return page < 2; });
+        ShownResult tall({1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                          16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30,
+                          31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45,
+                          46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60},
+                         "Fall B");
+        // Narrow: fewer columns printed make a shorter page.
+        tall.dialog->resize(tall.dialog->minimumSize());
+        QApplication::processEvents();
+        QPrinter probe(QPrinter::HighResolution);
+        makePdfPrinter(probe, dir.filePath(QStringLiteral("probe.pdf")));
+        ASSERT_GE(printLayoutFor(*tall.dialog->table(), probe).pageCount(), 2);
+        EXPECT_FALSE(tall.dialog->printResult());
+        setPrintPageHook(previous);
+    }
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Seite 2 nicht angenommen")))
+        << messages.texts()[0].toStdString();
+    messages.clear();
+    {
+        PdfDialogHook cancelled(dir.filePath(QStringLiteral("nie.pdf")), false);
+        EXPECT_FALSE(shown.dialog->printResult());
+        PdfDialogHook printed(dir.filePath(QStringLiteral("gut.pdf")));
+        EXPECT_TRUE(shown.dialog->printResult());
+    }
+    setPrinterListHook(previousList);
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+// --- the bar chart -----------------------------------------------------------------------
+
+namespace {
+
+// Pixels of `colour` in column x of `image`.
+int colouredHeight(const QImage& image, int x, const QColor& colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        n += image.pixelColor(x, y) == colour ? 1 : 0;
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(RankingChart, HitsAndGradeSumsShareOneScaleSoGradesShow) {
+    RankingChart chart;
+    chart.resize(400, 200);
+    chart.setBars({RankingBar{QStringLiteral("Acon."), 4, 12, 2},
+                   RankingBar{QStringLiteral("Bell."), 4, 4, 3}});
+    chart.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
+    const QImage image = chart.viewport()->grab().toImage();
+    const int slot = chart.slotWidth();
+    auto tallest = [&](int bar, const QColor& colour) {
+        int best = 0;
+        for (int x = 4 + bar * slot; x < 4 + (bar + 1) * slot && x < image.width(); ++x) {
+            best = std::max(best, colouredHeight(image, x, colour));
+        }
+        return best;
+    };
+    const int hitsA = tallest(0, RankingChart::hitsColour());
+    const int sumA = tallest(0, RankingChart::gradeSumColour());
+    const int hitsB = tallest(1, RankingChart::hitsColour());
+    const int sumB = tallest(1, RankingChart::gradeSumColour());
+    ASSERT_GT(hitsA, 0);
+    // Grade sum 12 against 4 hits: three times as long; equal values, equal bars.
+    EXPECT_NEAR(static_cast<double>(sumA) / hitsA, 3.0, 0.2);
+    EXPECT_EQ(hitsA, hitsB);
+    EXPECT_EQ(sumB, hitsB);
+}
+
+TEST(RankingChart, LabelsNeverOverlapNarrowWindowsShowFewerBars) {
+    std::vector<RankingBar> bars;
+    for (int i = 0; i < 30; ++i) {
+        bars.push_back(RankingBar{QStringLiteral("Calc-sil.%1").arg(i), 100 + i, 1000 + i, i + 2});
+    }
+    RankingChart chart;
+    chart.setBars(bars);
+    const QFontMetrics fm(chart.font());
+    // Every slot holds its label and both values side by side.
+    EXPECT_GE(chart.slotWidth(), widestRankingLabel(bars, fm) + 2);
+    EXPECT_GE(chart.slotWidth(), 2 * fm.horizontalAdvance(QStringLiteral("1029")));
+    chart.resize(1200, 200);
+    chart.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
+    const int wide = chart.visibleBarCount();
+    chart.resize(300, 200);
+    QApplication::processEvents();
+    EXPECT_LT(chart.visibleBarCount(), wide);
+    EXPECT_GE(chart.visibleBarCount(), 1);
+    EXPECT_EQ(chart.visibleBarCount(), (chart.viewport()->width() - 4) / chart.slotWidth());
+}
+
+TEST(RankingChart, ThePdfChartTurnsItsLabelsUprightWhenTheyDoNotFit) {
+    std::vector<RankingBar> bars;
+    for (int i = 0; i < 20; ++i) {
+        bars.push_back(RankingBar{QStringLiteral("Calc-sil."), 5, 9, i + 2});
+    }
+    QImage narrow(400, 300, QImage::Format_RGB32);
+    narrow.fill(Qt::white);
+    QPainter painter(&narrow);
+    RankingBarsFrame frame;
+    frame.area = QRect(0, 0, 400, 300);
+    frame.slotWidth = 20;
+    frame.uprightLabels = true;
+    frame.textColour = Qt::black;
+    frame.axisColour = Qt::gray;
+    paintRankingBars(painter, bars, frame);
+    painter.end();
+    // Upright labels stand below the axis, each within its own slot: the
+    // gaps between slots stay white under the bars.
+    const int labelsTop = 300 - widestRankingLabel(bars, QFontMetrics(painter.font())) / 2;
+    int inked = 0;
+    for (int i = 0; i < 20; ++i) {
+        const int gapX = i * 20; // the left edge of slot i
+        for (int y = labelsTop; y < 300; ++y) {
+            inked += narrow.pixelColor(gapX, y) != QColor(Qt::white) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(inked, 0);
+}
