@@ -239,19 +239,23 @@ HistoryFileLock::Step HistoryFileLock::lockLockFile() {
             return Step::Failed;
         }
     }
-    if (::flock(lockHandle_, LOCK_EX | LOCK_NB) != 0) {
+    return lockOpenFile(lockHandle_, lockPath_, "Die Sperrdatei ", true);
+}
+
+HistoryFileLock::Step HistoryFileLock::lockOpenFile(int& handle, const std::string& path,
+                                                    const char* what, bool followLinks) {
+    if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK || errno == EINTR) {
             return Step::Busy;
         }
-        fail("Die Sperrdatei " + shownPath(lockPath_) +
-             " l\xE4sst sich nicht sperren: " + fileErrorText(errno));
+        fail(what + shownPath(path) + " l\xE4sst sich nicht sperren: " + fileErrorText(errno));
         return Step::Failed;
     }
-    // Its holder may have removed it before letting go: a lock on a file the
-    // path no longer names excludes nobody.
-    if (!stillNamedBy(lockHandle_, lockPath_, true)) {
-        ::close(lockHandle_);
-        lockHandle_ = -1;
+    // Its holder may have removed or replaced it before letting go: a lock
+    // on a file the path no longer names excludes nobody.
+    if (!stillNamedBy(handle, path, followLinks)) {
+        layer_.close(handle);
+        handle = -1;
         return Step::Retry;
     }
     return Step::Done;
@@ -294,20 +298,7 @@ HistoryFileLock::Step HistoryFileLock::lockHistory() {
             return Step::Done; // reported when the history is read
         }
     }
-    if (::flock(historyHandle_, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK || errno == EINTR) {
-            return Step::Busy;
-        }
-        fail("Die Fallhistorie " + shownPath(target_) +
-             " l\xE4sst sich nicht sperren: " + fileErrorText(errno));
-        return Step::Failed;
-    }
-    if (!stillNamedBy(historyHandle_, target_, false)) {
-        layer_.close(historyHandle_);
-        historyHandle_ = -1;
-        return Step::Retry;
-    }
-    return Step::Done;
+    return lockOpenFile(historyHandle_, target_, "Die Fallhistorie ", false);
 }
 
 bool HistoryFileLock::lock(std::chrono::milliseconds wait) {

@@ -89,6 +89,9 @@ private:
     enum class Step { Done, Retry, Busy, Failed };
     Step lockLockFile();
     Step lockHistory();
+    // Takes the kernel lock on the open file `handle` and checks that `path`
+    // still names it; closes it when not.
+    Step lockOpenFile(int& handle, const std::string& path, const char* what, bool followLinks);
     void fail(std::string text);
 
     FileLayer& layer_;
