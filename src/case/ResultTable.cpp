@@ -1,7 +1,9 @@
 #include "case/ResultTable.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 namespace tessalyn {
 
@@ -12,6 +14,21 @@ constexpr int kHeaderColumns = 2;
 
 std::int32_t absoluteNumber(std::int32_t number) {
     return number < 0 ? static_cast<std::int32_t>(-static_cast<std::int64_t>(number)) : number;
+}
+
+// True when `order` names each of the entries 0..count-1 exactly once.
+bool isEntryOrder(std::span<const int> order, int count) {
+    if (static_cast<int>(order.size()) != count) {
+        return false;
+    }
+    std::vector<bool> seen(static_cast<std::size_t>(count), false);
+    for (const int r : order) {
+        if (r < 0 || r >= count || seen[static_cast<std::size_t>(r)]) {
+            return false;
+        }
+        seen[static_cast<std::size_t>(r)] = true;
+    }
+    return true;
 }
 
 } // namespace
@@ -27,7 +44,8 @@ std::string resultRowText(const RepertoryData& data, const CaseEntry& entry) {
     return text;
 }
 
-void fillResultTable(TableLogic& table, const EvaluationResult& result) {
+void fillResultTable(TableLogic& table, const EvaluationResult& result,
+                     std::span<const int> rowOrder) {
     const RepertoryData& data = *result.data;
     const int last = result.lastScoreIndex;
     const int entryCount = result.entryCount();
@@ -64,9 +82,12 @@ void fillResultTable(TableLogic& table, const EvaluationResult& result) {
     }
 
     static const std::array<std::string, 6> gradeText = {"", "1", "2", "3", "4", "5"};
-    for (int r = 0; r < entryCount; ++r) {
+    const bool ordered = isEntryOrder(rowOrder, entryCount);
+    for (int i = 0; i < entryCount; ++i) {
+        const int r = ordered ? rowOrder[static_cast<std::size_t>(i)] : i;
         const CaseEntry& entry = result.entries[static_cast<std::size_t>(r)];
-        const int row = r + kHeaderRows;
+        const int row = i + kHeaderRows;
+        table.setRowKey(row, r);
         table.setCellText(row, 0, resultRowText(data, entry));
         const int index = rubricIndexOf(entry.number, entry.bd);
         if (index >= 0) {
@@ -98,6 +119,38 @@ void fillResultTable(TableLogic& table, const EvaluationResult& result) {
     table.setHeaderRowCount(kHeaderRows);
     table.setHeaderColumnCount(kHeaderColumns);
     table.setEditable(false);
+}
+
+std::string gradeBlockWithMarks(const TableLogic& table, const EvaluationResult& result,
+                                std::string block) {
+    if (!anyEntryMarks(result.entries) || block.empty()) {
+        return block;
+    }
+    std::string out;
+    std::size_t start = 0;
+    int row = kHeaderRows;
+    while (start <= block.size()) {
+        // Rows drawn with no height are left out of the block.
+        while (row < table.rowCount() && table.rowHeight(row) <= 0) {
+            ++row;
+        }
+        const std::size_t end = std::min(block.find('\n', start), block.size());
+        out.append(block, start, end - start);
+        out += '\t';
+        const int entry = table.rowKey(row);
+        if (entry >= 0 && entry < result.entryCount()) {
+            const std::string marks =
+                entryMarksText(result.entries[static_cast<std::size_t>(entry)]);
+            out.append(marks, marks.empty() ? 0 : 1); // without the leading blank
+        }
+        if (end == block.size()) {
+            break;
+        }
+        out += '\n';
+        start = end + 1;
+        ++row;
+    }
+    return out;
 }
 
 } // namespace tessalyn

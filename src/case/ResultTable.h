@@ -3,6 +3,7 @@
 #include "case/Evaluation.h"
 #include "table/TableLogic.h"
 
+#include <span>
 #include <string>
 
 namespace tessalyn {
@@ -21,11 +22,21 @@ std::string resultRowText(const RepertoryData& data, const CaseEntry& entry);
 
 // Fills `table` with the result of an evaluation: one column per remedy with a
 // hit (abbreviation over the hit count, yellow) after two header columns, one
-// row per scored entry (row text, location) after two header rows, the grades
+// row per scored entry (row text, location) after two header rows, in case
+// order or, when `rowOrder` names every entry index once, in that order; each
+// entry row carries its entry index as row key, the grades
 // at the crossings, the remedy cells of counter-polar rows grey, and the
 // separator row; the texts of a weight-0 row grey. Sets the table's properties for the result view
 // (no cell selection, no editing, sorting by header clicks, the caption, the width limit). Sizing
 // the columns to their texts is left to the view, which knows the font.
-void fillResultTable(TableLogic& table, const EvaluationResult& result);
+void fillResultTable(TableLogic& table, const EvaluationResult& result,
+                     std::span<const int> rowOrder = {});
+
+// The grade block the result view copies (all non-header cells of the filled
+// table, one line per row with a height, as TableLogic copies them) with one
+// more field at the end of every line: the marks of the row's entry
+// ("×2 [E]", empty for a plain row). Unchanged when no entry has marks.
+std::string gradeBlockWithMarks(const TableLogic& table, const EvaluationResult& result,
+                                std::string block);
 
 } // namespace tessalyn

@@ -187,6 +187,7 @@ void TableLogic::resize(int rows, int cols) {
         std::iota(colMap_.begin(), colMap_.end(), 0);
     }
     rowHeights_.resize(static_cast<std::size_t>(rows), defaultRowHeight_);
+    rowKeys_.resize(static_cast<std::size_t>(rows), -1);
     colWidths_.resize(static_cast<std::size_t>(cols), defaultColumnWidth_);
     rows_ = rows;
     cols_ = cols;
@@ -281,6 +282,23 @@ bool TableLogic::storeCellText(int row, int col, const std::string& text) {
 
 bool TableLogic::setCellText(int row, int col, const std::string& text) {
     return storeCellText(row, col, text);
+}
+
+bool TableLogic::setRowKey(int row, int key) {
+    if (row < 0 || row >= rows_) {
+        return false;
+    }
+    rowKeys_[static_cast<std::size_t>(row)] = key;
+    return true;
+}
+
+int TableLogic::rowKey(int row) const {
+    return row >= 0 && row < rows_ ? rowKeys_[static_cast<std::size_t>(row)] : -1;
+}
+
+int TableLogic::rowWithKey(int key) const {
+    const auto it = std::find(rowKeys_.begin(), rowKeys_.end(), key);
+    return it == rowKeys_.end() ? -1 : static_cast<int>(it - rowKeys_.begin());
 }
 
 std::string TableLogic::cellText(int row, int col) const {
@@ -648,6 +666,11 @@ void TableLogic::applyRowOrder(int first, const std::vector<int>& order) {
                   moved.begin() + static_cast<std::ptrdiff_t>(i * cols_));
         heights[i] = rowHeights_[static_cast<std::size_t>(order[i])];
     }
+    std::vector<int> keys(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        keys[i] = rowKeys_[static_cast<std::size_t>(order[i])];
+    }
+    std::copy(keys.begin(), keys.end(), rowKeys_.begin() + first);
     std::move(moved.begin(), moved.end(),
               cells_.begin() +
                   static_cast<std::ptrdiff_t>(static_cast<std::size_t>(first) * cols_));
@@ -1113,6 +1136,7 @@ int TableLogic::insertRow(const std::string& col0Text, int position) {
     cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(at),
                   std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
     rowHeights_.insert(rowHeights_.begin() + position, defaultRowHeight_);
+    rowKeys_.insert(rowKeys_.begin() + position, -1);
     ++rows_;
     Cell& first = cells_[at + static_cast<std::size_t>(colMap_[0])];
     first.text = col0Text;
@@ -1136,6 +1160,7 @@ bool TableLogic::deleteRow(int row) {
     cells_.erase(cells_.begin() + static_cast<std::ptrdiff_t>(at),
                  cells_.begin() + static_cast<std::ptrdiff_t>(at + cols_));
     rowHeights_.erase(rowHeights_.begin() + row);
+    rowKeys_.erase(rowKeys_.begin() + row);
     --rows_;
     if (focusRow_ == row) {
         focusRow_ = -1;
@@ -1154,6 +1179,7 @@ void TableLogic::clear() {
     cells_.clear();
     cells_.shrink_to_fit();
     rowHeights_.clear();
+    rowKeys_.clear();
     colWidths_.clear();
     colMap_.clear();
     rows_ = 0;

@@ -109,6 +109,13 @@ public:
     const std::string& rawCellText(int row, int col) const;
 
     // Own background; std::nullopt returns the cell to the default of its kind.
+    // A number the owner attaches to a row (-1 when none) that moves with the
+    // row when the rows are sorted, so the owner can tell which of its items a
+    // row shows. rowWithKey gives the first row with the key, or -1.
+    bool setRowKey(int row, int key);
+    int rowKey(int row) const;
+    int rowWithKey(int key) const;
+
     bool setCellBackground(int row, int col, std::optional<Rgb> colour);
     std::optional<Rgb> cellBackground(int row, int col) const;
     // Own text colour; std::nullopt = the default text colour.
@@ -327,6 +334,7 @@ private:
     std::vector<Cell> cells_; // row-major, rows_ * cols_, columns in stored order
     std::vector<int> colMap_; // column -> stored column (sorting columns permutes it)
     std::vector<int> rowHeights_;
+    std::vector<int> rowKeys_; // per row, -1 unless the owner set one
     std::vector<int> colWidths_;
     std::vector<TableObserver*> observers_;
     int rows_ = 0;

@@ -90,6 +90,11 @@ FileCaseDialog::FileCaseDialog(const QString& historyPath, const std::string& in
 
 FileCaseDialog::~FileCaseDialog() = default;
 
+void FileCaseDialog::setNote(const QString& text) {
+    noteLabel_->setText(text);
+    noteLabel_->setVisible(!text.isEmpty());
+}
+
 void FileCaseDialog::buildControls() {
     auto* layout = new QVBoxLayout(this);
 
@@ -112,6 +117,12 @@ void FileCaseDialog::buildControls() {
     commentLabel->setBuddy(commentBox_);
     layout->addWidget(commentLabel);
     layout->addWidget(commentBox_, 1);
+
+    noteLabel_ = new QLabel(this);
+    noteLabel_->setObjectName(QStringLiteral("noteLabel"));
+    noteLabel_->setWordWrap(true);
+    noteLabel_->hide();
+    layout->addWidget(noteLabel_);
 
     const IconButtonGroup buttons = makeIconButtons(
         this, kButtons, {.equalWidths = false, .alignment = ButtonAlignment::Centre});

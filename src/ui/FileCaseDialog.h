@@ -12,6 +12,7 @@
 #include <string>
 
 class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 class QWidget;
 
@@ -46,6 +47,10 @@ public:
     const std::string& caseName() const { return caseName_; }
     const std::string& comment() const { return comment_; }
 
+    // One line above the buttons about what is filed (hidden while empty).
+    void setNote(const QString& text);
+    QLabel* noteLabel() const { return noteLabel_; }
+
     QComboBox* nameBox() const { return nameBox_; }
     QPlainTextEdit* commentBox() const { return commentBox_; }
     IconPushButton* okButton() const { return okButton_; }
@@ -70,6 +75,7 @@ private:
     SettingsStore& store_;
     QComboBox* nameBox_ = nullptr;
     QPlainTextEdit* commentBox_ = nullptr;
+    QLabel* noteLabel_ = nullptr;
     IconPushButton* okButton_ = nullptr;
     IconPushButton* helpButton_ = nullptr;
     IconPushButton* backButton_ = nullptr;

@@ -19,12 +19,17 @@
 #include "ui/TextCodec.h"
 #include "ui/WindowPlacement.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QShortcut>
@@ -32,7 +37,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
+#include <utility>
 
 namespace tessalyn {
 
@@ -50,6 +57,11 @@ constexpr int kReadableRubricRows = 8;
 // Narrowest a header column is made to leave room for the remedy columns,
 // in average characters of the table font.
 constexpr int kHeaderColumnMinimumChars = 8;
+
+ResultDialog::MenuHook& menuHook() {
+    static ResultDialog::MenuHook hook;
+    return hook;
+}
 
 QString captionText() {
     return QStringLiteral("Ergebnis der Auswertung");
@@ -202,14 +214,158 @@ void ResultDialog::buildControls() {
             chart_->ensureBarVisible(col - kHeaderColumns);
         }
     });
+    buildWeightKeys();
 }
 
-void ResultDialog::fillTable() {
+// Ctrl+0 .. Ctrl+4, Ctrl+E, Shift+F10 and the menu key act on the table's
+// focus row; a right click on a rubric row opens its menu.
+void ResultDialog::buildWeightKeys() {
+    const auto onTable = [this](const QKeySequence& keys, auto action) {
+        auto* shortcut = new QShortcut(keys, table_);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    static constexpr Qt::Key kDigits[] = {Qt::Key_0, Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4};
+    for (int w = kMinWeight; w <= kMaxWeight; ++w) {
+        onTable(QKeySequence(Qt::CTRL | kDigits[w]),
+                [this, w] { setRowWeight(table_->focusRow(), w); });
+    }
+    onTable(QKeySequence(Qt::CTRL | Qt::Key_E),
+            [this] { toggleRowEliminating(table_->focusRow()); });
+    const auto menuAtFocus = [this] {
+        const int row = table_->focusRow();
+        const int col = std::max(0, table_->logic().focusColumn());
+        table_->ensureVisible(row, col);
+        showRowMenu(row, table_->mapToGlobal(table_->cellRect(row, col).center()));
+    };
+    onTable(QKeySequence(Qt::SHIFT | Qt::Key_F10), menuAtFocus);
+    onTable(QKeySequence(Qt::Key_Menu), menuAtFocus);
+    connect(table_, &TableView::cellRightClicked, this, [this](int row, int col) {
+        if (row < kHeaderRows) {
+            return;
+        }
+        if (col < kHeaderColumns) {
+            // The row's header picks the row, as a left click on it would.
+            TableLogic& logic = table_->logic();
+            const int focusCol = logic.focusColumn();
+            logic.setFocusCell(row, focusCol >= kHeaderColumns ? focusCol : col);
+        }
+        showRowMenu(row, QCursor::pos());
+    });
+}
+
+const CaseEntry* ResultDialog::rowEntry(int row) const {
+    const int index = row >= kHeaderRows ? table_->logic().rowKey(row) : -1;
+    if (index < 0 || index >= result_.entryCount()) {
+        return nullptr;
+    }
+    return &result_.entries[static_cast<std::size_t>(index)];
+}
+
+bool ResultDialog::setRowWeight(int row, int weight) {
+    const CaseEntry* entry = rowEntry(row);
+    return entry != nullptr && changeRowMarks(row, weight, entry->eliminating);
+}
+
+bool ResultDialog::toggleRowEliminating(int row) {
+    const CaseEntry* entry = rowEntry(row);
+    return entry != nullptr && changeRowMarks(row, entry->weight, !entry->eliminating);
+}
+
+// Sets the marks of the row's entry, ranks again and refills the table with
+// the rows in the order they stood; the focus stays on the row and, while its
+// remedy keeps a column, on that remedy.
+bool ResultDialog::changeRowMarks(int row, int weight, bool eliminating) {
+    const CaseEntry* shown = rowEntry(row);
+    if (shown == nullptr || shown->number <= 0 || weight < kMinWeight || weight > kMaxWeight) {
+        return false;
+    }
+    CaseEntry& entry = result_.entries[static_cast<std::size_t>(shown - result_.entries.data())];
+    if (entry.weight == weight && entry.eliminating == eliminating) {
+        return true;
+    }
+    TableLogic& logic = table_->logic();
+    std::vector<int> order;
+    for (int r = kHeaderRows; r < logic.rowCount(); ++r) {
+        order.push_back(logic.rowKey(r));
+    }
+    const int focusKey = logic.rowKey(logic.focusRow() >= kHeaderRows ? logic.focusRow() : row);
+    const int focusCol = logic.focusColumn();
+    const std::string focusRemedy =
+        focusCol >= kHeaderColumns ? logic.rawCellText(0, focusCol) : std::string();
+    std::array<int, kHeaderColumns> widths{};
+    for (int c = 0; c < kHeaderColumns; ++c) {
+        widths[static_cast<std::size_t>(c)] = logic.columnWidth(c);
+    }
+
+    entry.weight = static_cast<std::int8_t>(weight);
+    entry.eliminating = eliminating;
+    rankEntries(result_, data_);
+    fillTable(order);
+    // The header columns keep the widths the user gave them.
+    for (int c = 0; c < kHeaderColumns; ++c) {
+        logic.setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+    }
+
+    int col = std::min(kHeaderColumns, logic.columnCount() - 1);
+    for (int c = kHeaderColumns; c < logic.columnCount() && !focusRemedy.empty(); ++c) {
+        if (logic.rawCellText(0, c) == focusRemedy) {
+            col = c;
+            break;
+        }
+    }
+    const int focusRow = logic.rowWithKey(focusKey);
+    logic.setFocusCell(focusRow, col);
+    table_->ensureVisible(focusRow, col);
+    updateChart();
+    return true;
+}
+
+void ResultDialog::showRowMenu(int row, const QPoint& globalPos) {
+    const CaseEntry* entry = rowEntry(row);
+    if (entry == nullptr) {
+        return;
+    }
+    // A counter-polar row is never scored, so it has nothing to weight.
+    const bool weighable = entry->number > 0;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("rowMenu"));
+    for (int w = kMinWeight; w <= kMaxWeight; ++w) {
+        QAction* action = menu.addAction(QStringLiteral("Gewichtung &%1\tStrg+%1").arg(w));
+        action->setCheckable(true);
+        action->setChecked(entry->weight == w);
+        action->setEnabled(weighable);
+        action->setData(w);
+    }
+    menu.addSeparator();
+    QAction* eliminate = menu.addAction(QStringLiteral("&Eliminierend\tStrg+E"));
+    eliminate->setCheckable(true);
+    eliminate->setChecked(entry->eliminating);
+    eliminate->setEnabled(weighable);
+    eliminate->setData(-1);
+
+    QAction* chosen = menuHook() ? menuHook()(menu) : menu.exec(globalPos);
+    if (chosen == nullptr || !chosen->isEnabled()) {
+        return;
+    }
+    const int weight = chosen->data().toInt();
+    if (weight < 0) {
+        toggleRowEliminating(row);
+    } else {
+        setRowWeight(row, weight);
+    }
+}
+
+ResultDialog::MenuHook ResultDialog::setMenuTestHook(MenuHook hook) {
+    return std::exchange(menuHook(), std::move(hook));
+}
+
+void ResultDialog::fillTable(std::span<const int> rowOrder) {
     WaitCursor wait;
     if (tableFont_) {
         table_->setFont(*tableFont_);
     }
-    fillResultTable(table_->logic(), result_);
+    fillResultTable(table_->logic(), result_, rowOrder);
     // Header texts cut by narrow columns show whole under the mouse pointer.
     table_->setTitleTips(true);
     table_->setCaptionOwner(this, captionText());
@@ -374,6 +530,9 @@ bool ResultDialog::saveAsPdf() {
 bool ResultDialog::fileCase() {
     takeName();
     FileCaseDialog dialog(historyPath_, evaluationName_, store_, this);
+    if (anyEntryMarks(result_.entries)) {
+        dialog.setNote(QStringLiteral("Gewichtungen werden nicht mit abgelegt."));
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
@@ -384,7 +543,13 @@ bool ResultDialog::fileCase() {
 void ResultDialog::copyToClipboard() {
     table_->setCellSelection(true);
     table_->selectAll();
-    table_->copySelection();
+    TableLogic& logic = table_->logic();
+    if (logic.selectedCount() > 0) {
+        // The grade block, with each row's weight and mark at the end of its
+        // line when the case has any.
+        QGuiApplication::clipboard()->setText(
+            toQString(gradeBlockWithMarks(logic, result_, logic.copySelectionText())));
+    }
     table_->setCellSelection(false);
 }
 

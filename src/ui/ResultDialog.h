@@ -16,8 +16,10 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace tessalyn {
@@ -79,6 +81,25 @@ public:
     // The chart's bars as the table now orders its remedy columns.
     std::vector<RankingBar> currentBars() const;
 
+    // Weighting and elimination of the rubric shown in table row `row` (row 2
+    // and below, a positive entry): the ranking is computed again at once and
+    // the table and chart refilled, keeping the row order, the focus row and
+    // the evaluation name. False, changing nothing, for any other row or a
+    // weight outside 0..4. Ctrl+0 .. Ctrl+4 and Ctrl+E act on the focus row.
+    bool setRowWeight(int row, int weight);
+    bool toggleRowEliminating(int row);
+    // The case entry that table row `row` shows, or nullptr.
+    const CaseEntry* rowEntry(int row) const;
+
+    // The context menu of a rubric row: "Gewichtung 0" .. "Gewichtung 4" and
+    // "Eliminierend", the row's current choices checked, all disabled for a
+    // counter-polar row. Shown on a right click and with Shift+F10 or the menu
+    // key for the focus row. While a test hook is set, the hook picks the
+    // action (or none) instead of the menu being shown.
+    void showRowMenu(int row, const QPoint& globalPos);
+    using MenuHook = std::function<QAction*(QMenu& menu)>;
+    static MenuHook setMenuTestHook(MenuHook hook);
+
 public slots:
     // "&Zurück" and Enter: store placement and widths, take the name, keep.
     void accept() override;
@@ -107,11 +128,13 @@ private:
     class ChartFollower;
 
     void buildControls();
-    void fillTable();
     // Narrows the header columns so that remedy columns show beside them:
     // to half of the table's width, or, for widths the user stored, so far
     // that the first remedy column stays in sight.
     void fitHeaderColumns(bool widthsRestored);
+    void buildWeightKeys();
+    void fillTable(std::span<const int> rowOrder = {});
+    bool changeRowMarks(int row, int weight, bool eliminating);
     void updateChart();
     void takeName();
     // Runs `output` (printing or the PDF) with the table as it is printed:

@@ -547,3 +547,41 @@ TEST(WeightingGrid, ARowMovedByAnInsertedCounterPolarityKeepsItsMarks) {
     EXPECT_TRUE(f.theCase.entry(2).eliminating);
     EXPECT_FALSE(f.theCase.entry(1).hasMarks());
 }
+
+TEST(WeightingMarks, ResultRowsFollowAGivenOrderAndTheGradeBlockEndsWithTheMarks) {
+    const RepertoryData& data = graded();
+    GridFixture f(data, PolarityMode::None);
+    const EvaluationResult result = evaluateMarked(f, {"12", "8", "10"}, {{2, 3, true}});
+    TableLogic table;
+    const std::vector<int> order = {2, 0, 1};
+    fillResultTable(table, result, order);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(table.rowKey(i + 2), order[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(table.rawCellText(i + 2, 0),
+                  resultRowText(data, result.entries[static_cast<std::size_t>(order[i])]));
+    }
+    // Only Apis. and Bry. are left; rubric 10 (weight 3) has both.
+    ASSERT_EQ(table.columnCount(), 4);
+    EXPECT_EQ(table.rawCellText(2, 2), "1");
+    EXPECT_EQ(table.rawCellText(3, 2), "");
+
+    EXPECT_EQ(gradeBlockWithMarks(table, result, "1\t1\n\t\n\t"), "1\t1\t\xD7"
+                                                                  "3 [E]\n\t\t\n\t\t");
+    // A row drawn without height is not in the block and gets no field.
+    table.setRowHeight(3, 0);
+    EXPECT_EQ(gradeBlockWithMarks(table, result, "1\t1\n\t"), "1\t1\t\xD7"
+                                                              "3 [E]\n\t\t");
+
+    // An order that does not name every entry once is ignored.
+    for (const std::vector<int>& bad : {std::vector<int>{0, 1}, {0, 0, 1}, {0, 1, 3}, {-1, 0, 1}}) {
+        fillResultTable(table, result, bad);
+        EXPECT_EQ(table.rowKey(2), 0);
+        EXPECT_EQ(table.rowKey(4), 2);
+    }
+
+    // Without marks the block stays exactly as copied.
+    GridFixture g(data, PolarityMode::None);
+    const EvaluationResult plain = evaluateMarked(g, {"12", "8"}, {});
+    fillResultTable(table, plain);
+    EXPECT_EQ(gradeBlockWithMarks(table, plain, "1\t\n\t1"), "1\t\n\t1");
+}

@@ -204,6 +204,40 @@ TEST(TableLogic, SortRowsRespectsSeparatorRowAndToggles) {
               (std::vector<std::string>{"h0", "h1", "x", "y", "z", "c", "a", "d", "b"}));
 }
 
+TEST(TableLogic, RowKeysMoveWithTheirRows) {
+    TableLogic t;
+    t.setColumnCount(1);
+    t.setRowCount(5);
+    t.setHeaderRowCount(1);
+    const char* texts[] = {"h", "b", "d", "a", "c"};
+    for (int r = 0; r < 5; ++r) {
+        t.setCellText(r, 0, texts[r]);
+        EXPECT_EQ(t.rowKey(r), -1);
+        t.setRowKey(r, 10 * r);
+    }
+    t.sortRowsByColumn(0); // descending: d c b a
+    EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"h", "d", "c", "b", "a"}));
+    EXPECT_EQ(t.rowKey(1), 20);
+    EXPECT_EQ(t.rowKey(2), 40);
+    EXPECT_EQ(t.rowKey(4), 30);
+    EXPECT_EQ(t.rowWithKey(10), 3);
+    t.insertRow("n", 2);
+    EXPECT_EQ(t.rowKey(2), -1);
+    EXPECT_EQ(t.rowWithKey(10), 4);
+    t.deleteRow(1);
+    EXPECT_EQ(t.rowWithKey(20), -1);
+    EXPECT_EQ(t.rowKey(1), -1);
+    EXPECT_EQ(t.rowKey(2), 40);
+    EXPECT_FALSE(t.setRowKey(9, 1));
+    EXPECT_EQ(t.rowKey(-1), -1);
+    t.setRowCount(2);
+    t.setRowCount(4);
+    EXPECT_EQ(t.rowKey(1), -1);
+    EXPECT_EQ(t.rowKey(3), -1);
+    t.clear();
+    EXPECT_EQ(t.rowWithKey(0), -1);
+}
+
 TEST(TableLogic, HeaderClickActions) {
     TableLogic t;
     makeResultTable(t, {"A", "B"}, {{"1", "2"}, {"1", ""}, {"", "3"}});
