@@ -34,6 +34,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace tessalyn {
 
@@ -53,6 +55,7 @@ const QString kStepReference = QStringLiteral("Rubrik übernehmen");
 const QString kStepLoad = QStringLiteral("Fall aus der Fallhistorie");
 const QString kStepEvaluate = QStringLiteral("Berechnen");
 const QString kStepClear = QStringLiteral("Zeile leeren");
+const QString kStepWeights = QStringLiteral("Gewichtung");
 const QString kStepPaste = QStringLiteral("Einfügen");
 const QString kStepCut = QStringLiteral("Ausschneiden");
 
@@ -326,10 +329,30 @@ void MainDialog::clearRows() {
 
 // --- commands --------------------------------------------------------------------
 
+namespace {
+
+// The grid row that scored entry `index` takes once the case is kept: entries
+// the evaluation added are dropped.
+int keptRow(std::span<const CaseEntry> entries, std::size_t index) {
+    int row = 1;
+    for (std::size_t i = 0; i < index; ++i) {
+        row += entries[i].autoAdded ? 0 : 1;
+    }
+    return row;
+}
+
+} // namespace
+
 void MainDialog::onEvaluate() {
     commitGridEditing();
     // Keeping the case (empty rows go) and discarding it are one undo step.
     bool evaluated = false;
+    struct RowMarks {
+        int row;
+        std::int8_t weight;
+        bool eliminating;
+    };
+    std::vector<RowMarks> chosenMarks;
     changeCase(kStepEvaluate, [&] {
         // The wait cursor stands while the case is prepared, scored and
         // sorted and is gone before the result view opens; an empty case
@@ -343,13 +366,37 @@ void MainDialog::onEvaluate() {
         if (!evaluated) {
             return;
         }
+        // Weights and marks set in the result view become an undo step of
+        // their own after the one of the evaluation.
+        std::vector<std::pair<std::int8_t, bool>> before;
+        for (const CaseEntry& e : evaluation_.entries) {
+            before.emplace_back(e.weight, e.eliminating);
+        }
         ResultViewOutcome outcome = runResultView(evaluation_);
         if (outcome.keep) {
+            for (std::size_t i = 0; i < before.size(); ++i) {
+                CaseEntry& e = evaluation_.entries[i];
+                if (!e.autoAdded &&
+                    (e.weight != before[i].first || e.eliminating != before[i].second)) {
+                    // Kept rows are the entries the evaluation did not add.
+                    chosenMarks.push_back(
+                        {keptRow(evaluation_.entries, i), e.weight, e.eliminating});
+                }
+                e.weight = before[i].first;
+                e.eliminating = before[i].second;
+            }
             grid_.keep(std::move(outcome.evaluationName));
         } else {
             grid_.discard();
         }
     });
+    if (!chosenMarks.empty()) {
+        changeCase(kStepWeights, [&] {
+            for (const RowMarks& m : chosenMarks) {
+                grid_.setEntryMarks(m.row, m.weight, m.eliminating);
+            }
+        });
+    }
     if (evaluated) {
         focusCaseGrid();
     }

@@ -350,3 +350,35 @@ TEST(ResultWeighting, ZurueckKeepsTheMarksInTheCaseGridAndNeuDropsThem) {
     EXPECT_EQ(grid.rowCount(), 2);
     main.done(QDialog::Rejected);
 }
+
+TEST(ResultWeighting, WeightsKeptFromTheViewAreAnUndoStepOfTheirOwn) {
+    MemorySettingsStore store;
+    MainDialog main(store, QStringLiteral("/praxis/historie.xml"));
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const std::vector<SymptomRef> refs = {{12, 0}, {0, 0}, {8, 0}};
+    main.loadCase("Fall", refs);
+    ProgramSettings settings;
+    main.setResultViewRunner([&](EvaluationResult& result) {
+        ResultDialog view(main.data(), result, settings, std::nullopt, store, QString());
+        view.show();
+        view.setRowWeight(3, 3);
+        return ResultViewOutcome{true, "Fall"};
+    });
+    main.onEvaluate();
+    const CaseGrid& grid = main.caseGrid();
+    ASSERT_EQ(main.theCase().entry(1).number, 8);
+    EXPECT_EQ(main.theCase().entry(1).weight, 3);
+
+    // The weight goes first, then the evaluation's removal of the empty row.
+    main.undo();
+    EXPECT_EQ(main.theCase().entry(1).number, 8);
+    EXPECT_FALSE(anyEntryMarks(main.theCase().entries()));
+    EXPECT_EQ(grid.rawCellText(2, 1), main.data().symptomText(8));
+    main.undo();
+    EXPECT_EQ(main.theCase().entry(1).number, 0);
+    main.redo();
+    main.redo();
+    EXPECT_EQ(main.theCase().entry(1).weight, 3);
+    main.done(QDialog::Rejected);
+}
