@@ -1,14 +1,17 @@
 // Speed of the result view with a 3000-rubric case of the largest rubrics:
-// from "Berechnen" to the view on the screen, and printing its first page.
+// from "Berechnen" to the view on the screen, printing its first page, and
+// its PDF report.
 #include "case/Case.h"
 #include "case/Evaluation.h"
 #include "data/ContentLoader.h"
 #include "settings/MemorySettingsStore.h"
+#include "ui/PdfExport.h"
 #include "ui/ResultDialog.h"
 #include "ui/TablePrinter.h"
 #include "ui/TableView.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -136,6 +139,37 @@ void BM_PrintAllPagesToPdf(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PrintAllPagesToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// "Als PDF…" on the shown view: the front page with the chart and the list
+// of all 3000 rubrics, then every table page, written to its file.
+void BM_SaveReportPdf(benchmark::State& state) {
+    const RepertoryData& data = content();
+    MemorySettingsStore store;
+    const ProgramSettings settings;
+    Case theCase;
+    EvaluationResult result;
+    fillLargeCase(theCase, data);
+    evaluateCase(theCase, data, PolarityMode::None, result);
+    ResultDialog dialog(data, result, settings, std::nullopt, store, QString());
+    dialog.resize(1024, 768);
+    dialog.show();
+    QApplication::processEvents();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bericht.pdf"));
+    const PdfPathHook previous =
+        setPdfPathHook([path](const QString&, const QString&) { return path; });
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(dialog.saveAsPdf());
+    }
+    setPdfPathHook(previous);
+    state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());
+    state.counters["remedies"] = result.lastScoreIndex + 1;
+}
+BENCHMARK(BM_SaveReportPdf)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 
