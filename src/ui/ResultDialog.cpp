@@ -11,6 +11,7 @@
 #include "ui/FileCaseDialog.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
+#include "ui/MessageBoxes.h"
 #include "ui/PdfExport.h"
 #include "ui/RankingChart.h"
 #include "ui/ResultReport.h"
@@ -487,6 +488,11 @@ bool ResultDialog::withPrintedLook(const std::function<bool()>& output) {
 }
 
 bool ResultDialog::printResult() {
+    // Said before the title goes into the table, so the view never shows it.
+    if (!printerAvailable()) {
+        MessageBoxes::information(this, noPrinterMessage());
+        return false;
+    }
     return withPrintedLook([this] { return printTable(*table_, this); });
 }
 

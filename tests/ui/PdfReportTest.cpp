@@ -317,7 +317,16 @@ TEST(PrintMessages, WithoutAPrinterDruckenExplainsItselfInsteadOfTheDialog) {
         return false;
     });
     const PrinterListHook previousList = setPrinterListHook([] { return QStringList(); });
+    // While the message shows, the view's top-left cell is still empty.
+    std::string cellDuringMessage = "unset";
+    MessageBoxes::Hook recorder;
+    recorder = MessageBoxes::setTestHook([&](MessageBoxes::Kind kind, const QString& text) {
+        cellDuringMessage = shown.dialog->table()->cellText(0, 0);
+        recorder(kind, text);
+    });
     EXPECT_FALSE(shown.dialog->printResult());
+    MessageBoxes::setTestHook(std::move(recorder));
+    EXPECT_EQ(cellDuringMessage, "");
     setPrinterListHook(previousList);
     setPrintDialogHook(previousDialog);
     EXPECT_EQ(dialogs, 0);
