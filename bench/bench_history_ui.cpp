@@ -1,6 +1,7 @@
 // The case history dialogs on a large practice's history (2000 cases with 5
 // treatments of 40 symptoms each): opening "Fallhistorie" (load and tree),
-// a deletion in it and a filing, each under the file's lock and written whole.
+// narrowing its tree by the search field, a deletion in it and a filing, each
+// under the file's lock and written whole (after a backup copy of the file).
 #include "history/CaseHistory.h"
 #include "history/HistoryTransaction.h"
 #include "ui/FileCaseDialog.h"
@@ -8,6 +9,7 @@
 #include "ui/HistoryFiles.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -79,6 +81,40 @@ static void BM_DeleteInHistoryDialog(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DeleteInHistoryDialog)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One keystroke in the search field of the shown dialog: the tree narrowed
+// and drawn again. The keystrokes type "fall 1999" and take it back letter
+// by letter, so every step changes which cases are shown.
+static void BM_NarrowHistoryTreeByKeystroke(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("historie.xml"));
+    writeLargeHistory(path);
+    HistoryDialog dialog(contextFor(path));
+    dialog.show();
+    QCoreApplication::processEvents();
+    const QString word = QStringLiteral("fall 1999");
+    std::vector<QString> texts;
+    for (qsizetype n = 1; n <= word.size(); ++n) {
+        texts.push_back(word.left(n));
+    }
+    for (qsizetype n = word.size() - 1; n >= 0; --n) {
+        texts.push_back(word.left(n));
+    }
+    std::size_t step = 0;
+    for (auto _ : state) {
+        dialog.searchField()->setText(texts[step++ % texts.size()]);
+        QCoreApplication::processEvents();
+    }
+    dialog.searchField()->setText(word);
+    int shown = 0;
+    for (int i = 0; i < dialog.tree()->topLevelItemCount(); ++i) {
+        shown += dialog.tree()->topLevelItem(i)->isHidden() ? 0 : 1;
+    }
+    if (shown != 1) {
+        state.SkipWithError("not narrowed to one case");
+    }
+}
+BENCHMARK(BM_NarrowHistoryTreeByKeystroke)->Unit(benchmark::kMillisecond);
 
 // Filing from the result view: read under the lock, append, write.
 static void BM_FileCaseIntoLargeHistory(benchmark::State& state) {

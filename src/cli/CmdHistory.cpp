@@ -5,6 +5,7 @@
 #include "cli/TypedCase.h"
 #include "data/Cp1252.h"
 #include "history/CaseHistory.h"
+#include "history/HistoryBackup.h"
 #include "history/HistoryTransaction.h"
 
 #include <CLI/CLI.hpp>
@@ -115,6 +116,10 @@ int changeHistory(Context& ctx, const std::string& file, const HistoryChange& ch
                        file)
                 << "\n";
         return kExitFailure;
+    }
+    if (const std::string failure = takeHistoryBackupFailure(); !failure.empty()) {
+        ctx.err << "tessalyn-cli: Warnung: keine Sicherungskopie der Fallhistorie angelegt ("
+                << failure << "); die Änderung ist trotzdem gespeichert\n";
     }
     return kExitOk;
 }

@@ -1,5 +1,7 @@
 #include "history/HistoryTransaction.h"
 
+#include "history/HistoryBackup.h"
+
 #include "data/Cp1252.h"
 
 #include <algorithm>
@@ -480,6 +482,9 @@ bool readLockedHistory(FileLayer& layer, const HistoryFileLock& lock, DiskHistor
 bool prepareRewrite(FileLayer& layer, const std::string& target, const DiskHistory& disk,
                     bool readWhole, HistoryChangeResult& result) {
     removeLeftoverTemporaries(layer, target);
+    if (disk.exists) {
+        backupHistoryBeforeRewrite(target, disk.bytes);
+    }
     if (!readWhole && disk.exists) {
         result.backupPath = keepBrokenCopy(layer, target, disk.bytes, result.error);
         if (result.backupPath.empty()) {

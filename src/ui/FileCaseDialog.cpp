@@ -67,15 +67,15 @@ FileCaseDialog::FileCaseDialog(const QString& historyPath, const std::string& in
                 help::kFileCase);
     buildControls();
 
-    // The names of the cases filed so far; the history itself is not kept.
+    // The names of the cases filed so far. The history stays for the line
+    // that tells where the treatment goes.
     QStringList names;
     {
         MessageBoxHistoryReporter reporter(this);
-        CaseHistory history;
-        history.load(historyFileName(historyPath), &reporter,
-                     fromQString(QDir::toNativeSeparators(historyPath)));
-        names.reserve(static_cast<qsizetype>(history.caseCount()));
-        for (const auto& filed : history.cases()) {
+        history_.load(historyFileName(historyPath), &reporter,
+                      fromQString(QDir::toNativeSeparators(historyPath)));
+        names.reserve(static_cast<qsizetype>(history_.caseCount()));
+        for (const auto& filed : history_.cases()) {
             names.append(toQString(filed->name));
         }
     }
@@ -83,6 +83,8 @@ FileCaseDialog::FileCaseDialog(const QString& historyPath, const std::string& in
     nameBox_->addItems(names);
     nameBox_->setCurrentIndex(-1);
     nameBox_->setEditText(toQString(initialName));
+    updateTargetLine();
+    connect(nameBox_, &QComboBox::editTextChanged, this, &FileCaseDialog::updateTargetLine);
 
     sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, store_,
                        settings::kPlacementFileCase);
@@ -106,9 +108,17 @@ void FileCaseDialog::buildControls() {
     // adds the typed name to the list.
     nameBox_->setInsertPolicy(QComboBox::NoInsert);
     nameBox_->setMaxVisibleItems(12);
+    // The name filed is the text as typed: no completion from the list, and
+    // Enter never swaps the text for a list entry spelled differently.
+    nameBox_->setCompleter(nullptr);
+    nameBox_->setDuplicatesEnabled(true);
     nameLabel->setBuddy(nameBox_);
     layout->addWidget(nameLabel);
     layout->addWidget(nameBox_);
+    targetLine_ = new QLabel(this);
+    targetLine_->setObjectName(QStringLiteral("targetLine"));
+    targetLine_->setTextFormat(Qt::PlainText);
+    layout->addWidget(targetLine_);
 
     auto* commentLabel = new QLabel(QStringLiteral("Kommentar"), this);
     commentBox_ = new QPlainTextEdit(this);
@@ -136,6 +146,19 @@ void FileCaseDialog::buildControls() {
     connectHelp(this, helpButton_, help::kFileCase);
 
     nameBox_->setFocus();
+}
+
+void FileCaseDialog::updateTargetLine() {
+    const FiledCase* existing = history_.findCase(fromQString(nameBox_->currentText()));
+    if (existing == nullptr) {
+        targetLine_->setText(QStringLiteral("Neuer Fall"));
+        return;
+    }
+    const std::size_t n = existing->treatments.size();
+    const QString treatments =
+        n == 1 ? QStringLiteral("1 Behandlung") : QStringLiteral("%1 Behandlungen").arg(n);
+    targetLine_->setText(QStringLiteral("Wird an den bestehenden Fall „%1“ angehängt (%2)")
+                             .arg(toQString(existing->name), treatments));
 }
 
 void FileCaseDialog::accept() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "case/CaseEntry.h"
+#include "history/CaseHistory.h"
 #include "history/HistoryReporter.h"
 #include "settings/SettingsStore.h"
 
@@ -32,7 +33,9 @@ private:
 
 // "Fall ablegen": asks for the name to file the current case under and a
 // comment. The drop-down list offers the names of the cases already in the
-// history at `historyPath`; any typed name is accepted, the empty one too.
+// history at `historyPath`; any typed name is accepted, the empty one too,
+// exactly as typed: the box never completes it. A line below the box says
+// where the treatment will go, found the way the filing finds its case.
 // The placement "Dialog/FallAblegen" is restored on opening and stored on OK.
 class FileCaseDialog : public QDialog {
     Q_OBJECT
@@ -52,6 +55,8 @@ public:
     QLabel* noteLabel() const { return noteLabel_; }
 
     QComboBox* nameBox() const { return nameBox_; }
+    // „Wird an den bestehenden Fall „…“ angehängt (N Behandlungen)“ or „Neuer Fall“.
+    QLabel* targetLine() const { return targetLine_; }
     QPlainTextEdit* commentBox() const { return commentBox_; }
     IconPushButton* okButton() const { return okButton_; }
     IconPushButton* helpButton() const { return helpButton_; }
@@ -71,9 +76,12 @@ public slots:
 
 private:
     void buildControls();
+    void updateTargetLine();
 
     SettingsStore& store_;
+    CaseHistory history_; // as read at opening: the names and their treatments
     QComboBox* nameBox_ = nullptr;
+    QLabel* targetLine_ = nullptr;
     QPlainTextEdit* commentBox_ = nullptr;
     QLabel* noteLabel_ = nullptr;
     IconPushButton* okButton_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/HistoryDialog.h"
 
+#include "search/Folding.h"
 #include "settings/SettingsKeys.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/DialogSetup.h"
@@ -15,7 +16,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -42,6 +47,15 @@ HistoryDialog::FileDialogHook& fileDialogHook() {
 const QString kFileName = QStringLiteral("historie.xml");
 const QString kFilter = QStringLiteral("Fallhistorie (*.xml)");
 const QString kSuffix = QStringLiteral("xml");
+
+// "1 Fall", "12 Fälle"; in the dative "12 Fällen".
+QString caseCount(std::size_t n, bool dative) {
+    if (n == 1) {
+        return QStringLiteral("1 Fall");
+    }
+    return QStringLiteral("%1 %2").arg(n).arg(dative ? QStringLiteral("Fällen")
+                                                     : QStringLiteral("Fälle"));
+}
 const QString kNotExported = QStringLiteral("Die Fallhistorie wurde nicht exportiert.");
 
 } // namespace
@@ -84,6 +98,18 @@ HistoryDialog::~HistoryDialog() = default;
 
 void HistoryDialog::buildControls() {
     auto* layout = new QVBoxLayout(this);
+
+    auto* searchRow = new QHBoxLayout;
+    auto* searchLabel = new QLabel(QStringLiteral("S&uche"), this);
+    searchField_ = new QLineEdit(this);
+    searchField_->setObjectName(QStringLiteral("searchField"));
+    searchField_->setClearButtonEnabled(true);
+    searchLabel->setBuddy(searchField_);
+    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(searchField_, 1);
+    layout->addLayout(searchRow);
+    connect(searchField_, &QLineEdit::textChanged, this, [this] { narrowTree(); });
+    searchField_->installEventFilter(this);
 
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("tree"));
@@ -188,7 +214,75 @@ void HistoryDialog::fillTree() {
         roots.append(caseItem);
     }
     tree_->addTopLevelItems(roots);
+    foldedNames_.clear();
+    foldedNames_.reserve(history_.caseCount());
+    for (const auto& filed : history_.cases()) {
+        foldedNames_.push_back(foldForSearch(filed->name));
+    }
+    narrowTree();
     tree_->setUpdatesEnabled(true);
+}
+
+void HistoryDialog::narrowTree() {
+    const std::string query = foldForSearch(fromQString(searchField_->text()));
+    const int count = std::min(tree_->topLevelItemCount(), static_cast<int>(foldedNames_.size()));
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* item = tree_->topLevelItem(i);
+        const bool shown = query.empty() || foldedNames_[static_cast<std::size_t>(i)].find(query) !=
+                                                std::string::npos;
+        if (item->isHidden() == shown) {
+            item->setHidden(!shown);
+        }
+    }
+    // Übernehmen and Löschen work only on what is shown.
+    QTreeWidgetItem* current = tree_->currentItem();
+    QTreeWidgetItem* top = current;
+    while (top != nullptr && top->parent() != nullptr) {
+        top = top->parent();
+    }
+    if (top != nullptr && top->isHidden()) {
+        tree_->setCurrentItem(nullptr);
+        tree_->clearSelection();
+    }
+}
+
+QTreeWidgetItem* HistoryDialog::shownCaseNear(int index) const {
+    const int count = tree_->topLevelItemCount();
+    for (int i = std::min(index, count - 1); i < count; ++i) {
+        if (i >= 0 && !tree_->topLevelItem(i)->isHidden()) {
+            return tree_->topLevelItem(i);
+        }
+    }
+    for (int i = std::min(index, count) - 1; i >= 0; --i) {
+        if (!tree_->topLevelItem(i)->isHidden()) {
+            return tree_->topLevelItem(i);
+        }
+    }
+    return nullptr;
+}
+
+bool HistoryDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == searchField_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Escape clears the field; in an empty field it closes the dialog.
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+            !searchField_->text().isEmpty()) {
+            searchField_->clear();
+            return true;
+        }
+        // Down goes into the narrowed tree.
+        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
+            if (QTreeWidgetItem* first = shownCaseNear(0)) {
+                tree_->setFocus(Qt::OtherFocusReason);
+                if (tree_->currentItem() == nullptr) {
+                    tree_->setCurrentItem(first);
+                }
+                tree_->currentItem()->setSelected(true);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void HistoryDialog::takeOver() {
@@ -296,8 +390,8 @@ void HistoryDialog::deleteSelected() {
             const int n = caseItem->childCount();
             select = n == 0 ? caseItem : caseItem->child(std::min(index, n - 1));
         }
-    } else if (tree_->topLevelItemCount() > 0) {
-        select = tree_->topLevelItem(std::min(index, tree_->topLevelItemCount() - 1));
+    } else {
+        select = shownCaseNear(index);
     }
     if (select != nullptr) {
         tree_->setCurrentItem(select);
@@ -412,6 +506,15 @@ void HistoryDialog::importHistory() {
                                                      "importiert."));
     }
     const bool replace = imported.loadOk();
+    // The import replaces every case: the user says so first.
+    if (replace && !ConfirmDialog::ask(this, QStringLiteral("Die Fallhistorie mit %1 wird durch "
+                                                            "den Inhalt von „%2“ (%3) ersetzt. "
+                                                            "Fortfahren?")
+                                                 .arg(caseCount(history_.caseCount(), true),
+                                                      QFileInfo(chosen).fileName(),
+                                                      caseCount(imported.caseCount(), false)))) {
+        return;
+    }
     const bool byName = !orderByDate_;
     // A file that loaded whole replaces the history; anything else leaves it
     // as it is. Either way the history file is rewritten in the order shown.

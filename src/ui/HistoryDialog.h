@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -43,9 +44,12 @@ struct HistoryFileRequest {
 };
 
 // "Fallhistorie": the filed cases as a tree, each case with its treatments.
-// The user takes a treatment back into the case grid ("Ü&bernehmen" or a
+// A search field above the tree narrows it to the cases whose name holds the
+// typed text (folded like the text search: letter case ignored). The user
+// takes a shown treatment back into the case grid ("Ü&bernehmen" or a
 // double click), deletes treatments or cases, switches between name and date
-// order, and exports or imports the history. Deleting and importing rewrite
+// order, and exports or imports the history (after a question, since the
+// import replaces it). Deleting and importing rewrite
 // the history file at once, under its lock and on top of what other program
 // instances have written to it meanwhile. The placement "Dialog/Historie" is
 // restored on opening and stored whenever the dialog closes.
@@ -68,6 +72,8 @@ public:
     bool orderByDate() const { return orderByDate_; }
 
     QTreeWidget* tree() const { return tree_; }
+    // "S&uche": narrows the tree as it is typed; Escape in it clears it.
+    QLineEdit* searchField() const { return searchField_; }
     // The case or treatment a node stands for; nullptr for other nodes.
     FiledCase* caseOf(const QTreeWidgetItem* item) const;
     Treatment* treatmentOf(const QTreeWidgetItem* item) const;
@@ -114,8 +120,15 @@ public slots:
 
 private:
     void buildControls();
-    // Deletes all nodes and fills the tree from the history, all collapsed.
+    // Deletes all nodes and fills the tree from the history, all collapsed,
+    // narrowed by the search field.
     void fillTree();
+    // Hides the cases whose name does not hold the search text; a selection
+    // that is hidden so is dropped.
+    void narrowTree();
+    // The shown case node nearest to top-level position `index`, or nullptr.
+    QTreeWidgetItem* shownCaseNear(int index) const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     QString chooseFile(bool save);
     void rememberDirectory(const QString& chosenPath);
 
@@ -127,8 +140,10 @@ private:
     std::vector<SymptomRef> resultSymptoms_;
     QHash<const QTreeWidgetItem*, FiledCase*> caseItems_;
     QHash<const QTreeWidgetItem*, Treatment*> treatmentItems_;
+    std::vector<std::string> foldedNames_; // of the case nodes, in tree order
     bool closed_ = false;
 
+    QLineEdit* searchField_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     IconPushButton* takeOverButton_ = nullptr;
     IconPushButton* deleteButton_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/HistoryFiles.h"
 
 #include "history/CaseHistory.h"
+#include "history/HistoryBackup.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TextCodec.h"
 
@@ -56,6 +57,15 @@ bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
                         .arg(QDir::toNativeSeparators(path),
                              QDir::toNativeSeparators(
                                  QFile::decodeName(QByteArray::fromStdString(result.backupPath)))));
+    }
+    // A backup copy that could not be made did not stop the save; the user
+    // learns of it once.
+    if (const std::string failure = takeHistoryBackupFailure(); !failure.empty()) {
+        MessageBoxes::warning(
+            parent, QStringLiteral("Vor dem Speichern konnte keine Sicherungskopie der "
+                                   "Fallhistorie angelegt werden:\n%1\n\nDie Änderung wurde "
+                                   "trotzdem gespeichert. Dieser Hinweis erscheint nur einmal.")
+                        .arg(QString::fromLocal8Bit(failure)));
     }
     return true;
 }

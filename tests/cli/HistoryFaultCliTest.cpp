@@ -4,6 +4,7 @@
 // rights of what the program writes stay private.
 #include "cli/CliProcess.h"
 #include "history/CaseHistory.h"
+#include "history/HistoryBackup.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,10 @@ protected:
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(dir_ + "/p")) {
-            names.push_back(e.path().filename().string());
+            // The backup copies' folder is meant to be there.
+            if (e.path().filename() != HistoryBackup::kFolderName) {
+                names.push_back(e.path().filename().string());
+            }
         }
         std::sort(names.begin(), names.end());
         return names;

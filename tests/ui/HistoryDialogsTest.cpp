@@ -4,7 +4,9 @@
 #include "ui/FileCaseDialog.h"
 #include "ui/HistoryDialog.h"
 
+#include "UserDriving.h"
 #include "history/CaseHistory.h"
+#include "history/HistoryBackup.h"
 #include "history/HistoryTransaction.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
@@ -21,6 +23,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -396,7 +400,10 @@ TEST_F(HistoryDialogsTest, ExportThenImportGivesTheSameCasesAndRemembersTheFolde
     ASSERT_TRUE(h.save());
     HistoryDialog again(context());
     EXPECT_EQ(again.tree()->topLevelItemCount(), 2);
-    again.importHistory();
+    {
+        const ConfirmAnswer yes(true);
+        again.importHistory();
+    }
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_FALSE(requests[1].save);
     EXPECT_EQ(requests[1].startDirectory, elsewhere.path() + QStringLiteral("/"));
@@ -618,4 +625,153 @@ TEST_F(HistoryDialogsTest, ABrokenHistoryFileIsKeptAsACopyBeforeItIsRewritten) {
     EXPECT_EQ(readFile(backup), broken);
     EXPECT_TRUE(CaseHistory(historyFileName(path)).loadOk());
     EXPECT_EQ(d.tree()->topLevelItemCount(), 0);
+}
+
+// The name filed is the text as typed: "Frau M" in front of "Frau Müller
+// Kopfschmerz" is a new case, never completed to the existing one, and the
+// line below the box says so while the user types.
+TEST_F(HistoryDialogsTest, FileCaseFilesTheTypedNameAndTellsWhereItGoes) {
+    fileDated("Frau M\xFCller Kopfschmerz", "", entries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("frau m\xFCller kopfschmerz", "", entries({{2, 0}}), "02.01.2026 10:00");
+    fileDated("Herr Schr\xF6"
+              "der",
+              "", entries({{3, 0}}), "03.01.2026 10:00");
+
+    FileCaseDialog d(path, "", store);
+    d.show();
+    ASSERT_TRUE(test::waitActive(&d));
+    d.nameBox()->setFocus();
+    EXPECT_EQ(d.targetLine()->text(), QStringLiteral("Neuer Fall"));
+    QTest::keyClicks(d.nameBox(), QStringLiteral("Frau M"));
+    EXPECT_EQ(d.nameBox()->currentText(), QStringLiteral("Frau M"));
+    EXPECT_EQ(d.targetLine()->text(), QStringLiteral("Neuer Fall"));
+    QTest::keyClick(d.nameBox(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), d.commentBox());
+    QTest::keyClicks(d.commentBox(), QStringLiteral("Kontrolle"));
+    QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    ASSERT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.caseName(), "Frau M");
+    ASSERT_TRUE(fileCaseInHistory(path, d.caseName(), d.comment(), entries({{9, 0}}), nullptr));
+    const QStringList names = fileLines(path).filter(QRegularExpression(QStringLiteral("^\\S")));
+    EXPECT_EQ(names, QStringList({"Frau Müller Kopfschmerz", "Herr Schröder", "Frau M"}));
+
+    // The whole name in any letter case goes to the existing case: the line
+    // names it with its treatments, as the filing will find it.
+    FileCaseDialog again(path, "", store);
+    again.show();
+    ASSERT_TRUE(test::waitActive(&again));
+    again.nameBox()->setFocus();
+    test::typeText(again.nameBox(), QStringLiteral("FRAU MÜLLER KOPFSCHMERZ"));
+    EXPECT_EQ(again.targetLine()->text(),
+              QStringLiteral("Wird an den bestehenden Fall „Frau Müller Kopfschmerz“ angehängt "
+                             "(2 Behandlungen)"));
+    again.nameBox()->setEditText(QStringLiteral("herr schröder"));
+    EXPECT_EQ(again.targetLine()->text(),
+              QStringLiteral("Wird an den bestehenden Fall „Herr Schröder“ angehängt "
+                             "(1 Behandlung)"));
+    // "Her" and Enter: the name "Her", not "Herr Schröder".
+    again.nameBox()->clearEditText();
+    QTest::keyClicks(again.nameBox(), QStringLiteral("Her"));
+    EXPECT_EQ(again.targetLine()->text(), QStringLiteral("Neuer Fall"));
+    QTest::keyClick(again.nameBox(), Qt::Key_Return);
+    EXPECT_EQ(again.result(), QDialog::Accepted);
+    EXPECT_EQ(again.caseName(), "Her");
+}
+
+// "Suche" narrows the tree to the cases whose name holds the folded text;
+// Übernehmen, Löschen and Sortieren work on what is shown; Escape clears.
+TEST_F(HistoryDialogsTest, TheSearchFieldNarrowsTheTreeAndEscapeClearsIt) {
+    fileThreeCases();
+    fileDated("Stra\xDF"
+              "e",
+              "", entries({{9, 0}}), "03.03.2025 10:00");
+    HistoryDialog d(context());
+    d.show();
+    ASSERT_TRUE(test::waitActive(&d));
+    const auto shown = [&d] {
+        QStringList names;
+        for (int i = 0; i < d.tree()->topLevelItemCount(); ++i) {
+            if (!d.tree()->topLevelItem(i)->isHidden()) {
+                names << d.tree()->topLevelItem(i)->text(0);
+            }
+        }
+        return names;
+    };
+    ASSERT_EQ(shown(), QStringList({"Carla", "Anna", "Straße", "Bernd"}));
+
+    // A selection that the narrowing hides is dropped: Übernehmen does nothing.
+    select(d, 0); // Carla
+    d.searchField()->setFocus();
+    QTest::keyClicks(d.searchField(), QStringLiteral("AN"));
+    EXPECT_EQ(shown(), QStringList({"Anna"}));
+    EXPECT_EQ(d.tree()->currentItem(), nullptr);
+    d.takeOver();
+    EXPECT_TRUE(d.isVisible());
+    // Letter case and "ß"/"SS" are folded as the text search folds them.
+    d.searchField()->setText(QStringLiteral("strasse"));
+    EXPECT_EQ(shown(), QStringList({"Straße"}));
+    d.searchField()->setText(QStringLiteral("r"));
+    EXPECT_EQ(shown(), QStringList({"Carla", "Straße", "Bernd"}));
+
+    // Sortieren keeps the narrowing; Down goes to the first shown case.
+    d.toggleSort();
+    EXPECT_EQ(shown(), QStringList({"Bernd", "Carla", "Straße"}));
+    QTest::keyClick(d.searchField(), Qt::Key_Down);
+    ASSERT_EQ(d.tree()->currentItem(), d.tree()->topLevelItem(1));
+    EXPECT_EQ(QApplication::focusWidget(), d.tree());
+
+    // Löschen deletes the shown case and selects the next shown one.
+    d.deleteSelected();
+    EXPECT_EQ(shown(), QStringList({"Carla", "Straße"}));
+    EXPECT_EQ(d.tree()->currentItem()->text(0), QStringLiteral("Carla"));
+    EXPECT_EQ(fileLines(path).filter(QRegularExpression(QStringLiteral("^\\S"))),
+              QStringList({"Anna", "Carla", "Straße"}));
+
+    // Escape clears the field; a second Escape closes the dialog.
+    d.searchField()->setFocus();
+    QTest::keyClick(d.searchField(), Qt::Key_Escape);
+    EXPECT_EQ(d.searchField()->text(), QString());
+    EXPECT_EQ(shown(), QStringList({"Anna", "Carla", "Straße"}));
+    EXPECT_TRUE(d.isVisible());
+    QTest::keyClick(d.searchField(), Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+}
+
+// The import replaces the whole history only after a Ja to a question that
+// names both sides; Nein changes nothing.
+TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
+    fileThreeCases();
+    QTemporaryDir elsewhere;
+    const QString other = elsewhere.filePath(QStringLiteral("export.xml"));
+    {
+        CaseHistory h;
+        const std::vector<FilingEntry> one = {{{1, 0}, false}};
+        h.fileCase("Xaver", "", one, "01.01.2026 10:00");
+        ASSERT_TRUE(h.saveAs(historyFileName(other)));
+    }
+    auto previous =
+        HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest&) { return other; });
+    HistoryDialog d(context());
+    const QByteArray before = readFile(path);
+    {
+        ConfirmAnswer no(false);
+        d.importHistory();
+        EXPECT_EQ(no.questions(),
+                  QStringList({"Die Fallhistorie mit 3 Fällen wird durch den Inhalt von "
+                               "„export.xml“ (1 Fall) ersetzt. Fortfahren?"}));
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(d.tree()->topLevelItemCount(), 3);
+    {
+        ConfirmAnswer yes(true);
+        d.importHistory();
+        EXPECT_EQ(yes.questions().size(), 1);
+    }
+    EXPECT_EQ(treeLines(d).filter(QRegularExpression(QStringLiteral("^\\S"))),
+              QStringList({"Xaver"}));
+    // The replaced history was kept as a copy first.
+    const std::vector<std::string> copies = HistoryBackup::copiesOf(historyFileName(path));
+    ASSERT_FALSE(copies.empty());
+    EXPECT_EQ(readFile(QString::fromStdString(copies.back())), before);
+    HistoryDialog::setFileDialogTestHook(std::move(previous));
 }

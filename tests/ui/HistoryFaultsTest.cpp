@@ -3,6 +3,7 @@
 // write-protected file, a full disk. Each is said in German, naming the file,
 // the reason and what did not happen, and the program goes on.
 #include "ui/FileCaseDialog.h"
+#include "ui/ConfirmDialog.h"
 #include "ui/HistoryDialog.h"
 
 #include "history/CaseHistory.h"
@@ -83,6 +84,7 @@ protected:
         }
         auto previous = HistoryDialog::setFileDialogTestHook(
             [&](const HistoryFileRequest&) { return importFrom; });
+        const ConfirmAnswer replace(true);
         d.importHistory();
         HistoryDialog::setFileDialogTestHook(std::move(previous));
         const QStringList texts = messages.texts();
