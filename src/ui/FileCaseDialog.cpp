@@ -118,6 +118,8 @@ void FileCaseDialog::buildControls() {
     targetLine_ = new QLabel(this);
     targetLine_->setObjectName(QStringLiteral("targetLine"));
     targetLine_->setTextFormat(Qt::PlainText);
+    // A long case name must not cut the line off at the dialog's edge.
+    targetLine_->setWordWrap(true);
     layout->addWidget(targetLine_);
 
     auto* commentLabel = new QLabel(QStringLiteral("Kommentar"), this);
