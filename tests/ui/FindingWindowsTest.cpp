@@ -3,6 +3,8 @@
 // ("&Mittel-Ausw."). Every test checks what reached the case grid.
 #include "ui/MainDialog.h"
 
+#include "PrintTestSupport.h"
+
 #include "case/NumberText.h"
 #include "search/RemedySearch.h"
 #include "search/TreeLabels.h"
@@ -11,6 +13,7 @@
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxes.h"
+#include "ui/PdfExport.h"
 #include "ui/RemedyOverviewDialog.h"
 #include "ui/Screenshots.h"
 #include "ui/SymptomSearchDialog.h"
@@ -20,12 +23,15 @@
 #include "ui/TextSearchDialog.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPdfWriter>
 #include <QPointer>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
@@ -687,7 +693,8 @@ TEST(RemedyOverviewDialog, SizeFieldsOutsideZeroToNinetyNineAreReported) {
         retype(d.minimumField(), QStringLiteral("abc"));
         retype(d.maximumField(), QStringLiteral("5"));
         QTest::mouseClick(d.searchButton(), Qt::LeftButton);
-        ASSERT_EQ(recorder.texts(), QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl ein.")});
+        ASSERT_EQ(recorder.texts(),
+                  QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl ein.")});
         EXPECT_EQ(d.search().sizeFilter.minimum, 1);
         EXPECT_EQ(d.search().sizeFilter.maximum, 30);
         EXPECT_GT(t.rowCount(), 1);
@@ -696,8 +703,8 @@ TEST(RemedyOverviewDialog, SizeFieldsOutsideZeroToNinetyNineAreReported) {
         retype(d.minimumField(), QStringLiteral("2"));
         retype(d.maximumField(), QStringLiteral("100"));
         QTest::mouseClick(d.searchButton(), Qt::LeftButton);
-        EXPECT_EQ(recorder.texts(),
-                  QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl zwischen 0 und 99 ein.")});
+        EXPECT_EQ(recorder.texts(), QStringList{QStringLiteral(
+                                        "Bitte geben Sie eine ganze Zahl zwischen 0 und 99 ein.")});
         EXPECT_EQ(d.search().sizeFilter.maximum, 100) << "the entered value stays";
 
         // The arrows keep the field within 0..99.
@@ -757,6 +764,48 @@ TEST(RemedyOverviewDialog, PrintingPutsTheRemedyIntoTheTopLeftCell) {
         d.reject();
     });
     EXPECT_EQ(seen, (std::vector<std::string>{"", "acon."}));
+}
+
+TEST(RemedyOverviewDialog, AlsPdfWritesTheTablePagesAsPrintedWithTheRemedy) {
+    if (!test::havePoppler("pdftotext") || !test::havePoppler("pdfinfo")) {
+        GTEST_SKIP() << "poppler-utils are not installed";
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    MainWindow w;
+    const QString pdf = dir.filePath(QStringLiteral("uebersicht.pdf"));
+    QString offered;
+    const PdfPathHook previous = setPdfPathHook([&](const QString&, const QString& path) {
+        offered = path;
+        return pdf;
+    });
+    int pages = 0;
+    std::string firstNumber;
+    runRemedyOverview(w, [&](RemedyOverviewDialog& d) {
+        searchRemedy(d, QStringLiteral("acon"));
+        firstNumber = d.table()->cellText(1, 0);
+        QTest::mouseClick(d.pdfButton(), Qt::LeftButton);
+        EXPECT_EQ(d.table()->cellText(0, 0), "Nummer");
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        setUpPdfWriter(writer, QString());
+        pages = printLayoutFor(*d.table(), writer).pageCount();
+        d.reject();
+    });
+    setPdfPathHook(previous);
+    ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_TRUE(QFileInfo(offered).fileName().startsWith(QStringLiteral("Mittelübersicht acon. ")))
+        << offered.toStdString();
+    EXPECT_GE(pages, 2);
+    EXPECT_EQ(test::pdfPageCount(pdf), pages);
+    // The remedy stands where "Nummer" stood, the first rubric below it.
+    const QString first = test::pdfPageText(pdf, 1);
+    EXPECT_TRUE(first.contains(QStringLiteral("acon.")));
+    EXPECT_FALSE(first.contains(QStringLiteral("Nummer")));
+    EXPECT_TRUE(first.contains(toQString(firstNumber).trimmed()));
+    EXPECT_TRUE(test::pdfPageText(pdf, 2).contains(QStringLiteral("Symptom")))
+        << "the headings repeat on every page";
 }
 
 // --- columns that fit their window --------------------------------------------------------
