@@ -1,5 +1,6 @@
 #include "history/CaseHistory.h"
 #include "history/QuoteCoding.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include <vector>
 
 using namespace tessalyn;
+using tessalyn::test_support::readBytes;
+using tessalyn::test_support::writeBytes;
 
 namespace {
 
@@ -32,17 +35,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::vector<FilingEntry> entries(std::initializer_list<SymptomRef> refs) {
     std::vector<FilingEntry> list;

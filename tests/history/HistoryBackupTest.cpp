@@ -3,6 +3,7 @@
 // stops the rewrite and is told only once.
 #include "history/HistoryBackup.h"
 #include "history/HistoryTransaction.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -16,20 +17,11 @@
 #include <unistd.h>
 
 using namespace tessalyn;
+using tessalyn::test_support::readBytes;
+using tessalyn::test_support::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::tm at(int day, int hour, int minute, int second) {
     std::tm t{};

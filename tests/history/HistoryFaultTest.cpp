@@ -4,6 +4,7 @@
 // every failure names the file, the reason and what it means.
 #include "history/HistoryBackup.h"
 #include "history/HistoryTransaction.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -19,20 +20,11 @@
 #include <unistd.h>
 
 using namespace tessalyn;
+using tessalyn::test_support::readBytes;
+using tessalyn::test_support::writeBytes;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 unsigned modeOf(const std::string& path) {
     struct stat st {};

@@ -2,6 +2,7 @@
 // stale locks, changes on top of what another program wrote meanwhile, and
 // failures that leave both the file and the caller's history as they were.
 #include "history/HistoryTransaction.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -18,20 +19,11 @@
 #include <unistd.h>
 
 using namespace tessalyn;
+using tessalyn::test_support::readBytes;
+using tessalyn::test_support::writeBytes;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string hostName() {
     char buffer[256] = {};
