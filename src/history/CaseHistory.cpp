@@ -122,8 +122,8 @@ private:
     std::int32_t count() {
         const std::int32_t n = number();
         if (n < 0) {
-            throw ExceptionAccessViolation(ExceptionAccessViolation::kReadingFile, s_.fileName(),
-                                           token::kInteger, s_.column(), s_.line());
+            throw HistorySyntaxError(HistorySyntaxError::kReadingFile, s_.fileName(),
+                                     token::kInteger, s_.column(), s_.line());
         }
         return n;
     }
@@ -235,16 +235,14 @@ void CaseHistory::read(std::unique_ptr<ByteSource> source, const std::string& na
     try {
         scanner.open(std::move(source), name, {}, kSymbols);
         Reader(scanner).history(cases_);
-    } catch (const ExceptionFileError&) {
+    } catch (const HistoryFileError&) {
         status_ = HistoryLoadStatus::NoFile;
-    } catch (ExceptionAccessViolation& e) {
+    } catch (HistorySyntaxError& e) {
         status_ = HistoryLoadStatus::SyntaxError;
         errorText_ = "Fehler:\n" + e.message();
         if (reporter != nullptr) {
             e.report(*reporter);
         }
-    } catch (const MyException&) {
-        status_ = HistoryLoadStatus::OtherError;
     } catch (const std::exception&) {
         status_ = HistoryLoadStatus::OtherError;
     }

@@ -139,7 +139,7 @@ void HistoryScanner::open(std::unique_ptr<ByteSource> source, const std::string&
     filled_ = source_->read(buffer_.data(), kBlockSize);
     if (filled_ == 0) {
         source_.reset();
-        throw ExceptionFileError(fileName_, -1);
+        throw HistoryFileError(fileName_, -1);
     }
     look_ = buffer_[0];
     pos_ = 1;
@@ -362,8 +362,8 @@ int HistoryScanner::peekCode() {
 }
 
 void HistoryScanner::fail(int expected) const {
-    throw ExceptionAccessViolation(ExceptionAccessViolation::kReadingFile, fileName_, expected,
-                                   column(), line());
+    throw HistorySyntaxError(HistorySyntaxError::kReadingFile, fileName_, expected, column(),
+                             line());
 }
 
 const Token& HistoryScanner::expect(int code) {

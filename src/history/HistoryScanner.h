@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/HistoryExceptions.h"
+#include "history/HistoryErrors.h"
 
 #include <array>
 #include <cstddef>
@@ -70,7 +70,7 @@ public:
     HistoryScanner& operator=(const HistoryScanner&) = delete;
 
     // Installs the tables (an entry with code -2 ends a table early), opens
-    // the file and reads its first block. Throws ExceptionFileError (error
+    // the file and reads its first block. Throws HistoryFileError (error
     // code -1) when that block holds no byte: missing, unreadable or empty.
     void open(const std::string& fileName, std::span<const ScannerEntry> keywords,
               std::span<const ScannerEntry> symbols);
@@ -87,10 +87,10 @@ public:
     // Reads the next token, hands it back and returns its code.
     int peekCode();
     // The next token when its code is `code`; otherwise throws
-    // ExceptionAccessViolation with the current line and column.
+    // HistorySyntaxError with the current line and column.
     const Token& expect(int code);
     const std::string& expectValue(int code);
-    // A word equal to `text` ignoring case, else ExceptionAccessViolation
+    // A word equal to `text` ignoring case, else HistorySyntaxError
     // naming IDS_Identifier.
     void expectName(std::string_view text);
 

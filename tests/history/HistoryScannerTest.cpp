@@ -30,7 +30,7 @@ struct Scan {
 template <typename F> std::string syntaxError(F action) {
     try {
         action();
-    } catch (const ExceptionAccessViolation& e) {
+    } catch (const HistorySyntaxError& e) {
         return e.message();
     }
     return "(no error)";
@@ -63,12 +63,11 @@ TEST(HistoryScanner, EmptyOrMissingInputIsAFileError) {
     try {
         scanner.open(memorySource(""), "leer.xml", {}, kHistorySymbols);
         FAIL() << "no error";
-    } catch (const ExceptionFileError& e) {
+    } catch (const HistoryFileError& e) {
         EXPECT_EQ(e.errorCode(), -1);
         EXPECT_EQ(e.message(), " Dateifehler : leer.xml Fehler : -1");
     }
-    EXPECT_THROW(scanner.open("/nonexistent/historie.xml", {}, kHistorySymbols),
-                 ExceptionFileError);
+    EXPECT_THROW(scanner.open("/nonexistent/historie.xml", {}, kHistorySymbols), HistoryFileError);
 }
 
 TEST(HistoryScanner, CrRunsReadAsOneCr) {
@@ -193,16 +192,18 @@ TEST(HistoryScanner, BlockBoundariesAtOneAndTwoThousandBytes) {
     std::filesystem::remove_all(dir);
 }
 
-TEST(HistoryExceptions, TextsAndReportingOnce) {
+TEST(HistoryErrors, TextsAndReportingOnce) {
     EXPECT_EQ(tokenName(-20), "Token -20");
     EXPECT_EQ(tokenName(-13), "IDS_String");
     EXPECT_EQ(tokenName(-125), ":=");
     EXPECT_EQ(tokenName(0), "Dateiende");
 
-    ExceptionAccessViolation e(1, "h.xml", -20, 4, 2);
+    HistorySyntaxError e(1, "h.xml", -20, 4, 2);
     EXPECT_EQ(e.message(),
               "Syntax Error in Datei: h.xml\nZeile: 2 Spalte: 4 Erwartet: Token -20\n");
-    EXPECT_EQ(ExceptionAccessViolation(3, "h.xml", -12, 1, 1).message(), "Unbekannter Fehler");
+    EXPECT_EQ(HistorySyntaxError(3, "h.xml", -12, 1, 1).message(), "Unbekannter Fehler");
+    const std::exception& asStd = e;
+    EXPECT_EQ(std::string(asStd.what()), e.message());
 
     CollectingHistoryReporter reporter;
     EXPECT_EQ(e.report(reporter), HistoryReporter::kOk);
@@ -211,7 +212,7 @@ TEST(HistoryExceptions, TextsAndReportingOnce) {
     EXPECT_EQ(reporter.messages()[0], "Fehler:\n" + e.message());
     EXPECT_TRUE(e.reported());
 
-    MyException base; // "?" is never shown
+    HistoryError base; // "?" is never shown
     EXPECT_EQ(base.report(reporter), 0);
     EXPECT_FALSE(base.reported());
     EXPECT_EQ(reporter.messages().size(), 1u);

@@ -3,6 +3,7 @@
 #include "history/HistoryReporter.h"
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <utility>
 
@@ -13,31 +14,37 @@ namespace tessalyn {
 std::string tokenName(int code);
 
 // The errors the history scanner raises. Only the history reader catches
-// them; it reports each at most once through a HistoryReporter.
-class MyException {
+// them; it reports each at most once through a HistoryReporter. what() gives
+// the same text as message().
+class HistoryError : public std::exception {
 public:
-    virtual ~MyException() = default;
+    // A history error without a text of its own: its message is "?", which
+    // is never shown.
+    HistoryError() = default;
 
-    // The error text; "?" for the base class, which is never shown.
-    virtual std::string message() const;
+    const char* what() const noexcept override { return message_.c_str(); }
+
+    // The error text.
+    const std::string& message() const { return message_; }
     // Shows "Fehler:\n" and the message once, unless the message is "?";
     // returns the box's result (0 while nothing was shown).
-    virtual int report(HistoryReporter& reporter);
+    int report(HistoryReporter& reporter);
 
     bool reported() const { return reported_; }
 
+protected:
+    explicit HistoryError(std::string message) : message_(std::move(message)) {}
+
 private:
+    std::string message_ = "?";
     bool reported_ = false;
     int boxResult_ = 0;
 };
 
 // The file could not be read (missing, unreadable or empty).
-class ExceptionFileError : public MyException {
+class HistoryFileError : public HistoryError {
 public:
-    ExceptionFileError(std::string fileName, std::int32_t errorCode)
-        : fileName_(std::move(fileName)), errorCode_(errorCode) {}
-
-    std::string message() const override;
+    HistoryFileError(std::string fileName, std::int32_t errorCode);
 
     const std::string& fileName() const { return fileName_; }
     std::int32_t errorCode() const { return errorCode_; }
@@ -48,16 +55,12 @@ private:
 };
 
 // A syntax error: the scanner met another token than the reader expected.
-class ExceptionAccessViolation : public MyException {
+class HistorySyntaxError : public HistoryError {
 public:
     static constexpr int kReadingFile = 1;
     static constexpr int kReadingText = 2;
 
-    ExceptionAccessViolation(int kind, std::string fileName, int expected, int column, int line)
-        : kind_(kind), fileName_(std::move(fileName)), expected_(expected), column_(column),
-          line_(line) {}
-
-    std::string message() const override;
+    HistorySyntaxError(int kind, std::string fileName, int expected, int column, int line);
 
     int kind() const { return kind_; }
     const std::string& fileName() const { return fileName_; }

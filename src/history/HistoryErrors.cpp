@@ -1,4 +1,4 @@
-#include "history/HistoryExceptions.h"
+#include "history/HistoryErrors.h"
 
 #include "data/Cp1252.h"
 
@@ -83,29 +83,34 @@ std::string tokenName(int code) {
     }
 }
 
-std::string MyException::message() const {
-    return "?";
-}
-
-int MyException::report(HistoryReporter& reporter) {
-    const std::string text = message();
-    if (!cp1252EqualsIgnoreCase(text, "?") && !reported_) {
-        boxResult_ = reporter.report("Fehler:\n" + text);
+int HistoryError::report(HistoryReporter& reporter) {
+    if (!cp1252EqualsIgnoreCase(message_, "?") && !reported_) {
+        boxResult_ = reporter.report("Fehler:\n" + message_);
         reported_ = true;
     }
     return boxResult_;
 }
 
-std::string ExceptionFileError::message() const {
-    return " Dateifehler : " + fileName_ + " Fehler : " + std::to_string(errorCode_);
-}
+HistoryFileError::HistoryFileError(std::string fileName, std::int32_t errorCode)
+    : HistoryError(" Dateifehler : " + fileName + " Fehler : " + std::to_string(errorCode)),
+      fileName_(std::move(fileName)), errorCode_(errorCode) {}
 
-std::string ExceptionAccessViolation::message() const {
-    if (kind_ != kReadingFile && kind_ != kReadingText) {
+namespace {
+
+std::string syntaxErrorText(int kind, const std::string& fileName, int expected, int column,
+                            int line) {
+    if (kind != HistorySyntaxError::kReadingFile && kind != HistorySyntaxError::kReadingText) {
         return "Unbekannter Fehler";
     }
-    return "Syntax Error in Datei: " + fileName_ + "\n" + "Zeile: " + std::to_string(line_) +
-           " Spalte: " + std::to_string(column_) + " Erwartet: " + tokenName(expected_) + "\n";
+    return "Syntax Error in Datei: " + fileName + "\n" + "Zeile: " + std::to_string(line) +
+           " Spalte: " + std::to_string(column) + " Erwartet: " + tokenName(expected) + "\n";
 }
+
+} // namespace
+
+HistorySyntaxError::HistorySyntaxError(int kind, std::string fileName, int expected, int column,
+                                       int line)
+    : HistoryError(syntaxErrorText(kind, fileName, expected, column, line)), kind_(kind),
+      fileName_(std::move(fileName)), expected_(expected), column_(column), line_(line) {}
 
 } // namespace tessalyn
