@@ -336,3 +336,52 @@ TEST_F(HistoryTransactionTest, AFileThatCannotBeReadWholeIsKeptBeforeItIsReplace
         kGuiPolicy);
     EXPECT_TRUE(again.backupPath.empty());
 }
+
+// The desktop program's path: its own history, loaded with a syntax error,
+// changed while the file still is as it was loaded. Each policy is kept to.
+TEST_F(HistoryTransactionTest, ACallersBrokenHistoryIsRefusedOrKeptAsThePolicySays) {
+    const std::string broken = "<Fallhistorie AnzahlFaelle=\"2\">\r\n"
+                               "\t<Fall Name=\"A\" AnzahlBehandlungen=\"0\">\r\n"
+                               "\t</Fall>\r\n"
+                               "\t<Fall Name=B AnzahlBehandlungen=\"0\">\r\n";
+    writeBytes(file_, broken);
+    CaseHistory history;
+    HistoryFileStamp stamp = loadHistoryWithStamp(history, file_, nullptr);
+    ASSERT_EQ(history.loadStatus(), HistoryLoadStatus::SyntaxError);
+    ASSERT_EQ(history.caseCount(), 1u);
+    const HistoryFileStamp stampBefore = stamp;
+    const FiledCase* caseBefore = history.cases()[0].get();
+
+    CollectingHistoryReporter reporter;
+    HistoryChangeOptions refuse(BrokenHistoryPolicy::Refuse);
+    refuse.reporter = &reporter;
+    const HistoryChangeResult refused = changeHistoryFile(
+        history, stamp,
+        [](CaseHistory&, bool) {
+            ADD_FAILURE() << "no change on a refused file";
+            return true;
+        },
+        refuse);
+    EXPECT_EQ(refused.status, HistoryChangeStatus::Broken);
+    EXPECT_FALSE(refused.reloaded);
+    EXPECT_TRUE(refused.backupPath.empty());
+    // The caller was told when it loaded the file; nothing is said again.
+    EXPECT_TRUE(reporter.messages().empty());
+    EXPECT_EQ(readBytes(file_), broken);
+    EXPECT_FALSE(std::filesystem::exists(file_ + ".defekt"));
+    ASSERT_EQ(history.caseCount(), 1u);
+    EXPECT_EQ(history.cases()[0].get(), caseBefore);
+    EXPECT_EQ(stamp, stampBefore);
+
+    const HistoryChangeResult kept = file(history, stamp, "C", "01.01.2026 10:00");
+    EXPECT_TRUE(kept.saved());
+    EXPECT_FALSE(kept.reloaded);
+    EXPECT_EQ(kept.backupPath, file_ + ".defekt");
+    EXPECT_EQ(readBytes(file_ + ".defekt"), broken);
+    EXPECT_TRUE(history.loadOk());
+    ASSERT_EQ(history.caseCount(), 2u);
+    EXPECT_EQ(history.cases()[0]->name, "A");
+    EXPECT_EQ(history.cases()[1]->name, "C");
+    EXPECT_EQ(stamp, historyFileStamp(file_));
+    EXPECT_EQ(CaseHistory(file_).caseCount(), 2u);
+}
