@@ -1,6 +1,7 @@
 // Speed of the table logic with the sizes of the program's largest tables.
 #include "LargeResultTable.h"
 #include "table/TableLogic.h"
+#include "table/TableSizing.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,7 +42,7 @@ void BM_FillResultTableAndAutoSize(benchmark::State& state) {
         auto t = std::make_unique<TableLogic>();
         bench::fillLargeResultTable(*t, false);
         t->setMaximumColumnWidth(450);
-        t->autoSizeColumns(2, approximateMeasure);
+        autoSizeColumns(*t, 2, approximateMeasure);
         grown = residentMegabytes() - before;
         benchmark::DoNotOptimize(t->columnWidth(0));
         state.PauseTiming();
@@ -57,7 +58,7 @@ void BM_SortColumnsByRow(benchmark::State& state) {
     bench::fillLargeResultTable(t, false);
     int row = 1;
     for (auto _ : state) {
-        t.sortColumnsByRow(row);
+        t.sorting().sortColumnsByRow(row);
         row = row == 1 ? 2 : (row == 2 ? 5 : 1);
     }
 }
@@ -79,7 +80,7 @@ void BM_SortRubricRowsByColumn(benchmark::State& state) {
     }
     int col = 0;
     for (auto _ : state) {
-        t.sortRowsByColumn(col);
+        t.sorting().sortRowsByColumn(col);
         col = (col + 1) % 3;
     }
 }

@@ -1,6 +1,7 @@
 #include "case/CaseGrid.h"
 
 #include "case/NumberText.h"
+#include "table/TableSizing.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -191,14 +192,14 @@ void CaseGrid::refreshRow(int row) {
 }
 
 void CaseGrid::fitRowHeight(int row) {
-    autoSizeRow(row);
+    autoSizeRow(*this, row, effectiveMeasure());
 }
 
 // Shares the grid's spare width among the columns; without a view that has
 // reported its width there is nothing to stretch to.
 void CaseGrid::stretchColumns() {
     if (clientWidth() > 0) {
-        expandColumnsToFit(true);
+        expandColumnsToFit(*this, clientWidth(), true);
     }
 }
 

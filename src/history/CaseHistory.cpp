@@ -2,6 +2,7 @@
 
 #include "case/NumberText.h"
 #include "data/Cp1252.h"
+#include "data/MiddlePivotSort.h"
 #include "history/HistoryScanner.h"
 #include "history/QuoteCoding.h"
 
@@ -9,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 #include <new>
+#include <numeric>
 
 namespace tessalyn {
 
@@ -320,43 +322,18 @@ void CaseHistory::sortCases(bool byName) {
     const auto compare = [byName](const FiledCase& x, const FiledCase& p) {
         return byName ? compareNames(x.name, p.name) : compareByDate(x, p);
     };
-    // Quicksort with the middle element as pivot; the order it leaves equal
-    // elements in is part of the behaviour, so no library sort is used. The
-    // two halves of a partition are disjoint, so sorting the smaller one by
-    // recursion and the larger one in the loop gives the same order as the
-    // plain recursion while keeping the stack shallow.
-    struct Sorter {
-        std::vector<std::unique_ptr<FiledCase>>& a;
-        decltype(compare)& cmp;
-        void sort(long lo, long hi) {
-            while (hi > lo) {
-                const FiledCase& pivot = *a[static_cast<std::size_t>(lo + (hi - lo) / 2)];
-                long i = lo;
-                long j = hi;
-                do {
-                    while (i <= hi && cmp(*a[static_cast<std::size_t>(i)], pivot) < 0) {
-                        ++i;
-                    }
-                    while (j >= lo && cmp(*a[static_cast<std::size_t>(j)], pivot) > 0) {
-                        --j;
-                    }
-                    if (i <= j) {
-                        std::swap(a[static_cast<std::size_t>(i)], a[static_cast<std::size_t>(j)]);
-                        ++i;
-                        --j;
-                    }
-                } while (i <= j);
-                if (j - lo < hi - i) {
-                    sort(lo, j);
-                    lo = i;
-                } else {
-                    sort(i, hi);
-                    hi = j;
-                }
-            }
-        }
-    };
-    Sorter{cases_, compare}.sort(0, static_cast<long>(cases_.size()) - 1);
+    // The order of equal names or dates is the one the middle-pivot sort
+    // leaves them in; it sorts the positions, and the cases move once after.
+    std::vector<std::size_t> order(cases_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    middlePivotSort(order,
+                    [&](std::size_t a, std::size_t b) { return compare(*cases_[a], *cases_[b]); });
+    std::vector<std::unique_ptr<FiledCase>> sorted;
+    sorted.reserve(cases_.size());
+    for (const std::size_t from : order) {
+        sorted.push_back(std::move(cases_[from]));
+    }
+    cases_ = std::move(sorted);
 }
 
 std::string CaseHistory::fileBytes() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "table/TableSort.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -65,9 +67,11 @@ public:
 using TextMeasure = std::function<TextExtent(std::string_view)>;
 
 // The table of text cells behind every list of the program, without any user
-// interface: cells, sizes, header rows and columns, focus and selection,
-// sorting, type-ahead, automatic sizing and the clipboard text. Texts are
-// Windows-1252 bytes. Rows and columns are numbered from 0.
+// interface: cells, sizes, header rows and columns, focus and selection, and
+// the sort state of header clicks (TableSort). Type-ahead (TypeAhead), the
+// clipboard text (TableClipboard.h) and the sizes worked out from the texts
+// (TableSizing.h) work on it from outside. Texts are Windows-1252 bytes. Rows
+// and columns are numbered from 0.
 class TableLogic {
 public:
     TableLogic();
@@ -108,7 +112,6 @@ public:
     // The stored text itself, whatever the numeric key setting; empty outside.
     const std::string& rawCellText(int row, int col) const;
 
-    // Own background; std::nullopt returns the cell to the default of its kind.
     // A number the owner attaches to a row (-1 when none) that moves with the
     // row when the rows are sorted, so the owner can tell which of its items a
     // row shows. rowWithKey gives the first row with the key, or -1.
@@ -116,6 +119,7 @@ public:
     int rowKey(int row) const;
     int rowWithKey(int key) const;
 
+    // Own background; std::nullopt returns the cell to the default of its kind.
     bool setCellBackground(int row, int col, std::optional<Rgb> colour);
     std::optional<Rgb> cellBackground(int row, int col) const;
     // Own text colour; std::nullopt = the default text colour.
@@ -149,6 +153,11 @@ public:
     void setDefaultColumnWidth(int width, bool applyToAll = false);
     int defaultRowHeight() const { return defaultRowHeight_; }
     int defaultColumnWidth() const { return defaultColumnWidth_; }
+    // Every row height and column width at once, one size per row / column;
+    // refused when a count does not match or a size is negative.
+    bool setSizes(std::vector<int> rowHeights, std::vector<int> columnWidths);
+    // Every column width at once, likewise.
+    bool setColumnWidths(std::vector<int> columnWidths);
     // Sums of sizes: rows / columns [first, last) ; clamped to the table.
     long long totalRowHeight(int first = 0, int last = -1) const;
     long long totalColumnWidth(int first = 0, int last = -1) const;
@@ -212,78 +221,26 @@ public:
     void selectAll();
     void clearSelection();
 
-    // --- algorithms ------------------------------------------------------------
-    // Numeric key: "%07d" of a positive leading integer, "-%07d" of a negative
-    // one plus 1000000, the text itself when it is 0 or has none.
-    static std::string numericSortKey(std::string_view text);
-
-    // Header clicks: sorts the rows from the first non-header row to the
-    // separator row (or the last row) by the texts of `col`, byte-wise;
-    // descending first, the same column again reverses.
-    bool sortRowsByColumn(int col);
-    // Sorts the non-header columns by the numeric keys of row `row` with the
-    // tie rules (row 1: then 2, row 2: then 1, then row 0 the other way);
-    // descending first, the same row again reverses. Widths move along.
-    bool sortColumnsByRow(int row);
-    // The sort states: -1 when none.
-    int rowSortColumn() const { return rowSortColumn_; }
-    bool rowSortAscending() const { return rowSortAscending_; }
-    int columnSortRow() const { return columnSortRow_; }
-    bool columnSortAscending() const { return columnSortAscending_; }
-    // What a left click on (row, col) sorts: 0 nothing, 1 rows, 2 columns
-    // (needs sort by header click).
-    int headerClickAction(int row, int col) const;
-    // Runs the sort of a header click; true when one ran.
-    bool headerClick(int row, int col);
-
-    // Type-ahead: adds `ch` (times in milliseconds; a pause of more than 3000
-    // starts a new text searched from column 0) and focuses the first column
-    // from the focused one whose row-0 text begins with it. Returns the column
-    // found, or -1 (the focus stays where it was).
-    int typeAhead(char ch, std::int64_t nowMs);
-    const std::string& typeAheadText() const { return typeAheadText_; }
-
-    // All widths and heights from the texts: every column fits its row-0 cell,
-    // the first n columns all their cells; rows the highest measured cell;
-    // then cut to the maxima. The measure gives a text's extent in the font;
-    // cells add 16 pixels of width and 2 of height.
-    void autoSizeColumns(int n, const TextMeasure& measure);
-    // Fits one column's width / one row's height to all its texts.
-    bool autoSizeColumn(int col, const TextMeasure& measure);
-    bool autoSizeRow(int row, const TextMeasure& measure);
-    // The same with the measure the view has given (setMeasure); without one a
-    // text is 7 pixels per character and 16 pixels high.
-    void autoSizeColumns(int n) { autoSizeColumns(n, effectiveMeasure()); }
-    bool autoSizeColumn(int col) { return autoSizeColumn(col, effectiveMeasure()); }
-    bool autoSizeRow(int row) { return autoSizeRow(row, effectiveMeasure()); }
-    void setMeasure(TextMeasure measure) { measure_ = std::move(measure); }
-    bool hasMeasure() const { return static_cast<bool>(measure_); }
-
-    // Shares the difference between `clientWidth` and the total width of all
-    // columns equally among the columns of the range (header columns included
-    // or not) whose width is above 0; the remainder goes one pixel each to the
-    // first of them. No column is narrowed below 1 pixel.
-    void expandColumnsToFit(int clientWidth, bool includeHeaderColumns);
-    // The same with the client width the view has reported.
-    void expandColumnsToFit(bool includeHeaderColumns) {
-        expandColumnsToFit(clientWidth_, includeHeaderColumns);
-    }
-    void setClientWidth(int width) { clientWidth_ = width; }
-    int clientWidth() const { return clientWidth_; }
-
     // Asks the view to scroll the cell into view (no-op without a view).
     void ensureVisible(int row, int col);
 
-    // Clipboard text of the selection: tab after every column but the last of
-    // the bounding range, "\n" between rows; hidden rows and columns skipped.
-    // Empty when nothing is selected (the caller then leaves the clipboard alone).
-    std::string copySelectionText() const;
-    // The copy text; then, when editable, the selected cells are emptied.
-    std::string cutSelection();
-    // Tab- and line-separated text into the cells from the focus on (from the
-    // first non-header cell without a focus), cut at the table's edges; only
-    // when editable. Returns whether any cell was written.
-    bool paste(std::string_view text);
+    // --- sorting ---------------------------------------------------------------
+    // The sort of header clicks and its state.
+    TableSort& sorting() { return sort_; }
+    const TableSort& sorting() const { return sort_; }
+    // Puts the rows first.. in a new order: order[i] is the row that goes to
+    // row first + i; heights and row keys move along. The order must hold each
+    // of those rows once.
+    void reorderRows(int first, const std::vector<int>& order);
+    // The same for columns; widths move along.
+    void reorderColumns(int first, const std::vector<int>& order);
+
+    // --- what the view reports ---------------------------------------------------
+    // The measure of texts in the view's font, for sizing from the texts.
+    void setMeasure(TextMeasure measure) { measure_ = std::move(measure); }
+    // The width of the view's cell area in pixels.
+    void setClientWidth(int width) { clientWidth_ = width; }
+    int clientWidth() const { return clientWidth_; }
 
     // Inserts a row before `position` (-1 or past the end: at the end) with the
     // text of column 0, stored as it is (not through setCellText, so a derived
@@ -312,6 +269,8 @@ protected:
     void notifySelectionChanged(int row, int col);
     void notifyPropertiesChanged();
 
+    // The measure the view has given; without one a text is 7 pixels per
+    // character and 16 pixels high.
     TextMeasure effectiveMeasure() const;
 
 private:
@@ -324,12 +283,21 @@ private:
         std::uint8_t state = 0; // CellState bits and the "has colour" flags
     };
 
+    // Calls `call` with every observer.
+    template <typename Call> void notify(Call call) const {
+        for (TableObserver* observer : observers_) {
+            call(*observer);
+        }
+    }
     Cell* cellAt(int row, int col);
     const Cell* cellAt(int row, int col) const;
     void resize(int rows, int cols);
     void setSelectedBit(Cell& cell, bool on);
-    void applyRowOrder(int first, const std::vector<int>& order);
-    void applyColumnOrder(int first, const std::vector<int>& order);
+    static void setStateBits(Cell& cell, std::uint8_t bits, bool on);
+    // The background or text colour: the field and its "has colour" flag.
+    bool setCellColour(int row, int col, std::optional<Rgb> colour, Rgb Cell::*field,
+                       std::uint8_t hasFlag);
+    std::optional<Rgb> cellColour(int row, int col, Rgb Cell::*field, std::uint8_t hasFlag) const;
 
     std::vector<Cell> cells_; // row-major, rows_ * cols_, columns in stored order
     std::vector<int> colMap_; // column -> stored column (sorting columns permutes it)
@@ -365,14 +333,7 @@ private:
     bool hasCaption_ = false;
     std::string caption_;
 
-    int rowSortColumn_ = -1;
-    bool rowSortAscending_ = false;
-    int columnSortRow_ = -1;
-    bool columnSortAscending_ = false;
-
-    std::string typeAheadText_;
-    std::int64_t lastTypeAheadMs_ = 0;
-    bool typeAheadStarted_ = false;
+    TableSort sort_{*this};
 };
 
 } // namespace tessalyn

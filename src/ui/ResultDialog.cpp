@@ -5,6 +5,7 @@
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
 #include "table/ColumnFit.h"
+#include "table/TableClipboard.h"
 #include "table/TableLogic.h"
 #include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
@@ -554,7 +555,7 @@ void ResultDialog::copyToClipboard() {
         // The grade block, with each row's weight and mark at the end of its
         // line when the case has any.
         QGuiApplication::clipboard()->setText(
-            toQString(gradeBlockWithMarks(logic, result_, logic.copySelectionText())));
+            toQString(gradeBlockWithMarks(logic, result_, selectionText(logic))));
     }
     table_->setCellSelection(false);
 }

@@ -1,6 +1,8 @@
 #include "ui/TableView.h"
 #include "ui/WaitCursor.h"
 
+#include "table/TableClipboard.h"
+#include "table/TableSizing.h"
 #include "ui/TextCodec.h"
 #include "ui/TitleTip.h"
 
@@ -202,16 +204,24 @@ int TableView::fittingWidth(std::string_view text) const {
     return measure()(text).width + kTextMargin + 1;
 }
 
+void TableView::autoSizeColumns(int n) {
+    tessalyn::autoSizeColumns(*logic_, n, measure());
+}
+
+bool TableView::autoSizeColumn(int col) {
+    return tessalyn::autoSizeColumn(*logic_, col, measure());
+}
+
 void TableView::expandColumnsToFit(bool includeHeaderColumns) {
     logic_->setClientWidth(viewport()->width());
-    logic_->expandColumnsToFit(viewport()->width(), includeHeaderColumns);
+    tessalyn::expandColumnsToFit(*logic_, viewport()->width(), includeHeaderColumns);
 }
 
 bool TableView::copySelection() {
     if (logic_->selectedCount() == 0) {
         return false;
     }
-    QGuiApplication::clipboard()->setText(toQString(logic_->copySelectionText()));
+    QGuiApplication::clipboard()->setText(toQString(selectionText(*logic_)));
     return true;
 }
 
@@ -219,7 +229,7 @@ bool TableView::cutSelection() {
     if (logic_->selectedCount() == 0) {
         return false;
     }
-    const std::string text = logic_->cutSelection();
+    const std::string text = cutSelectionText(*logic_);
     QGuiApplication::clipboard()->setText(toQString(text));
     return true;
 }
@@ -228,17 +238,17 @@ bool TableView::paste() {
     if (!logic_->isEditable()) {
         return false;
     }
-    return logic_->paste(fromQString(QGuiApplication::clipboard()->text()));
+    return pasteText(*logic_, fromQString(QGuiApplication::clipboard()->text()));
 }
 
 bool TableView::sortRowsByColumn(int col) {
     WaitCursor wait;
-    return logic_->sortRowsByColumn(col);
+    return logic_->sorting().sortRowsByColumn(col);
 }
 
 bool TableView::sortColumnsByRow(int row) {
     WaitCursor wait;
-    return logic_->sortColumnsByRow(row);
+    return logic_->sorting().sortColumnsByRow(row);
 }
 
 // --- notifications -------------------------------------------------------------
@@ -809,7 +819,7 @@ void TableView::keyPressEvent(QKeyEvent* event) {
         if (typed && logic_->hasCaption()) {
             const qint64 now = clock_ ? clock_() : elapsed_.elapsed();
             for (char ch : fromQString(text)) {
-                logic_->typeAhead(ch, now);
+                typeAhead_.type(*logic_, ch, now);
             }
             event->accept();
             return;
@@ -866,14 +876,14 @@ void TableView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (logic_->isHeaderCell(row, col)) {
-        switch (logic_->headerClickAction(row, col)) {
-        case 1:
+        switch (logic_->sorting().headerClickAction(row, col)) {
+        case HeaderClickAction::SortRows:
             sortRowsByColumn(col);
             return;
-        case 2:
+        case HeaderClickAction::SortColumns:
             sortColumnsByRow(row);
             return;
-        default:
+        case HeaderClickAction::None:
             break;
         }
         // A header cell at the left of a row picks that row.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "table/TableLogic.h"
+#include "table/TypeAhead.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -103,9 +104,8 @@ public:
     bool isCellVisible(int row, int col) const;
 
     // Sizes measured in the table font.
-    void autoSizeColumns(int n) { logic_->autoSizeColumns(n, measure()); }
-    bool autoSizeColumn(int col) { return logic_->autoSizeColumn(col, measure()); }
-    bool autoSizeRow(int row) { return logic_->autoSizeRow(row, measure()); }
+    void autoSizeColumns(int n);
+    bool autoSizeColumn(int col);
     void expandColumnsToFit(bool includeHeaderColumns);
 
     void selectAll() { logic_->selectAll(); }
@@ -257,6 +257,7 @@ private:
     int tipRow_ = -1;
     int tipCol_ = -1;
 
+    TypeAhead typeAhead_;
     QElapsedTimer elapsed_;
     std::function<qint64()> clock_;
 };

@@ -1,4 +1,7 @@
 #include "table/TableLogic.h"
+#include "table/TableClipboard.h"
+#include "table/TableSizing.h"
+#include "table/TypeAhead.h"
 
 #include <gtest/gtest.h>
 
@@ -98,17 +101,17 @@ TEST(TableLogic, CellAttributesAndTips) {
 }
 
 TEST(TableLogic, NumericSortKeys) {
-    EXPECT_EQ(TableLogic::numericSortKey("12"), "0000012");
-    EXPECT_EQ(TableLogic::numericSortKey("5"), "0000005");
-    EXPECT_EQ(TableLogic::numericSortKey(""), "");
-    EXPECT_EQ(TableLogic::numericSortKey("-1"), "-0999999");
-    EXPECT_EQ(TableLogic::numericSortKey("-5"), "-0999995");
-    EXPECT_EQ(TableLogic::numericSortKey("Acon."), "Acon.");
-    EXPECT_EQ(TableLogic::numericSortKey("0"), "0");
-    EXPECT_EQ(TableLogic::numericSortKey("12 BD 3"), "0000012");
+    EXPECT_EQ(numericSortKey("12"), "0000012");
+    EXPECT_EQ(numericSortKey("5"), "0000005");
+    EXPECT_EQ(numericSortKey(""), "");
+    EXPECT_EQ(numericSortKey("-1"), "-0999999");
+    EXPECT_EQ(numericSortKey("-5"), "-0999995");
+    EXPECT_EQ(numericSortKey("Acon."), "Acon.");
+    EXPECT_EQ(numericSortKey("0"), "0");
+    EXPECT_EQ(numericSortKey("12 BD 3"), "0000012");
     // Absurd numbers neither overflow nor crash.
-    EXPECT_FALSE(TableLogic::numericSortKey("99999999999999999999999").empty());
-    EXPECT_FALSE(TableLogic::numericSortKey("-99999999999999999999999").empty());
+    EXPECT_FALSE(numericSortKey("99999999999999999999999").empty());
+    EXPECT_FALSE(numericSortKey("-99999999999999999999999").empty());
 
     TableLogic t;
     t.setRowCount(1);
@@ -124,12 +127,12 @@ TEST(TableLogic, SortColumnsByRowUsesNumericKeysDescendingFirst) {
     // positive number, -1 first.
     TableLogic t;
     makeResultTable(t, {"A", "B", "C", "D", "E"}, {{"", ""}, {"5", "12", "", "-5", "-1"}});
-    ASSERT_TRUE(t.sortColumnsByRow(2));
+    ASSERT_TRUE(t.sorting().sortColumnsByRow(2));
     EXPECT_EQ(rowTexts(t, 2), (std::vector<std::string>{"", "", "12", "5", "-1", "-5", ""}));
     EXPECT_EQ(rowTexts(t, 0), (std::vector<std::string>{"", "", "B", "A", "E", "D", "C"}));
     EXPECT_FALSE(t.numericSortKeys()); // only on for the sort
-    EXPECT_EQ(t.columnSortRow(), 2);
-    EXPECT_FALSE(t.columnSortAscending());
+    EXPECT_EQ(t.sorting().columnSortRow(), 2);
+    EXPECT_FALSE(t.sorting().columnSortAscending());
 }
 
 TEST(TableLogic, SortColumnsTwiceGivesExactReverseAndWidthsMove) {
@@ -142,16 +145,16 @@ TEST(TableLogic, SortColumnsTwiceGivesExactReverseAndWidthsMove) {
         t.setColumnWidth(c, 100 + c);
     }
     // Row 1 (hits): ties by row 2, then by name ascending.
-    t.sortColumnsByRow(1);
+    t.sorting().sortColumnsByRow(1);
     const std::vector<std::string> first = rowTexts(t, 0);
     EXPECT_EQ(first, (std::vector<std::string>{"", "", "Bell.", "Acon.", "Ars.", "Bry.", "Calc.",
                                                "Dros."}));
-    t.sortColumnsByRow(1);
+    t.sorting().sortColumnsByRow(1);
     std::vector<std::string> second = rowTexts(t, 0);
     std::vector<std::string> expected(first.rbegin(), first.rend() - 2);
     expected.insert(expected.begin(), {"", ""});
     EXPECT_EQ(second, expected);
-    EXPECT_TRUE(t.columnSortAscending());
+    EXPECT_TRUE(t.sorting().columnSortAscending());
     // Every cell and the width travelled with its column.
     for (int c = 2; c < t.columnCount(); ++c) {
         const std::string name = t.rawCellText(0, c);
@@ -162,8 +165,8 @@ TEST(TableLogic, SortColumnsTwiceGivesExactReverseAndWidthsMove) {
         }
     }
     // Another row starts descending again.
-    t.sortColumnsByRow(3);
-    EXPECT_FALSE(t.columnSortAscending());
+    t.sorting().sortColumnsByRow(3);
+    EXPECT_FALSE(t.sorting().columnSortAscending());
     EXPECT_EQ(rowTexts(t, 0), (std::vector<std::string>{"", "", "Bry.", "Acon.", "Ars.", "Bell.",
                                                         "Dros.", "Calc."}));
 }
@@ -171,7 +174,7 @@ TEST(TableLogic, SortColumnsTwiceGivesExactReverseAndWidthsMove) {
 TEST(TableLogic, SortColumnsRow2TiesByRow1ThenName) {
     TableLogic t;
     makeResultTable(t, {"C", "B", "A", "D"}, {{"1", "2", "2", "2"}, {"3", "3", "3", "4"}});
-    t.sortColumnsByRow(2);
+    t.sorting().sortColumnsByRow(2);
     EXPECT_EQ(rowTexts(t, 0), (std::vector<std::string>{"", "", "D", "A", "B", "C"}));
 }
 
@@ -188,18 +191,18 @@ TEST(TableLogic, SortRowsRespectsSeparatorRowAndToggles) {
     }
     t.setSeparatorRow(5);
     t.setSortByHeaderClick(true);
-    EXPECT_EQ(t.headerClickAction(0, 2), 1);
-    ASSERT_TRUE(t.headerClick(0, 2));
+    EXPECT_EQ(t.sorting().headerClickAction(0, 2), HeaderClickAction::SortRows);
+    ASSERT_TRUE(t.sorting().headerClick(0, 2));
     EXPECT_EQ(columnTexts(t, 2),
               (std::vector<std::string>{"h0", "h1", "d", "c", "b", "a", "z", "y", "x"}));
     EXPECT_EQ(t.rawCellText(2, 0), "3"); // whole rows move, heights too
     EXPECT_EQ(t.rowHeight(2), 13);
-    t.headerClick(0, 2);
+    t.sorting().headerClick(0, 2);
     EXPECT_EQ(columnTexts(t, 2),
               (std::vector<std::string>{"h0", "h1", "a", "b", "c", "d", "z", "y", "x"}));
     // A separator row that does not exist: all rows below the header.
     t.setSeparatorRow(40);
-    t.sortRowsByColumn(0);
+    t.sorting().sortRowsByColumn(0);
     EXPECT_EQ(columnTexts(t, 2),
               (std::vector<std::string>{"h0", "h1", "x", "y", "z", "c", "a", "d", "b"}));
 }
@@ -215,7 +218,7 @@ TEST(TableLogic, RowKeysMoveWithTheirRows) {
         EXPECT_EQ(t.rowKey(r), -1);
         t.setRowKey(r, 10 * r);
     }
-    t.sortRowsByColumn(0); // descending: d c b a
+    t.sorting().sortRowsByColumn(0); // descending: d c b a
     EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"h", "d", "c", "b", "a"}));
     EXPECT_EQ(t.rowKey(1), 20);
     EXPECT_EQ(t.rowKey(2), 40);
@@ -241,18 +244,21 @@ TEST(TableLogic, RowKeysMoveWithTheirRows) {
 TEST(TableLogic, HeaderClickActions) {
     TableLogic t;
     makeResultTable(t, {"A", "B"}, {{"1", "2"}, {"1", ""}, {"", "3"}});
-    EXPECT_EQ(t.headerClickAction(0, 3), 1); // row 0: rows by column
-    EXPECT_EQ(t.headerClickAction(1, 3), 2); // row 1: columns by row 1
-    EXPECT_EQ(t.headerClickAction(3, 0), 2); // header column of a rubric row
-    EXPECT_EQ(t.headerClickAction(3, 3), 0); // a normal cell
+    EXPECT_EQ(t.sorting().headerClickAction(0, 3),
+              HeaderClickAction::SortRows); // row 0: rows by column
+    EXPECT_EQ(t.sorting().headerClickAction(1, 3),
+              HeaderClickAction::SortColumns); // row 1: columns by row 1
+    EXPECT_EQ(t.sorting().headerClickAction(3, 0),
+              HeaderClickAction::SortColumns); // header column of a rubric row
+    EXPECT_EQ(t.sorting().headerClickAction(3, 3), HeaderClickAction::None); // a normal cell
     // Header rows below row 3 sort the columns only from their header-column cells.
     t.setRowCount(8);
     t.setHeaderRowCount(5);
-    EXPECT_EQ(t.headerClickAction(3, 3), 2);
-    EXPECT_EQ(t.headerClickAction(4, 3), 0);
-    EXPECT_EQ(t.headerClickAction(4, 1), 2);
+    EXPECT_EQ(t.sorting().headerClickAction(3, 3), HeaderClickAction::SortColumns);
+    EXPECT_EQ(t.sorting().headerClickAction(4, 3), HeaderClickAction::None);
+    EXPECT_EQ(t.sorting().headerClickAction(4, 1), HeaderClickAction::SortColumns);
     t.setSortByHeaderClick(false);
-    EXPECT_EQ(t.headerClickAction(0, 3), 0);
+    EXPECT_EQ(t.sorting().headerClickAction(0, 3), HeaderClickAction::None);
 }
 
 TEST(TableLogic, SortingClearsFocusAndSelection) {
@@ -261,7 +267,7 @@ TEST(TableLogic, SortingClearsFocusAndSelection) {
     t.setFocusCell(2, 3);
     t.selectAll();
     ASSERT_GT(t.selectedCount(), 0);
-    t.sortColumnsByRow(1);
+    t.sorting().sortColumnsByRow(1);
     EXPECT_EQ(t.focusRow(), -1);
     EXPECT_EQ(t.selectedCount(), 0);
     EXPECT_EQ(t.cellState(2, 3) & CellFocused, 0);
@@ -301,25 +307,26 @@ TEST(TableLogic, TypeAheadPauseStartsAgainAtColumnZero) {
     for (int c = 0; c < 6; ++c) {
         t.setCellText(0, c, names[c]);
     }
-    EXPECT_EQ(t.typeAhead('a', 1000), 0);
+    TypeAhead typing;
+    EXPECT_EQ(typing.type(t, 'a', 1000), 0);
     EXPECT_EQ(t.focusRow(), 1);
-    EXPECT_EQ(t.typeAhead('c', 1500), 0); // "AC": Acon. from the focused column
-    EXPECT_EQ(t.typeAheadText(), "ac");
+    EXPECT_EQ(typing.type(t, 'c', 1500), 0); // "AC": Acon. from the focused column
+    EXPECT_EQ(typing.text(), "ac");
     // "B" after a pause of 4 seconds starts again from column 0 with b alone.
-    EXPECT_EQ(t.typeAhead('b', 5500), 2);
-    EXPECT_EQ(t.typeAheadText(), "b");
+    EXPECT_EQ(typing.type(t, 'b', 5500), 2);
+    EXPECT_EQ(typing.text(), "b");
     // Dots, hyphens and blanks are ignored: "acac" finds "Ac-ac.".
-    t.typeAhead('a', 10000);
-    t.typeAhead('c', 10100);
-    t.typeAhead('a', 10200);
-    EXPECT_EQ(t.typeAhead('c', 10300), 3);
+    typing.type(t, 'a', 10000);
+    typing.type(t, 'c', 10100);
+    typing.type(t, 'a', 10200);
+    EXPECT_EQ(typing.type(t, 'c', 10300), 3);
     // Nothing matches: the focus stays where it was.
-    EXPECT_EQ(t.typeAhead('x', 10400), -1);
+    EXPECT_EQ(typing.type(t, 'x', 10400), -1);
     EXPECT_EQ(t.focusColumn(), 3);
     // Exactly 3 seconds is not yet a pause.
-    t.typeAhead('b', 20000);
-    EXPECT_EQ(t.typeAhead('r', 23000), 5);
-    EXPECT_EQ(t.typeAheadText(), "br");
+    typing.type(t, 'b', 20000);
+    EXPECT_EQ(typing.type(t, 'r', 23000), 5);
+    EXPECT_EQ(typing.text(), "br");
 }
 
 TEST(TableLogic, AutoSizeColumnsFitsHeaderRowAndFirstColumnsWithLimit) {
@@ -333,7 +340,7 @@ TEST(TableLogic, AutoSizeColumnsFitsHeaderRowAndFirstColumnsWithLimit) {
     t.setCellText(0, 2, "abc");
     t.setCellText(1, 3, "a text below row 0 in a column not measured");
     t.setMaximumColumnWidth(450);
-    t.autoSizeColumns(2, fixedMeasure);
+    autoSizeColumns(t, 2, fixedMeasure);
     EXPECT_EQ(t.columnWidth(0), 116);
     EXPECT_EQ(t.columnWidth(1), 450);
     EXPECT_EQ(t.columnWidth(2), 46);
@@ -342,7 +349,7 @@ TEST(TableLogic, AutoSizeColumnsFitsHeaderRowAndFirstColumnsWithLimit) {
     EXPECT_EQ(t.rowHeight(2), 14);
 
     // Without measured columns the rows stay visible.
-    t.autoSizeColumns(0, fixedMeasure);
+    autoSizeColumns(t, 0, fixedMeasure);
     EXPECT_EQ(t.rowHeight(1), 14);
     EXPECT_EQ(t.columnWidth(0), 36);
 }
@@ -356,12 +363,12 @@ TEST(TableLogic, ExpandColumnsToFitSharesTheDifference) {
     t.setColumnWidth(1, 100);
     t.setColumnWidth(2, 0); // hidden: stays hidden
     t.setColumnWidth(3, 100);
-    t.expandColumnsToFit(301, false); // 51 spare: 26 and 25
+    expandColumnsToFit(t, 301, false); // 51 spare: 26 and 25
     EXPECT_EQ(t.columnWidth(0), 50);
     EXPECT_EQ(t.columnWidth(1), 126);
     EXPECT_EQ(t.columnWidth(2), 0);
     EXPECT_EQ(t.columnWidth(3), 125);
-    t.expandColumnsToFit(200, true); // 101 too wide over three columns
+    expandColumnsToFit(t, 200, true); // 101 too wide over three columns
     EXPECT_EQ(t.columnWidth(0), 16);
     EXPECT_EQ(t.columnWidth(1), 92);
     EXPECT_EQ(t.columnWidth(3), 92);
@@ -379,12 +386,12 @@ TEST(TableLogic, CopySelectionOfRows2To3Columns2To4) {
             t.setCellText(r, c, std::to_string(r) + "," + std::to_string(c));
         }
     }
-    EXPECT_EQ(t.copySelectionText(), ""); // nothing selected
+    EXPECT_EQ(selectionText(t), ""); // nothing selected
     t.selectRange(2, 2, 3, 4);
-    EXPECT_EQ(t.copySelectionText(), "2,2\t2,3\t2,4\n3,2\t3,3\t3,4");
+    EXPECT_EQ(selectionText(t), "2,2\t2,3\t2,4\n3,2\t3,3\t3,4");
     // Hidden columns and rows are left out.
     t.setColumnWidth(3, 0);
-    EXPECT_EQ(t.copySelectionText(), "2,2\t2,4\n3,2\t3,4");
+    EXPECT_EQ(selectionText(t), "2,2\t2,4\n3,2\t3,4");
 
     // Select-all takes only the non-header cells; with cell selection off it
     // selects nothing, and switching the property clears the selection.
@@ -403,7 +410,7 @@ TEST(TableLogic, CutAndPasteStayInsideTheTable) {
     t.setRowCount(3);
     t.setHeaderRowCount(1);
     t.setFocusCell(1, 1);
-    EXPECT_TRUE(t.paste("a\tb\tc\td\ne\tf\ng\th\r\ni\n"));
+    EXPECT_TRUE(pasteText(t, "a\tb\tc\td\ne\tf\ng\th\r\ni\n"));
     EXPECT_EQ(rowTexts(t, 1), (std::vector<std::string>{"", "a", "b"}));
     EXPECT_EQ(rowTexts(t, 2), (std::vector<std::string>{"", "e", "f"}));
     EXPECT_EQ(t.rowCount(), 3);
@@ -412,23 +419,23 @@ TEST(TableLogic, CutAndPasteStayInsideTheTable) {
     t.setFocusCell(1, 0);
     std::string withNul("x\ty", 3);
     withNul += std::string(1, '\0') + "\tzzz";
-    t.paste(withNul);
+    pasteText(t, withNul);
     EXPECT_EQ(rowTexts(t, 1), (std::vector<std::string>{"x", "y", "b"}));
     std::string huge(1 << 20, 'q');
-    t.paste(huge + "\t" + huge);
+    pasteText(t, huge + "\t" + huge);
     EXPECT_LE(t.rawCellText(1, 0).size(), 4096u);
     EXPECT_EQ(t.rawCellText(1, 0).substr(0, 3), "qqq");
 
     // Cut copies, then empties the selected cells; not when read-only.
     t.selectRange(2, 1, 2, 2);
-    EXPECT_EQ(t.cutSelection(), "e\tf");
+    EXPECT_EQ(cutSelectionText(t), "e\tf");
     EXPECT_EQ(t.rawCellText(2, 1), "");
     t.setCellText(2, 1, "keep");
     t.setEditable(false);
     t.selectRange(2, 1, 2, 1);
-    EXPECT_EQ(t.cutSelection(), "keep");
+    EXPECT_EQ(cutSelectionText(t), "keep");
     EXPECT_EQ(t.rawCellText(2, 1), "keep");
-    EXPECT_FALSE(t.paste("nope"));
+    EXPECT_FALSE(pasteText(t, "nope"));
 }
 
 // A derived table whose setCellText changes the text (as the case grid does).
@@ -446,11 +453,11 @@ TEST(TableLogic, PasteAndCutGoThroughTheOverriddenSetCellText) {
     g.setColumnCount(2);
     g.setRowCount(3);
     g.setFocusCell(0, 0);
-    g.paste("1\n2");
+    pasteText(g, "1\n2");
     EXPECT_EQ(g.rawCellText(0, 0), "<1>");
     EXPECT_EQ(g.rawCellText(1, 0), "<2>");
     g.selectRange(0, 0, 0, 0);
-    g.cutSelection();
+    cutSelectionText(g);
     EXPECT_EQ(g.rawCellText(0, 0), "<>");
     EXPECT_EQ(g.calls, 3);
 }

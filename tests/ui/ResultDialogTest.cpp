@@ -270,9 +270,7 @@ TEST(ResultDialog, HitsRowClickedTwiceRanksByHitsThenReversesAndTheChartFollows)
         if (h0 == h1) {
             // Ties: the first rubric's grade, an empty cell below every grade;
             // then the abbreviation ascending.
-            ASSERT_GE(TableLogic::numericSortKey(firstGrades[i - 1]),
-                      TableLogic::numericSortKey(firstGrades[i]))
-                << i;
+            ASSERT_GE(numericSortKey(firstGrades[i - 1]), numericSortKey(firstGrades[i])) << i;
             if (firstGrades[i - 1] == firstGrades[i]) {
                 ASSERT_LT(names[i - 1], names[i]) << i;
             }
