@@ -7,8 +7,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <array>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace tessalyn::cli {
 
@@ -51,6 +54,17 @@ std::string entryLine(const VocabularyEntry& entry) {
     return cp1252ToUtf8(german) + " → " + (entry.ignored() ? "-" : cp1252ToUtf8(english));
 }
 
+// One line of a result table: the cells separated by tabulators.
+void appendRow(std::string& out, std::span<const std::string_view> cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) {
+            out += '\t';
+        }
+        out += cells[i];
+    }
+    out += '\n';
+}
+
 int search(Context& ctx, const SearchOptions& options, const std::vector<std::string>& args) {
     if (args.size() != 1) {
         return ctx.usageError("search erwartet genau einen Suchtext (leer: \"\")");
@@ -69,12 +83,9 @@ int search(Context& ctx, const SearchOptions& options, const std::vector<std::st
     std::string out = search.caption();
     out += '\n';
     for (const TextSearchRow& row : search.rows()) {
-        out += row.numberText;
-        out += '\t';
-        out += row.symptomText;
-        out += '\t';
-        out += row.locationText;
-        out += '\n';
+        const std::array<std::string_view, 3> cells{row.numberText, row.symptomText,
+                                                    row.locationText};
+        appendRow(out, cells);
     }
     ctx.print(out);
     return kExitOk;
@@ -118,20 +129,13 @@ int remedy(Context& ctx, const RemedyOptions& options, const std::vector<std::st
     search.otherRemedies = options.others;
     search.remedyText = ctx.text(args[0]);
     search.run();
-    const bool fourthColumn = search.columnCount() == 4;
+    const std::size_t columns = search.columnCount() == 4 ? 4 : 3;
     std::string out = search.caption();
     out += '\n';
     for (const RemedyRow& row : search.rows()) {
-        out += row.numberText;
-        out += '\t';
-        out += row.symptomText;
-        out += '\t';
-        out += row.locationText;
-        if (fourthColumn) {
-            out += '\t';
-            out += row.otherRemedies;
-        }
-        out += '\n';
+        const std::array<std::string_view, 4> cells{row.numberText, row.symptomText,
+                                                    row.locationText, row.otherRemedies};
+        appendRow(out, std::span(cells).first(columns));
     }
     ctx.print(out);
     return kExitOk;

@@ -197,53 +197,48 @@ private:
             return true;
         }
         if (kind == "chapter") {
-            std::int64_t end = 0;
-            if (!fieldCount(f, 4, "chapter") ||
-                !number(f.items[1], "chapter index", false, index) ||
-                !number(f.items[2], "headingEnd", false, end)) {
-                return false;
-            }
-            if (chapters_ >= kChapterCount) {
-                return fail("more than " + std::to_string(kChapterCount) + " chapters");
-            }
-            if (index != chapters_) {
-                return fail("chapter index " + std::to_string(index) + " out of order, expected " +
-                            std::to_string(chapters_));
-            }
-            Chapter& c = t_.chapters[chapters_];
-            if (!text(f.items[3], kChapterTextSize, "chapter text", c.text)) {
-                return false;
-            }
-            c.headingEnd = static_cast<std::int32_t>(end);
-            chapterLines_[chapters_++] = lineNo;
-            return true;
+            return outlineRecord(f, "chapter", "headingEnd", t_.chapters, &Chapter::headingEnd,
+                                 chapters_, chapterLines_.data(), lineNo);
         }
         if (kind == "heading") {
-            std::int64_t end = 0;
-            if (!fieldCount(f, 4, "heading") ||
-                !number(f.items[1], "heading index", false, index) ||
-                !number(f.items[2], "rubricEnd", false, end)) {
-                return false;
-            }
-            if (headings_ >= kHeadingCount) {
-                return fail("more than " + std::to_string(kHeadingCount) + " headings");
-            }
-            if (index != headings_) {
-                return fail("heading index " + std::to_string(index) + " out of order, expected " +
-                            std::to_string(headings_));
-            }
-            Heading& h = t_.headings[headings_];
-            if (!text(f.items[3], kHeadingTextSize, "heading text", h.text)) {
-                return false;
-            }
-            h.rubricEnd = static_cast<std::int32_t>(end);
-            headingLines_[headings_++] = lineNo;
-            return true;
+            return outlineRecord(f, "heading", "rubricEnd", t_.headings, &Heading::rubricEnd,
+                                 headings_, headingLines_.data(), lineNo);
         }
         if (kind == "rubric") {
             return rubric(f, lineNo);
         }
         return fail("unknown record kind \"" + std::string(kind.substr(0, 40)) + "\"");
+    }
+
+    // A chapter or a heading record, "kind index end text": the next item of
+    // one level of the outline, with the cumulative end of its children.
+    // `count` items were read so far; `lines` gets the item's line number.
+    template <typename Item, std::size_t N>
+    bool outlineRecord(const Fields& f, const std::string& kind, const char* endName,
+                       Item (&items)[N], std::int32_t Item::*endField, int& count, int* lines,
+                       int lineNo) {
+        std::int64_t index = 0;
+        std::int64_t end = 0;
+        if (!fieldCount(f, 4, kind.c_str()) ||
+            !number(f.items[1], (kind + " index").c_str(), false, index) ||
+            !number(f.items[2], endName, false, end)) {
+            return false;
+        }
+        if (count >= static_cast<int>(N)) {
+            return fail("more than " + std::to_string(N) + " " + kind + "s");
+        }
+        if (index != count) {
+            return fail(kind + " index " + std::to_string(index) + " out of order, expected " +
+                        std::to_string(count));
+        }
+        Item& item = items[count];
+        if (!text(f.items[3], static_cast<int>(sizeof item.text), (kind + " text").c_str(),
+                  item.text)) {
+            return false;
+        }
+        item.*endField = static_cast<std::int32_t>(end);
+        lines[count++] = lineNo;
+        return true;
     }
 
     bool rubric(const Fields& f, int lineNo) {
@@ -340,55 +335,46 @@ private:
     }
 
     bool finish() {
-        if (remedies_ != kRemedyCount) {
-            return fail("the content has " + std::to_string(remedies_) + " remedies, needs " +
-                        std::to_string(kRemedyCount));
-        }
-        if (chapters_ != kChapterCount) {
-            return fail("the content has " + std::to_string(chapters_) + " chapters, needs " +
-                        std::to_string(kChapterCount));
-        }
-        if (headings_ != kHeadingCount) {
-            return fail("the content has " + std::to_string(headings_) + " headings, needs " +
-                        std::to_string(kHeadingCount));
-        }
-        if (rubrics_ != kRubricCount) {
-            return fail("the content has " + std::to_string(rubrics_) + " rubrics, needs " +
-                        std::to_string(kRubricCount));
+        const auto complete = [this](int count, int needed, const char* what) {
+            return count == needed || fail("the content has " + std::to_string(count) + " " + what +
+                                           ", needs " + std::to_string(needed));
+        };
+        if (!complete(remedies_, kRemedyCount, "remedies") ||
+            !complete(chapters_, kChapterCount, "chapters") ||
+            !complete(headings_, kHeadingCount, "headings") ||
+            !complete(rubrics_, kRubricCount, "rubrics")) {
+            return false;
         }
         if (entries_ != kEntryCount) {
             return fail("the entry runs sum to " + std::to_string(entries_) + ", needs " +
                         std::to_string(kEntryCount));
         }
-        int previous = 0;
-        for (int c = 0; c < kChapterCount; ++c) {
-            const int end = t_.chapters[c].headingEnd;
-            if (end < previous || end > kHeadingCount) {
-                return fail("headingEnd " + std::to_string(end) + " decreases or exceeds " +
-                                std::to_string(kHeadingCount),
-                            chapterLines_[c]);
-            }
-            previous = end;
-        }
-        if (previous != kHeadingCount) {
-            return fail("the last headingEnd must be " + std::to_string(kHeadingCount),
-                        chapterLines_[kChapterCount - 1]);
-        }
-        previous = 0;
-        for (int h = 0; h < kHeadingCount; ++h) {
-            const int end = t_.headings[h].rubricEnd;
-            if (end < previous || end > kRubricCount) {
-                return fail("rubricEnd " + std::to_string(end) + " decreases or exceeds " +
-                                std::to_string(kRubricCount),
-                            headingLines_[h]);
-            }
-            previous = end;
-        }
-        if (previous != kRubricCount) {
-            return fail("the last rubricEnd must be " + std::to_string(kRubricCount),
-                        headingLines_[kHeadingCount - 1]);
-        }
         (void)data_;
+        return endsAscend(t_.chapters, &Chapter::headingEnd, "headingEnd", kHeadingCount,
+                          chapterLines_.data()) &&
+               endsAscend(t_.headings, &Heading::rubricEnd, "rubricEnd", kRubricCount,
+                          headingLines_.data());
+    }
+
+    // The ends of one outline level's children never decrease, stay within
+    // the `limit` children there are, and the last one is `limit`.
+    template <typename Item, std::size_t N>
+    bool endsAscend(const Item (&items)[N], std::int32_t Item::*endField, const char* endName,
+                    int limit, const int* lines) {
+        int previous = 0;
+        for (std::size_t i = 0; i < N; ++i) {
+            const int end = items[i].*endField;
+            if (end < previous || end > limit) {
+                return fail(std::string(endName) + " " + std::to_string(end) +
+                                " decreases or exceeds " + std::to_string(limit),
+                            lines[i]);
+            }
+            previous = end;
+        }
+        if (previous != limit) {
+            return fail("the last " + std::string(endName) + " must be " + std::to_string(limit),
+                        lines[N - 1]);
+        }
         return true;
     }
 
@@ -531,6 +517,26 @@ bool loadBuiltInContent(RepertoryData& data, ContentError& error) {
     return loadContent(builtInContentText(), data, error);
 }
 
+namespace {
+
+// The records of one outline level (chapters or headings) as the loader reads
+// them: "kind index end text".
+template <typename Item, std::size_t N>
+void appendOutlineRecords(std::string& out, const char* kind, const Item (&items)[N],
+                          std::int32_t Item::*endField) {
+    for (std::size_t i = 0; i < N; ++i) {
+        out += kind;
+        appendNumber(out, static_cast<std::int64_t>(i));
+        out += '\t';
+        appendNumber(out, items[i].*endField);
+        out += '\t';
+        out += items[i].text;
+        out += '\n';
+    }
+}
+
+} // namespace
+
 std::string dumpContent(const RepertoryData& data) {
     const RepertoryTables& t = data.tables();
     std::string out;
@@ -542,24 +548,8 @@ std::string dumpContent(const RepertoryData& data) {
         out += t.abbreviations[i];
         out += '\n';
     }
-    for (int i = 0; i < kChapterCount; ++i) {
-        out += "chapter\t";
-        appendNumber(out, i);
-        out += '\t';
-        appendNumber(out, t.chapters[i].headingEnd);
-        out += '\t';
-        out += t.chapters[i].text;
-        out += '\n';
-    }
-    for (int i = 0; i < kHeadingCount; ++i) {
-        out += "heading\t";
-        appendNumber(out, i);
-        out += '\t';
-        appendNumber(out, t.headings[i].rubricEnd);
-        out += '\t';
-        out += t.headings[i].text;
-        out += '\n';
-    }
+    appendOutlineRecords(out, "chapter\t", t.chapters, &Chapter::headingEnd);
+    appendOutlineRecords(out, "heading\t", t.headings, &Heading::rubricEnd);
     for (int i = 0; i < kRubricCount; ++i) {
         const Rubric& r = t.rubrics[i];
         out += "rubric\t";

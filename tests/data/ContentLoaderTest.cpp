@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 using namespace tessalyn;
 using tessalyn::test::builtIn;
@@ -140,6 +141,43 @@ TEST(ContentLoader, RefusesBrokenInvariantsNamingLineAndRule) {
     expectRefused("rubric\tx\n", "rubric record needs 8");
     expectRefused("gibberish\n", "unknown record kind");
     expectRefused("", "0 remedies");
+}
+
+// Chapters and headings are two levels of one outline and are checked by the
+// same rules; each message names its own level.
+TEST(ContentLoader, ChapterAndHeadingRecordsAreRefusedAlike) {
+    const std::string dump = dumpContent(builtIn());
+    const auto chapterLine = [](int c) { return kRemedyCount + c + 1; };
+    const auto headingLine = [](int h) { return kRemedyCount + kChapterCount + h + 1; };
+    const auto refusal = [](const std::string& text) {
+        RepertoryData d;
+        ContentError error;
+        EXPECT_FALSE(loadContent(text, d, error));
+        return std::make_pair(error.line, error.rule);
+    };
+    using Refusal = std::pair<int, std::string>;
+
+    EXPECT_EQ(refusal(replaceLine(dump, "chapter\t4\t", "chapter\t5\t700\tX")),
+              Refusal(chapterLine(4), "chapter index 5 out of order, expected 4"));
+    EXPECT_EQ(refusal(replaceLine(dump, "heading\t3\t", "heading\t4\t20\tX")),
+              Refusal(headingLine(3), "heading index 4 out of order, expected 3"));
+    EXPECT_EQ(refusal(replaceLine(dump, "heading\t3\t", "heading\t3\t20")),
+              Refusal(headingLine(3), "heading record needs 4 tab-separated fields, found 3"));
+    EXPECT_EQ(refusal(replaceLine(dump, "chapter\t2\t", "chapter\t2\t-1\tX")),
+              Refusal(chapterLine(2), "headingEnd is not a non-negative decimal number: \"-1\""));
+    EXPECT_EQ(
+        refusal(replaceLine(dump, "heading\t7\t", "heading\t7\t20\t" + std::string(200, 'x'))),
+        Refusal(headingLine(7), "heading text longer than 199 characters"));
+    EXPECT_EQ(refusal(replaceLine(dump, "heading\t9\t", "heading\t9\t1\tX")),
+              Refusal(headingLine(9), "rubricEnd 1 decreases or exceeds 8385"));
+    EXPECT_EQ(refusal(replaceLine(dump, "chapter\t31\t", "chapter\t31\t2316\tX")),
+              Refusal(chapterLine(31), "headingEnd 2316 decreases or exceeds 2315"));
+    EXPECT_EQ(refusal(replaceLine(dump, "heading\t2314\t", "heading\t2314\t8384\tX")),
+              Refusal(headingLine(2314), "the last rubricEnd must be 8385"));
+    EXPECT_EQ(refusal(replaceLine(dump, "heading\t2314\t",
+                                  lineStartingWith(dump, "heading\t2314\t") +
+                                      "\nheading\t2315\t8385\tX")),
+              Refusal(headingLine(2315), "more than 2315 headings"));
 }
 
 TEST(ContentLoader, MissingFileIsAnError) {
