@@ -146,7 +146,6 @@ void HistoryScanner::open(std::unique_ptr<ByteSource> source, const std::string&
     end_ = false;
     line_ = 1;
     column_ = -1;
-    signedNumbers_ = true;
 }
 
 void HistoryScanner::close() {
@@ -247,8 +246,7 @@ int HistoryScanner::scanOne(std::string& text) {
         return token::kWord;
     }
     // A number: digits, a sign directly before a digit, or a "." before a digit.
-    if (isDigit(c) || (c == '.' && isDigit(look_)) ||
-        ((c == '-' || c == '+') && signedNumbers_ && isDigit(look_))) {
+    if (isDigit(c) || (c == '.' && isDigit(look_)) || ((c == '-' || c == '+') && isDigit(look_))) {
         text += c;
         takeRun(text, [](char ch) { return isDigit(ch); });
         if (c != '.' && !end_ && look_ == '.') {

@@ -94,11 +94,9 @@ public:
     // naming IDS_Identifier.
     void expectName(std::string_view text);
 
-    void setSignedNumbers(bool on) { signedNumbers_ = on; }
     int line() const { return clamped(line_); }
     int column() const { return clamped(column_); }
     bool atEnd() const { return end_; }
-    char lookahead() const { return look_; }
     const std::string& fileName() const { return fileName_; }
 
 private:
@@ -132,7 +130,6 @@ private:
     // Counted wide so that no input, however long its lines, overflows them.
     std::int64_t line_ = 1;
     std::int64_t column_ = -1;
-    bool signedNumbers_ = true;
 
     std::unordered_map<std::string, int> keywords_; // keyed by the upper-cased text
     std::array<int, 256> oneCharSymbols_{};

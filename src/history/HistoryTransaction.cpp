@@ -438,13 +438,15 @@ FiledCase* findHistoryItem(const CaseHistory& history, const HistoryItemKey& key
     return found;
 }
 
+namespace {
+
+// A copy of `history` with the same cases, treatments and file name, made
+// through the file's own text so it equals what a save and reload would give.
 CaseHistory copyHistory(const CaseHistory& history) {
     CaseHistory copy;
     copy.loadBytes(history.fileBytes(), history.fileName());
     return copy;
 }
-
-namespace {
 
 // The history file as read under its lock.
 struct DiskHistory {

@@ -64,7 +64,6 @@ public:
     bool lock(std::chrono::milliseconds wait);
     void unlock();
 
-    bool isLocked() const { return locked_; }
     // The history's real path, and the lock file next to it.
     const std::string& target() const { return target_; }
     const std::string& lockPath() const { return lockPath_; }
@@ -217,9 +216,5 @@ HistoryChangeResult changeHistoryFile(const std::string& fileName, const History
 std::string historyChangeFailureText(const HistoryChangeResult& result,
                                      const std::string& shownFile, std::string_view consequence,
                                      std::string_view separator = "\n\n");
-
-// A copy of `history` with the same cases, treatments and file name, made
-// through the file's own text so it equals what a save and reload would give.
-CaseHistory copyHistory(const CaseHistory& history);
 
 } // namespace tessalyn
