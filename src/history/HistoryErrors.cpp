@@ -91,9 +91,9 @@ int HistoryError::report(HistoryReporter& reporter) {
     return boxResult_;
 }
 
-HistoryFileError::HistoryFileError(std::string fileName, std::int32_t errorCode)
+HistoryFileError::HistoryFileError(const std::string& fileName, std::int32_t errorCode)
     : HistoryError(" Dateifehler : " + fileName + " Fehler : " + std::to_string(errorCode)),
-      fileName_(std::move(fileName)), errorCode_(errorCode) {}
+      errorCode_(errorCode) {}
 
 namespace {
 
@@ -108,9 +108,8 @@ std::string syntaxErrorText(int kind, const std::string& fileName, int expected,
 
 } // namespace
 
-HistorySyntaxError::HistorySyntaxError(int kind, std::string fileName, int expected, int column,
-                                       int line)
-    : HistoryError(syntaxErrorText(kind, fileName, expected, column, line)), kind_(kind),
-      fileName_(std::move(fileName)), expected_(expected), column_(column), line_(line) {}
+HistorySyntaxError::HistorySyntaxError(int kind, const std::string& fileName, int expected,
+                                       int column, int line)
+    : HistoryError(syntaxErrorText(kind, fileName, expected, column, line)) {}
 
 } // namespace tessalyn

@@ -44,36 +44,22 @@ private:
 // The file could not be read (missing, unreadable or empty).
 class HistoryFileError : public HistoryError {
 public:
-    HistoryFileError(std::string fileName, std::int32_t errorCode);
+    HistoryFileError(const std::string& fileName, std::int32_t errorCode);
 
-    const std::string& fileName() const { return fileName_; }
     std::int32_t errorCode() const { return errorCode_; }
 
 private:
-    std::string fileName_;
     std::int32_t errorCode_;
 };
 
 // A syntax error: the scanner met another token than the reader expected.
+// Its message names the file, the line and column, and the expected token.
 class HistorySyntaxError : public HistoryError {
 public:
     static constexpr int kReadingFile = 1;
     static constexpr int kReadingText = 2;
 
-    HistorySyntaxError(int kind, std::string fileName, int expected, int column, int line);
-
-    int kind() const { return kind_; }
-    const std::string& fileName() const { return fileName_; }
-    int expected() const { return expected_; }
-    int column() const { return column_; }
-    int line() const { return line_; }
-
-private:
-    int kind_;
-    std::string fileName_;
-    int expected_;
-    int column_;
-    int line_;
+    HistorySyntaxError(int kind, const std::string& fileName, int expected, int column, int line);
 };
 
 } // namespace tessalyn
