@@ -156,12 +156,11 @@ void BM_SaveReportPdf(benchmark::State& state) {
     QApplication::processEvents();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bericht.pdf"));
-    const PdfPathHook previous =
-        setPdfPathHook([path](const QString&, const QString&) { return path; });
+    const auto pathAnswer =
+        pdfPathHook().install([path](const QString&, const QString&) { return path; });
     for (auto _ : state) {
         benchmark::DoNotOptimize(dialog.saveAsPdf());
     }
-    setPdfPathHook(previous);
     state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());
     state.counters["remedies"] = result.lastScoreIndex + 1;
 }

@@ -13,15 +13,6 @@
 
 namespace tessalyn {
 
-namespace {
-
-ConfirmDialog::Hook& hook() {
-    static ConfirmDialog::Hook instance;
-    return instance;
-}
-
-} // namespace
-
 ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(parent) {
     setWindowTitle(programTitle());
     setObjectName(QStringLiteral("ConfirmDialog"));
@@ -75,26 +66,22 @@ QString ConfirmDialog::text() const {
 }
 
 bool ConfirmDialog::ask(QWidget* parent, const QString& text) {
-    if (hook()) {
-        return hook()(text);
+    if (testHook()) {
+        return testHook()(text);
     }
     ConfirmDialog dialog(text, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
-ConfirmDialog::Hook ConfirmDialog::setTestHook(Hook newHook) {
-    return std::exchange(hook(), std::move(newHook));
+ConfirmDialog::Hook& ConfirmDialog::testHook() {
+    static Hook hook;
+    return hook;
 }
 
-ConfirmAnswer::ConfirmAnswer(bool answer) : answer_(answer) {
-    previous_ = ConfirmDialog::setTestHook([this](const QString& text) {
-        questions_.append(text);
-        return answer_;
-    });
-}
-
-ConfirmAnswer::~ConfirmAnswer() {
-    ConfirmDialog::setTestHook(std::move(previous_));
-}
+ConfirmAnswer::ConfirmAnswer(bool answer)
+    : answer_(answer), guard_(ConfirmDialog::testHook().install([this](const QString& text) {
+          questions_.append(text);
+          return answer_;
+      })) {}
 
 } // namespace tessalyn

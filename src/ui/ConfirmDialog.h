@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ui/TestHook.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -28,9 +28,8 @@ public:
     // set, the hook answers instead and no dialog is shown.
     static bool ask(QWidget* parent, const QString& text);
 
-    using Hook = std::function<bool(const QString& text)>;
-    // Installs a hook (an empty function removes it). Returns the previous one.
-    static Hook setTestHook(Hook hook);
+    using Hook = TestHook<bool(const QString& text)>;
+    static Hook& testHook();
 
 private:
     QLabel* text_ = nullptr;
@@ -43,7 +42,6 @@ private:
 class ConfirmAnswer {
 public:
     explicit ConfirmAnswer(bool answer);
-    ~ConfirmAnswer();
     ConfirmAnswer(const ConfirmAnswer&) = delete;
     ConfirmAnswer& operator=(const ConfirmAnswer&) = delete;
 
@@ -53,7 +51,7 @@ public:
 private:
     bool answer_;
     QStringList questions_;
-    ConfirmDialog::Hook previous_;
+    ConfirmDialog::Hook::Guard guard_;
 };
 
 } // namespace tessalyn

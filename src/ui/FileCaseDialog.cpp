@@ -36,11 +36,6 @@ constexpr IconButtonEntry kButtons[] = {
     {"&Zurück", "zurueck", "backButton"},
 };
 
-FileCaseDialog::Hook& hook() {
-    static FileCaseDialog::Hook instance;
-    return instance;
-}
-
 // Orders the names as a German reader looks for them: ignoring case, umlauts
 // with their base letters; equal ones by their characters so the order is
 // always the same.
@@ -176,8 +171,8 @@ void FileCaseDialog::accept() {
 }
 
 int FileCaseDialog::exec() {
-    if (hook()) {
-        const int answer = hook()(*this);
+    if (testHook()) {
+        const int answer = testHook()(*this);
         if (answer == QDialog::Accepted) {
             accept();
         } else {
@@ -188,8 +183,9 @@ int FileCaseDialog::exec() {
     return QDialog::exec();
 }
 
-FileCaseDialog::Hook FileCaseDialog::setTestHook(Hook newHook) {
-    return std::exchange(hook(), std::move(newHook));
+FileCaseDialog::Hook& FileCaseDialog::testHook() {
+    static Hook hook;
+    return hook;
 }
 
 bool fileCaseInHistory(const QString& historyPath, const std::string& name,

@@ -4,11 +4,11 @@
 #include "history/CaseHistory.h"
 #include "history/HistoryReporter.h"
 #include "settings/SettingsStore.h"
+#include "ui/TestHook.h"
 
 #include <QDialog>
 #include <QString>
 
-#include <functional>
 #include <span>
 #include <string>
 
@@ -67,9 +67,8 @@ public:
     // QDialog::Accepted (taken as OK) or QDialog::Rejected.
     int exec() override;
 
-    using Hook = std::function<int(FileCaseDialog& dialog)>;
-    // Installs a hook (an empty function removes it). Returns the previous one.
-    static Hook setTestHook(Hook hook);
+    using Hook = TestHook<int(FileCaseDialog& dialog)>;
+    static Hook& testHook();
 
 public slots:
     void accept() override;

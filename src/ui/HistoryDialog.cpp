@@ -34,16 +34,6 @@ namespace {
 constexpr int kDialogWidthDlu = 330;
 constexpr int kDialogHeightDlu = 200;
 
-HistoryDialog::Hook& dialogHook() {
-    static HistoryDialog::Hook instance;
-    return instance;
-}
-
-HistoryDialog::FileDialogHook& fileDialogHook() {
-    static HistoryDialog::FileDialogHook instance;
-    return instance;
-}
-
 const QString kFileName = QStringLiteral("historie.xml");
 const QString kFilter = QStringLiteral("Fallhistorie (*.xml)");
 const QString kSuffix = QStringLiteral("xml");
@@ -423,8 +413,8 @@ QString HistoryDialog::chooseFile(bool save) {
             request.startDirectory = stored;
         }
     }
-    if (fileDialogHook()) {
-        return fileDialogHook()(request);
+    if (fileDialogTestHook()) {
+        return fileDialogTestHook()(request);
     }
     QFileDialog dialog(this, save ? QStringLiteral("Fallhistorie exportieren")
                                   : QStringLiteral("Fallhistorie importieren"));
@@ -555,9 +545,9 @@ void HistoryDialog::done(int result) {
 }
 
 int HistoryDialog::exec() {
-    if (dialogHook()) {
+    if (testHook()) {
         closed_ = false;
-        const int answer = dialogHook()(*this);
+        const int answer = testHook()(*this);
         if (!closed_) {
             done(answer);
         }
@@ -567,12 +557,14 @@ int HistoryDialog::exec() {
     return QDialog::exec();
 }
 
-HistoryDialog::Hook HistoryDialog::setTestHook(Hook hook) {
-    return std::exchange(dialogHook(), std::move(hook));
+HistoryDialog::Hook& HistoryDialog::testHook() {
+    static Hook hook;
+    return hook;
 }
 
-HistoryDialog::FileDialogHook HistoryDialog::setFileDialogTestHook(FileDialogHook hook) {
-    return std::exchange(fileDialogHook(), std::move(hook));
+HistoryDialog::FileDialogHook& HistoryDialog::fileDialogTestHook() {
+    static FileDialogHook hook;
+    return hook;
 }
 
 } // namespace tessalyn

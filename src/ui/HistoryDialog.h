@@ -3,6 +3,7 @@
 #include "history/CaseHistory.h"
 #include "history/HistoryTransaction.h"
 #include "settings/SettingsStore.h"
+#include "ui/TestHook.h"
 
 #include <QDialog>
 #include <QFont>
@@ -96,13 +97,13 @@ public:
     // QDialog::Accepted or QDialog::Rejected, with which the dialog closes
     // unless it has already closed itself.
     int exec() override;
-    using Hook = std::function<int(HistoryDialog& dialog)>;
-    static Hook setTestHook(Hook hook);
+    using Hook = TestHook<int(HistoryDialog& dialog)>;
+    static Hook& testHook();
 
     // Replaces the platform's file dialogs: returns the chosen path, or an
     // empty text for "Abbrechen".
-    using FileDialogHook = std::function<QString(const HistoryFileRequest& request)>;
-    static FileDialogHook setFileDialogTestHook(FileDialogHook hook);
+    using FileDialogHook = TestHook<QString(const HistoryFileRequest& request)>;
+    static FileDialogHook& fileDialogTestHook();
 
 public slots:
     // "Ü&bernehmen" and a double click on a node.

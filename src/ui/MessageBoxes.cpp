@@ -7,15 +7,6 @@
 
 namespace tessalyn {
 
-namespace {
-
-MessageBoxes::Hook& hook() {
-    static MessageBoxes::Hook instance;
-    return instance;
-}
-
-} // namespace
-
 void MessageBoxes::information(QWidget* parent, const QString& text) {
     show(Kind::Information, parent, text);
 }
@@ -29,8 +20,8 @@ void MessageBoxes::error(QWidget* parent, const QString& text) {
 }
 
 void MessageBoxes::show(Kind kind, QWidget* parent, const QString& text) {
-    if (hook()) {
-        hook()(kind, text);
+    if (testHook()) {
+        testHook()(kind, text);
         return;
     }
     QMessageBox::Icon icon = QMessageBox::Information;
@@ -43,19 +34,18 @@ void MessageBoxes::show(Kind kind, QWidget* parent, const QString& text) {
     box.exec();
 }
 
-MessageBoxes::Hook MessageBoxes::setTestHook(Hook newHook) {
-    return std::exchange(hook(), std::move(newHook));
+MessageBoxes::Hook& MessageBoxes::testHook() {
+    static Hook hook;
+    return hook;
 }
 
-MessageRecorder::MessageRecorder() {
-    previous_ = MessageBoxes::setTestHook([this](MessageBoxes::Kind kind, const QString& text) {
-        messages_.append({kind, text});
-    });
-}
-
-MessageRecorder::~MessageRecorder() {
-    MessageBoxes::setTestHook(std::move(previous_));
-}
+MessageRecorder::MessageRecorder()
+    : guard_(MessageBoxes::testHook().install([this](MessageBoxes::Kind kind, const QString& text) {
+          messages_.append({kind, text});
+          if (watcher_) {
+              watcher_(messages_.back());
+          }
+      })) {}
 
 QStringList MessageRecorder::texts() const {
     QStringList result;

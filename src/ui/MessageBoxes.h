@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/TestHook.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,15 +26,14 @@ public:
     enum class Kind { Information, Warning, Error };
 
     // Called instead of showing a box while set; receives the kind and the text.
-    using Hook = std::function<void(Kind kind, const QString& text)>;
+    using Hook = TestHook<void(Kind kind, const QString& text)>;
 
     static void information(QWidget* parent, const QString& text);
     static void warning(QWidget* parent, const QString& text);
     static void error(QWidget* parent, const QString& text);
     static void show(Kind kind, QWidget* parent, const QString& text);
 
-    // Installs a hook (an empty function removes it). Returns the previous one.
-    static Hook setTestHook(Hook hook);
+    static Hook& testHook();
 };
 
 // For tests: records every message while it lives, no box is shown.
@@ -44,17 +45,19 @@ public:
     };
 
     MessageRecorder();
-    ~MessageRecorder();
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     const QList<Message>& messages() const { return messages_; }
     QStringList texts() const;
     void clear() { messages_.clear(); }
+    // Called with each message as it comes, after it is recorded.
+    void setWatcher(std::function<void(const Message&)> watcher) { watcher_ = std::move(watcher); }
 
 private:
     QList<Message> messages_;
-    MessageBoxes::Hook previous_;
+    std::function<void(const Message&)> watcher_;
+    MessageBoxes::Hook::Guard guard_;
 };
 
 } // namespace tessalyn

@@ -25,11 +25,6 @@ namespace {
 constexpr int kPdfResolution = 1200; // dots per inch, as a high-resolution printer
 constexpr double kPdfMarginMm = 10.0;
 
-PdfPathHook& pathHook() {
-    static PdfPathHook hook;
-    return hook;
-}
-
 QString dialogTitle() {
     return QStringLiteral("Als PDF speichern");
 }
@@ -61,8 +56,9 @@ QString suggestedPdfFileName(const QString& name, const QDate& date) {
            QStringLiteral(".pdf");
 }
 
-PdfPathHook setPdfPathHook(PdfPathHook hook) {
-    return std::exchange(pathHook(), std::move(hook));
+PdfPathHook& pdfPathHook() {
+    static PdfPathHook hook;
+    return hook;
 }
 
 QString askPdfPath(QWidget* parent, const QString& fileName, SettingsStore& store) {
@@ -74,8 +70,8 @@ QString askPdfPath(QWidget* parent, const QString& fileName, SettingsStore& stor
     }
     const QString offered = QDir(folder).filePath(fileName);
     QString chosen;
-    if (pathHook()) {
-        chosen = pathHook()(dialogTitle(), offered);
+    if (pdfPathHook()) {
+        chosen = pdfPathHook()(dialogTitle(), offered);
     } else {
         QFileDialog dialog(parent, dialogTitle());
         dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -2,6 +2,7 @@
 
 #include "history/SafeFile.h"
 #include "settings/SettingsStore.h"
+#include "ui/TestHook.h"
 
 #include <QDate>
 #include <QString>
@@ -29,10 +30,9 @@ QString suggestedPdfFileName(const QString& name, const QDate& date);
 QString askPdfPath(QWidget* parent, const QString& fileName, SettingsStore& store);
 
 // For tests: called instead of the save dialog with its title and the path it
-// offers; returns the chosen path (empty: cancelled). An empty function
-// removes the hook. Returns the previous one.
-using PdfPathHook = std::function<QString(const QString& title, const QString& offeredPath)>;
-PdfPathHook setPdfPathHook(PdfPathHook hook);
+// offers; returns the chosen path (empty: cancelled).
+using PdfPathHook = TestHook<QString(const QString& title, const QString& offeredPath)>;
+PdfPathHook& pdfPathHook();
 
 // Gives a PDF writer the paper (A4 portrait with narrow margins), the
 // resolution of a high-resolution printer and the document's title.

@@ -70,11 +70,6 @@ constexpr IconButtonEntry kButtons[] = {
     {"&Zurück", "zurueck", "backButton"},
 };
 
-RemedyOverviewDialog::Hook& hook() {
-    static RemedyOverviewDialog::Hook instance;
-    return instance;
-}
-
 // Orders the abbreviations as a sorted drop-down list does: ignoring case,
 // ties by the bytes.
 bool abbreviationLess(const std::string& a, const std::string& b) {
@@ -477,18 +472,19 @@ void RemedyOverviewDialog::reject() {
 }
 
 int RemedyOverviewDialog::exec() {
-    if (hook()) {
+    if (testHook()) {
         setResult(QDialog::Rejected);
         show();
-        hook()(*this);
+        testHook()(*this);
         hide();
         return result();
     }
     return QDialog::exec();
 }
 
-RemedyOverviewDialog::Hook RemedyOverviewDialog::setTestHook(Hook newHook) {
-    return std::exchange(hook(), std::move(newHook));
+RemedyOverviewDialog::Hook& RemedyOverviewDialog::testHook() {
+    static Hook hook;
+    return hook;
 }
 
 } // namespace tessalyn

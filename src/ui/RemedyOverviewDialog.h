@@ -3,6 +3,7 @@
 #include "data/RepertoryData.h"
 #include "search/RemedySearch.h"
 #include "ui/FindingContext.h"
+#include "ui/TestHook.h"
 
 #include <QDialog>
 #include <QString>
@@ -66,9 +67,8 @@ public:
     // exec() returns the dialog's result afterwards (Rejected unless the hook
     // ended the dialog with accept).
     int exec() override;
-    using Hook = std::function<void(RemedyOverviewDialog& dialog)>;
-    // Installs a hook (an empty function removes it). Returns the previous one.
-    static Hook setTestHook(Hook hook);
+    using Hook = TestHook<void(RemedyOverviewDialog& dialog)>;
+    static Hook& testHook();
 
 public slots:
     // "&Suche", Enter.

@@ -60,11 +60,6 @@ constexpr int kReadableRubricRows = 8;
 // in average characters of the table font.
 constexpr int kHeaderColumnMinimumChars = 8;
 
-ResultDialog::MenuHook& menuHook() {
-    static ResultDialog::MenuHook hook;
-    return hook;
-}
-
 QString captionText() {
     return QStringLiteral("Ergebnis der Auswertung");
 }
@@ -346,7 +341,7 @@ void ResultDialog::showRowMenu(int row, const QPoint& globalPos) {
     eliminate->setEnabled(weighable);
     eliminate->setData(-1);
 
-    QAction* chosen = menuHook() ? menuHook()(menu) : menu.exec(globalPos);
+    QAction* chosen = menuTestHook() ? menuTestHook()(menu) : menu.exec(globalPos);
     if (chosen == nullptr || !chosen->isEnabled()) {
         return;
     }
@@ -358,8 +353,9 @@ void ResultDialog::showRowMenu(int row, const QPoint& globalPos) {
     }
 }
 
-ResultDialog::MenuHook ResultDialog::setMenuTestHook(MenuHook hook) {
-    return std::exchange(menuHook(), std::move(hook));
+ResultDialog::MenuHook& ResultDialog::menuTestHook() {
+    static MenuHook hook;
+    return hook;
 }
 
 void ResultDialog::fillTable(std::span<const int> rowOrder) {

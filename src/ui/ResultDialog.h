@@ -4,6 +4,7 @@
 #include "data/RepertoryData.h"
 #include "settings/ProgramSettings.h"
 #include "settings/SettingsStore.h"
+#include "ui/TestHook.h"
 
 #include <QDate>
 #include <QDialog>
@@ -97,8 +98,8 @@ public:
     // key for the focus row. While a test hook is set, the hook picks the
     // action (or none) instead of the menu being shown.
     void showRowMenu(int row, const QPoint& globalPos);
-    using MenuHook = std::function<QAction*(QMenu& menu)>;
-    static MenuHook setMenuTestHook(MenuHook hook);
+    using MenuHook = TestHook<QAction*(QMenu& menu)>;
+    static MenuHook& menuTestHook();
 
 public slots:
     // "&Zurück" and Enter: store placement and widths, take the name, keep.

@@ -21,21 +21,6 @@ namespace {
 
 constexpr int kPrintFontHeight = 10;
 
-PrintDialogHook& dialogHook() {
-    static PrintDialogHook hook;
-    return hook;
-}
-
-PrintPageHook& pageHook() {
-    static PrintPageHook hook;
-    return hook;
-}
-
-PrinterListHook& printerListHook() {
-    static PrinterListHook hook;
-    return hook;
-}
-
 // The reason of a failed job, with the printer's name when it has one.
 QString printFailure(const QPrinter& printer, const QString& reason) {
     const QString name = printer.printerName();
@@ -187,23 +172,26 @@ QString printJobName(const TableView& table) {
     return QString();
 }
 
-PrintDialogHook setPrintDialogHook(PrintDialogHook hook) {
-    return std::exchange(dialogHook(), std::move(hook));
+PrintDialogHook& printDialogHook() {
+    static PrintDialogHook hook;
+    return hook;
 }
 
-PrintPageHook setPrintPageHook(PrintPageHook hook) {
-    return std::exchange(pageHook(), std::move(hook));
+PrintPageHook& printPageHook() {
+    static PrintPageHook hook;
+    return hook;
 }
 
-PrinterListHook setPrinterListHook(PrinterListHook hook) {
-    return std::exchange(printerListHook(), std::move(hook));
+PrinterListHook& printerListHook() {
+    static PrinterListHook hook;
+    return hook;
 }
 
 bool printerAvailable() {
     if (printerListHook()) {
         return !printerListHook()().isEmpty();
     }
-    if (dialogHook()) {
+    if (printDialogHook()) {
         return true;
     }
     return !QPrinterInfo::availablePrinterNames().isEmpty();
@@ -222,8 +210,8 @@ bool printTable(TableView& table, QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(printJobName(table));
     bool go = false;
-    if (dialogHook()) {
-        go = dialogHook()(printer);
+    if (printDialogHook()) {
+        go = printDialogHook()(printer);
     } else {
         QPrintDialog dialog(&printer, parent);
         dialog.setOptions(QAbstractPrintDialog::PrintCollateCopies);
@@ -304,7 +292,7 @@ bool paintTablePages(QPainter& painter, QPagedPaintDevice& device, const TableVi
     for (int page = firstPage; page <= lastPage; ++page) {
         if (page > firstPage || newPageFirst) {
             // Ends the page before and starts this one.
-            if ((pageHook() && !pageHook()(page)) || !device.newPage()) {
+            if ((printPageHook() && !printPageHook()(page)) || !device.newPage()) {
                 if (refusedPage != nullptr) {
                     *refusedPage = page;
                 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "table/PrintLayout.h"
+#include "ui/TestHook.h"
 
 #include <QFont>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 class QPagedPaintDevice;
 class QPaintDevice;
@@ -82,20 +81,18 @@ bool writeTablePages(QPainter& painter, QPagedPaintDevice& device, const TableVi
 
 // For tests: called by printTable instead of the print dialog with the
 // printer to set up (a PDF file, for instance); returns whether to print
-// (false acts as a cancelled dialog). An empty function removes the hook.
-// Returns the previous hook.
-using PrintDialogHook = std::function<bool(QPrinter& printer)>;
-PrintDialogHook setPrintDialogHook(PrintDialogHook hook);
+// (false acts as a cancelled dialog).
+using PrintDialogHook = TestHook<bool(QPrinter& printer)>;
+PrintDialogHook& printDialogHook();
 
 // For tests: called before each page after the first is started, with its
-// number (1-based); false acts as a printer that refuses the page. Returns
-// the previous hook.
-using PrintPageHook = std::function<bool(int page)>;
-PrintPageHook setPrintPageHook(PrintPageHook hook);
+// number (1-based); false acts as a printer that refuses the page.
+using PrintPageHook = TestHook<bool(int page)>;
+PrintPageHook& printPageHook();
 
 // For tests: the names of the installed printers, in place of the
-// platform's list. An empty function removes the hook. Returns the previous one.
-using PrinterListHook = std::function<QStringList()>;
-PrinterListHook setPrinterListHook(PrinterListHook hook);
+// platform's list.
+using PrinterListHook = TestHook<QStringList()>;
+PrinterListHook& printerListHook();
 
 } // namespace tessalyn

@@ -7,6 +7,7 @@
 #include "settings/ColumnWidths.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "support/AskedOnce.h"
 #include "ui/IconPushButton.h"
 #include "ui/RemedyOverviewDialog.h"
 #include "ui/SymptomSearchDialog.h"
@@ -144,15 +145,15 @@ TEST(FindingWindowsAlone, RemedyOverviewReturnsTheRubricThroughItsGetter) {
     Finding f;
     RemedyOverviewDialog d(f.context);
     int expected = 0;
-    const auto previous = RemedyOverviewDialog::setTestHook([&](RemedyOverviewDialog& shown) {
-        shown.remedyBox()->lineEdit()->clear();
-        QTest::keyClicks(shown.remedyBox()->lineEdit(), QStringLiteral("acon"));
-        QTest::mouseClick(shown.searchButton(), Qt::LeftButton);
-        expected = leadingInteger(shown.table()->cellText(1, 0));
-        doubleClickRow(*shown.table(), 1);
-    });
+    const test_support::AskedOnce overview(
+        RemedyOverviewDialog::testHook(), [&](RemedyOverviewDialog& shown) {
+            shown.remedyBox()->lineEdit()->clear();
+            QTest::keyClicks(shown.remedyBox()->lineEdit(), QStringLiteral("acon"));
+            QTest::mouseClick(shown.searchButton(), Qt::LeftButton);
+            expected = leadingInteger(shown.table()->cellText(1, 0));
+            doubleClickRow(*shown.table(), 1);
+        });
     const int result = d.exec();
-    RemedyOverviewDialog::setTestHook(previous);
     EXPECT_EQ(result, QDialog::Accepted);
     ASSERT_GT(expected, 0);
     EXPECT_EQ(d.reference(), (SymptomRef{expected, 0}));

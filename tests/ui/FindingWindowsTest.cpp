@@ -10,6 +10,7 @@
 #include "search/TreeLabels.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "support/AskedOnce.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxes.h"
@@ -207,9 +208,8 @@ std::vector<int> tableNumbers(const TableView& table) {
 // Runs the remedy overview through the main window's button with `drive`
 // acting on the shown dialog in place of the user.
 void runRemedyOverview(MainWindow& w, const std::function<void(RemedyOverviewDialog&)>& drive) {
-    const auto previous = RemedyOverviewDialog::setTestHook(drive);
+    const test_support::AskedOnce shown(RemedyOverviewDialog::testHook(), drive);
     w.click(kRemedyButton);
-    RemedyOverviewDialog::setTestHook(previous);
 }
 
 void searchRemedy(RemedyOverviewDialog& d, const QString& typed) {
@@ -752,14 +752,15 @@ TEST(RemedyOverviewDialog, PrintingPutsTheRemedyIntoTheTopLeftCell) {
     std::vector<std::string> seen;
     runRemedyOverview(w, [&](RemedyOverviewDialog& d) {
         TableView* t = d.table();
-        const PrintDialogHook previous = setPrintDialogHook([&](QPrinter&) {
-            seen.push_back(t->cellText(0, 0));
-            return false;
-        });
-        QTest::mouseClick(d.printButton(), Qt::LeftButton);
-        searchRemedy(d, QStringLiteral("acon"));
-        QTest::mouseClick(d.printButton(), Qt::LeftButton);
-        setPrintDialogHook(previous);
+        {
+            const auto printDialog = printDialogHook().install([&](QPrinter&) {
+                seen.push_back(t->cellText(0, 0));
+                return false;
+            });
+            QTest::mouseClick(d.printButton(), Qt::LeftButton);
+            searchRemedy(d, QStringLiteral("acon"));
+            QTest::mouseClick(d.printButton(), Qt::LeftButton);
+        }
         EXPECT_EQ(t->cellText(0, 0), "Nummer");
         d.reject();
     });
@@ -775,10 +776,11 @@ TEST(RemedyOverviewDialog, AlsPdfWritesTheTablePagesAsPrintedWithTheRemedy) {
     MainWindow w;
     const QString pdf = dir.filePath(QStringLiteral("uebersicht.pdf"));
     QString offered;
-    const PdfPathHook previous = setPdfPathHook([&](const QString&, const QString& path) {
-        offered = path;
-        return pdf;
-    });
+    const test_support::AskedOnce pathAsked(pdfPathHook(),
+                                            [&](const QString&, const QString& path) {
+                                                offered = path;
+                                                return pdf;
+                                            });
     int pages = 0;
     std::string firstNumber;
     runRemedyOverview(w, [&](RemedyOverviewDialog& d) {
@@ -793,7 +795,6 @@ TEST(RemedyOverviewDialog, AlsPdfWritesTheTablePagesAsPrintedWithTheRemedy) {
         pages = printLayoutFor(*d.table(), writer).pageCount();
         d.reject();
     });
-    setPdfPathHook(previous);
     ASSERT_TRUE(QFile::exists(pdf));
     EXPECT_TRUE(QFileInfo(offered).fileName().startsWith(QStringLiteral("Mittelübersicht acon. ")))
         << offered.toStdString();

@@ -10,6 +10,7 @@
 #include "history/HistoryTransaction.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "support/AskedOnce.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
@@ -173,19 +174,23 @@ TEST_F(HistoryDialogsTest, FileCaseDialogListsNamesSortedAndHandsBackNameAndComm
     d.commentBox()->clear();
 
     // "Zurück": nothing handed back, no placement stored.
-    auto previous = FileCaseDialog::setTestHook([](FileCaseDialog&) { return QDialog::Rejected; });
-    EXPECT_EQ(d.exec(), QDialog::Rejected);
+    {
+        const test_support::AskedOnce back(FileCaseDialog::testHook(),
+                                           [](FileCaseDialog&) { return QDialog::Rejected; });
+        EXPECT_EQ(d.exec(), QDialog::Rejected);
+    }
     EXPECT_TRUE(d.caseName().empty());
     EXPECT_FALSE(store.contains(settings::kPlacementFileCase, settings::kPlacementLeft));
 
     // OK after picking a name and typing a comment of two lines.
-    FileCaseDialog::setTestHook([](FileCaseDialog& dialog) {
-        dialog.nameBox()->setCurrentIndex(1);
-        dialog.commentBox()->setPlainText(QStringLiteral("Schwindel\nbesser drau\u00dfen"));
-        return QDialog::Accepted;
-    });
-    EXPECT_EQ(d.exec(), QDialog::Accepted);
-    FileCaseDialog::setTestHook(std::move(previous));
+    {
+        const test_support::AskedOnce ok(FileCaseDialog::testHook(), [](FileCaseDialog& dialog) {
+            dialog.nameBox()->setCurrentIndex(1);
+            dialog.commentBox()->setPlainText(QStringLiteral("Schwindel\nbesser drau\u00dfen"));
+            return QDialog::Accepted;
+        });
+        EXPECT_EQ(d.exec(), QDialog::Accepted);
+    }
     EXPECT_EQ(d.caseName(), "meier");
     EXPECT_EQ(d.comment(), "Schwindel\r\nbesser drau\xDF"
                            "en");
@@ -371,10 +376,11 @@ TEST_F(HistoryDialogsTest, ExportThenImportGivesTheSameCasesAndRemembersTheFolde
     const QString exported = elsewhere.filePath(QStringLiteral("kopie.xml"));
     std::vector<HistoryFileRequest> requests;
     QString answer = exported;
-    auto previous = HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest& r) {
-        requests.push_back(r);
-        return answer;
-    });
+    const auto fileDialog =
+        HistoryDialog::fileDialogTestHook().install([&](const HistoryFileRequest& r) {
+            requests.push_back(r);
+            return answer;
+        });
     store.writeString(settings::kSettingsSection, settings::kCurrentDirectory, "/gibt/es/nicht/");
 
     HistoryDialog d(context());
@@ -417,7 +423,7 @@ TEST_F(HistoryDialogsTest, ExportThenImportGivesTheSameCasesAndRemembersTheFolde
     again.importHistory();
     again.exportHistory();
     EXPECT_EQ(readFile(path), before);
-    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    EXPECT_EQ(requests.size(), 4u);
 }
 
 TEST_F(HistoryDialogsTest, ImportingABrokenFileShowsTheErrorAndKeepsTheCases) {
@@ -429,15 +435,16 @@ TEST_F(HistoryDialogsTest, ImportingABrokenFileShowsTheErrorAndKeepsTheCases) {
         f.write(
             "<Fallhistorie AnzahlFaelle=\"1\">\r\n\t<Fall Name=X AnzahlBehandlungen=\"0\">\r\n");
     }
-    auto previous =
-        HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest&) { return broken; });
     // In name order, which the rewrite after the import keeps.
     store.writeInt(settings::kApplication, settings::kHistorySortOrder, 0);
     HistoryDialog d(context());
     const QStringList shown = treeLines(d);
     const QStringList inFile = fileLines(path);
-    d.importHistory();
-    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    {
+        const test_support::AskedOnce chosen(HistoryDialog::fileDialogTestHook(),
+                                             [&](const HistoryFileRequest&) { return broken; });
+        d.importHistory();
+    }
 
     ASSERT_EQ(messages.messages().size(), 1);
     EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
@@ -447,10 +454,12 @@ TEST_F(HistoryDialogsTest, ImportingABrokenFileShowsTheErrorAndKeepsTheCases) {
     EXPECT_EQ(fileLines(path), inFile);
     // A missing file is no error box, and keeps the cases too.
     messages.clear();
-    previous = HistoryDialog::setFileDialogTestHook(
-        [&](const HistoryFileRequest&) { return dir.filePath(QStringLiteral("fehlt.xml")); });
-    d.importHistory();
-    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    {
+        const test_support::AskedOnce chosen(
+            HistoryDialog::fileDialogTestHook(),
+            [&](const HistoryFileRequest&) { return dir.filePath(QStringLiteral("fehlt.xml")); });
+        d.importHistory();
+    }
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(fileLines(path), inFile);
 }
@@ -493,10 +502,11 @@ TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
 
     // Exporting names the export file.
     const QString target = dir.filePath(QStringLiteral("export.xml"));
-    auto previous =
-        HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest&) { return target; });
-    d.exportHistory();
-    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    {
+        const test_support::AskedOnce chosen(HistoryDialog::fileDialogTestHook(),
+                                             [&](const HistoryFileRequest&) { return target; });
+        d.exportHistory();
+    }
     ASSERT_EQ(messages.texts().size(), 3);
     EXPECT_TRUE(messages.texts()[2].contains(target));
     EXPECT_FALSE(QFile::exists(target));
@@ -544,10 +554,12 @@ TEST_F(HistoryDialogsTest, AnotherInstanceFilingWhileTheDialogIsOpenIsNeverLost)
 
     // A failed import rewrites the file, still keeping a newer filing.
     ASSERT_TRUE(fileCaseInHistory(path, "Emil", "", entries({{2, 0}}), nullptr));
-    auto previous = HistoryDialog::setFileDialogTestHook(
-        [&](const HistoryFileRequest&) { return dir.filePath(QStringLiteral("fehlt.xml")); });
-    d.importHistory();
-    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    {
+        const test_support::AskedOnce chosen(
+            HistoryDialog::fileDialogTestHook(),
+            [&](const HistoryFileRequest&) { return dir.filePath(QStringLiteral("fehlt.xml")); });
+        d.importHistory();
+    }
     EXPECT_TRUE(fileLines(path).contains(QStringLiteral("Emil")));
     EXPECT_TRUE(treeLines(d).contains(QStringLiteral("Emil")));
     EXPECT_TRUE(messages.texts().isEmpty());
@@ -575,12 +587,14 @@ TEST_F(HistoryDialogsTest, MainWindowLoadsTheChosenTreatmentAsTheCase) {
     fileThreeCases();
     MainDialog main(store, path);
     main.show();
-    auto previous = HistoryDialog::setTestHook([](HistoryDialog& d) {
-        d.tree()->setCurrentItem(d.tree()->topLevelItem(1)->child(1));
-        d.takeOver();
-        return QDialog::Accepted;
-    });
-    main.onHistory();
+    {
+        const test_support::AskedOnce takeOver(HistoryDialog::testHook(), [](HistoryDialog& d) {
+            d.tree()->setCurrentItem(d.tree()->topLevelItem(1)->child(1));
+            d.takeOver();
+            return QDialog::Accepted;
+        });
+        main.onHistory();
+    }
     EXPECT_EQ(main.theCase().name(), "Anna");
     ASSERT_GE(main.theCase().count(), 1);
     EXPECT_EQ(main.theCase().entry(0).number, 5);
@@ -593,10 +607,12 @@ TEST_F(HistoryDialogsTest, MainWindowLoadsTheChosenTreatmentAsTheCase) {
     EXPECT_EQ(main.helpContextFor(&filing), help::kFileCase);
 
     // "Zurück" leaves the case alone.
-    HistoryDialog::setTestHook([](HistoryDialog&) { return QDialog::Rejected; });
-    main.onHistory();
+    {
+        const test_support::AskedOnce back(HistoryDialog::testHook(),
+                                           [](HistoryDialog&) { return QDialog::Rejected; });
+        main.onHistory();
+    }
     EXPECT_EQ(main.theCase().name(), "Anna");
-    HistoryDialog::setTestHook(std::move(previous));
     main.done(QDialog::Rejected);
 }
 
@@ -749,8 +765,8 @@ TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
         h.fileCase("Xaver", "", one, "01.01.2026 10:00");
         ASSERT_TRUE(h.saveAs(historyFileName(other)));
     }
-    auto previous =
-        HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest&) { return other; });
+    const auto fileDialog = HistoryDialog::fileDialogTestHook().install(
+        [&](const HistoryFileRequest&) { return other; });
     HistoryDialog d(context());
     const QByteArray before = readFile(path);
     {
@@ -773,5 +789,5 @@ TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
     const std::vector<std::string> copies = HistoryBackup::copiesOf(historyFileName(path));
     ASSERT_FALSE(copies.empty());
     EXPECT_EQ(readFile(QString::fromStdString(copies.back())), before);
-    HistoryDialog::setFileDialogTestHook(std::move(previous));
+    EXPECT_EQ(fileDialog.calls(), 2) << "once for each import";
 }

@@ -2,13 +2,14 @@
 // folder in its place or in its lock's place, a file that cannot be read, a
 // write-protected file, a full disk. Each is said in German, naming the file,
 // the reason and what did not happen, and the program goes on.
-#include "ui/FileCaseDialog.h"
 #include "ui/ConfirmDialog.h"
+#include "ui/FileCaseDialog.h"
 #include "ui/HistoryDialog.h"
 
 #include "history/CaseHistory.h"
 #include "history/HistoryTransaction.h"
 #include "settings/MemorySettingsStore.h"
+#include "support/AskedOnce.h"
 #include "ui/HistoryFiles.h"
 #include "ui/MessageBoxes.h"
 
@@ -82,11 +83,13 @@ protected:
             d.tree()->setCurrentItem(d.tree()->topLevelItem(0));
             d.deleteSelected();
         }
-        auto previous = HistoryDialog::setFileDialogTestHook(
-            [&](const HistoryFileRequest&) { return importFrom; });
-        const ConfirmAnswer replace(true);
-        d.importHistory();
-        HistoryDialog::setFileDialogTestHook(std::move(previous));
+        {
+            const test_support::AskedOnce chosen(
+                HistoryDialog::fileDialogTestHook(),
+                [&](const HistoryFileRequest&) { return importFrom; });
+            const ConfirmAnswer replace(true);
+            d.importHistory();
+        }
         const QStringList texts = messages.texts();
         for (const QStringList& parts : expected) {
             bool found = false;

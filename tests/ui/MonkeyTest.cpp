@@ -24,6 +24,7 @@
 #include "case/CaseSnapshot.h"
 #include "history/CaseHistory.h"
 #include "settings/MemorySettingsStore.h"
+#include "support/AskedOnce.h"
 #include "ui/HistoryDialog.h"
 #include "ui/HistoryFiles.h"
 #include "ui/MainDialog.h"
@@ -56,6 +57,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -666,14 +668,14 @@ public:
         const QStringList exports = {praxis.filePath(QStringLiteral("export.xml")),
                                      praxis.filePath(QStringLiteral("historie.xml")),
                                      praxis.filePath(QStringLiteral("neu/export.xml")), QString()};
-        previousFiles_ = HistoryDialog::setFileDialogTestHook(
-            [this, imports, exports](const HistoryFileRequest& request) {
-                const QStringList& choices = request.save ? exports : imports;
-                return choices.at(std::uniform_int_distribution<int>(
-                    0, static_cast<int>(choices.size()) - 1)(rng_));
-            });
+        files_.emplace(HistoryDialog::fileDialogTestHook(),
+                       [this, imports, exports](const HistoryFileRequest& request) {
+                           const QStringList& choices = request.save ? exports : imports;
+                           return choices.at(std::uniform_int_distribution<int>(
+                               0, static_cast<int>(choices.size()) - 1)(rng_));
+                       });
         const QString pdf = praxis.filePath(QStringLiteral("druck.pdf"));
-        previousPrint_ = setPrintDialogHook([this, pdf](QPrinter& printer) {
+        print_.emplace(printDialogHook(), [this, pdf](QPrinter& printer) {
             if (std::bernoulli_distribution(0.5)(rng_)) {
                 return false;
             }
@@ -685,24 +687,19 @@ public:
         });
         const QStringList pdfs = {praxis.filePath(QStringLiteral("bericht.pdf")),
                                   praxis.filePath(QStringLiteral("fehlt/bericht.pdf")), QString()};
-        previousPdf_ = setPdfPathHook([this, pdfs](const QString&, const QString&) {
+        pdf_.emplace(pdfPathHook(), [this, pdfs](const QString&, const QString&) {
             return pdfs.at(
                 std::uniform_int_distribution<int>(0, static_cast<int>(pdfs.size()) - 1)(rng_));
         });
-    }
-    ~TemporaryFileAnswers() {
-        HistoryDialog::setFileDialogTestHook(std::move(previousFiles_));
-        setPrintDialogHook(std::move(previousPrint_));
-        setPdfPathHook(std::move(previousPdf_));
     }
     TemporaryFileAnswers(const TemporaryFileAnswers&) = delete;
     TemporaryFileAnswers& operator=(const TemporaryFileAnswers&) = delete;
 
 private:
     std::mt19937_64 rng_;
-    PdfPathHook previousPdf_;
-    HistoryDialog::FileDialogHook previousFiles_;
-    PrintDialogHook previousPrint_;
+    std::optional<PdfPathHook::Guard> pdf_;
+    std::optional<HistoryDialog::FileDialogHook::Guard> files_;
+    std::optional<PrintDialogHook::Guard> print_;
 };
 
 // Runs in a working folder of its own while it lives.
@@ -782,14 +779,13 @@ TEST(MonkeyFindings, ExportOntoTheHistoryFileItselfKeepsTheTreeOnTheLiveCases) {
     HistoryDialogContext context;
     context.historyPath = path;
     context.store = &store;
-    const auto previous =
-        HistoryDialog::setFileDialogTestHook([&](const HistoryFileRequest&) { return path; });
+    const test_support::AskedOnce exportTo(HistoryDialog::fileDialogTestHook(),
+                                           [&](const HistoryFileRequest&) { return path; });
 
     HistoryDialog d(context);
     QTreeWidget& tree = *d.tree();
     ASSERT_EQ(tree.topLevelItemCount(), 3);
     d.exportHistory();
-    HistoryDialog::setFileDialogTestHook(previous);
 
     ASSERT_EQ(tree.topLevelItemCount(), 3);
     for (int i = 0; i < 3; ++i) {

@@ -41,14 +41,13 @@ const QDate kDate(2026, 12, 6);
 // Answers the save dialog with `answer` while it lives, recording what it offered.
 class PdfPathAnswer {
 public:
-    explicit PdfPathAnswer(QString answer) {
-        previous_ = setPdfPathHook([this, answer](const QString& title, const QString& offered) {
-            titles.append(title);
-            offered_.append(offered);
-            return answer;
-        });
-    }
-    ~PdfPathAnswer() { setPdfPathHook(std::move(previous_)); }
+    explicit PdfPathAnswer(QString answer)
+        : guard_(
+              pdfPathHook().install([this, answer](const QString& title, const QString& offered) {
+                  titles.append(title);
+                  offered_.append(offered);
+                  return answer;
+              })) {}
     PdfPathAnswer(const PdfPathAnswer&) = delete;
     PdfPathAnswer& operator=(const PdfPathAnswer&) = delete;
 
@@ -56,7 +55,7 @@ public:
     QStringList offered_;
 
 private:
-    PdfPathHook previous_;
+    PdfPathHook::Guard guard_;
 };
 
 // A shown result view of a case with a fixed print date.
@@ -275,9 +274,10 @@ TEST(PdfReport, AFailedWriteKeepsTheOldFileAndNamesIt) {
     {
         PdfPathAnswer answer(pdf);
         MessageRecorder messages;
-        const PrintPageHook previous = setPrintPageHook([](int) { return false; });
-        EXPECT_FALSE(shown.dialog->saveAsPdf());
-        setPrintPageHook(previous);
+        {
+            const auto refused = printPageHook().install([](int) { return false; });
+            EXPECT_FALSE(shown.dialog->saveAsPdf());
+        }
         ASSERT_EQ(messages.messages().size(), 1);
         EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
         EXPECT_TRUE(messages.texts()[0].startsWith(
@@ -312,23 +312,20 @@ TEST(PrintMessages, WithoutAPrinterDruckenExplainsItselfInsteadOfTheDialog) {
     ShownResult shown({1, 2}, "Fall A");
     MessageRecorder messages;
     int dialogs = 0;
-    const PrintDialogHook previousDialog = setPrintDialogHook([&](QPrinter&) {
-        ++dialogs;
-        return false;
-    });
-    const PrinterListHook previousList = setPrinterListHook([] { return QStringList(); });
-    // While the message shows, the view's top-left cell is still empty.
     std::string cellDuringMessage = "unset";
-    MessageBoxes::Hook recorder;
-    recorder = MessageBoxes::setTestHook([&](MessageBoxes::Kind kind, const QString& text) {
-        cellDuringMessage = shown.dialog->table()->cellText(0, 0);
-        recorder(kind, text);
-    });
-    EXPECT_FALSE(shown.dialog->printResult());
-    MessageBoxes::setTestHook(std::move(recorder));
+    {
+        const auto dialog = printDialogHook().install([&](QPrinter&) {
+            ++dialogs;
+            return false;
+        });
+        const auto noPrinters = printerListHook().install([] { return QStringList(); });
+        // While the message shows, the view's top-left cell is still empty.
+        messages.setWatcher([&](const MessageRecorder::Message&) {
+            cellDuringMessage = shown.dialog->table()->cellText(0, 0);
+        });
+        EXPECT_FALSE(shown.dialog->printResult());
+    }
     EXPECT_EQ(cellDuringMessage, "");
-    setPrinterListHook(previousList);
-    setPrintDialogHook(previousDialog);
     EXPECT_EQ(dialogs, 0);
     ASSERT_EQ(messages.messages().size(), 1);
     EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Information);
@@ -343,8 +340,8 @@ TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
     ASSERT_TRUE(dir.isValid());
     ShownResult shown({1, 2, 3}, "Fall A");
     MessageRecorder messages;
-    const PrinterListHook previousList =
-        setPrinterListHook([] { return QStringList{QStringLiteral("Praxisdrucker")}; });
+    const auto onePrinter =
+        printerListHook().install([] { return QStringList{QStringLiteral("Praxisdrucker")}; });
     {
         // The job cannot start: the printer's file lies in a missing folder.
         PdfDialogHook hook(dir.filePath(QStringLiteral("fehlt/druck.pdf")));
@@ -358,7 +355,7 @@ TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
     {
         // A refused page.
         PdfDialogHook hook(dir.filePath(QStringLiteral("druck.pdf")));
-        const PrintPageHook previous = setPrintPageHook([](int page) { return page < 2; });
+        const auto refused = printPageHook().install([](int page) { return page < 2; });
         ShownResult tall({1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
                           16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30,
                           31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45,
@@ -371,7 +368,6 @@ TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
         makePdfPrinter(probe, dir.filePath(QStringLiteral("probe.pdf")));
         ASSERT_GE(printLayoutFor(*tall.dialog->table(), probe).pageCount(), 2);
         EXPECT_FALSE(tall.dialog->printResult());
-        setPrintPageHook(previous);
     }
     ASSERT_EQ(messages.texts().size(), 1);
     EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Seite 2 nicht angenommen")))
@@ -383,7 +379,6 @@ TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
         PdfDialogHook printed(dir.filePath(QStringLiteral("gut.pdf")));
         EXPECT_TRUE(shown.dialog->printResult());
     }
-    setPrinterListHook(previousList);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 

@@ -29,7 +29,9 @@
 namespace tessalyn::test {
 
 // The built-in content, loaded once per test program.
-inline const RepertoryData& builtInContent() { return tessalyn::test::builtIn(); }
+inline const RepertoryData& builtInContent() {
+    return tessalyn::test::builtIn();
+}
 
 // A case of the given symptom numbers (BD 0) with its input row, evaluated.
 struct EvaluatedCase {
@@ -60,25 +62,21 @@ inline void makePdfPrinter(QPrinter& printer, const QString& path) {
 class PdfDialogHook {
 public:
     explicit PdfDialogHook(QString path, bool accept = true,
-                           std::function<void(QPrinter&)> onDialog = {}) {
-        previous_ = setPrintDialogHook([=, this](QPrinter& printer) {
-            ++calls_;
-            makePdfPrinter(printer, path);
-            if (onDialog) {
-                onDialog(printer);
-            }
-            return accept;
-        });
-    }
-    ~PdfDialogHook() { setPrintDialogHook(std::move(previous_)); }
+                           std::function<void(QPrinter&)> onDialog = {})
+        : guard_(printDialogHook().install([=](QPrinter& printer) {
+              makePdfPrinter(printer, path);
+              if (onDialog) {
+                  onDialog(printer);
+              }
+              return accept;
+          })) {}
     PdfDialogHook(const PdfDialogHook&) = delete;
     PdfDialogHook& operator=(const PdfDialogHook&) = delete;
 
-    int calls() const { return calls_; }
+    int calls() const { return guard_.calls(); }
 
 private:
-    PrintDialogHook previous_;
-    int calls_ = 0;
+    PrintDialogHook::Guard guard_;
 };
 
 inline bool havePoppler(const char* tool) {

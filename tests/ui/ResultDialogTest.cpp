@@ -8,6 +8,7 @@
 #include "settings/MemorySettingsStore.h"
 #include "settings/Placement.h"
 #include "settings/SettingsKeys.h"
+#include "support/AskedOnce.h"
 #include "ui/DialogUnits.h"
 #include "ui/FileCaseDialog.h"
 #include "ui/HelpContext.h"
@@ -482,13 +483,15 @@ TEST(ResultDialog, AblegenFilesTheEntriesTheEvaluationDidNotAddAndStaysOpen) {
     d.nameEdit()->setText(QStringLiteral("Müller"));
 
     QString nameShown;
-    const FileCaseDialog::Hook previous =
-        FileCaseDialog::setTestHook([&](FileCaseDialog& fileDialog) {
-            nameShown = fileDialog.nameBox()->currentText();
-            fileDialog.commentBox()->setPlainText(QStringLiteral("erste\nSitzung"));
-            return static_cast<int>(QDialog::Accepted);
-        });
-    EXPECT_TRUE(d.fileCase());
+    {
+        const test_support::AskedOnce filing(
+            FileCaseDialog::testHook(), [&](FileCaseDialog& fileDialog) {
+                nameShown = fileDialog.nameBox()->currentText();
+                fileDialog.commentBox()->setPlainText(QStringLiteral("erste\nSitzung"));
+                return static_cast<int>(QDialog::Accepted);
+            });
+        EXPECT_TRUE(d.fileCase());
+    }
     EXPECT_EQ(nameShown, QStringLiteral("Müller"));
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(d.result(), 0);
@@ -505,11 +508,11 @@ TEST(ResultDialog, AblegenFilesTheEntriesTheEvaluationDidNotAddAndStaysOpen) {
     EXPECT_EQ(symptoms[1].number, 12);
 
     // "Zurück" in "Fall ablegen" files nothing.
-    FileCaseDialog::setTestHook(
-        [](FileCaseDialog&) { return static_cast<int>(QDialog::Rejected); });
+    const test_support::AskedOnce back(FileCaseDialog::testHook(), [](FileCaseDialog&) {
+        return static_cast<int>(QDialog::Rejected);
+    });
     EXPECT_FALSE(d.fileCase());
     EXPECT_EQ(CaseHistory(historyFileName(historyPath)).cases().front()->treatments.size(), 1u);
-    FileCaseDialog::setTestHook(previous);
 }
 
 TEST(ResultDialog, FailedFilingIsReportedInGerman) {
@@ -518,13 +521,13 @@ TEST(ResultDialog, FailedFilingIsReportedInGerman) {
     const QString historyPath = dir.filePath("fehlt/historie.xml");
     const RepertoryData& data = builtInContent();
     OpenResult open(data, {5, 12}, ProgramSettings(), PolarityMode::None, "Fall A", historyPath);
-    const FileCaseDialog::Hook previous = FileCaseDialog::setTestHook(
-        [](FileCaseDialog&) { return static_cast<int>(QDialog::Accepted); });
+    const test_support::AskedOnce filing(FileCaseDialog::testHook(), [](FileCaseDialog&) {
+        return static_cast<int>(QDialog::Accepted);
+    });
     MessageRecorder messages;
     const std::chrono::milliseconds wait = setHistoryLockWait(std::chrono::milliseconds(0));
     EXPECT_FALSE(open.dialog->fileCase());
     setHistoryLockWait(wait);
-    FileCaseDialog::setTestHook(previous);
     ASSERT_FALSE(messages.texts().isEmpty());
     EXPECT_TRUE(messages.texts().back().startsWith(
         QStringLiteral("Die Fallhistorie konnte nicht gespeichert werden: ")))
@@ -539,11 +542,11 @@ TEST(ResultDialog, FilingIntoAFolderNamedLikeTheHistoryIsReportedAndTheCaseStays
     ASSERT_TRUE(QDir(dir.path()).mkdir("historie.xml"));
     const RepertoryData& data = builtInContent();
     OpenResult open(data, {5, 12}, ProgramSettings(), PolarityMode::None, "Fall A", historyPath);
-    const FileCaseDialog::Hook previous = FileCaseDialog::setTestHook(
-        [](FileCaseDialog&) { return static_cast<int>(QDialog::Accepted); });
+    const test_support::AskedOnce filing(FileCaseDialog::testHook(), [](FileCaseDialog&) {
+        return static_cast<int>(QDialog::Accepted);
+    });
     MessageRecorder messages;
     EXPECT_FALSE(open.dialog->fileCase());
-    FileCaseDialog::setTestHook(previous);
     ASSERT_FALSE(messages.texts().isEmpty());
     EXPECT_TRUE(messages.texts().back().contains(historyPath));
     EXPECT_TRUE(messages.texts().back().contains(QStringLiteral("ist ein Ordner")));

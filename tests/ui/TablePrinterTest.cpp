@@ -195,12 +195,11 @@ TEST_F(TablePrinterTest, RefusedPageEndsAndAbortsTheJob) {
     makePdfPrinter(printer, path("refused.pdf"));
     ASSERT_GE(printLayoutFor(*shown.view, printer).pageCount(), 3);
     std::vector<int> asked;
-    const PrintPageHook previous = setPrintPageHook([&](int page) {
+    const auto pages = printPageHook().install([&](int page) {
         asked.push_back(page);
         return page < 2;
     });
     EXPECT_FALSE(printTableTo(*shown.view, printer));
-    setPrintPageHook(previous);
     // No page after the refused one was tried.
     EXPECT_EQ(asked, (std::vector<int>{2}));
 }

@@ -77,25 +77,23 @@ struct WeightView {
 // and picks the one with the given text (none when empty).
 class MenuPick {
 public:
-    explicit MenuPick(QString pick) {
-        previous_ = ResultDialog::setMenuTestHook([this, pick](QMenu& menu) -> QAction* {
-            ++shown;
-            QAction* chosen = nullptr;
-            entries.clear();
-            for (QAction* action : menu.actions()) {
-                if (action->isSeparator()) {
-                    continue;
-                }
-                const QString text = action->text().remove(QLatin1Char('&')).section('\t', 0, 0);
-                entries.push_back({text, action->isChecked(), action->isEnabled()});
-                if (text == pick) {
-                    chosen = action;
-                }
-            }
-            return chosen;
-        });
-    }
-    ~MenuPick() { ResultDialog::setMenuTestHook(previous_); }
+    explicit MenuPick(QString pick)
+        : guard_(ResultDialog::menuTestHook().install([this, pick](QMenu& menu) -> QAction* {
+              ++shown;
+              QAction* chosen = nullptr;
+              entries.clear();
+              for (QAction* action : menu.actions()) {
+                  if (action->isSeparator()) {
+                      continue;
+                  }
+                  const QString text = action->text().remove(QLatin1Char('&')).section('\t', 0, 0);
+                  entries.push_back({text, action->isChecked(), action->isEnabled()});
+                  if (text == pick) {
+                      chosen = action;
+                  }
+              }
+              return chosen;
+          })) {}
     MenuPick(const MenuPick&) = delete;
     MenuPick& operator=(const MenuPick&) = delete;
 
@@ -108,7 +106,7 @@ public:
     int shown = 0;
 
 private:
-    ResultDialog::MenuHook previous_;
+    ResultDialog::MenuHook::Guard guard_;
 };
 
 std::string withMarks(const std::string& text, const char* marks) {
@@ -303,7 +301,7 @@ TEST(ResultWeighting, FilingAWeightedCaseSaysTheWeightsStayBehind) {
     WeightView v({12, 8}, PolarityMode::None, history);
     QString note;
     bool noteShown = true;
-    const auto previous = FileCaseDialog::setTestHook([&](FileCaseDialog& dialog) {
+    const auto guard = FileCaseDialog::testHook().install([&](FileCaseDialog& dialog) {
         note = dialog.noteLabel()->text();
         noteShown = !dialog.noteLabel()->isHidden();
         return int(QDialog::Rejected);
@@ -315,7 +313,7 @@ TEST(ResultWeighting, FilingAWeightedCaseSaysTheWeightsStayBehind) {
     v.dialog->fileCase();
     EXPECT_TRUE(noteShown);
     EXPECT_EQ(note, QStringLiteral("Gewichtungen werden nicht mit abgelegt."));
-    FileCaseDialog::setTestHook(previous);
+    EXPECT_EQ(guard.calls(), 2) << "once for each filing";
 }
 
 TEST(ResultWeighting, ZurueckKeepsTheMarksInTheCaseGridAndNeuDropsThem) {
