@@ -30,10 +30,6 @@ public:
     void setJumpToEnd(bool on) { jumpToEnd_ = on; } // "SprungEnde"
     bool jumpToEnd() const { return jumpToEnd_; }
     void setColumnWidthsSaved(bool on) { columnWidthsSaved_ = on; } // "Spaltenbreite"
-    bool columnWidthsSaved() const { return columnWidthsSaved_; }
-    int capacity() const { return kCaseRowCapacity; }
-    // True only while a counter-polar row is being inserted below a symptom.
-    bool insertMode() const { return insertMode_; }
 
     const Case& theCase() const { return case_; }
     const RepertoryData& data() const { return data_; }

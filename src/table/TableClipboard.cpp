@@ -96,8 +96,8 @@ bool pasteText(TableLogic& table, std::string_view text) {
     int startRow = table.focusRow();
     int startCol = table.focusColumn();
     if (startRow < 0 || startCol < 0) {
-        startRow = table.firstDataRow();
-        startCol = table.firstDataColumn();
+        startRow = table.headerRowCount();
+        startCol = table.headerColumnCount();
     }
     if (!table.isValid(startRow, startCol)) {
         return false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <numeric>
 
 namespace tessalyn {
@@ -416,10 +417,6 @@ long long TableLogic::totalColumnWidth(int first, int last) const {
 
 // --- properties ----------------------------------------------------------------
 
-void TableLogic::setEditable(bool on) {
-    editable_ = on;
-}
-
 void TableLogic::setCellSelection(bool on) {
     if (on != cellSelection_) {
         clearSelection();
@@ -427,17 +424,8 @@ void TableLogic::setCellSelection(bool on) {
     cellSelection_ = on;
 }
 
-void TableLogic::setListMode(bool on) {
-    listMode_ = on;
-}
-
 void TableLogic::setSeparatorRow(int row) {
     separatorRow_ = row < 0 ? -1 : row;
-    notifyPropertiesChanged();
-}
-
-void TableLogic::setGridLines(GridLines lines) {
-    gridLines_ = lines;
     notifyPropertiesChanged();
 }
 
@@ -458,6 +446,24 @@ std::string TableLogic::captionSuffix() const {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, " %d/%d", focusCol_, cols_ - 1);
     return buffer;
+}
+
+int TableLogic::nextShown(Orientation o, int from, int step) const {
+    const int first = headerCount(o);
+    const int last = count(o) - 1;
+    const int direction = step > 0 ? 1 : -1;
+    int index = from;
+    for (int i = 0; i < std::abs(step); ++i) {
+        int next = index + direction;
+        while (next >= first && next <= last && extent(o, next) <= 0) {
+            next += direction;
+        }
+        if (next < first || next > last) {
+            break;
+        }
+        index = next;
+    }
+    return std::clamp(index, first, std::max(first, last));
 }
 
 // --- focus and selection -------------------------------------------------------

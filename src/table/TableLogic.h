@@ -35,8 +35,8 @@ enum CellState : std::uint8_t {
     CellModified = 0x08,
 };
 
-// Which grid lines are drawn between cells.
-enum class GridLines : std::uint8_t { None, Horizontal, Vertical, Both };
+// Rows or columns, for the rules that hold for both alike.
+enum class Orientation : std::uint8_t { Rows, Columns };
 
 // Receives the changes of a TableLogic. The widget that shows a table listens
 // here, so every change made through the logic (also by a derived class such as
@@ -97,6 +97,15 @@ public:
     bool setHeaderColumnCount(int n);
     int headerRowCount() const { return headerRows_; }
     int headerColumnCount() const { return headerCols_; }
+
+    // Rows or columns alike: the count, the header count, a height or width.
+    int count(Orientation o) const { return o == Orientation::Rows ? rows_ : cols_; }
+    int headerCount(Orientation o) const {
+        return o == Orientation::Rows ? headerRows_ : headerCols_;
+    }
+    int extent(Orientation o, int index) const {
+        return o == Orientation::Rows ? rowHeight(index) : columnWidth(index);
+    }
 
     bool isValid(int row, int col) const {
         return row >= 0 && col >= 0 && row < rows_ && col < cols_;
@@ -163,12 +172,12 @@ public:
     long long totalColumnWidth(int first = 0, int last = -1) const;
 
     // --- properties ------------------------------------------------------------
-    void setEditable(bool on);
+    void setEditable(bool on) { editable_ = on; }
     bool isEditable() const { return editable_; }
     // Switching cell selection clears the selection.
     void setCellSelection(bool on);
     bool cellSelection() const { return cellSelection_; }
-    void setListMode(bool on);
+    void setListMode(bool on) { listMode_ = on; }
     bool listMode() const { return listMode_; }
     void setSortByHeaderClick(bool on) { sortByHeaderClick_ = on; }
     bool sortByHeaderClick() const { return sortByHeaderClick_; }
@@ -183,10 +192,6 @@ public:
     int maximumRowHeight() const { return maximumRowHeight_; }
     void setTitleTips(bool on) { titleTips_ = on; }
     bool titleTips() const { return titleTips_; }
-    void setGridLines(GridLines lines);
-    GridLines gridLines() const { return gridLines_; }
-    void setPrintColours(bool on) { printColours_ = on; }
-    bool printColours() const { return printColours_; }
 
     // The caption text of the owning window. Setting it switches type-ahead and
     // the position display on (the owner itself lives in the widget).
@@ -224,6 +229,12 @@ public:
     // Asks the view to scroll the cell into view (no-op without a view).
     void ensureVisible(int row, int col);
 
+    // Keyboard moves: the row (or column) `step` shown ones away from `from`,
+    // passing over hidden ones (height or width 0) and never into the header;
+    // it stops at the last shown one in that direction. `from` may lie just
+    // outside the table (Home: the first header index - 1, End: the count).
+    int nextShown(Orientation o, int from, int step) const;
+
     // --- sorting ---------------------------------------------------------------
     // The sort of header clicks and its state.
     TableSort& sorting() { return sort_; }
@@ -252,15 +263,16 @@ public:
     // Removes all rows and columns.
     void clear();
 
-    // First non-header row / column (may equal the count when there is none).
-    int firstDataRow() const { return headerRows_; }
-    int firstDataColumn() const { return headerCols_; }
-
 protected:
     // Stores a text without any overriding (for derived tables that want to
     // write the cell itself after their own checks).
     bool storeCellText(int row, int col, const std::string& text);
 
+    // The measure the view has given; without one a text is 7 pixels per
+    // character and 16 pixels high.
+    TextMeasure effectiveMeasure() const;
+
+private:
     void notifyCellsChanged(int row0, int col0, int row1, int col1);
     void notifyStructureChanged();
     void notifySizesChanged();
@@ -269,11 +281,6 @@ protected:
     void notifySelectionChanged(int row, int col);
     void notifyPropertiesChanged();
 
-    // The measure the view has given; without one a text is 7 pixels per
-    // character and 16 pixels high.
-    TextMeasure effectiveMeasure() const;
-
-private:
     // One cell: the text, an optional own tip, colours and state packed small.
     struct Cell {
         std::string text;
@@ -324,8 +331,6 @@ private:
     bool sortByHeaderClick_ = false;
     bool numericSortKeys_ = false;
     bool titleTips_ = false;
-    bool printColours_ = true;
-    GridLines gridLines_ = GridLines::Both;
     int separatorRow_ = -1;
     int maximumColumnWidth_ = 0;
     int maximumRowHeight_ = 0;

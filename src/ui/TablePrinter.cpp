@@ -69,11 +69,12 @@ void printPage(QPainter& painter, const TableView& table, const PrintLayout& lay
         return r < headerRows ? headerTops[static_cast<std::size_t>(r)]
                               : bodyTops[static_cast<std::size_t>(r - firstRow)];
     };
+    const TableViewPainter cells = table.painter();
     auto printCell = [&](int r, std::size_t i) {
         const int c = layout.columns[i];
         const QRect rect(toCoordinate(lefts[i]), toCoordinate(rowTop(r)),
                          toCoordinate(logic.columnWidth(c)), toCoordinate(logic.rowHeight(r)));
-        table.drawCell(painter, r, c, rect, true);
+        cells.drawCell(painter, r, c, rect, true);
     };
     const std::size_t printedHeaderCols = static_cast<std::size_t>(headerCols);
 
@@ -103,15 +104,10 @@ void printPage(QPainter& painter, const TableView& table, const PrintLayout& lay
 
     // Each cell draws its right and bottom line; the left and top edges of
     // the printed block close the grid.
-    const GridLines lines = logic.gridLines();
     painter.setPen(QPen(kGridLineColour, 1));
     if (tableWidth > 0 && tableHeight > 0) {
-        if (lines == GridLines::Vertical || lines == GridLines::Both) {
-            painter.drawLine(0, 0, 0, toCoordinate(tableHeight - 1));
-        }
-        if (lines == GridLines::Horizontal || lines == GridLines::Both) {
-            painter.drawLine(0, 0, toCoordinate(tableWidth - 1), 0);
-        }
+        painter.drawLine(0, 0, 0, toCoordinate(tableHeight - 1));
+        painter.drawLine(0, 0, toCoordinate(tableWidth - 1), 0);
     }
 
     // The separator row's bottom border, red and 3 units wide, as on the screen.

@@ -25,16 +25,10 @@ namespace tessalyn {
 
 namespace {
 
-// Space between a cell's left border and its text.
-constexpr int kTextMargin = 4;
 // How near (pixels) a header divider must be to grab it.
 constexpr int kDividerGrip = 3;
 // How long the pointer must rest on a cell before its title tip shows.
 constexpr int kTitleTipDelayMs = 400;
-
-QColor toQColor(Rgb c) {
-    return QColor(c.r, c.g, c.b);
-}
 
 std::optional<Rgb> toRgb(const std::optional<QColor>& c) {
     if (!c) {
@@ -201,7 +195,7 @@ TextMeasure TableView::measure() const {
 
 int TableView::fittingWidth(std::string_view text) const {
     // The text starts after the margin; the grid line takes the last pixel.
-    return measure()(text).width + kTextMargin + 1;
+    return measure()(text).width + kCellTextMargin + 1;
 }
 
 void TableView::autoSizeColumns(int n) {
@@ -310,44 +304,47 @@ void TableView::ensureLayout() const {
     if (!layoutDirty_) {
         return;
     }
-    const int rows = logic_->rowCount();
-    const int cols = logic_->columnCount();
-    rowTops_.assign(static_cast<std::size_t>(rows) + 1, 0);
-    for (int r = 0; r < rows; ++r) {
-        rowTops_[static_cast<std::size_t>(r) + 1] =
-            saturatingAdd(rowTops_[static_cast<std::size_t>(r)], logic_->rowHeight(r));
-    }
-    colLefts_.assign(static_cast<std::size_t>(cols) + 1, 0);
-    for (int c = 0; c < cols; ++c) {
-        colLefts_[static_cast<std::size_t>(c) + 1] =
-            saturatingAdd(colLefts_[static_cast<std::size_t>(c)], logic_->columnWidth(c));
+    for (const Orientation o : {Orientation::Rows, Orientation::Columns}) {
+        std::vector<int>& table = o == Orientation::Rows ? rowTops_ : colLefts_;
+        const int count = logic_->count(o);
+        table.assign(static_cast<std::size_t>(count) + 1, 0);
+        for (int i = 0; i < count; ++i) {
+            table[static_cast<std::size_t>(i) + 1] =
+                saturatingAdd(table[static_cast<std::size_t>(i)], logic_->extent(o, i));
+        }
     }
     layoutDirty_ = false;
 }
 
-int TableView::headerHeight() const {
+const std::vector<int>& TableView::starts(Orientation o) const {
     ensureLayout();
-    return rowTop(std::min(logic_->headerRowCount(), logic_->rowCount()));
+    return o == Orientation::Rows ? rowTops_ : colLefts_;
 }
 
-int TableView::headerWidth() const {
-    ensureLayout();
-    return colLeft(std::min(logic_->headerColumnCount(), logic_->columnCount()));
+QScrollBar* TableView::scrollBar(Orientation o) const {
+    return o == Orientation::Rows ? verticalScrollBar() : horizontalScrollBar();
+}
+
+int TableView::viewportExtent(Orientation o) const {
+    return o == Orientation::Rows ? viewport()->height() : viewport()->width();
+}
+
+int TableView::headerExtent(Orientation o) const {
+    return starts(o)[static_cast<std::size_t>(std::min(logic_->headerCount(o), logic_->count(o)))];
 }
 
 void TableView::updateScrollBars() {
     ensureLayout();
     const QSize size = viewport()->size();
-    const int totalHeight = rowTops_.back();
-    const int totalWidth = colLefts_.back();
-    const int hh = headerHeight();
-    const int hw = headerWidth();
-    verticalScrollBar()->setRange(0, std::max(0, totalHeight - size.height()));
-    verticalScrollBar()->setPageStep(std::max(1, size.height() - hh));
-    verticalScrollBar()->setSingleStep(std::max(1, logic_->defaultRowHeight()));
-    horizontalScrollBar()->setRange(0, std::max(0, totalWidth - size.width()));
-    horizontalScrollBar()->setPageStep(std::max(1, size.width() - hw));
-    horizontalScrollBar()->setSingleStep(std::max(1, logic_->defaultColumnWidth() / 4));
+    for (const Orientation o : {Orientation::Rows, Orientation::Columns}) {
+        const bool rows = o == Orientation::Rows;
+        const int extent = rows ? size.height() : size.width();
+        QScrollBar* bar = scrollBar(o);
+        bar->setRange(0, std::max(0, starts(o).back() - extent));
+        bar->setPageStep(std::max(1, extent - headerExtent(o)));
+        bar->setSingleStep(
+            std::max(1, rows ? logic_->defaultRowHeight() : logic_->defaultColumnWidth() / 4));
+    }
 }
 
 QRect TableView::cellRect(int row, int col) const {
@@ -366,73 +363,42 @@ QRect TableView::cellRect(int row, int col) const {
     return QRect(x, y, logic_->columnWidth(col), logic_->rowHeight(row));
 }
 
-int TableView::rowAtY(int y) const {
-    ensureLayout();
-    if (y < 0) {
+int TableView::indexAt(Orientation o, int position) const {
+    if (position < 0) {
         return -1;
     }
-    const int rows = logic_->rowCount();
-    const int tableY = y < headerHeight() ? y : y + verticalScrollBar()->value();
-    const auto it = std::upper_bound(rowTops_.begin(), rowTops_.end(), tableY);
-    const int row = static_cast<int>(it - rowTops_.begin()) - 1;
-    return row >= 0 && row < rows ? row : -1;
-}
-
-int TableView::columnAtX(int x) const {
-    ensureLayout();
-    if (x < 0) {
-        return -1;
-    }
-    const int cols = logic_->columnCount();
-    const int tableX = x < headerWidth() ? x : x + horizontalScrollBar()->value();
-    const auto it = std::upper_bound(colLefts_.begin(), colLefts_.end(), tableX);
-    const int col = static_cast<int>(it - colLefts_.begin()) - 1;
-    return col >= 0 && col < cols ? col : -1;
+    const std::vector<int>& table = starts(o);
+    const int tablePosition =
+        position < headerExtent(o) ? position : position + scrollBar(o)->value();
+    const auto it = std::upper_bound(table.begin(), table.end(), tablePosition);
+    const int index = static_cast<int>(it - table.begin()) - 1;
+    return index >= 0 && index < logic_->count(o) ? index : -1;
 }
 
 std::pair<int, int> TableView::cellAt(const QPoint& pos) const {
-    const int row = rowAtY(pos.y());
-    const int col = columnAtX(pos.x());
+    const int row = indexAt(Orientation::Rows, pos.y());
+    const int col = indexAt(Orientation::Columns, pos.x());
     if (row < 0 || col < 0) {
         return {-1, -1};
     }
     return {row, col};
 }
 
-int TableView::firstVisibleRow() const {
-    const int hh = headerHeight();
-    if (logic_->rowCount() <= logic_->headerRowCount() || hh >= viewport()->height()) {
+int TableView::firstVisible(Orientation o) const {
+    const int header = headerExtent(o);
+    if (logic_->count(o) <= logic_->headerCount(o) || header >= viewportExtent(o)) {
         return -1;
     }
-    const int row = rowAtY(hh);
-    return row >= logic_->headerRowCount() ? row : -1;
+    const int index = indexAt(o, header);
+    return index >= logic_->headerCount(o) ? index : -1;
 }
 
-int TableView::lastVisibleRow() const {
-    const int first = firstVisibleRow();
-    if (first < 0) {
+int TableView::lastVisible(Orientation o) const {
+    if (firstVisible(o) < 0) {
         return -1;
     }
-    const int row = rowAtY(viewport()->height() - 1);
-    return row < 0 ? logic_->rowCount() - 1 : row;
-}
-
-int TableView::firstVisibleColumn() const {
-    const int hw = headerWidth();
-    if (logic_->columnCount() <= logic_->headerColumnCount() || hw >= viewport()->width()) {
-        return -1;
-    }
-    const int col = columnAtX(hw);
-    return col >= logic_->headerColumnCount() ? col : -1;
-}
-
-int TableView::lastVisibleColumn() const {
-    const int first = firstVisibleColumn();
-    if (first < 0) {
-        return -1;
-    }
-    const int col = columnAtX(viewport()->width() - 1);
-    return col < 0 ? logic_->columnCount() - 1 : col;
+    const int index = indexAt(o, viewportExtent(o) - 1);
+    return index < 0 ? logic_->count(o) - 1 : index;
 }
 
 int TableView::settledViewportWidth() const {
@@ -462,75 +428,57 @@ void TableView::ensureVisible(int row, int col) {
         return;
     }
     updateScrollBars();
-    if (row >= logic_->headerRowCount() && logic_->rowHeight(row) > 0) {
-        const int hh = headerHeight();
-        const int top = rowTop(row) - hh;
-        const int bottom = rowTop(row + 1) - hh;
-        const int avail = std::max(1, viewport()->height() - hh);
-        int v = verticalScrollBar()->value();
-        if (top < v || bottom - top > avail) {
-            v = top;
-        } else if (bottom > v + avail) {
-            v = bottom - avail;
-        }
-        verticalScrollBar()->setValue(v);
-    }
-    if (col >= logic_->headerColumnCount() && logic_->columnWidth(col) > 0) {
-        const int hw = headerWidth();
-        const int left = colLeft(col) - hw;
-        const int right = colLeft(col + 1) - hw;
-        const int avail = std::max(1, viewport()->width() - hw);
-        int h = horizontalScrollBar()->value();
-        if (left < h || right - left > avail) {
-            h = left;
-        } else if (right > h + avail) {
-            h = right - avail;
-        }
-        horizontalScrollBar()->setValue(h);
-    }
+    scrollToShow(Orientation::Rows, row);
+    scrollToShow(Orientation::Columns, col);
 }
 
-int TableView::columnDividerAt(const QPoint& pos) const {
-    if (pos.y() >= headerHeight() || logic_->headerRowCount() == 0) {
+void TableView::scrollToShow(Orientation o, int index) {
+    if (index < logic_->headerCount(o) || logic_->extent(o, index) <= 0) {
+        return;
+    }
+    const int header = headerExtent(o);
+    const std::vector<int>& table = starts(o);
+    const int start = table[static_cast<std::size_t>(index)] - header;
+    const int end = table[static_cast<std::size_t>(index) + 1] - header;
+    const int avail = std::max(1, viewportExtent(o) - header);
+    int value = scrollBar(o)->value();
+    if (start < value || end - start > avail) {
+        value = start;
+    } else if (end > value + avail) {
+        value = end - avail;
+    }
+    scrollBar(o)->setValue(value);
+}
+
+int TableView::dividerAt(Orientation o, const QPoint& pos) const {
+    // Columns are resized in the header rows, rows in the header columns.
+    const bool columns = o == Orientation::Columns;
+    const Orientation across = columns ? Orientation::Rows : Orientation::Columns;
+    const int along = columns ? pos.x() : pos.y();
+    if ((columns ? pos.y() : pos.x()) >= headerExtent(across) || logic_->headerCount(across) == 0) {
         return -1;
     }
-    // The right edge of the column under the point, or of the one before it.
-    const int col = columnAtX(pos.x());
-    const int cols = logic_->columnCount();
-    for (int c : {col, col - 1}) {
-        if (c < 0 || c >= cols || logic_->columnWidth(c) <= 0) {
+    const auto endOf = [&](int i) {
+        const QRect rect = columns ? cellRect(0, i) : cellRect(i, 0);
+        return columns ? rect.left() + rect.width() : rect.top() + rect.height();
+    };
+    // The far edge of the one under the point, or of the one before it.
+    const int index = indexAt(o, along);
+    const int count = logic_->count(o);
+    for (int i : {index, index - 1}) {
+        if (i < 0 || i >= count || logic_->extent(o, i) <= 0) {
             continue;
         }
-        const QRect rect = cellRect(0, c);
-        if (std::abs(pos.x() - (rect.left() + rect.width())) <= kDividerGrip) {
-            return c;
+        if (std::abs(along - endOf(i)) <= kDividerGrip) {
+            return i;
         }
     }
     // Past the last column: its right edge.
-    if (col < 0 && cols > 0) {
-        for (int c = cols - 1; c >= 0; --c) {
-            if (logic_->columnWidth(c) > 0) {
-                const QRect rect = cellRect(0, c);
-                return std::abs(pos.x() - (rect.left() + rect.width())) <= kDividerGrip ? c : -1;
+    if (columns && index < 0 && count > 0) {
+        for (int i = count - 1; i >= 0; --i) {
+            if (logic_->extent(o, i) > 0) {
+                return std::abs(along - endOf(i)) <= kDividerGrip ? i : -1;
             }
-        }
-    }
-    return -1;
-}
-
-int TableView::rowDividerAt(const QPoint& pos) const {
-    if (pos.x() >= headerWidth() || logic_->headerColumnCount() == 0) {
-        return -1;
-    }
-    const int row = rowAtY(pos.y());
-    const int rows = logic_->rowCount();
-    for (int r : {row, row - 1}) {
-        if (r < 0 || r >= rows || logic_->rowHeight(r) <= 0) {
-            continue;
-        }
-        const QRect rect = cellRect(r, 0);
-        if (std::abs(pos.y() - (rect.top() + rect.height())) <= kDividerGrip) {
-            return r;
         }
     }
     return -1;
@@ -538,92 +486,8 @@ int TableView::rowDividerAt(const QPoint& pos) const {
 
 // --- painting ------------------------------------------------------------------
 
-void TableView::drawCell(QPainter& painter, int row, int col, const QRect& rect,
-                         bool printing) const {
-    if (rect.width() <= 0 || rect.height() <= 0) {
-        return;
-    }
-    const bool header = logic_->isHeaderCell(row, col);
-    const QPalette& pal = palette();
-    QColor background;
-    if (const auto own = logic_->cellBackground(row, col)) {
-        background = toQColor(*own);
-    } else if (header) {
-        const auto headerDefault = logic_->defaultHeaderBackground();
-        background = headerDefault ? toQColor(*headerDefault) : pal.color(QPalette::Button);
-    } else {
-        background = pal.color(QPalette::Base);
-    }
-    QColor text;
-    if (const auto own = logic_->cellTextColour(row, col)) {
-        text = toQColor(*own);
-    } else {
-        text = pal.color(header ? QPalette::ButtonText : QPalette::Text);
-    }
-    const std::uint8_t state = logic_->cellState(row, col);
-    if (!printing && (state & CellSelected)) {
-        background = pal.color(QPalette::Highlight);
-        text = pal.color(QPalette::HighlightedText);
-    }
-    if (printing && !logic_->printColours()) {
-        background = Qt::white;
-        text = Qt::black;
-    }
-    painter.fillRect(rect, background);
-
-    const std::string& raw = logic_->rawCellText(row, col);
-    if (!raw.empty()) {
-        painter.setPen(text);
-        const QRect textRect = rect.adjusted(kTextMargin, 0, -1, -1);
-        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, toQString(raw));
-    }
-
-    const GridLines lines = logic_->gridLines();
-    painter.setPen(kGridLineColour);
-    if (lines == GridLines::Vertical || lines == GridLines::Both) {
-        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
-    }
-    if (lines == GridLines::Horizontal || lines == GridLines::Both) {
-        painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
-    }
-    if (!printing && (state & CellFocused)) {
-        QPen pen(pal.color(hasFocus() ? QPalette::Text : QPalette::Mid));
-        pen.setWidth(1);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect.adjusted(0, 0, -2, -2));
-    }
-}
-
-void TableView::paintRegion(QPainter& painter, int row0, int row1, int col0, int col1) const {
-    if (row0 < 0 || col0 < 0 || row1 < row0 || col1 < col0) {
-        return;
-    }
-    int left = INT_MAX;
-    int right = INT_MIN;
-    for (int r = row0; r <= row1; ++r) {
-        if (logic_->rowHeight(r) <= 0) {
-            continue;
-        }
-        for (int c = col0; c <= col1; ++c) {
-            const QRect rect = cellRect(r, c);
-            if (rect.width() <= 0) {
-                continue;
-            }
-            left = std::min(left, rect.left());
-            right = std::max(right, rect.right());
-            drawCell(painter, r, c, rect, false);
-        }
-    }
-    // The separator row's bottom border: a red line 3 pixels wide.
-    const int separator = logic_->separatorRow();
-    if (separator >= row0 && separator <= row1 && left <= right &&
-        logic_->rowHeight(separator) > 0) {
-        const QRect rect = cellRect(separator, col0);
-        painter.fillRect(
-            QRect(left, rect.bottom() - kSeparatorWidth + 1, right - left + 1, kSeparatorWidth),
-            kSeparatorColour);
-    }
+TableViewPainter TableView::painter() const {
+    return TableViewPainter(*logic_, palette(), hasFocus());
 }
 
 void TableView::paintEvent(QPaintEvent* event) {
@@ -632,25 +496,18 @@ void TableView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), palette().color(QPalette::Base));
 
-    const int headerRows = std::min(logic_->headerRowCount(), logic_->rowCount());
-    const int headerCols = std::min(logic_->headerColumnCount(), logic_->columnCount());
-    const int hh = headerHeight();
-    const int hw = headerWidth();
-    const QSize size = viewport()->size();
-    const int row0 = firstVisibleRow();
-    const int row1 = lastVisibleRow();
-    const int col0 = firstVisibleColumn();
-    const int col1 = lastVisibleColumn();
-
-    // Scrolled cells first, then the frozen header bands over them.
-    painter.setClipRect(QRect(hw, hh, size.width() - hw, size.height() - hh));
-    paintRegion(painter, row0, row1, col0, col1);
-    painter.setClipRect(QRect(hw, 0, size.width() - hw, hh));
-    paintRegion(painter, 0, headerRows - 1, col0, col1);
-    painter.setClipRect(QRect(0, hh, hw, size.height() - hh));
-    paintRegion(painter, row0, row1, 0, headerCols - 1);
-    painter.setClipRect(QRect(0, 0, hw, hh));
-    paintRegion(painter, 0, headerRows - 1, 0, headerCols - 1);
+    ShownCells shown;
+    shown.headerRows = std::min(logic_->headerRowCount(), logic_->rowCount());
+    shown.headerColumns = std::min(logic_->headerColumnCount(), logic_->columnCount());
+    shown.headerHeight = headerHeight();
+    shown.headerWidth = headerWidth();
+    shown.size = viewport()->size();
+    shown.firstRow = firstVisibleRow();
+    shown.lastRow = lastVisibleRow();
+    shown.firstColumn = firstVisibleColumn();
+    shown.lastColumn = lastVisibleColumn();
+    this->painter().paintShown(painter, shown,
+                               [this](int row, int col) { return cellRect(row, col); });
 }
 
 void TableView::resizeEvent(QResizeEvent* event) {
@@ -678,42 +535,6 @@ void TableView::changeEvent(QEvent* event) {
 }
 
 // --- keyboard ------------------------------------------------------------------
-
-int TableView::nextShownRow(int from, int step) const {
-    // Steps over hidden ones; `from` may lie just outside the table (End, Home).
-    const int first = logic_->headerRowCount();
-    const int last = logic_->rowCount() - 1;
-    int r = from;
-    for (int i = 0; i < std::abs(step); ++i) {
-        int next = r + (step > 0 ? 1 : -1);
-        while (next >= first && next <= last && logic_->rowHeight(next) <= 0) {
-            next += step > 0 ? 1 : -1;
-        }
-        if (next < first || next > last) {
-            break;
-        }
-        r = next;
-    }
-    return std::clamp(r, first, std::max(first, last));
-}
-
-int TableView::nextShownColumn(int from, int step) const {
-    // Steps over hidden ones; `from` may lie just outside the table (End, Home).
-    const int first = logic_->headerColumnCount();
-    const int last = logic_->columnCount() - 1;
-    int c = from;
-    for (int i = 0; i < std::abs(step); ++i) {
-        int next = c + (step > 0 ? 1 : -1);
-        while (next >= first && next <= last && logic_->columnWidth(next) <= 0) {
-            next += step > 0 ? 1 : -1;
-        }
-        if (next < first || next > last) {
-            break;
-        }
-        c = next;
-    }
-    return std::clamp(c, first, std::max(first, last));
-}
 
 int TableView::visibleRowsPerPage() const {
     const int first = firstVisibleRow();
@@ -775,35 +596,36 @@ void TableView::keyPressEvent(QKeyEvent* event) {
     const bool hadFocus = logic_->hasFocusCell();
     switch (key) {
     case Qt::Key_Up:
-        moveFocus(hadFocus ? nextShownRow(row, -1) : row, col, mods);
+        moveFocus(hadFocus ? logic_->nextShown(Orientation::Rows, row, -1) : row, col, mods);
         break;
     case Qt::Key_Down:
-        moveFocus(hadFocus ? nextShownRow(row, 1) : row, col, mods);
+        moveFocus(hadFocus ? logic_->nextShown(Orientation::Rows, row, 1) : row, col, mods);
         break;
     case Qt::Key_Left:
-        moveFocus(row, hadFocus ? nextShownColumn(col, -1) : col, mods);
+        moveFocus(row, hadFocus ? logic_->nextShown(Orientation::Columns, col, -1) : col, mods);
         break;
     case Qt::Key_Right:
-        moveFocus(row, hadFocus ? nextShownColumn(col, 1) : col, mods);
+        moveFocus(row, hadFocus ? logic_->nextShown(Orientation::Columns, col, 1) : col, mods);
         break;
     case Qt::Key_PageUp:
-        moveFocus(nextShownRow(row, -visibleRowsPerPage()), col, mods);
+        moveFocus(logic_->nextShown(Orientation::Rows, row, -visibleRowsPerPage()), col, mods);
         break;
     case Qt::Key_PageDown:
-        moveFocus(nextShownRow(row, visibleRowsPerPage()), col, mods);
+        moveFocus(logic_->nextShown(Orientation::Rows, row, visibleRowsPerPage()), col, mods);
         break;
     case Qt::Key_Home:
         if (ctrl) {
-            moveFocus(nextShownRow(firstRow - 1, 1), col, mods);
+            moveFocus(logic_->nextShown(Orientation::Rows, firstRow - 1, 1), col, mods);
         } else {
-            moveFocus(row, nextShownColumn(firstCol - 1, 1), mods);
+            moveFocus(row, logic_->nextShown(Orientation::Columns, firstCol - 1, 1), mods);
         }
         break;
     case Qt::Key_End:
         if (ctrl) {
-            moveFocus(nextShownRow(logic_->rowCount(), -1), col, mods);
+            moveFocus(logic_->nextShown(Orientation::Rows, logic_->rowCount(), -1), col, mods);
         } else {
-            moveFocus(row, nextShownColumn(logic_->columnCount(), -1), mods);
+            moveFocus(row, logic_->nextShown(Orientation::Columns, logic_->columnCount(), -1),
+                      mods);
         }
         break;
     case Qt::Key_F2:
@@ -862,12 +684,12 @@ void TableView::mousePressEvent(QMouseEvent* event) {
     }
     setFocus(Qt::MouseFocusReason);
 
-    if (const int divider = columnDividerAt(pos); divider >= 0) {
+    if (const int divider = dividerAt(Orientation::Columns, pos); divider >= 0) {
         resizingColumn_ = divider;
         resizeOrigin_ = cellRect(0, divider).left();
         return;
     }
-    if (const int divider = rowDividerAt(pos); divider >= 0) {
+    if (const int divider = dividerAt(Orientation::Rows, pos); divider >= 0) {
         resizingRow_ = divider;
         resizeOrigin_ = cellRect(divider, 0).top();
         return;
@@ -923,9 +745,9 @@ void TableView::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (columnDividerAt(pos) >= 0) {
+    if (dividerAt(Orientation::Columns, pos) >= 0) {
         viewport()->setCursor(Qt::SplitHCursor);
-    } else if (rowDividerAt(pos) >= 0) {
+    } else if (dividerAt(Orientation::Rows, pos) >= 0) {
         viewport()->setCursor(Qt::SplitVCursor);
     } else {
         viewport()->unsetCursor();
@@ -944,7 +766,7 @@ void TableView::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     }
     const QPoint pos = event->position().toPoint();
-    if (const int divider = columnDividerAt(pos); divider >= 0) {
+    if (const int divider = dividerAt(Orientation::Columns, pos); divider >= 0) {
         autoSizeColumn(divider);
         return;
     }
@@ -971,7 +793,7 @@ void TableView::wheelEvent(QWheelEvent* event) {
     if (horizontal) {
         const int first = firstVisibleColumn();
         if (first >= 0) {
-            const int target = nextShownColumn(first, -notches * lines);
+            const int target = logic_->nextShown(Orientation::Columns, first, -notches * lines);
             horizontalScrollBar()->setValue(colLeft(target) - headerWidth());
         }
         return;
@@ -983,7 +805,7 @@ void TableView::wheelEvent(QWheelEvent* event) {
     // A line count beyond a page means page scrolling.
     const int page = visibleRowsPerPage();
     const int step = std::min(lines, page);
-    const int target = nextShownRow(first, -notches * step);
+    const int target = logic_->nextShown(Orientation::Rows, first, -notches * step);
     verticalScrollBar()->setValue(rowTop(target) - headerHeight());
 }
 
@@ -1073,6 +895,14 @@ bool TableView::beginEditing(const QString& initialText) {
 }
 
 void TableView::commitEditing() {
+    endEditing(true);
+}
+
+void TableView::cancelEditing() {
+    endEditing(false);
+}
+
+void TableView::endEditing(bool commit) {
     if (!isEditing() || committing_) {
         return;
     }
@@ -1087,24 +917,8 @@ void TableView::commitEditing() {
     if (hadFocus) {
         setFocus(Qt::OtherFocusReason);
     }
-    logic_->setCellText(row, col, fromQString(text));
-    committing_ = false;
-    emit editingEnded(row, col);
-}
-
-void TableView::cancelEditing() {
-    if (!isEditing() || committing_) {
-        return;
-    }
-    committing_ = true;
-    const int row = editRow_;
-    const int col = editCol_;
-    const bool hadFocus = editor_->hasFocus();
-    editRow_ = -1;
-    editCol_ = -1;
-    editor_->hide();
-    if (hadFocus) {
-        setFocus(Qt::OtherFocusReason);
+    if (commit) {
+        logic_->setCellText(row, col, fromQString(text));
     }
     committing_ = false;
     emit editingEnded(row, col);

@@ -2,6 +2,7 @@
 
 #include "table/TableLogic.h"
 #include "table/TypeAhead.h"
+#include "ui/TableViewPainter.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -20,21 +21,17 @@
 #include <vector>
 
 class QLineEdit;
+class QScrollBar;
 
 namespace tessalyn {
 
 class TitleTip;
 
-// The grid lines between cells and the bottom border of the separator row,
-// alike on the screen and in print (TablePrinter).
-inline constexpr QColor kGridLineColour(192, 192, 192);
-inline constexpr QColor kSeparatorColour(255, 0, 0);
-inline constexpr int kSeparatorWidth = 3;
-
 // The scrollable table of text cells that every list of the program uses. It
-// shows a TableLogic (its own, or one handed in such as the case grid) and
-// paints it itself: header rows and columns stay in place while the rest
-// scrolls. Changes made through the logic repaint the view.
+// shows a TableLogic (its own, or one handed in such as the case grid), takes
+// the keyboard and the mouse and has TableViewPainter paint it: header rows
+// and columns stay in place while the rest scrolls. Changes made through the
+// logic repaint the view.
 class TableView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -127,10 +124,10 @@ public:
     // --- geometry (viewport coordinates) ----------------------------------------
     // The scrolled (non-header) columns / rows of which some part is shown;
     // -1 when there is none. The print routine uses the column range.
-    int firstVisibleColumn() const;
-    int lastVisibleColumn() const;
-    int firstVisibleRow() const;
-    int lastVisibleRow() const;
+    int firstVisibleColumn() const { return firstVisible(Orientation::Columns); }
+    int lastVisibleColumn() const { return lastVisible(Orientation::Columns); }
+    int firstVisibleRow() const { return firstVisible(Orientation::Rows); }
+    int lastVisibleRow() const { return lastVisible(Orientation::Rows); }
     // The width the cells get in the window once the scroll bars are settled:
     // the viewport's width less a vertical scroll bar when the rows need one.
     // Follows the view's size also while it is hidden.
@@ -139,9 +136,8 @@ public:
     QRect cellRect(int row, int col) const;
     // The cell under a viewport point, or (-1, -1).
     std::pair<int, int> cellAt(const QPoint& pos) const;
-    // Draws one cell into `rect`; `printing` leaves out focus and selection
-    // and honours the print-colours property.
-    void drawCell(QPainter& painter, int row, int col, const QRect& rect, bool printing) const;
+    // The painter of this view's cells in its palette (the printer uses it too).
+    TableViewPainter painter() const;
 
     // --- editing ----------------------------------------------------------------
     bool isEditing() const { return editRow_ >= 0; }
@@ -204,20 +200,30 @@ private:
     // Table coordinates: prefix sums of heights and widths.
     int rowTop(int row) const { return rowTops_[static_cast<std::size_t>(row)]; }
     int colLeft(int col) const { return colLefts_[static_cast<std::size_t>(col)]; }
-    int headerHeight() const;
-    int headerWidth() const;
-    int rowAtY(int y) const;
-    int columnAtX(int x) const;
+    // Rows and columns alike: the start of each in table coordinates
+    // (count + 1 entries), the scroll bar that moves them, the viewport's
+    // height or width.
+    const std::vector<int>& starts(Orientation o) const;
+    QScrollBar* scrollBar(Orientation o) const;
+    int viewportExtent(Orientation o) const;
+    // The height of the header rows / the width of the header columns.
+    int headerExtent(Orientation o) const;
+    int headerHeight() const { return headerExtent(Orientation::Rows); }
+    int headerWidth() const { return headerExtent(Orientation::Columns); }
+    // The row at viewport y / the column at viewport x, or -1.
+    int indexAt(Orientation o, int position) const;
+    int firstVisible(Orientation o) const;
+    int lastVisible(Orientation o) const;
+    // Scrolls a non-header row or column into view.
+    void scrollToShow(Orientation o, int index);
     // The column whose right edge / the row whose bottom edge lies within a
     // few pixels of the point, or -1.
-    int columnDividerAt(const QPoint& pos) const;
-    int rowDividerAt(const QPoint& pos) const;
+    int dividerAt(Orientation o, const QPoint& pos) const;
 
-    void paintRegion(QPainter& painter, int row0, int row1, int col0, int col1) const;
+    // Closes the editor, with its text written into the cell or not.
+    void endEditing(bool commit);
     void moveFocus(int row, int col, Qt::KeyboardModifiers modifiers);
     int visibleRowsPerPage() const;
-    int nextShownRow(int from, int step) const;
-    int nextShownColumn(int from, int step) const;
     void updateTitleTip(const QPoint& pos);
     void showTitleTip();
     void hideTitleTip();

@@ -490,3 +490,38 @@ TEST(TableLogic, InsertRowClearAndObserver) {
     EXPECT_EQ(t.focusRow(), -1);
     t.removeObserver(&counter);
 }
+
+TEST(TableLogic, KeyboardMovesPassHiddenRowsAndColumnsAndStopAtTheEdges) {
+    TableLogic t;
+    t.setRowCount(8);
+    t.setColumnCount(5);
+    t.setHeaderRowCount(1);
+    t.setHeaderColumnCount(1);
+    t.setRowHeight(3, 0);
+    t.setRowHeight(4, 0);
+    t.setColumnWidth(2, 0);
+    t.setRowHeight(7, 0);
+    const auto rows = Orientation::Rows;
+    const auto cols = Orientation::Columns;
+    // Arrow keys step over hidden ones.
+    EXPECT_EQ(t.nextShown(rows, 2, 1), 5);
+    EXPECT_EQ(t.nextShown(rows, 5, -1), 2);
+    EXPECT_EQ(t.nextShown(cols, 1, 1), 3);
+    // Never into the header, and the last row is hidden: the edges hold.
+    EXPECT_EQ(t.nextShown(rows, 1, -1), 1);
+    EXPECT_EQ(t.nextShown(rows, 6, 1), 6);
+    EXPECT_EQ(t.nextShown(cols, 4, 1), 4);
+    // Pages count shown rows only and stop at the last one.
+    EXPECT_EQ(t.nextShown(rows, 1, 3), 6);
+    EXPECT_EQ(t.nextShown(rows, 1, 20), 6);
+    EXPECT_EQ(t.nextShown(rows, 6, -20), 1);
+    // Home and End start just outside the table.
+    EXPECT_EQ(t.nextShown(rows, 0, 1), 1);
+    EXPECT_EQ(t.nextShown(rows, t.rowCount(), -1), 6);
+    EXPECT_EQ(t.nextShown(cols, t.columnCount(), -1), 4);
+    // A table without data rows stays on the first index after the header.
+    TableLogic headerOnly;
+    headerOnly.setRowCount(2);
+    headerOnly.setHeaderRowCount(2);
+    EXPECT_EQ(headerOnly.nextShown(rows, 2, -1), 2);
+}
