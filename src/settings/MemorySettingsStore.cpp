@@ -21,21 +21,13 @@ std::string MemorySettingsStore::readString(std::string_view section, std::strin
 }
 
 bool MemorySettingsStore::writeInt(std::string_view section, std::string_view name, int value) {
-    return write(section, name, value);
+    set(section, name, value);
+    return true;
 }
 
 bool MemorySettingsStore::writeString(std::string_view section, std::string_view name,
                                       std::string_view value) {
-    return write(section, name, std::string(value));
-}
-
-bool MemorySettingsStore::write(std::string_view section, std::string_view name, Value value) {
-    const int index = attempts_++;
-    if (failFrom_ >= 0 && index >= failFrom_) {
-        return false;
-    }
-    set(section, name, std::move(value));
-    log_.push_back(std::string(section) + '|' + std::string(name));
+    set(section, name, std::string(value));
     return true;
 }
 

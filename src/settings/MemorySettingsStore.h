@@ -6,16 +6,13 @@
 #include <string>
 #include <utility>
 #include <variant>
-#include <vector>
 
 namespace tessalyn {
 
 // A settings store held in memory, for tests and as a stand-in where no
 // platform store exists. It keeps the type of each value, so an integer read
-// of a text value falls back to the default as the platform store does. Writes
-// can be made to fail from a chosen write on, to imitate a store that stops
-// accepting values.
-class MemorySettingsStore final : public SettingsStore {
+// of a text value falls back to the default as the platform store does.
+class MemorySettingsStore : public SettingsStore {
 public:
     using Value = std::variant<int, std::string>;
 
@@ -35,23 +32,10 @@ public:
     void remove(std::string_view section, std::string_view name);
     std::size_t size() const { return values_.size(); }
 
-    // Writes number `index` and later ones (counted from 0 over the store's
-    // life) fail and change nothing. -1 lets every write succeed.
-    void failWritesFrom(int index) { failFrom_ = index; }
-    int writeAttempts() const { return attempts_; }
-
-    // The value names of the successful writes, in order, as "section|name".
-    const std::vector<std::string>& writeLog() const { return log_; }
-    void clearWriteLog() { log_.clear(); }
-
 private:
     using Key = std::pair<std::string, std::string>;
-    bool write(std::string_view section, std::string_view name, Value value);
 
     std::map<Key, Value> values_;
-    std::vector<std::string> log_;
-    int failFrom_ = -1;
-    int attempts_ = 0;
 };
 
 } // namespace tessalyn

@@ -78,10 +78,4 @@ ConfirmDialog::Hook& ConfirmDialog::testHook() {
     return hook;
 }
 
-ConfirmAnswer::ConfirmAnswer(bool answer)
-    : answer_(answer), guard_(ConfirmDialog::testHook().install([this](const QString& text) {
-          questions_.append(text);
-          return answer_;
-      })) {}
-
 } // namespace tessalyn

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QString>
-#include <QStringList>
 
 class QLabel;
 class QPushButton;
@@ -35,23 +34,6 @@ private:
     QLabel* text_ = nullptr;
     QPushButton* yes_ = nullptr;
     QPushButton* no_ = nullptr;
-};
-
-// For tests: answers every question with a fixed answer while it lives and
-// records the questions asked.
-class ConfirmAnswer {
-public:
-    explicit ConfirmAnswer(bool answer);
-    ConfirmAnswer(const ConfirmAnswer&) = delete;
-    ConfirmAnswer& operator=(const ConfirmAnswer&) = delete;
-
-    void setAnswer(bool answer) { answer_ = answer; }
-    const QStringList& questions() const { return questions_; }
-
-private:
-    bool answer_;
-    QStringList questions_;
-    ConfirmDialog::Hook::Guard guard_;
 };
 
 } // namespace tessalyn

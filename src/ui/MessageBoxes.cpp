@@ -39,20 +39,4 @@ MessageBoxes::Hook& MessageBoxes::testHook() {
     return hook;
 }
 
-MessageRecorder::MessageRecorder()
-    : guard_(MessageBoxes::testHook().install([this](MessageBoxes::Kind kind, const QString& text) {
-          messages_.append({kind, text});
-          if (watcher_) {
-              watcher_(messages_.back());
-          }
-      })) {}
-
-QStringList MessageRecorder::texts() const {
-    QStringList result;
-    for (const Message& message : messages_) {
-        result.append(message.text);
-    }
-    return result;
-}
-
 } // namespace tessalyn

@@ -1,5 +1,6 @@
 #include "settings/ColumnWidths.h"
 #include "settings/MemorySettingsStore.h"
+#include "support/TestSettingsStore.h"
 #include "table/TableLogic.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ TEST(ColumnWidths, NothingReadOrWrittenWhenSwitchedOff) {
     off.saveColumnWidths = false;
     TableLogic table;
     giveWidths(table, {10, 20});
-    MemorySettingsStore store;
+    test_support::TestSettingsStore store;
     store.set(kKey, "Col0", 99);
     EXPECT_EQ(storeColumnWidths(off, table, store, kKey, 0), 0);
     EXPECT_EQ(store.writeAttempts(), 0);

@@ -1,5 +1,6 @@
 #include "settings/Placement.h"
 #include "settings/MemorySettingsStore.h"
+#include "support/TestSettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ WindowPlacement placement(int l, int t, int r, int b, int state = kShowNormal) {
 } // namespace
 
 TEST(Placement, StoreWritesTheMarkerFirstAndLast) {
-    MemorySettingsStore store;
+    test_support::TestSettingsStore store;
     EXPECT_TRUE(storePlacement(store, kKey, placement(10, 20, 410, 320, kShowMaximized)));
     const std::vector<std::string> expected = {"Dialog/Eingabe|(check)", "Dialog/Eingabe|Left",
                                                "Dialog/Eingabe|Right",   "Dialog/Eingabe|Top",
@@ -35,7 +36,7 @@ TEST(Placement, StoreWritesTheMarkerFirstAndLast) {
 }
 
 TEST(Placement, BrokenOffStoreIsIgnoredOnTheNextOpening) {
-    MemorySettingsStore store;
+    test_support::TestSettingsStore store;
     ASSERT_TRUE(storePlacement(store, kKey, placement(10, 20, 410, 320)));
     store.failWritesFrom(store.writeAttempts() + 3); // "(check)", "Left", "Right" go through
     EXPECT_FALSE(storePlacement(store, kKey, placement(500, 500, 900, 800)));

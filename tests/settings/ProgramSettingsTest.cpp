@@ -1,6 +1,7 @@
 #include "settings/ProgramSettings.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "support/TestSettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ TEST(ProgramSettings, FirstRunWithEmptyStore) {
 }
 
 TEST(ProgramSettings, StoredValuesAreReadUnderTheirNames) {
-    MemorySettingsStore store;
+    test_support::TestSettingsStore store;
     store.set("", "Polarit\xE4tenHandhabung", 2);
     store.set("", "FragenBeimBeenden", 0);
     store.set("", "FragenBeimBeendenX", 0);
@@ -115,7 +116,7 @@ TEST(ProgramSettings, WritesAllElevenOptionsAndReadsThemBack) {
     EXPECT_TRUE(std::holds_alternative<int>(*store.find("", keys::kPolarityMode)));
     EXPECT_EQ(readSettingsDialogValues(store), v);
 
-    MemorySettingsStore broken;
+    test_support::TestSettingsStore broken;
     broken.failWritesFrom(0);
     EXPECT_FALSE(writeSettingsDialogValues(broken, v)) << "a failed write is reported";
     EXPECT_EQ(broken.writeAttempts(), 11) << "every option is still attempted";

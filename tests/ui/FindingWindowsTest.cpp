@@ -11,6 +11,7 @@
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
 #include "support/AskedOnce.h"
+#include "support/MessageRecorder.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxes.h"
@@ -682,7 +683,7 @@ TEST(RemedyOverviewDialog, SizeFilterBoundsAreInclusiveAndFourthColumnNeedsBothB
 
 TEST(RemedyOverviewDialog, SizeFieldsOutsideZeroToNinetyNineAreReported) {
     MainWindow w;
-    MessageRecorder recorder;
+    test_support::MessageRecorder recorder;
     runRemedyOverview(w, [&](RemedyOverviewDialog& d) {
         TableView& t = *d.table();
         clickBox(d.sizeFilterBox());

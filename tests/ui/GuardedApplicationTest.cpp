@@ -1,4 +1,5 @@
 #include "ui/GuardedApplication.h"
+#include "support/MessageRecorder.h"
 #include "ui/MessageBoxes.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 using namespace tessalyn;
 
 TEST(GuardedApplication, AnExceptionFromAnEventHandlerIsReportedAndTheProgramGoesOn) {
-    MessageRecorder recorder;
+    test_support::MessageRecorder recorder;
     EXPECT_FALSE(GuardedApplication::deliverGuarded(
         []() -> bool { throw std::length_error("basic_string::_M_create"); }));
     EXPECT_FALSE(GuardedApplication::deliverGuarded([]() -> bool { throw std::bad_alloc(); }));

@@ -11,6 +11,8 @@
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
 #include "support/AskedOnce.h"
+#include "support/ConfirmAnswer.h"
+#include "support/MessageRecorder.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
@@ -142,7 +144,7 @@ protected:
     QTemporaryDir dir;
     QString path;
     MemorySettingsStore store;
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
 };
 
 } // namespace
@@ -296,7 +298,7 @@ TEST_F(HistoryDialogsTest, DeleteAsksWhenSetAndNeinLeavesTreeAndFileUnchanged) {
     HistoryDialog d(context(true));
     const QStringList treeBefore = treeLines(d);
     {
-        ConfirmAnswer no(false);
+        test_support::ConfirmAnswer no(false);
         select(d, 0, 0);
         d.deleteSelected();
         select(d, 2);
@@ -310,7 +312,7 @@ TEST_F(HistoryDialogsTest, DeleteAsksWhenSetAndNeinLeavesTreeAndFileUnchanged) {
     EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(treeLines(d), treeBefore);
 
-    ConfirmAnswer yes(true);
+    test_support::ConfirmAnswer yes(true);
     select(d, 1, 0);
     d.deleteSelected();
     EXPECT_EQ(yes.questions().size(), 1);
@@ -328,7 +330,7 @@ TEST_F(HistoryDialogsTest, DeleteWithoutQuestionAndSortThenDeleteWritesTheShownO
     fileThreeCases();
     store.writeInt(settings::kApplication, settings::kHistorySortOrder, 1);
     HistoryDialog d(context(false));
-    ConfirmAnswer never(false);
+    test_support::ConfirmAnswer never(false);
     EXPECT_EQ(d.sortButton()->iconName(), QStringLiteral("sortieren-datum"));
 
     // By name, then back: "Sortierung" has its old value again.
@@ -407,7 +409,7 @@ TEST_F(HistoryDialogsTest, ExportThenImportGivesTheSameCasesAndRemembersTheFolde
     HistoryDialog again(context());
     EXPECT_EQ(again.tree()->topLevelItemCount(), 2);
     {
-        const ConfirmAnswer yes(true);
+        const test_support::ConfirmAnswer yes(true);
         again.importHistory();
     }
     ASSERT_EQ(requests.size(), 2u);
@@ -770,7 +772,7 @@ TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
     HistoryDialog d(context());
     const QByteArray before = readFile(path);
     {
-        ConfirmAnswer no(false);
+        test_support::ConfirmAnswer no(false);
         d.importHistory();
         EXPECT_EQ(no.questions(),
                   QStringList({"Die Fallhistorie mit 3 Fällen wird durch den Inhalt von "
@@ -779,7 +781,7 @@ TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
     EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(d.tree()->topLevelItemCount(), 3);
     {
-        ConfirmAnswer yes(true);
+        test_support::ConfirmAnswer yes(true);
         d.importHistory();
         EXPECT_EQ(yes.questions().size(), 1);
     }

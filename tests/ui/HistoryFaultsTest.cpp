@@ -10,6 +10,8 @@
 #include "history/HistoryTransaction.h"
 #include "settings/MemorySettingsStore.h"
 #include "support/AskedOnce.h"
+#include "support/ConfirmAnswer.h"
+#include "support/MessageRecorder.h"
 #include "ui/HistoryFiles.h"
 #include "ui/MessageBoxes.h"
 
@@ -87,7 +89,7 @@ protected:
             const test_support::AskedOnce chosen(
                 HistoryDialog::fileDialogTestHook(),
                 [&](const HistoryFileRequest&) { return importFrom; });
-            const ConfirmAnswer replace(true);
+            const test_support::ConfirmAnswer replace(true);
             d.importHistory();
         }
         const QStringList texts = messages.texts();
@@ -103,7 +105,7 @@ protected:
             EXPECT_TRUE(found) << parts.join(QStringLiteral(" | ")).toStdString() << "\nin\n"
                                << texts.join(QStringLiteral("\n---\n")).toStdString();
         }
-        for (const MessageRecorder::Message& m : messages.messages()) {
+        for (const test_support::MessageRecorder::Message& m : messages.messages()) {
             EXPECT_EQ(m.kind, MessageBoxes::Kind::Error) << m.text.toStdString();
         }
     }
@@ -120,7 +122,7 @@ protected:
     QTemporaryDir dir;
     QString path;
     MemorySettingsStore store;
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     FaultyDisk disk;
     FileLayer* previousLayer = nullptr;
     std::chrono::milliseconds previousWait{};

@@ -5,6 +5,8 @@
 #include "settings/MemorySettingsStore.h"
 #include "settings/Placement.h"
 #include "settings/SettingsKeys.h"
+#include "support/ConfirmAnswer.h"
+#include "support/TestSettingsStore.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/HelpContext.h"
 #include "ui/HelpViewer.h"
@@ -132,7 +134,7 @@ TEST(SplashWindow, AbsentDelayIsWrittenAsFiveAndUsed) {
     EXPECT_EQ(splash.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
 
     // A stored value is used and nothing is written.
-    MemorySettingsStore seven;
+    test_support::TestSettingsStore seven;
     seven.set(settings::kApplication, settings::kStartDelay, 7);
     seven.clearWriteLog();
     EXPECT_EQ(SplashWindow(seven).delaySeconds(), 7);
@@ -322,7 +324,7 @@ TEST(MainDialog, ResizingStretchesTheColumnsToTheGridWidth) {
 TEST(MainDialog, EscapeWithoutQuestionEndsAndStoresPlacementAndWidths) {
     OpenMainWindow w(
         [](MemorySettingsStore& s) { s.set(settings::kApplication, settings::kAskBeforeQuit, 0); });
-    const ConfirmAnswer answer(false);
+    const test_support::ConfirmAnswer answer(false);
     QTest::keyClick(&w.view(), Qt::Key_Escape);
     EXPECT_FALSE(w.dialog->isVisible());
     EXPECT_EQ(w.dialog->result(), QDialog::Rejected);
@@ -345,7 +347,7 @@ TEST(MainDialog, QuestionAnsweredNeinKeepsTheProgram) {
     EXPECT_FALSE(w.store.contains(settings::kPlacementMain, settings::kPlacementCheck));
 
     // The close box and Beenden ask the same question.
-    ConfirmAnswer answer(false);
+    test_support::ConfirmAnswer answer(false);
     w.dialog->close();
     EXPECT_TRUE(w.dialog->isVisible());
     QTest::mouseClick(w.dialog->button(7), Qt::LeftButton);

@@ -6,6 +6,7 @@
 
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "support/MessageRecorder.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PdfExport.h"
@@ -163,7 +164,7 @@ TEST(PdfReport, ResultViewWritesTitleChartRubricsThenTheTableAsPrinted) {
     shown.store.writeString(settings::kSettingsSection, settings::kPdfDirectory,
                             fromQString(dir.path()));
     const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     {
         PdfPathAnswer answer(pdf);
         QTest::mouseClick(d.pdfButton(), Qt::LeftButton);
@@ -244,7 +245,7 @@ TEST(PdfReport, ALongCaseContinuesTheRubricListAndKeepsEveryTablePage) {
     ShownResult shown(many, "");
     const QString pdf = dir.filePath(QStringLiteral("lang.pdf"));
     PdfPathAnswer answer(pdf);
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     ASSERT_TRUE(shown.dialog->saveAsPdf());
     EXPECT_EQ(answer.offered_.value(0).section(u'/', -1),
               QStringLiteral("Auswertung 06.12.2026.pdf"));
@@ -273,7 +274,7 @@ TEST(PdfReport, AFailedWriteKeepsTheOldFileAndNamesIt) {
     // A page the document refuses: nothing replaces the old file.
     {
         PdfPathAnswer answer(pdf);
-        MessageRecorder messages;
+        test_support::MessageRecorder messages;
         {
             const auto refused = printPageHook().install([](int) { return false; });
             EXPECT_FALSE(shown.dialog->saveAsPdf());
@@ -290,7 +291,7 @@ TEST(PdfReport, AFailedWriteKeepsTheOldFileAndNamesIt) {
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/inhalt")));
     {
         PdfPathAnswer answer(folder);
-        MessageRecorder messages;
+        test_support::MessageRecorder messages;
         EXPECT_FALSE(shown.dialog->saveAsPdf());
         ASSERT_EQ(messages.texts().size(), 1);
         EXPECT_TRUE(messages.texts()[0].contains(folder));
@@ -300,7 +301,7 @@ TEST(PdfReport, AFailedWriteKeepsTheOldFileAndNamesIt) {
               (QStringList{QStringLiteral("alt.pdf")}));
     // Cancelled: nothing happens, nothing is said.
     PdfPathAnswer cancel{QString()};
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     EXPECT_FALSE(shown.dialog->saveAsPdf());
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(shown.dialog->table()->cellText(0, 0), "");
@@ -310,7 +311,7 @@ TEST(PdfReport, AFailedWriteKeepsTheOldFileAndNamesIt) {
 
 TEST(PrintMessages, WithoutAPrinterDruckenExplainsItselfInsteadOfTheDialog) {
     ShownResult shown({1, 2}, "Fall A");
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     int dialogs = 0;
     std::string cellDuringMessage = "unset";
     {
@@ -320,7 +321,7 @@ TEST(PrintMessages, WithoutAPrinterDruckenExplainsItselfInsteadOfTheDialog) {
         });
         const auto noPrinters = printerListHook().install([] { return QStringList(); });
         // While the message shows, the view's top-left cell is still empty.
-        messages.setWatcher([&](const MessageRecorder::Message&) {
+        messages.setWatcher([&](const test_support::MessageRecorder::Message&) {
             cellDuringMessage = shown.dialog->table()->cellText(0, 0);
         });
         EXPECT_FALSE(shown.dialog->printResult());
@@ -339,7 +340,7 @@ TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ShownResult shown({1, 2, 3}, "Fall A");
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     const auto onePrinter =
         printerListHook().install([] { return QStringList{QStringLiteral("Praxisdrucker")}; });
     {

@@ -9,6 +9,7 @@
 #include "settings/Placement.h"
 #include "settings/SettingsKeys.h"
 #include "support/AskedOnce.h"
+#include "support/MessageRecorder.h"
 #include "ui/DialogUnits.h"
 #include "ui/FileCaseDialog.h"
 #include "ui/HelpContext.h"
@@ -524,7 +525,7 @@ TEST(ResultDialog, FailedFilingIsReportedInGerman) {
     const test_support::AskedOnce filing(FileCaseDialog::testHook(), [](FileCaseDialog&) {
         return static_cast<int>(QDialog::Accepted);
     });
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     const std::chrono::milliseconds wait = setHistoryLockWait(std::chrono::milliseconds(0));
     EXPECT_FALSE(open.dialog->fileCase());
     setHistoryLockWait(wait);
@@ -545,7 +546,7 @@ TEST(ResultDialog, FilingIntoAFolderNamedLikeTheHistoryIsReportedAndTheCaseStays
     const test_support::AskedOnce filing(FileCaseDialog::testHook(), [](FileCaseDialog&) {
         return static_cast<int>(QDialog::Accepted);
     });
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     EXPECT_FALSE(open.dialog->fileCase());
     ASSERT_FALSE(messages.texts().isEmpty());
     EXPECT_TRUE(messages.texts().back().contains(historyPath));

@@ -1,6 +1,7 @@
 #include "ui/SettingsDialog.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "support/MessageRecorder.h"
 #include "ui/EditSettings.h"
 #include "ui/FontListDelegate.h"
 #include "ui/MessageBoxes.h"
@@ -44,7 +45,7 @@ struct OpenDialog {
     void ok() { QTest::mouseClick(child<QPushButton>(dialog, "okButton"), Qt::LeftButton); }
     bool accepted() const { return dialog.result() == QDialog::Accepted; }
 
-    MessageRecorder recorder;
+    test_support::MessageRecorder recorder;
     SettingsDialog dialog;
 };
 
@@ -333,7 +334,7 @@ struct StandInOwner : SettingsOwner {
 // (or Zurück) is clicked.
 SettingsDialogRunner clicking(const char* button, std::function<void(SettingsDialog&)> drive = {}) {
     return [button, drive](SettingsDialog& dialog) {
-        const MessageRecorder quiet;
+        const test_support::MessageRecorder quiet;
         dialog.show();
         if (drive) {
             drive(dialog);

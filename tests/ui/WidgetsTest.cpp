@@ -1,5 +1,7 @@
 // The shared widgets: icon push buttons, the help window, the Yes/No box and
 // the message boxes.
+#include "support/ConfirmAnswer.h"
+#include "support/MessageRecorder.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
@@ -298,7 +300,7 @@ TEST(Help, ContentsPageLinksEveryTopic) {
 }
 
 TEST(Help, AMissingPageReportsFailedToLaunchHelp) {
-    MessageRecorder messages;
+    test_support::MessageRecorder messages;
     EXPECT_FALSE(QFile::exists(helpPagePath(99)));
     EXPECT_FALSE(showHelp(99, nullptr));
     EXPECT_TRUE(messages.messages().isEmpty());
@@ -439,7 +441,7 @@ TEST(ConfirmDialog, KeyboardAnswers) {
 
 TEST(ConfirmDialog, TestHookAnswersWithoutAnyDialog) {
     {
-        ConfirmAnswer answer(false);
+        test_support::ConfirmAnswer answer(false);
         EXPECT_FALSE(ConfirmDialog::ask(nullptr, QStringLiteral("Wollen Sie wirklich beenden?")));
         answer.setAnswer(true);
         EXPECT_TRUE(ConfirmDialog::ask(nullptr, QStringLiteral("Noch einmal?")));
@@ -470,9 +472,9 @@ TEST(MessageBoxes, ShowTheProgramTitleAndTheText) {
 }
 
 TEST(MessageBoxes, RecorderCatchesMessagesAndRestoresThePreviousHook) {
-    MessageRecorder outer;
+    test_support::MessageRecorder outer;
     {
-        MessageRecorder inner;
+        test_support::MessageRecorder inner;
         MessageBoxes::information(nullptr, QStringLiteral("eins"));
         MessageBoxes::warning(nullptr, QStringLiteral("zwei"));
         ASSERT_EQ(inner.messages().size(), 2);

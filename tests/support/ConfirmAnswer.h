@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ui/ConfirmDialog.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tessalyn::test_support {
+
+// Answers every question of ConfirmDialog::ask with a fixed answer while it
+// lives, and records the questions asked; no dialog is shown.
+class ConfirmAnswer {
+public:
+    explicit ConfirmAnswer(bool answer);
+    ConfirmAnswer(const ConfirmAnswer&) = delete;
+    ConfirmAnswer& operator=(const ConfirmAnswer&) = delete;
+
+    void setAnswer(bool answer) { answer_ = answer; }
+    const QStringList& questions() const { return questions_; }
+
+private:
+    bool answer_;
+    QStringList questions_;
+    ConfirmDialog::Hook::Guard guard_;
+};
+
+} // namespace tessalyn::test_support
