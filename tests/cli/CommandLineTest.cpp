@@ -1,16 +1,21 @@
-#include "cli/CliRun.h"
+#include "support/CliRun.h"
+#include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <algorithm>
 #include <cstdio>
 #include <sys/wait.h>
 
 using namespace tessalyn;
-using clitest::CliOutcome;
-using clitest::runCompanion;
-using clitest::ScratchFolder;
+using test_support::CliOutcome;
+using test_support::runCli;
+using test_support::TempFolder;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
@@ -20,11 +25,11 @@ using Args = std::vector<std::string>;
 
 // Every spelling must give exactly the result of the first one.
 void expectSameResults(const std::vector<Args>& spellings) {
-    const CliOutcome first = runCompanion(spellings.front());
+    const CliOutcome first = runCli(spellings.front());
     EXPECT_EQ(first.rc, 0) << first.err;
     EXPECT_FALSE(first.out.empty());
     for (const Args& args : spellings) {
-        const CliOutcome r = runCompanion(args);
+        const CliOutcome r = runCli(args);
         std::string call;
         for (const std::string& a : args) {
             call += a + ' ';
@@ -67,7 +72,7 @@ TEST(CommandLine, OptionsMayStandBeforeBetweenOrAfterThePositionals) {
 }
 
 TEST(CommandLine, HistoryOptionsMayStandAnywhereAndFileTheSameBytes) {
-    ScratchFolder folder("cli-option-order");
+    TempFolder folder("cli-option-order");
     const std::string date = "06.12.2026 16:05";
     const std::vector<Args> spellings = {
         {"--date", date, "F", "Kopfschmerz", "erste Sitzung", "--", "12", "-7"},
@@ -82,9 +87,9 @@ TEST(CommandLine, HistoryOptionsMayStandAnywhereAndFileTheSameBytes) {
         for (const std::string& a : spellings[i]) {
             args.push_back(a == "F" ? file : a);
         }
-        const CliOutcome r = runCompanion(args);
+        const CliOutcome r = runCli(args);
         ASSERT_EQ(r.rc, 0) << r.err;
-        const std::string bytes = clitest::fileBytes(file);
+        const std::string bytes = test_support::readBytes(file);
         if (i == 0) {
             expected = bytes;
             EXPECT_THAT(bytes, HasSubstr("<Fall Name=\"Kopfschmerz\""));
@@ -101,7 +106,7 @@ TEST(CommandLine, HistoryOptionsMayStandAnywhereAndFileTheSameBytes) {
 }
 
 TEST(CommandLine, UnknownOptionsAreWrongCallsThatWriteNothing) {
-    ScratchFolder folder("cli-unknown-options");
+    TempFolder folder("cli-unknown-options");
     const std::string file = folder.file("h.xml");
     const std::vector<Args> calls = {
         {"history", "add", "--bogus", file, "A", "B", "--", "1"},
@@ -118,16 +123,16 @@ TEST(CommandLine, UnknownOptionsAreWrongCallsThatWriteNothing) {
         {"info", "--bogus"},
     };
     for (const Args& args : calls) {
-        const CliOutcome r = runCompanion(args);
+        const CliOutcome r = runCli(args);
         EXPECT_EQ(r.rc, 2) << args[1];
         EXPECT_THAT(r.out, IsEmpty());
         EXPECT_EQ(lineCount(r.err), 1) << r.err;
         EXPECT_THAT(r.err, ::testing::StartsWith("tessalyn-cli: ")) << r.err;
         EXPECT_THAT(folder.names(), IsEmpty()) << r.err;
     }
-    EXPECT_THAT(runCompanion({"evaluate", "1", "--summery"}).err,
+    EXPECT_THAT(runCli({"evaluate", "1", "--summery"}).err,
                 HasSubstr("unbekannte Option --summery"));
-    EXPECT_THAT(runCompanion({"frobnicate"}).err, HasSubstr("unbekannter Befehl frobnicate"));
+    EXPECT_THAT(runCli({"frobnicate"}).err, HasSubstr("unbekannter Befehl frobnicate"));
 }
 
 TEST(CommandLine, MissingOrBadOptionValuesAreWrongCalls) {
@@ -142,7 +147,7 @@ TEST(CommandLine, MissingOrBadOptionValuesAreWrongCalls) {
         {{"--content"}, "--content braucht einen Wert"},
     };
     for (const auto& [args, message] : calls) {
-        const CliOutcome r = runCompanion(args);
+        const CliOutcome r = runCli(args);
         EXPECT_EQ(r.rc, 2) << message;
         EXPECT_THAT(r.err, HasSubstr(message));
         EXPECT_EQ(lineCount(r.err), 1) << r.err;
@@ -151,44 +156,44 @@ TEST(CommandLine, MissingOrBadOptionValuesAreWrongCalls) {
 
 TEST(CommandLine, AfterTheMarkEverythingIsAnArgument) {
     // "--summary" after "--" is a typed entry, which names no rubric.
-    const CliOutcome marked = runCompanion({"evaluate", "--summary", "--", "1", "--table"});
-    const CliOutcome plain = runCompanion({"evaluate", "--summary", "1"});
+    const CliOutcome marked = runCli({"evaluate", "--summary", "--", "1", "--table"});
+    const CliOutcome plain = runCli({"evaluate", "--summary", "1"});
     EXPECT_EQ(marked.rc, 0) << marked.err;
     EXPECT_EQ(marked.out, plain.out);
 
-    const CliOutcome search = runCompanion({"search", "--", "-x"});
+    const CliOutcome search = runCli({"search", "--", "-x"});
     EXPECT_EQ(search.rc, 0) << search.err;
     EXPECT_THAT(search.out, HasSubstr("Kein Symptom gefunden"));
 
     // A negative number is a value where the command takes one, never an option.
-    EXPECT_EQ(runCompanion({"evaluate", "--summary", "1", "-7"}).out,
-              runCompanion({"evaluate", "--summary", "--", "1", "-7"}).out);
+    EXPECT_EQ(runCli({"evaluate", "--summary", "1", "-7"}).out,
+              runCli({"evaluate", "--summary", "--", "1", "-7"}).out);
 }
 
 TEST(CommandLine, HelpAnywhereShowsTheCommandsGermanText) {
-    const CliOutcome before = runCompanion({"search", "--help", "air"});
-    const CliOutcome after = runCompanion({"search", "air", "-h"});
+    const CliOutcome before = runCli({"search", "--help", "air"});
+    const CliOutcome after = runCli({"search", "air", "-h"});
     EXPECT_EQ(before.rc, 0);
     EXPECT_EQ(before.out, after.out);
     EXPECT_THAT(before.out, ::testing::StartsWith("Aufruf: tessalyn-cli search"));
 
-    ScratchFolder folder("cli-help");
+    TempFolder folder("cli-help");
     const CliOutcome history =
-        runCompanion({"history", "add", folder.file("h.xml"), "A", "B", "1", "--help"});
+        runCli({"history", "add", folder.file("h.xml"), "A", "B", "1", "--help"});
     EXPECT_EQ(history.rc, 0);
     EXPECT_THAT(history.out, ::testing::StartsWith("Aufruf: tessalyn-cli history show"));
     EXPECT_THAT(folder.names(), IsEmpty());
 
-    const CliOutcome top = runCompanion({"--help"});
+    const CliOutcome top = runCli({"--help"});
     EXPECT_THAT(top.out, HasSubstr("Befehle:\n  info"));
     EXPECT_THAT(top.out, HasSubstr("Rückgabewerte: 0 Erfolg, 1 Fehler, 2 falscher Aufruf."));
 }
 
 TEST(CommandLine, FileNamesAreBytesAndTextsMustFitTheCodePage) {
-    ScratchFolder folder("cli-file-names");
+    TempFolder folder("cli-file-names");
     // Two names that the code page cannot hold stay two files.
     for (const char* name : {"日記.xml", "病歴.xml"}) {
-        const CliOutcome r = runCompanion({"history", "add", folder.file(name), "Fall", "", "12"});
+        const CliOutcome r = runCli({"history", "add", folder.file(name), "Fall", "", "12"});
         EXPECT_EQ(r.rc, 0) << r.err;
     }
     std::vector<std::string> names = folder.names();
@@ -198,29 +203,29 @@ TEST(CommandLine, FileNamesAreBytesAndTextsMustFitTheCodePage) {
     // An existing file with such a name is read, and its name is said unchanged.
     const std::string russian = folder.file("Случай.xml");
     std::filesystem::copy_file(folder.file("日記.xml"), russian);
-    const CliOutcome show = runCompanion({"history", "show", russian});
+    const CliOutcome show = runCli({"history", "show", russian});
     EXPECT_EQ(show.rc, 0) << show.err;
     EXPECT_THAT(show.out, HasSubstr("Fall\n"));
-    const CliOutcome missing = runCompanion({"history", "remove", russian, "Ärger"});
+    const CliOutcome missing = runCli({"history", "remove", russian, "Ärger"});
     EXPECT_EQ(missing.rc, 1);
     EXPECT_THAT(missing.err, HasSubstr("kein Fall \"Ärger\" in " + russian));
 
     // Umlauts go into the single-byte text; a character it lacks is refused by name.
     const std::string file = folder.file("h.xml");
-    EXPECT_EQ(runCompanion({"history", "add", file, "Übelkeit", "süß", "12"}).rc, 0);
-    EXPECT_THAT(clitest::fileBytes(file), HasSubstr("Name=\"\xDC"
-                                                    "belkeit\""));
-    const std::string before = clitest::fileBytes(file);
-    const CliOutcome refused = runCompanion({"history", "add", file, "Fall", "Kopf 頭", "12"});
+    EXPECT_EQ(runCli({"history", "add", file, "Übelkeit", "süß", "12"}).rc, 0);
+    EXPECT_THAT(test_support::readBytes(file), HasSubstr("Name=\"\xDC"
+                                                         "belkeit\""));
+    const std::string before = test_support::readBytes(file);
+    const CliOutcome refused = runCli({"history", "add", file, "Fall", "Kopf 頭", "12"});
     EXPECT_EQ(refused.rc, 2);
     EXPECT_THAT(refused.err, HasSubstr("„頭“ (U+982D)"));
-    EXPECT_EQ(clitest::fileBytes(file), before);
-    EXPECT_EQ(runCompanion({"search", "€ x"}).rc, 0);
-    EXPECT_EQ(runCompanion({"search", "\xFF"}).rc, 2);
+    EXPECT_EQ(test_support::readBytes(file), before);
+    EXPECT_EQ(runCli({"search", "€ x"}).rc, 0);
+    EXPECT_EQ(runCli({"search", "\xFF"}).rc, 2);
 }
 
 TEST(CommandLine, OptionFirstCallRunsAsAWholeProcess) {
-    ScratchFolder folder("cli-process");
+    TempFolder folder("cli-process");
     const std::string file = folder.file("historie.xml");
     const std::string command = "cd '" + folder.path().string() + "' && '" + TESSALYN_CLI_PATH +
                                 "' history add --date '06.12.2026 16:05' historie.xml "
@@ -230,5 +235,5 @@ TEST(CommandLine, OptionFirstCallRunsAsAWholeProcess) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"historie.xml"});
-    EXPECT_THAT(clitest::fileBytes(file), HasSubstr("<Fall Name=\"Kopfschmerz\""));
+    EXPECT_THAT(test_support::readBytes(file), HasSubstr("<Fall Name=\"Kopfschmerz\""));
 }

@@ -1,15 +1,19 @@
-#include "cli/CliRun.h"
 #include "data/ContentLoader.h"
+#include "support/CliRun.h"
+#include "support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <sys/stat.h>
 
 using namespace tessalyn;
-using clitest::CliOutcome;
-using clitest::runCompanion;
-using clitest::ScratchFolder;
+using test_support::CliOutcome;
+using test_support::runCli;
+using test_support::TempFolder;
 using ::testing::HasSubstr;
 
 namespace {
@@ -45,8 +49,8 @@ std::string germanText(std::size_t length) {
 } // namespace
 
 TEST(ContentCli, DumpWritesTheBytesTheLoaderReadsBack) {
-    ScratchFolder folder("cli-dump");
-    std::string content = runCompanion({"dump"}).out;
+    TempFolder folder("cli-dump");
+    std::string content = runCli({"dump"}).out;
     // Umlauts and texts that fill their fields, NUL excepted.
     replaceField(content, "chapter\t0\t", 3, germanText(kChapterTextSize - 1));
     replaceField(content, "heading\t0\t", 3, germanText(kHeadingTextSize - 1));
@@ -54,12 +58,12 @@ TEST(ContentCli, DumpWritesTheBytesTheLoaderReadsBack) {
     const std::string file = folder.file("inhalt-\xC3\xA4.tsv"); // "inhalt-ä.tsv"
     std::ofstream(file, std::ios::binary) << content;
 
-    const CliOutcome dumped = runCompanion({"--content", file, "dump"});
+    const CliOutcome dumped = runCli({"--content", file, "dump"});
     ASSERT_EQ(dumped.rc, 0) << dumped.err;
     EXPECT_EQ(dumped.out, content);
 
     // The other commands still speak UTF-8 to the terminal.
-    const CliOutcome rubric = runCompanion({"rubric", "1", "--content", file});
+    const CliOutcome rubric = runCli({"rubric", "1", "--content", file});
     EXPECT_EQ(rubric.rc, 0) << rubric.err;
     EXPECT_THAT(rubric.out, HasSubstr("symptom\t\xC3\x84rger \xC3\xBC"
                                       "ber \xC3\xB6"
@@ -68,7 +72,7 @@ TEST(ContentCli, DumpWritesTheBytesTheLoaderReadsBack) {
 }
 
 TEST(ContentCli, FilesThatAreNoContentAreRefusedWithAReason) {
-    ScratchFolder folder("cli-content-files");
+    TempFolder folder("cli-content-files");
     const std::string fifo = folder.file("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string large = folder.file("gross.tsv");
@@ -84,7 +88,7 @@ TEST(ContentCli, FilesThatAreNoContentAreRefusedWithAReason) {
         {folder.file("fehlt.tsv") + "/x", "gibt es nicht"},
     };
     for (const auto& [path, reason] : cases) {
-        const CliOutcome r = runCompanion({"--content", path, "info"});
+        const CliOutcome r = runCli({"--content", path, "info"});
         EXPECT_EQ(r.rc, 1) << path;
         EXPECT_TRUE(r.out.empty()) << path;
         EXPECT_THAT(r.err, ::testing::StartsWith("tessalyn-cli: " + path + ": ")) << r.err;
@@ -97,21 +101,21 @@ TEST(ContentCli, ACaseHoldsAtMostItsRowsAndSaysSo) {
     for (int i = 1; i <= 3000; ++i) {
         args.push_back(std::to_string(i));
     }
-    const CliOutcome full = runCompanion(args);
+    const CliOutcome full = runCli(args);
     EXPECT_EQ(full.rc, 0) << full.err;
     EXPECT_THAT(full.out, HasSubstr("entries 3000\n"));
 
     args.push_back("3001");
-    const CliOutcome over = runCompanion(args);
+    const CliOutcome over = runCli(args);
     EXPECT_EQ(over.rc, 2);
     EXPECT_TRUE(over.out.empty());
     EXPECT_THAT(over.err, HasSubstr("höchstens 3000 Zeilen"));
 
-    ScratchFolder folder("cli-case-limit");
+    TempFolder folder("cli-case-limit");
     const std::string file = folder.file("h.xml");
     std::vector<std::string> add = {"history", "add", file, "Fall", "zu lang"};
     add.insert(add.end(), args.begin() + 2, args.end());
-    const CliOutcome filed = runCompanion(add);
+    const CliOutcome filed = runCli(add);
     EXPECT_EQ(filed.rc, 2);
     EXPECT_THAT(filed.err, HasSubstr("höchstens 3000 Zeilen"));
     EXPECT_TRUE(folder.names().empty());

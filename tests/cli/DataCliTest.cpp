@@ -1,5 +1,6 @@
-#include "cli/Cli.h"
 #include "data/ContentLoader.h"
+#include "support/CliRun.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -9,49 +10,21 @@
 #include <vector>
 
 using namespace tessalyn;
-
-namespace {
-
-struct CliRun {
-    int rc = 0;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(std::vector<std::string> args) {
-    args.insert(args.begin(), "tessalyn-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) {
-        argv.push_back(a.c_str());
-    }
-    std::ostringstream out, err;
-    CliRun r;
-    r.rc = cli::runCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
+using test_support::CliOutcome;
+using test_support::readBytes;
+using test_support::runCli;
 
 TEST(CliData, InfoPrintsTheFiveCounts) {
-    const CliRun r = run({"info"});
+    const CliOutcome r = runCli({"info"});
     EXPECT_EQ(r.rc, 0);
     EXPECT_EQ(r.out, "chapters 32\nheadings 2315\nrubrics 8385\nremedies 358\nentries 159125\n");
 }
 
 TEST(CliData, DumpEqualsTheCommittedFile) {
-    const CliRun r = run({"dump"});
+    const CliOutcome r = runCli({"dump"});
     EXPECT_EQ(r.rc, 0);
     std::string expected;
-    std::istringstream in(readFile(std::string(TESSALYN_SOURCE_DIR) + "/data/repertory.tsv"));
+    std::istringstream in(readBytes(std::string(TESSALYN_SOURCE_DIR) + "/data/repertory.tsv"));
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line[0] != '#') {
@@ -62,7 +35,7 @@ TEST(CliData, DumpEqualsTheCommittedFile) {
 }
 
 TEST(CliData, RubricPrintsFourItemsAndNegativeNumbersShowThePositiveRubric) {
-    const CliRun r = run({"rubric", "1"});
+    const CliOutcome r = runCli({"rubric", "1"});
     EXPECT_EQ(r.rc, 0);
     EXPECT_EQ(r.out.rfind("number\t1\nsymptom\tAfternoon, - In {0004} [101]\nlocation\t", 0), 0u)
         << r.out;
@@ -72,7 +45,7 @@ TEST(CliData, RubricPrintsFourItemsAndNegativeNumbersShowThePositiveRubric) {
     const std::string remedies = r.out.substr(r.out.find("remedies\t"));
     EXPECT_EQ(std::count(remedies.begin(), remedies.end(), '\n'), 21);
 
-    const CliRun neg = run({"rubric", "-1"});
+    const CliOutcome neg = runCli({"rubric", "-1"});
     EXPECT_EQ(neg.rc, 0);
     EXPECT_EQ(neg.out.substr(neg.out.find('\n')), r.out.substr(r.out.find('\n')));
     EXPECT_EQ(neg.out.rfind("number\t-1\n", 0), 0u);
@@ -80,15 +53,15 @@ TEST(CliData, RubricPrintsFourItemsAndNegativeNumbersShowThePositiveRubric) {
 
 TEST(CliData, RubricNumbersOutsideTheRepertoryAreWrongCalls) {
     for (const char* n : {"0", "8386", "-8386", "99999999999"}) {
-        const CliRun r = run({"rubric", n});
+        const CliOutcome r = runCli({"rubric", n});
         EXPECT_EQ(r.rc, 2) << n;
         EXPECT_TRUE(r.out.empty()) << n;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
-    EXPECT_NE(run({"rubric", "0"}).err.find("von 1 bis 8385 oder von -8385 bis -1"),
+    EXPECT_NE(runCli({"rubric", "0"}).err.find("von 1 bis 8385 oder von -8385 bis -1"),
               std::string::npos);
     for (const char* n : {"8385", "-8385"}) {
-        const CliRun r = run({"rubric", n});
+        const CliOutcome r = runCli({"rubric", n});
         EXPECT_EQ(r.rc, 0) << n;
         EXPECT_NE(r.out.find("symptom\tWarts, - With Vomiting {6769}"), std::string::npos) << n;
     }
@@ -102,7 +75,7 @@ TEST(CliData, UsageErrorsExitTwoWithOneLine) {
                                                                   {"rubric", "x"},
                                                                   {"info", "extra"},
                                                                   {"--content"}}) {
-        const CliRun r = run(args);
+        const CliOutcome r = runCli(args);
         EXPECT_EQ(r.rc, 2);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
@@ -113,19 +86,19 @@ TEST(CliData, ContentOptionLoadsAFileAndRefusesABrokenOne) {
     std::filesystem::create_directories(dir);
     const std::string good = (dir / "good.tsv").string();
     const std::string bad = (dir / "bad.tsv").string();
-    std::string dump = run({"dump"}).out;
+    std::string dump = runCli({"dump"}).out;
     // Rename rubric 1 in the copy.
     const std::size_t at = dump.find("Afternoon, - In {0004}");
     ASSERT_NE(at, std::string::npos);
     std::string changed = dump;
     changed.replace(at, 9, "Forenoon");
     std::ofstream(good, std::ios::binary) << changed;
-    const CliRun r = run({"--content", good, "rubric", "1"});
+    const CliOutcome r = runCli({"--content", good, "rubric", "1"});
     EXPECT_EQ(r.rc, 0);
     EXPECT_NE(r.out.find("symptom\tForenoon, - In {0004} [101]"), std::string::npos) << r.out;
 
     std::ofstream(bad, std::ios::binary) << dump.substr(0, dump.size() / 2);
-    const CliRun b = run({"--content", bad, "info"});
+    const CliOutcome b = runCli({"--content", bad, "info"});
     EXPECT_EQ(b.rc, 1);
     EXPECT_TRUE(b.out.empty());
     EXPECT_NE(b.err.find("bad.tsv"), std::string::npos) << b.err;

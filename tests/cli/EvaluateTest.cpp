@@ -1,5 +1,5 @@
-#include "cli/Cli.h"
 #include "data/ContentLoader.h"
+#include "support/CliRun.h"
 
 #include <gtest/gtest.h>
 
@@ -16,25 +16,11 @@ using namespace tessalyn;
 
 namespace {
 
-struct EvalRun {
-    int rc = 0;
-    std::string out;
-    std::string err;
-};
+using EvalRun = test_support::CliOutcome;
 
 EvalRun evaluate(std::vector<std::string> args) {
     args.insert(args.begin(), "evaluate");
-    args.insert(args.begin(), "tessalyn-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) {
-        argv.push_back(a.c_str());
-    }
-    std::ostringstream out, err;
-    EvalRun r;
-    r.rc = cli::runCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return test_support::runCli(std::move(args));
 }
 
 std::vector<std::string> lines(const std::string& text) {

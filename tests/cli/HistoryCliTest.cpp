@@ -1,4 +1,5 @@
-#include "cli/Cli.h"
+#include "support/CliRun.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,35 +12,11 @@
 #include <unistd.h>
 
 using namespace tessalyn;
+using test_support::CliOutcome;
+using test_support::readBytes;
+using test_support::runCli;
 
 namespace {
-
-struct CliResult {
-    int rc = 0;
-    std::string out;
-    std::string err;
-};
-
-CliResult callCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "tessalyn-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) {
-        argv.push_back(a.c_str());
-    }
-    std::ostringstream out, err;
-    CliResult r;
-    r.rc = cli::runCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class HistoryCli : public ::testing::Test {
 protected:
@@ -84,26 +61,26 @@ TEST_F(HistoryCli, ShowPrintsTheTreeAndSortsOnRequest) {
     const std::string uebelkeit = "\xC3\x9C"
                                   "belkeit\n\t01.01.2026 09:00 (zwei Zeilen)\n\t\t5\n";
 
-    CliResult r = callCli({"history", "show", file_});
+    CliOutcome r = runCli({"history", "show", file_});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, uebelkeit + "Angst\n");
-    r = callCli({"history", "show", file_, "--sort", "name"});
+    r = runCli({"history", "show", file_, "--sort", "name"});
     EXPECT_EQ(r.out, "Angst\n" + uebelkeit);
 
-    r = callCli({"history", "show", path("k.xml")});
+    r = runCli({"history", "show", path("k.xml")});
     EXPECT_EQ(r.out, "Kopfschmerz\n\t06.12.2026 16:05 (erste Sitzung)\n\t\t12\n\t\t-7 BD 2\n");
 
-    EXPECT_EQ(callCli({"history", "show", file_, "--sort", "size"}).rc, 2);
-    EXPECT_EQ(callCli({"history", "show"}).rc, 2);
-    EXPECT_EQ(callCli({"history", "frobnicate"}).rc, 2);
+    EXPECT_EQ(runCli({"history", "show", file_, "--sort", "size"}).rc, 2);
+    EXPECT_EQ(runCli({"history", "show"}).rc, 2);
+    EXPECT_EQ(runCli({"history", "frobnicate"}).rc, 2);
 }
 
 TEST_F(HistoryCli, ShowOfMissingEmptyAndBrokenFiles) {
-    CliResult r = callCli({"history", "show", path("fehlt.xml")});
+    CliOutcome r = runCli({"history", "show", path("fehlt.xml")});
     EXPECT_EQ(r.rc, 0);
     EXPECT_EQ(r.out, "");
     std::ofstream(file_, std::ios::binary) << "";
-    r = callCli({"history", "show", file_});
+    r = runCli({"history", "show", file_});
     EXPECT_EQ(r.rc, 0);
     EXPECT_EQ(r.out, "");
 
@@ -112,7 +89,7 @@ TEST_F(HistoryCli, ShowOfMissingEmptyAndBrokenFiles) {
     broken.replace(broken.find("\"1\""), 3, "\"2\"");
     broken.resize(broken.size() - std::string("</Fallhistorie>\r\n").size());
     std::ofstream(file_, std::ios::binary) << broken;
-    r = callCli({"history", "show", file_});
+    r = runCli({"history", "show", file_});
     EXPECT_EQ(r.rc, 1);
     EXPECT_EQ(r.out.rfind("Kopfschmerz\n", 0), 0u) << r.out;
     EXPECT_EQ(r.err,
@@ -120,7 +97,7 @@ TEST_F(HistoryCli, ShowOfMissingEmptyAndBrokenFiles) {
 }
 
 TEST_F(HistoryCli, AddFilesTheCaseAsTypedAndSaves) {
-    CliResult r = callCli({"history", "add", file_, "--date", "06.12.2026 16:05", "Kopfschmerz",
+    CliOutcome r = runCli({"history", "add", file_, "--date", "06.12.2026 16:05", "Kopfschmerz",
                            "erste Sitzung", "12", "-7"});
     ASSERT_EQ(r.rc, 0) << r.err;
     // -7 is a typed counter-polar entry; a BD value cannot be typed validly,
@@ -130,8 +107,8 @@ TEST_F(HistoryCli, AddFilesTheCaseAsTypedAndSaves) {
     EXPECT_EQ(readBytes(file_), expected);
 
     // Same case in other letters; "12+34" files 12, "abc" and "0" are empty rows.
-    r = callCli({"history", "add", file_, "--date=07.12.2026 08:30", "KOPFSCHMERZ", "zwei\nZeilen",
-                 "12+34", "abc", "0", "-40"});
+    r = runCli({"history", "add", file_, "--date=07.12.2026 08:30", "KOPFSCHMERZ", "zwei\nZeilen",
+                "12+34", "abc", "0", "-40"});
     ASSERT_EQ(r.rc, 0) << r.err;
     const std::string bytes = readBytes(file_);
     EXPECT_NE(bytes.find("<Fall Name=\"Kopfschmerz\" AnzahlBehandlungen=\"2\">"),
@@ -143,13 +120,13 @@ TEST_F(HistoryCli, AddFilesTheCaseAsTypedAndSaves) {
               std::string::npos)
         << bytes;
 
-    EXPECT_EQ(callCli({"history", "add", file_, "--date", "6.12.2026", "A", "B", "1"}).rc, 2);
-    EXPECT_EQ(callCli({"history", "add", file_, "A"}).rc, 2);
+    EXPECT_EQ(runCli({"history", "add", file_, "--date", "6.12.2026", "A", "B", "1"}).rc, 2);
+    EXPECT_EQ(runCli({"history", "add", file_, "A"}).rc, 2);
 }
 
 TEST_F(HistoryCli, AddLeavesOutCounterPolaritiesTheEvaluationAppends) {
     // Content in which rubric 12 has the counter-polarity 40.
-    std::string dump = callCli({"dump"}).out;
+    std::string dump = runCli({"dump"}).out;
     const std::size_t at = dump.find("\nrubric\t12\t");
     ASSERT_NE(at, std::string::npos);
     std::size_t field = at + 1;
@@ -161,14 +138,14 @@ TEST_F(HistoryCli, AddLeavesOutCounterPolaritiesTheEvaluationAppends) {
     const std::string content = path("content.tsv");
     std::ofstream(content, std::ios::binary) << dump;
 
-    CliResult r = callCli({"--content", content, "evaluate", "--summary", "12"});
+    CliOutcome r = runCli({"--content", content, "evaluate", "--summary", "12"});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_NE(r.out.find("entries 2"), std::string::npos) << r.out; // -40 appended
 
-    r = callCli({"--content", content, "history", "add", file_, "--date", "01.01.2026 00:00", "P",
-                 "", "12", "3"});
+    r = runCli({"--content", content, "history", "add", file_, "--date", "01.01.2026 00:00", "P",
+                "", "12", "3"});
     ASSERT_EQ(r.rc, 0) << r.err;
-    r = callCli({"history", "show", file_});
+    r = runCli({"history", "show", file_});
     EXPECT_EQ(r.out, "P\n\t01.01.2026 00:00 ()\n\t\t12\n\t\t3\n");
 }
 
@@ -179,7 +156,7 @@ TEST_F(HistoryCli, BrokenFilesAreNeverWritten) {
          std::vector<std::vector<std::string>>{{"history", "add", file_, "A", "B", "1"},
                                                {"history", "remove", file_, "A"},
                                                {"history", "export", file_, path("ziel.xml")}}) {
-        const CliResult r = callCli(args);
+        const CliOutcome r = runCli(args);
         EXPECT_EQ(r.rc, 1) << args[1];
         EXPECT_EQ(r.err.rfind("Fehler:\nSyntax Error in Datei: ", 0), 0u) << r.err;
         EXPECT_EQ(readBytes(file_), broken);
@@ -191,33 +168,33 @@ TEST_F(HistoryCli, RemoveAndExport) {
     for (const char* name : {"A", "B"}) {
         for (const char* comment : {"eins", "zwei", "drei"}) {
             ASSERT_EQ(
-                callCli({"history", "add", file_, "--date", "01.01.2026 00:00", name, comment, "1"})
+                runCli({"history", "add", file_, "--date", "01.01.2026 00:00", name, comment, "1"})
                     .rc,
                 0);
         }
     }
-    CliResult r = callCli({"history", "remove", file_, "a", "1"});
+    CliOutcome r = runCli({"history", "remove", file_, "a", "1"});
     ASSERT_EQ(r.rc, 0) << r.err;
-    r = callCli({"history", "remove", file_, "b"});
+    r = runCli({"history", "remove", file_, "b"});
     ASSERT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(callCli({"history", "show", file_}).out,
+    EXPECT_EQ(runCli({"history", "show", file_}).out,
               "A\n\t01.01.2026 00:00 (eins)\n\t\t1\n\t01.01.2026 00:00 (drei)\n\t\t1\n");
 
     const std::string before = readBytes(file_);
-    EXPECT_EQ(callCli({"history", "remove", file_, "C"}).rc, 1);
-    EXPECT_EQ(callCli({"history", "remove", file_, "A", "2"}).rc, 1);
-    EXPECT_EQ(callCli({"history", "remove", file_, "A", "x"}).rc, 2);
+    EXPECT_EQ(runCli({"history", "remove", file_, "C"}).rc, 1);
+    EXPECT_EQ(runCli({"history", "remove", file_, "A", "2"}).rc, 1);
+    EXPECT_EQ(runCli({"history", "remove", file_, "A", "x"}).rc, 2);
     EXPECT_EQ(readBytes(file_), before);
 
-    r = callCli({"history", "export", file_, path("kopie.xml")});
+    r = runCli({"history", "export", file_, path("kopie.xml")});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(readBytes(path("kopie.xml")), before);
-    r = callCli({"history", "export", path("fehlt.xml"), path("leer.xml")});
+    r = runCli({"history", "export", path("fehlt.xml"), path("leer.xml")});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(readBytes(path("leer.xml")),
               "<Fallhistorie AnzahlFaelle=\"0\">\r\n</Fallhistorie>\r\n");
 
-    r = callCli({"history", "export", file_, path("nicht/da.xml")});
+    r = runCli({"history", "export", file_, path("nicht/da.xml")});
     EXPECT_EQ(r.rc, 1);
     EXPECT_NE(
         r.err.find("Die Fallhistorie konnte nicht gespeichert werden: " + path("nicht/da.xml")),

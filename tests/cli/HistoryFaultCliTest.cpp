@@ -2,9 +2,9 @@
 // unreadable histories are never replaced, odd files are reported without a
 // crash, read-only folders, protected files and links are respected, and the
 // rights of what the program writes stay private.
-#include "cli/CliProcess.h"
 #include "history/CaseHistory.h"
 #include "history/HistoryBackup.h"
+#include "support/CliProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 using namespace tessalyn;
-using namespace clitest;
+using namespace tessalyn::test_support;
 
 namespace {
 
@@ -47,7 +47,7 @@ protected:
     }
 
     CliRun cli(const std::vector<std::string>& args, bool asUser = true, int mask = -1) {
-        return runCli(args, {asUser, mask, dir_ + "/out.txt"});
+        return runCliProcess(args, {asUser, mask, dir_ + "/out.txt"});
     }
     CliRun add(const std::string& file, const std::string& name, bool asUser = true,
                int mask = -1) {
@@ -58,7 +58,7 @@ protected:
     // A history of the user with one case "Alt".
     std::string existing() {
         EXPECT_EQ(add(file_, "Alt").rc, 0);
-        return readText(file_);
+        return readBytes(file_);
     }
 
     std::vector<std::string> entries() const {
@@ -109,7 +109,7 @@ TEST_F(HistoryFaultCli, AnUnreadableHistoryIsReportedAndNeverReplaced) {
               "tessalyn-cli: Die Fallhistorie " + file_ +
                   " konnte nicht gelesen werden: keine Berechtigung. Sie bleibt unverändert. Der "
                   "Fall wurde nicht abgelegt.\n");
-    EXPECT_EQ(readText(file_), before);
+    EXPECT_EQ(readBytes(file_), before);
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_EQ(entries(), std::vector<std::string>{"historie.xml"});
 }
@@ -127,7 +127,7 @@ TEST_F(HistoryFaultCli, FoldersInThePlaceOfTheHistoryOrItsLockAreReportedWithout
     expectReported(run, "Sperrdatei " + file_ + ".lock steht ein Ordner");
     EXPECT_NE(run.output.find("Der Fall wurde nicht abgelegt."), std::string::npos);
     expectReported(cli({"history", "remove", file_, "Alt"}), "Der Fall wurde nicht gelöscht.");
-    EXPECT_EQ(readText(file_), before);
+    EXPECT_EQ(readBytes(file_), before);
 }
 
 TEST_F(HistoryFaultCli, AReadOnlyFolderWithAWritableHistoryStillFiles) {
@@ -162,7 +162,7 @@ TEST_F(HistoryFaultCli, AWriteProtectedHistoryStaysAndTheUserLearnsWhy) {
         expectReported(run, "schreibgeschützt");
         EXPECT_NE(run.output.find("Der Fall wurde nicht abgelegt."), std::string::npos);
     }
-    EXPECT_EQ(readText(file_), before);
+    EXPECT_EQ(readBytes(file_), before);
     EXPECT_EQ(statOf(file_).st_mode & 07777, 0444u);
 }
 
@@ -204,7 +204,7 @@ TEST_F(HistoryFaultCli, LeftoversOfKilledSavesGoWithTheNextSave) {
     }
     waitpid(ended, nullptr, 0);
     const std::string left = file_ + ".tmp-" + std::to_string(ended) + "-1";
-    std::ofstream(left) << readText(file_);
+    std::ofstream(left) << readBytes(file_);
     giveToUser(left);
     EXPECT_EQ(add(file_, "Neu").rc, 0);
     EXPECT_EQ(entries(), std::vector<std::string>{"historie.xml"});

@@ -2,8 +2,8 @@
 // some through a symbolic link, one of them stopped while it holds the lock:
 // every filing reported done ends up in the file, a waiting one says why it
 // gave up, and lock files that no program holds delay nobody.
-#include "cli/CliProcess.h"
 #include "history/CaseHistory.h"
+#include "support/CliProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@
 #include <unistd.h>
 
 using namespace tessalyn;
-using namespace clitest;
+using namespace tessalyn::test_support;
 using namespace std::chrono_literals;
 
 namespace {

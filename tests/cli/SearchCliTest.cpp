@@ -1,4 +1,4 @@
-#include "cli/Cli.h"
+#include "support/CliRun.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +15,16 @@ struct CliRun {
     std::string err;
 };
 
-CliRun runCommand(std::vector<const char*> args) {
-    args.insert(args.begin(), "tessalyn-cli");
-    std::ostringstream out;
-    std::ostringstream err;
+// The companion's run with its output as lines.
+CliRun runCommand(const std::vector<std::string>& args) {
+    const test_support::CliOutcome outcome = test_support::runCli(args);
     CliRun run;
-    run.rc = cli::runCli(static_cast<int>(args.size()), args.data(), out, err);
-    std::istringstream in(out.str());
+    run.rc = outcome.rc;
+    std::istringstream in(outcome.out);
     for (std::string line; std::getline(in, line);) {
         run.lines.push_back(line);
     }
-    run.err = err.str();
+    run.err = outcome.err;
     return run;
 }
 
@@ -101,7 +100,7 @@ TEST(SearchCli, RemedyRowsKeepTheBlankAfterTheNumber) {
 }
 
 TEST(SearchCli, BadArgumentsAreUsageErrors) {
-    for (const auto& args : std::vector<std::vector<const char*>>{
+    for (const auto& args : std::vector<std::vector<std::string>>{
              {"search"},
              {"search", "a", "b"},
              {"search", "--chapter", "32", "a"},

@@ -1,5 +1,6 @@
 #include "data/ContentLoader.h"
 #include "TestContent.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,6 @@ using namespace tessalyn;
 using tessalyn::test::builtIn;
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string withoutComments(const std::string& text) {
     std::string out;
@@ -72,7 +66,8 @@ TEST(ContentLoader, BuiltInContentHasTheFixedSizes) {
 }
 
 TEST(ContentLoader, DumpEqualsTheCommittedFileWithoutComments) {
-    const std::string file = readFile(std::string(TESSALYN_SOURCE_DIR) + "/data/repertory.tsv");
+    const std::string file =
+        test_support::readBytes(std::string(TESSALYN_SOURCE_DIR) + "/data/repertory.tsv");
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(dumpContent(builtIn()), withoutComments(file));
 }

@@ -1,5 +1,6 @@
 #include "history/CaseHistory.h"
 #include "history/SafeFile.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,11 @@
 #include <unistd.h>
 
 using namespace tessalyn;
+using test_support::readBytes;
 
 namespace {
 
 const std::vector<FilingEntry> kNoEntries;
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The real file system with one step made to fail. A failing write first
 // writes half of its bytes, as a full disk does.

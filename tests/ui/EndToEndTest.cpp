@@ -13,6 +13,7 @@
 
 #include "case/NumberText.h"
 #include "settings/SettingsKeys.h"
+#include "support/QtFileBytes.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/FileCaseDialog.h"
 #include "ui/HistoryDialog.h"
@@ -47,6 +48,7 @@
 #include <vector>
 
 using namespace tessalyn;
+using test_support::readBytes;
 using namespace tessalyn::test;
 
 namespace {
@@ -79,11 +81,6 @@ std::vector<std::string> gridNumbers(const MainDialog& main) {
         }
     }
     return numbers;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // What a window left in the settings when it closed.
@@ -324,7 +321,7 @@ TEST(EndToEnd, TheRoadOfOneCase) {
         "\t\t</Behandlung>\r\n"
         "\t</Fall>\r\n"
         "</Fallhistorie>\r\n";
-    EXPECT_EQ(readAll(historyPath), expectedHistory);
+    EXPECT_EQ(readBytes(historyPath), expectedHistory);
 
     // --- the printout ------------------------------------------------------------------
     ASSERT_TRUE(QFile::exists(pdf));

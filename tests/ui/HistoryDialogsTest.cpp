@@ -13,6 +13,7 @@
 #include "support/AskedOnce.h"
 #include "support/ConfirmAnswer.h"
 #include "support/MessageRecorder.h"
+#include "support/QtFileBytes.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
@@ -42,6 +43,7 @@
 #include <vector>
 
 using namespace tessalyn;
+using test_support::readBytes;
 
 // Readable failure output for the Qt texts compared below.
 static void PrintTo(const QString& text, std::ostream* out) {
@@ -49,11 +51,6 @@ static void PrintTo(const QString& text, std::ostream* out) {
 }
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 std::vector<CaseEntry> entries(std::initializer_list<std::pair<int, int>> refs) {
     std::vector<CaseEntry> list;
@@ -294,7 +291,7 @@ TEST_F(HistoryDialogsTest, TakeOverATreatmentACaseOrNothing) {
 
 TEST_F(HistoryDialogsTest, DeleteAsksWhenSetAndNeinLeavesTreeAndFileUnchanged) {
     fileThreeCases();
-    const QByteArray before = readFile(path);
+    const QByteArray before = readBytes(path);
     HistoryDialog d(context(true));
     const QStringList treeBefore = treeLines(d);
     {
@@ -309,7 +306,7 @@ TEST_F(HistoryDialogsTest, DeleteAsksWhenSetAndNeinLeavesTreeAndFileUnchanged) {
                                "wirklich löschen?",
                                "Wollen Sie den Fall Bernd wirklich löschen?"}));
     }
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(treeLines(d), treeBefore);
 
     test_support::ConfirmAnswer yes(true);
@@ -343,12 +340,12 @@ TEST_F(HistoryDialogsTest, DeleteWithoutQuestionAndSortThenDeleteWritesTheShownO
     // By date of the last treatment, newest first: Carla, Anna, Bernd.
     EXPECT_EQ(d.tree()->topLevelItem(0)->text(0), QStringLiteral("Carla"));
     EXPECT_EQ(d.tree()->topLevelItem(2)->text(0), QStringLiteral("Bernd"));
-    const QByteArray unsorted = readFile(path);
+    const QByteArray unsorted = readBytes(path);
 
     select(d, 2);
     d.deleteSelected();
     EXPECT_TRUE(never.questions().isEmpty());
-    EXPECT_NE(readFile(path), unsorted);
+    EXPECT_NE(readBytes(path), unsorted);
     const QStringList cases = fileLines(path).filter(QRegularExpression(QStringLiteral("^\\S")));
     EXPECT_EQ(cases, QStringList({"Carla", "Anna"}));
     // The case after the deleted last one is gone: the one before is selected.
@@ -421,10 +418,10 @@ TEST_F(HistoryDialogsTest, ExportThenImportGivesTheSameCasesAndRemembersTheFolde
 
     // "Abbrechen" in the file dialog does nothing.
     answer.clear();
-    const QByteArray before = readFile(path);
+    const QByteArray before = readBytes(path);
     again.importHistory();
     again.exportHistory();
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(requests.size(), 4u);
 }
 
@@ -481,7 +478,7 @@ public:
 
 TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
     fileThreeCases();
-    const QByteArray before = readFile(path);
+    const QByteArray before = readBytes(path);
     RefusingLayer refusing;
     FileLayer* previousLayer = setHistoryFileLayer(&refusing);
 
@@ -514,7 +511,7 @@ TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
     EXPECT_FALSE(QFile::exists(target));
 
     setHistoryFileLayer(previousLayer);
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
 
     // Another instance holding the lock for longer than the wait.
     HistoryFileLock other(historyFileName(path));
@@ -527,7 +524,7 @@ TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
     EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("anderen Programm")));
     EXPECT_TRUE(messages.texts()[0].contains(path));
     EXPECT_EQ(treeLines(d), shown);
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
 }
 
 TEST_F(HistoryDialogsTest, AnotherInstanceFilingWhileTheDialogIsOpenIsNeverLost) {
@@ -640,7 +637,7 @@ TEST_F(HistoryDialogsTest, ABrokenHistoryFileIsKeptAsACopyBeforeItIsRewritten) {
     EXPECT_EQ(messages.messages()[1].kind, MessageBoxes::Kind::Information);
     const QString backup = path + QStringLiteral(".defekt");
     EXPECT_TRUE(messages.texts()[1].contains(backup));
-    EXPECT_EQ(readFile(backup), broken);
+    EXPECT_EQ(readBytes(backup), broken);
     EXPECT_TRUE(CaseHistory(historyFileName(path)).loadOk());
     EXPECT_EQ(d.tree()->topLevelItemCount(), 0);
 }
@@ -770,7 +767,7 @@ TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
     const auto fileDialog = HistoryDialog::fileDialogTestHook().install(
         [&](const HistoryFileRequest&) { return other; });
     HistoryDialog d(context());
-    const QByteArray before = readFile(path);
+    const QByteArray before = readBytes(path);
     {
         test_support::ConfirmAnswer no(false);
         d.importHistory();
@@ -778,7 +775,7 @@ TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
                   QStringList({"Die Fallhistorie mit 3 Fällen wird durch den Inhalt von "
                                "„export.xml“ (1 Fall) ersetzt. Fortfahren?"}));
     }
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(d.tree()->topLevelItemCount(), 3);
     {
         test_support::ConfirmAnswer yes(true);
@@ -790,6 +787,6 @@ TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
     // The replaced history was kept as a copy first.
     const std::vector<std::string> copies = HistoryBackup::copiesOf(historyFileName(path));
     ASSERT_FALSE(copies.empty());
-    EXPECT_EQ(readFile(QString::fromStdString(copies.back())), before);
+    EXPECT_EQ(readBytes(QString::fromStdString(copies.back())), before);
     EXPECT_EQ(fileDialog.calls(), 2) << "once for each import";
 }

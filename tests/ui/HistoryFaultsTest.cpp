@@ -12,6 +12,7 @@
 #include "support/AskedOnce.h"
 #include "support/ConfirmAnswer.h"
 #include "support/MessageRecorder.h"
+#include "support/QtFileBytes.h"
 #include "ui/HistoryFiles.h"
 #include "ui/MessageBoxes.h"
 
@@ -30,13 +31,9 @@
 #include <sys/stat.h>
 
 using namespace tessalyn;
+using test_support::readBytes;
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Reads fail with an I/O error, or writes find the disk full.
 class FaultyDisk : public SystemFileLayer {
@@ -144,49 +141,49 @@ TEST_F(HistoryFaultsTest, AFolderInThePlaceOfTheHistory) {
 
 TEST_F(HistoryFaultsTest, AFolderInThePlaceOfTheLockFile) {
     ASSERT_TRUE(file("Alt"));
-    const QByteArray before = readFile(path);
+    const QByteArray before = readBytes(path);
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("historie.xml.lock")));
     expectEachReported({{path + QStringLiteral(".lock"), QStringLiteral("Ordner"), kNotFiled},
                         {path + QStringLiteral(".lock"), QStringLiteral("Ordner"),
                          QStringLiteral("Der Fall wurde nicht gelöscht.")},
                         {path + QStringLiteral(".lock"), kNotImported}},
                        source());
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
 }
 
 TEST_F(HistoryFaultsTest, AHistoryThatCannotBeRead) {
     ASSERT_TRUE(file("Alt"));
-    const QByteArray before = readFile(path);
+    const QByteArray before = readBytes(path);
     disk.failReads = true;
     expectEachReported({{path, QStringLiteral("konnte nicht gelesen werden"),
                          QStringLiteral("Ein-/Ausgabefehler"), kNotFiled},
                         {path, QStringLiteral("Ein-/Ausgabefehler"), kNotImported}},
                        source());
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
 }
 
 TEST_F(HistoryFaultsTest, AWriteProtectedHistory) {
     ASSERT_TRUE(file("Alt"));
-    const QByteArray before = readFile(path);
+    const QByteArray before = readBytes(path);
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     expectEachReported({{path, QStringLiteral("schreibgeschützt"), kNotFiled},
                         {path, QStringLiteral("schreibgeschützt"),
                          QStringLiteral("Der Fall wurde nicht gelöscht.")},
                         {path, QStringLiteral("schreibgeschützt"), kNotImported}},
                        source());
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
 }
 
 TEST_F(HistoryFaultsTest, AFullDisk) {
     ASSERT_TRUE(file("Alt"));
-    const QByteArray before = readFile(path);
+    const QByteArray before = readBytes(path);
     disk.full = true;
     expectEachReported({{path, QStringLiteral("kein Platz mehr auf dem Datenträger"), kNotFiled},
                         {path, QStringLiteral("kein Platz mehr"),
                          QStringLiteral("Der Fall wurde nicht gelöscht.")},
                         {path, QStringLiteral("kein Platz mehr"), kNotImported}},
                        source());
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({"andere.xml", "historie.xml"}));
 }

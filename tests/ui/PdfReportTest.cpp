@@ -7,6 +7,7 @@
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
 #include "support/MessageRecorder.h"
+#include "support/QtFileBytes.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PdfExport.h"
@@ -33,6 +34,7 @@
 #include <vector>
 
 using namespace tessalyn;
+using test_support::readBytes;
 using namespace tessalyn::test;
 
 namespace {
@@ -102,11 +104,6 @@ std::vector<qsizetype> positions(const QString& text, const QStringList& words) 
 
 bool havePopplerTools() {
     return havePoppler("pdftotext") && havePoppler("pdfinfo") && havePoppler("pdfimages");
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -283,7 +280,7 @@ TEST(PdfReport, AFailedWriteKeepsTheOldFileAndNamesIt) {
         EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
         EXPECT_TRUE(messages.texts()[0].startsWith(
             QStringLiteral("Die PDF-Datei konnte nicht gespeichert werden: ") + pdf));
-        EXPECT_EQ(fileBytes(pdf), QByteArray("alter Inhalt"));
+        EXPECT_EQ(readBytes(pdf), QByteArray("alter Inhalt"));
     }
     // A name that is taken by a folder: the rename fails, the folder stays,
     // no temporary file is left behind.

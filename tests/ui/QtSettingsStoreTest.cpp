@@ -2,6 +2,7 @@
 #include "settings/Placement.h"
 #include "settings/ProgramSettings.h"
 #include "settings/SettingsKeys.h"
+#include "support/QtFileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace tessalyn;
+using test_support::readBytes;
 
 namespace {
 
@@ -21,11 +23,6 @@ protected:
     }
     void TearDown() override { SetUp(); }
 };
-
-QByteArray fileContents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -114,6 +111,6 @@ TEST_F(QtSettingsStoreTest, UnwritableFileKeepsTheSettingsInMemory) {
     ASSERT_TRUE(QFile::remove(blocker));
     ASSERT_TRUE(QDir().mkpath(blocker));
     EXPECT_TRUE(store.writeInt("", "SprungEnde", 0));
-    EXPECT_TRUE(fileContents(blocker + QStringLiteral("/Tessalyn.conf")).contains("SprungEnde=0"));
+    EXPECT_TRUE(readBytes(blocker + QStringLiteral("/Tessalyn.conf")).contains("SprungEnde=0"));
     EXPECT_EQ(store.readInt("", "FontSize", 1), 12);
 }

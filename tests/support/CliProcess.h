@@ -4,6 +4,8 @@
 // optionally as an unprivileged user (when the tests run as root), with a
 // chosen file-creation mask, in the background.
 
+#include "support/FileBytes.h"
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -19,7 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace clitest {
+namespace tessalyn::test_support {
 
 // The user whose rights the permission tests work with: "nobody" when the
 // tests run as root (which every permission lets through), else the user
@@ -140,25 +142,18 @@ inline pid_t startCli(const std::vector<std::string>& args, const CliOptions& op
     return pid;
 }
 
-inline std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 inline CliRun waitForCli(pid_t pid, const std::string& outputFile) {
     CliRun run;
     int status = 0;
     ::waitpid(pid, &status, 0);
     run.exited = WIFEXITED(status);
     run.rc = run.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
-    run.output = readText(outputFile);
+    run.output = readBytes(outputFile);
     return run;
 }
 
-inline CliRun runCli(const std::vector<std::string>& args, const CliOptions& options) {
+inline CliRun runCliProcess(const std::vector<std::string>& args, const CliOptions& options) {
     return waitForCli(startCli(args, options), options.outputFile);
 }
 
-} // namespace clitest
+} // namespace tessalyn::test_support
