@@ -235,16 +235,6 @@ bool TableView::paste() {
     return pasteText(*logic_, fromQString(QGuiApplication::clipboard()->text()));
 }
 
-bool TableView::sortRowsByColumn(int col) {
-    WaitCursor wait;
-    return logic_->sorting().sortRowsByColumn(col);
-}
-
-bool TableView::sortColumnsByRow(int row) {
-    WaitCursor wait;
-    return logic_->sorting().sortColumnsByRow(row);
-}
-
 // --- notifications -------------------------------------------------------------
 
 void TableView::requestRepaint() {
@@ -698,15 +688,11 @@ void TableView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (logic_->isHeaderCell(row, col)) {
-        switch (logic_->sorting().headerClickAction(row, col)) {
-        case HeaderClickAction::SortRows:
-            sortRowsByColumn(col);
+        if (logic_->sorting().headerClickAction(row, col) != HeaderClickAction::None) {
+            // A long table takes a moment to sort.
+            WaitCursor wait;
+            logic_->sorting().headerClick(row, col);
             return;
-        case HeaderClickAction::SortColumns:
-            sortColumnsByRow(row);
-            return;
-        case HeaderClickAction::None:
-            break;
         }
         // A header cell at the left of a row picks that row.
         if (row >= logic_->headerRowCount() &&

@@ -117,10 +117,6 @@ public:
         return logic_->insertRow(col0Text, position);
     }
 
-    // Header clicks: the sort under a wait cursor.
-    bool sortRowsByColumn(int col);
-    bool sortColumnsByRow(int row);
-
     // --- geometry (viewport coordinates) ----------------------------------------
     // The scrolled (non-header) columns / rows of which some part is shown;
     // -1 when there is none. The print routine uses the column range.

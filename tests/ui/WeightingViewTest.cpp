@@ -176,7 +176,7 @@ TEST(ResultWeighting, SortedRowsAndTheFocusedRemedyStayWhereTheyAre) {
         }
     }
     ASSERT_GE(apis, 2);
-    v.table().sortRowsByColumn(apis);
+    v.table().logic().sorting().sortRowsByColumn(apis);
     const std::vector<std::string> sorted = v.rowTexts();
     ASSERT_NE(sorted[0].find("(10)"), std::string::npos);
 
