@@ -13,7 +13,9 @@
 
 #include "case/NumberText.h"
 #include "settings/SettingsKeys.h"
+#include "support/FreshSettings.h"
 #include "support/QtFileBytes.h"
+#include "support/SeamGuard.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/FileCaseDialog.h"
 #include "ui/HistoryDialog.h"
@@ -100,13 +102,6 @@ Closed closedState(const QWidget* window, const TableView* table = nullptr, int 
     return c;
 }
 
-// Restores the process-wide seams when the test ends, however it ends.
-struct Seams {
-    Seams() : previousDate(setHistoryFilingDate(kFilingDate)) {}
-    ~Seams() { setHistoryFilingDate(previousDate); }
-    std::string previousDate;
-};
-
 } // namespace
 
 TEST(EndToEnd, TheRoadOfOneCase) {
@@ -114,9 +109,9 @@ TEST(EndToEnd, TheRoadOfOneCase) {
     ASSERT_TRUE(dir.isValid());
     const QString historyPath = dir.filePath(QStringLiteral("historie.xml"));
     const QString pdf = dir.filePath(QStringLiteral("ergebnis.pdf"));
-    const Seams seams;
+    const test_support::SeamGuard filingDate(setHistoryFilingDate, std::string(kFilingDate));
     // A first start: no settings yet.
-    QSettings(QStringLiteral("Korvanei"), QStringLiteral("Tessalyn")).clear();
+    const test_support::FreshSettings firstStart;
     modalsMet = 0;
 
     QtSettingsStore store;

@@ -14,6 +14,7 @@
 #include "support/ConfirmAnswer.h"
 #include "support/MessageRecorder.h"
 #include "support/QtFileBytes.h"
+#include "support/SeamGuard.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
@@ -38,6 +39,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -480,7 +482,8 @@ TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
     fileThreeCases();
     const QByteArray before = readBytes(path);
     RefusingLayer refusing;
-    FileLayer* previousLayer = setHistoryFileLayer(&refusing);
+    std::optional<test_support::SeamGuard<FileLayer*, FileLayer*>> refusingLayer;
+    refusingLayer.emplace(setHistoryFileLayer, &refusing);
 
     // Filing.
     EXPECT_FALSE(fileCaseInHistory(path, "Neu", "", entries({{1, 0}}), nullptr));
@@ -510,16 +513,17 @@ TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
     EXPECT_TRUE(messages.texts()[2].contains(target));
     EXPECT_FALSE(QFile::exists(target));
 
-    setHistoryFileLayer(previousLayer);
+    refusingLayer.reset();
     EXPECT_EQ(readBytes(path), before);
 
     // Another instance holding the lock for longer than the wait.
     HistoryFileLock other(historyFileName(path));
     ASSERT_TRUE(other.tryLock());
-    const auto previousWait = setHistoryLockWait(std::chrono::milliseconds(30));
     messages.clear();
-    d.deleteSelected();
-    setHistoryLockWait(previousWait);
+    {
+        const test_support::SeamGuard shortWait(setHistoryLockWait, std::chrono::milliseconds(30));
+        d.deleteSelected();
+    }
     ASSERT_EQ(messages.texts().size(), 1);
     EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("anderen Programm")));
     EXPECT_TRUE(messages.texts()[0].contains(path));

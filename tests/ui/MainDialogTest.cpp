@@ -2,6 +2,7 @@
 // window, the history path, the case grid on screen, the commands and quitting.
 #include "ui/MainDialog.h"
 
+#include "UserDriving.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/Placement.h"
 #include "settings/SettingsKeys.h"
@@ -83,24 +84,6 @@ struct OpenMainWindow {
     MemorySettingsStore store;
     std::unique_ptr<MainDialog> dialog;
 };
-
-// Runs `act` on the visible top-level widget of type T (with the object name,
-// when one is given) as soon as the event loop runs, i.e. inside the modal
-// loop that is about to start.
-template <typename T>
-void whenShown(std::function<void(T&)> act, const QString& objectName = QString()) {
-    QTimer::singleShot(0, [act, objectName] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* found = qobject_cast<T*>(widget);
-            if (found && found->isVisible() &&
-                (objectName.isEmpty() || found->objectName() == objectName)) {
-                act(*found);
-                return;
-            }
-        }
-        ADD_FAILURE() << "the expected dialog was not shown";
-    });
-}
 
 std::vector<SymptomRef> refs(std::initializer_list<int> numbers) {
     std::vector<SymptomRef> result;
@@ -254,7 +237,7 @@ TEST(MainDialog, EvaluateOnAnEmptyCaseDoesNothing) {
 TEST(MainDialog, BerechnenOpensTheResultViewThenKeepsOrDiscardsTheCase) {
     OpenMainWindow w;
     w.dialog->loadCase("Fall A", refs({1, 2}));
-    whenShown<ResultDialog>([](ResultDialog& view) {
+    test::whenModal<ResultDialog>([](ResultDialog& view) {
         EXPECT_TRUE(view.isModal());
         EXPECT_EQ(view.table()->cellText(0, 2), "Acon.");
         QTest::mouseClick(view.backButton(), Qt::LeftButton);
@@ -337,7 +320,7 @@ TEST(MainDialog, EscapeWithoutQuestionEndsAndStoresPlacementAndWidths) {
 
 TEST(MainDialog, QuestionAnsweredNeinKeepsTheProgram) {
     OpenMainWindow w;
-    whenShown<ConfirmDialog>([](ConfirmDialog& box) {
+    test::whenModal<ConfirmDialog>([](ConfirmDialog& box) {
         EXPECT_EQ(box.text(), kQuitQuestion);
         test::saveScreenshot(&box, QStringLiteral("beenden-rueckfrage"));
         QTest::mouseClick(box.noButton(), Qt::LeftButton);

@@ -2,6 +2,7 @@
 #include "settings/Placement.h"
 #include "settings/ProgramSettings.h"
 #include "settings/SettingsKeys.h"
+#include "support/FreshSettings.h"
 #include "support/QtFileBytes.h"
 
 #include <QDir>
@@ -16,13 +17,7 @@ using test_support::readBytes;
 
 namespace {
 
-class QtSettingsStoreTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        QSettings(QStringLiteral("Korvanei"), QStringLiteral("Tessalyn")).clear();
-    }
-    void TearDown() override { SetUp(); }
-};
+class QtSettingsStoreTest : public test_support::GuiTest {};
 
 } // namespace
 

@@ -10,6 +10,7 @@
 #include "settings/SettingsKeys.h"
 #include "support/AskedOnce.h"
 #include "support/MessageRecorder.h"
+#include "support/SeamGuard.h"
 #include "ui/DialogUnits.h"
 #include "ui/FileCaseDialog.h"
 #include "ui/HelpContext.h"
@@ -526,9 +527,10 @@ TEST(ResultDialog, FailedFilingIsReportedInGerman) {
         return static_cast<int>(QDialog::Accepted);
     });
     test_support::MessageRecorder messages;
-    const std::chrono::milliseconds wait = setHistoryLockWait(std::chrono::milliseconds(0));
-    EXPECT_FALSE(open.dialog->fileCase());
-    setHistoryLockWait(wait);
+    {
+        const test_support::SeamGuard noWait(setHistoryLockWait, std::chrono::milliseconds(0));
+        EXPECT_FALSE(open.dialog->fileCase());
+    }
     ASSERT_FALSE(messages.texts().isEmpty());
     EXPECT_TRUE(messages.texts().back().startsWith(
         QStringLiteral("Die Fallhistorie konnte nicht gespeichert werden: ")))

@@ -1,5 +1,6 @@
 // The shared widgets: icon push buttons, the help window, the Yes/No box and
 // the message boxes.
+#include "UserDriving.h"
 #include "support/ConfirmAnswer.h"
 #include "support/MessageRecorder.h"
 #include "ui/ConfirmDialog.h"
@@ -373,27 +374,18 @@ TEST(Help, Screenshot) {
 
 namespace {
 
-// Runs ConfirmDialog::ask and lets `act` answer the real dialog from a
-// zero-delay timer. A guard closes any dialog left open, so a failing test
-// ends instead of waiting for a user.
+// Runs ConfirmDialog::ask and lets `act` answer the real dialog as a user
+// would (whenModal closes a dialog `act` leaves open, so a failing test ends
+// instead of waiting for a user).
 bool askAndAnswer(const std::function<void(ConfirmDialog&)>& act) {
     bool found = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<ConfirmDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            return;
-        }
+    test::whenModal<ConfirmDialog>([&found, act](ConfirmDialog& dialog) {
         found = true;
-        act(*dialog);
+        act(dialog);
+        // A mnemonic clicks its button a moment later, as a user sees it;
+        // whenModal reports a dialog that is still open after that.
+        static_cast<void>(QTest::qWaitFor([&dialog] { return !dialog.isVisible(); }, 1000));
     });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            modal->close();
-        }
-    });
-    guard.start(5000);
     const bool answer = ConfirmDialog::ask(nullptr, QStringLiteral("Wollen Sie wirklich beenden?"));
     EXPECT_TRUE(found) << "no ConfirmDialog was shown";
     return answer;
@@ -458,12 +450,10 @@ TEST(ConfirmDialog, TestHookAnswersWithoutAnyDialog) {
 TEST(MessageBoxes, ShowTheProgramTitleAndTheText) {
     QString title;
     QString text;
-    QTimer::singleShot(0, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            title = box->windowTitle();
-            text = box->text();
-            box->accept();
-        }
+    test::whenModal<QMessageBox>([&](QMessageBox& box) {
+        title = box.windowTitle();
+        text = box.text();
+        box.accept();
     });
     MessageBoxes::error(nullptr,
                         QStringLiteral("Die Fallhistorie konnte nicht gespeichert werden: voll"));
