@@ -1,6 +1,7 @@
 #include "data/ContentLoader.h"
 #include "support/CliRun.h"
 #include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -82,8 +83,8 @@ TEST(CliData, UsageErrorsExitTwoWithOneLine) {
 }
 
 TEST(CliData, ContentOptionLoadsAFileAndRefusesABrokenOne) {
-    const auto dir = std::filesystem::temp_directory_path() / "tessalyn-cli-content-test";
-    std::filesystem::create_directories(dir);
+    const test_support::TempFolder folder("tessalyn-cli-content");
+    const std::filesystem::path& dir = folder.path();
     const std::string good = (dir / "good.tsv").string();
     const std::string bad = (dir / "bad.tsv").string();
     std::string dump = runCli({"dump"}).out;
@@ -102,5 +103,4 @@ TEST(CliData, ContentOptionLoadsAFileAndRefusesABrokenOne) {
     EXPECT_EQ(b.rc, 1);
     EXPECT_TRUE(b.out.empty());
     EXPECT_NE(b.err.find("bad.tsv"), std::string::npos) << b.err;
-    std::filesystem::remove_all(dir);
 }

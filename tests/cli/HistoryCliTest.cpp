@@ -1,5 +1,6 @@
 #include "support/CliRun.h"
 #include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,16 +22,12 @@ namespace {
 class HistoryCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tessalyn-history-cli-" + std::to_string(getpid()) + "-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = temp_.path();
         file_ = path("historie.xml");
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
+    test_support::TempFolder temp_{"tessalyn-history-cli"};
     std::filesystem::path dir_;
     std::string file_;
 };

@@ -4,6 +4,7 @@
 // gave up, and lock files that no program holds delay nobody.
 #include "history/CaseHistory.h"
 #include "support/CliProcess.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,16 +30,12 @@ namespace {
 class HistoryLockCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tessalyn-history-lock-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
+        dir_ = temp_.path();
         std::filesystem::create_directories(dir_ / "daten");
         file_ = (dir_ / "daten" / "historie.xml").string();
         link_ = (dir_ / "historie.xml").string();
         std::filesystem::create_symlink(file_, link_);
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     std::string outputOf(const std::string& name) const {
         return (dir_ / (name + ".out")).string();
@@ -63,6 +60,7 @@ protected:
         return names;
     }
 
+    test_support::TempFolder temp_{"tessalyn-history-lock"};
     std::filesystem::path dir_;
     std::string file_;
     std::string link_;

@@ -1,5 +1,6 @@
 #include "data/Overlay.h"
 #include "TestContent.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,21 +21,17 @@ constexpr int kOverlayLines = kOverlayChapterCount + kOverlayHeadings + kOverlay
 class OverlayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tessalyn-overlay-" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
+        dir_ = temp_.path();
         path_ = (dir_ / "orvento.lang").string();
         data_ = builtIn();
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     void write(const std::string& bytes) {
         std::ofstream out(path_, std::ios::binary);
         out << bytes;
     }
 
+    test_support::TempFolder temp_{"tessalyn-overlay"};
     std::filesystem::path dir_;
     std::string path_;
     RepertoryData data_;

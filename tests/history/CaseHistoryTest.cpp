@@ -1,6 +1,7 @@
 #include "history/CaseHistory.h"
 #include "history/QuoteCoding.h"
 #include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,23 +19,6 @@ using tessalyn::test_support::writeBytes;
 namespace {
 
 const std::vector<FilingEntry> kNoEntries;
-
-class TempDir {
-public:
-    TempDir() {
-        path_ = std::filesystem::temp_directory_path() /
-                ("tessalyn-history-" +
-                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 std::vector<FilingEntry> entries(std::initializer_list<SymptomRef> refs) {
     std::vector<FilingEntry> list;
@@ -72,7 +56,7 @@ std::vector<std::string> names(const CaseHistory& h) {
 } // namespace
 
 TEST(CaseHistoryFile, KopfschmerzIsEightLinesByteForByte) {
-    TempDir dir;
+    const test_support::TempFolder dir("tessalyn-history");
     const std::string path = dir.file("historie.xml");
     CaseHistory h(path);
     EXPECT_EQ(h.loadStatus(), HistoryLoadStatus::NoFile);
@@ -130,7 +114,7 @@ TEST(CaseHistoryFile, AutoAddedEntriesAndChainsAreNotFiled) {
 }
 
 TEST(CaseHistoryFile, TextsRoundTripExactly) {
-    TempDir dir;
+    const test_support::TempFolder dir("tessalyn-history");
     const std::string path = dir.file("historie.xml");
     const std::vector<std::string> texts = {"it's",
                                             "\"",
@@ -243,7 +227,7 @@ TEST(CaseHistoryFile, SyntaxErrorsAreReportedOnceAndKeepOnlyWholeCases) {
 }
 
 TEST(CaseHistoryFile, MissingAndEmptyFilesAreEmptyWithoutMessage) {
-    TempDir dir;
+    const test_support::TempFolder dir("tessalyn-history");
     writeBytes(dir.file("leer.xml"), "");
     for (const std::string& path : {dir.file("fehlt.xml"), dir.file("leer.xml")}) {
         CollectingHistoryReporter reporter;

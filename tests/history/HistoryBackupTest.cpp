@@ -4,6 +4,7 @@
 #include "history/HistoryBackup.h"
 #include "history/HistoryTransaction.h"
 #include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -51,11 +52,7 @@ std::vector<std::string> namesOf(const std::vector<std::string>& paths) {
 class HistoryBackupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tessalyn-backup-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = temp_.path();
         file_ = (dir_ / "historie.xml").string();
         folder_ = (dir_ / "Sicherungen").string();
         resetHistoryBackupFailure();
@@ -63,10 +60,9 @@ protected:
     void TearDown() override {
         setHistoryBackupClock({});
         resetHistoryBackupFailure();
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
     }
 
+    test_support::TempFolder temp_{"tessalyn-backup"};
     fs::path dir_;
     std::string file_;
     std::string folder_;

@@ -5,6 +5,7 @@
 #include "history/HistoryBackup.h"
 #include "history/HistoryTransaction.h"
 #include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -73,17 +74,8 @@ public:
 class HistoryFaultTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tessalyn-faults-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = temp_.path();
         file_ = (dir_ / "historie.xml").string();
-    }
-    void TearDown() override {
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add);
-        std::filesystem::remove_all(dir_);
     }
 
     // A history with one case "Alt", written the ordinary way.
@@ -121,6 +113,7 @@ protected:
         return names;
     }
 
+    test_support::TempFolder temp_{"tessalyn-faults"};
     std::filesystem::path dir_;
     std::string file_;
 };

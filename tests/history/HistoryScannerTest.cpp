@@ -1,4 +1,5 @@
 #include "history/HistoryScanner.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -169,8 +170,8 @@ TEST(HistoryScanner, TwoCharacterSymbolsKeywordsAndComments) {
 }
 
 TEST(HistoryScanner, BlockBoundariesAtOneAndTwoThousandBytes) {
-    const auto dir = std::filesystem::temp_directory_path() / "tessalyn-scanner-test";
-    std::filesystem::create_directories(dir);
+    const test_support::TempFolder folder("tessalyn-scanner");
+    const std::filesystem::path& dir = folder.path();
     for (std::size_t size : {999u, 1000u, 1001u, 2000u}) {
         // A word (across the block boundary for 2000 bytes) and a symbol as the
         // very last byte.
@@ -189,7 +190,6 @@ TEST(HistoryScanner, BlockBoundariesAtOneAndTwoThousandBytes) {
         EXPECT_TRUE(scanner.atEnd());
         EXPECT_EQ(scanner.nextToken().code, token::kEnd) << size;
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(HistoryErrors, TextsAndReportingOnce) {

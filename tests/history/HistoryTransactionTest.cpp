@@ -3,6 +3,7 @@
 // failures that leave both the file and the caller's history as they were.
 #include "history/HistoryTransaction.h"
 #include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -38,14 +39,9 @@ const HistoryChangeOptions kGuiPolicy(BrokenHistoryPolicy::KeepCopyAndRewrite);
 class HistoryTransactionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tessalyn-transaction-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = temp_.path();
         file_ = (dir_ / "historie.xml").string();
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     // Files a treatment the way a program instance does: on its own history.
     HistoryChangeResult file(CaseHistory& history, HistoryFileStamp& stamp, const std::string& name,
@@ -59,6 +55,7 @@ protected:
             kGuiPolicy);
     }
 
+    test_support::TempFolder temp_{"tessalyn-transaction"};
     std::filesystem::path dir_;
     std::string file_;
 };

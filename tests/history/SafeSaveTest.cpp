@@ -1,6 +1,7 @@
 #include "history/CaseHistory.h"
 #include "history/SafeFile.h"
 #include "support/FileBytes.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -62,14 +63,9 @@ private:
 class SafeSave : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tessalyn-safe-save-" + std::to_string(getpid()) + "-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = temp_.path();
         path_ = (dir_ / "historie.xml").string();
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     // A history file with a few cases, saved the ordinary way.
     CaseHistory existingHistory() {
@@ -90,6 +86,7 @@ protected:
         return n;
     }
 
+    test_support::TempFolder temp_{"tessalyn-safe-save"};
     std::filesystem::path dir_;
     std::string path_;
 };
