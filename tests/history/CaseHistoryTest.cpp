@@ -1,6 +1,7 @@
 #include "history/CaseHistory.h"
 #include "history/QuoteCoding.h"
 #include "support/FileBytes.h"
+#include "support/HistoryFixtures.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,10 @@
 using namespace tessalyn;
 using tessalyn::test_support::readBytes;
 using tessalyn::test_support::writeBytes;
+using test_support::filingEntries;
+using test_support::kNoEntries;
 
 namespace {
-
-const std::vector<FilingEntry> kNoEntries;
-
-std::vector<FilingEntry> entries(std::initializer_list<SymptomRef> refs) {
-    std::vector<FilingEntry> list;
-    for (const SymptomRef& r : refs) {
-        list.push_back({r, false});
-    }
-    return list;
-}
 
 const char* const kKopfschmerz =
     "<Fallhistorie AnzahlFaelle=\"1\">\r\n"
@@ -61,7 +54,8 @@ TEST(CaseHistoryFile, KopfschmerzIsEightLinesByteForByte) {
     CaseHistory h(path);
     EXPECT_EQ(h.loadStatus(), HistoryLoadStatus::NoFile);
     EXPECT_FALSE(h.loadOk());
-    h.fileCase("Kopfschmerz", "erste Sitzung", entries({{12, 0}, {-7, 2}}), "06.12.2026 16:05");
+    h.fileCase("Kopfschmerz", "erste Sitzung", filingEntries({{12, 0}, {-7, 2}}),
+               "06.12.2026 16:05");
     ASSERT_TRUE(h.save());
     EXPECT_EQ(readBytes(path), kKopfschmerz);
 
@@ -83,10 +77,10 @@ TEST(CaseHistoryFile, EmptyHistoryIsTwoLines) {
 
 TEST(CaseHistoryFile, FilingFindsTheCaseIgnoringCaseUmlautsIncluded) {
     CaseHistory h;
-    h.fileCase("Kopfschmerz", "", entries({{1, 0}}), "01.01.2026 10:00");
-    h.fileCase("\xC4rger", "", entries({{2, 0}}), "01.01.2026 10:00"); // Ärger
-    h.fileCase("kopfschmerz", "", entries({{3, 0}}), "02.01.2026 10:00");
-    h.fileCase("\xE4RGER", "", entries({{4, 0}}), "02.01.2026 10:00"); // äRGER
+    h.fileCase("Kopfschmerz", "", filingEntries({{1, 0}}), "01.01.2026 10:00");
+    h.fileCase("\xC4rger", "", filingEntries({{2, 0}}), "01.01.2026 10:00"); // Ärger
+    h.fileCase("kopfschmerz", "", filingEntries({{3, 0}}), "02.01.2026 10:00");
+    h.fileCase("\xE4RGER", "", filingEntries({{4, 0}}), "02.01.2026 10:00"); // äRGER
     h.fileCase("", "", kNoEntries, "03.01.2026 10:00");
     EXPECT_EQ(names(h), (std::vector<std::string>{"Kopfschmerz", "\xC4rger", ""}));
     EXPECT_EQ(h.cases()[0]->treatments.size(), 2u);
@@ -129,7 +123,7 @@ TEST(CaseHistoryFile, TextsRoundTripExactly) {
                                             "\xE4\xF6\xFC\xC4\xD6\xDC"};
     CaseHistory h(path);
     for (const std::string& t : texts) {
-        h.fileCase(t + "#", t, entries({{1, 0}}), "01.01.2026 10:00");
+        h.fileCase(t + "#", t, filingEntries({{1, 0}}), "01.01.2026 10:00");
     }
     ASSERT_TRUE(h.save());
     // A comment's line break goes to disk as CR CR LF.

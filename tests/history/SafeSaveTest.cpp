@@ -1,6 +1,7 @@
 #include "history/CaseHistory.h"
 #include "history/SafeFile.h"
 #include "support/FileBytes.h"
+#include "support/HistoryFixtures.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +17,10 @@
 #include <unistd.h>
 
 using namespace tessalyn;
+using test_support::kNoEntries;
 using test_support::readBytes;
 
 namespace {
-
-const std::vector<FilingEntry> kNoEntries;
 
 // The real file system with one step made to fail. A failing write first
 // writes half of its bytes, as a full disk does.

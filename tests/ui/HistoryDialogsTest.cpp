@@ -12,6 +12,7 @@
 #include "settings/SettingsKeys.h"
 #include "support/AskedOnce.h"
 #include "support/ConfirmAnswer.h"
+#include "support/HistoryFixtures.h"
 #include "support/MessageRecorder.h"
 #include "support/QtFileBytes.h"
 #include "support/SeamGuard.h"
@@ -45,6 +46,7 @@
 #include <vector>
 
 using namespace tessalyn;
+using test_support::caseEntries;
 using test_support::readBytes;
 
 // Readable failure output for the Qt texts compared below.
@@ -53,14 +55,6 @@ static void PrintTo(const QString& text, std::ostream* out) {
 }
 
 namespace {
-
-std::vector<CaseEntry> entries(std::initializer_list<std::pair<int, int>> refs) {
-    std::vector<CaseEntry> list;
-    for (const auto& [number, bd] : refs) {
-        list.emplace_back(number, bd);
-    }
-    return list;
-}
 
 // The tree as text: case names, treatment labels indented by a blank.
 QStringList treeLines(const HistoryDialog& d) {
@@ -115,10 +109,10 @@ protected:
     // Three cases: Anna (two treatments), Bernd, Carla, filed in that order
     // with dates that make the date order Carla, Anna, Bernd.
     void fileThreeCases() {
-        fileDated("Anna", "erste Sitzung", entries({{12, 0}, {-40, 1}}), "06.12.2025 16:05");
-        fileDated("Bernd", "", entries({{7, 0}}), "01.03.2025 09:00");
-        fileDated("Carla", "Kopfschmerz\r\nseit Mai", entries({{3, 0}}), "02.02.2026 11:30");
-        fileDated("anna", "zweite Sitzung", entries({{5, 0}}), "10.01.2026 08:15");
+        fileDated("Anna", "erste Sitzung", caseEntries({{12, 0}, {-40, 1}}), "06.12.2025 16:05");
+        fileDated("Bernd", "", caseEntries({{7, 0}}), "01.03.2025 09:00");
+        fileDated("Carla", "Kopfschmerz\r\nseit Mai", caseEntries({{3, 0}}), "02.02.2026 11:30");
+        fileDated("anna", "zweite Sitzung", caseEntries({{5, 0}}), "10.01.2026 08:15");
     }
 
     HistoryDialogContext context(bool ask = false) {
@@ -149,10 +143,10 @@ protected:
 } // namespace
 
 TEST_F(HistoryDialogsTest, FileCaseDialogListsNamesSortedAndHandsBackNameAndComment) {
-    fileDated("meier", "", entries({{1, 0}}), "01.01.2026 10:00");
-    fileDated("Albers", "", entries({{1, 0}}), "01.01.2026 10:00");
-    fileDated("\xD6zdemir", "", entries({{1, 0}}), "01.01.2026 10:00");
-    fileDated("Zander", "", entries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("meier", "", caseEntries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("Albers", "", caseEntries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("\xD6zdemir", "", caseEntries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("Zander", "", caseEntries({{1, 0}}), "01.01.2026 10:00");
 
     FileCaseDialog d(path, "Kopfschmerz M\xFCller", store);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Fall ablegen"));
@@ -212,8 +206,8 @@ TEST_F(HistoryDialogsTest, EnterInTheNameBoxClosesWithTheTypedNameWithoutAddingI
 }
 
 TEST_F(HistoryDialogsTest, FilingTwiceInAnyLetterCaseAndWithAnEmptyName) {
-    const auto a = entries({{12, 0}, {-40, 1}});
-    auto b = entries({{5, 0}, {6, 0}});
+    const auto a = caseEntries({{12, 0}, {-40, 1}});
+    auto b = caseEntries({{5, 0}, {6, 0}});
     b[1].autoAdded = true; // added by the evaluation: not filed
     ASSERT_TRUE(fileCaseInHistory(path, "Kopfschmerz", "eins", a, nullptr));
     ASSERT_TRUE(fileCaseInHistory(path, "KOPFSCHMERZ", "zwei", b, nullptr));
@@ -486,7 +480,7 @@ TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
     refusingLayer.emplace(setHistoryFileLayer, &refusing);
 
     // Filing.
-    EXPECT_FALSE(fileCaseInHistory(path, "Neu", "", entries({{1, 0}}), nullptr));
+    EXPECT_FALSE(fileCaseInHistory(path, "Neu", "", caseEntries({{1, 0}}), nullptr));
     ASSERT_EQ(messages.texts().size(), 1);
     EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
     EXPECT_TRUE(messages.texts()[0].startsWith(
@@ -535,8 +529,8 @@ TEST_F(HistoryDialogsTest, AnotherInstanceFilingWhileTheDialogIsOpenIsNeverLost)
     fileThreeCases();
     HistoryDialog d(context());
     // Another program instance files two treatments meanwhile.
-    ASSERT_TRUE(fileCaseInHistory(path, "Dora", "andere Instanz", entries({{9, 0}}), nullptr));
-    ASSERT_TRUE(fileCaseInHistory(path, "Bernd", "auch", entries({{8, 0}}), nullptr));
+    ASSERT_TRUE(fileCaseInHistory(path, "Dora", "andere Instanz", caseEntries({{9, 0}}), nullptr));
+    ASSERT_TRUE(fileCaseInHistory(path, "Bernd", "auch", caseEntries({{8, 0}}), nullptr));
     EXPECT_EQ(d.tree()->topLevelItemCount(), 3);
 
     select(d, 1, 1);
@@ -556,7 +550,7 @@ TEST_F(HistoryDialogsTest, AnotherInstanceFilingWhileTheDialogIsOpenIsNeverLost)
     EXPECT_EQ(caseNames.mid(2), QStringList({"Carla", "Anna"}));
 
     // A failed import rewrites the file, still keeping a newer filing.
-    ASSERT_TRUE(fileCaseInHistory(path, "Emil", "", entries({{2, 0}}), nullptr));
+    ASSERT_TRUE(fileCaseInHistory(path, "Emil", "", caseEntries({{2, 0}}), nullptr));
     {
         const test_support::AskedOnce chosen(
             HistoryDialog::fileDialogTestHook(),
@@ -650,11 +644,11 @@ TEST_F(HistoryDialogsTest, ABrokenHistoryFileIsKeptAsACopyBeforeItIsRewritten) {
 // Kopfschmerz" is a new case, never completed to the existing one, and the
 // line below the box says so while the user types.
 TEST_F(HistoryDialogsTest, FileCaseFilesTheTypedNameAndTellsWhereItGoes) {
-    fileDated("Frau M\xFCller Kopfschmerz", "", entries({{1, 0}}), "01.01.2026 10:00");
-    fileDated("frau m\xFCller kopfschmerz", "", entries({{2, 0}}), "02.01.2026 10:00");
+    fileDated("Frau M\xFCller Kopfschmerz", "", caseEntries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("frau m\xFCller kopfschmerz", "", caseEntries({{2, 0}}), "02.01.2026 10:00");
     fileDated("Herr Schr\xF6"
               "der",
-              "", entries({{3, 0}}), "03.01.2026 10:00");
+              "", caseEntries({{3, 0}}), "03.01.2026 10:00");
 
     FileCaseDialog d(path, "", store);
     d.show();
@@ -670,7 +664,7 @@ TEST_F(HistoryDialogsTest, FileCaseFilesTheTypedNameAndTellsWhereItGoes) {
     QTest::mouseClick(d.okButton(), Qt::LeftButton);
     ASSERT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(d.caseName(), "Frau M");
-    ASSERT_TRUE(fileCaseInHistory(path, d.caseName(), d.comment(), entries({{9, 0}}), nullptr));
+    ASSERT_TRUE(fileCaseInHistory(path, d.caseName(), d.comment(), caseEntries({{9, 0}}), nullptr));
     const QStringList names = fileLines(path).filter(QRegularExpression(QStringLiteral("^\\S")));
     EXPECT_EQ(names, QStringList({"Frau Müller Kopfschmerz", "Herr Schröder", "Frau M"}));
 
@@ -703,7 +697,7 @@ TEST_F(HistoryDialogsTest, TheSearchFieldNarrowsTheTreeAndEscapeClearsIt) {
     fileThreeCases();
     fileDated("Stra\xDF"
               "e",
-              "", entries({{9, 0}}), "03.03.2025 10:00");
+              "", caseEntries({{9, 0}}), "03.03.2025 10:00");
     HistoryDialog d(context());
     d.show();
     ASSERT_TRUE(test::waitActive(&d));

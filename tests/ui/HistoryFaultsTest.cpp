@@ -13,6 +13,7 @@
 #include "support/ConfirmAnswer.h"
 #include "support/MessageRecorder.h"
 #include "support/QtFileBytes.h"
+#include "support/SeamGuard.h"
 #include "ui/HistoryFiles.h"
 #include "ui/MessageBoxes.h"
 
@@ -53,12 +54,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("historie.xml"));
-        previousLayer = setHistoryFileLayer(&disk);
-        previousWait = setHistoryLockWait(std::chrono::milliseconds(50));
-    }
-    void TearDown() override {
-        setHistoryFileLayer(previousLayer);
-        setHistoryLockWait(previousWait);
     }
 
     bool file(const std::string& name) {
@@ -121,8 +116,9 @@ protected:
     MemorySettingsStore store;
     test_support::MessageRecorder messages;
     FaultyDisk disk;
-    FileLayer* previousLayer = nullptr;
-    std::chrono::milliseconds previousWait{};
+    const test_support::SeamGuard<FileLayer*, FileLayer*> faultyDisk{setHistoryFileLayer, &disk};
+    const test_support::SeamGuard<std::chrono::milliseconds, std::chrono::milliseconds> shortWait{
+        setHistoryLockWait, std::chrono::milliseconds(50)};
 };
 
 const QString kNotFiled = QStringLiteral("Der Fall wurde nicht abgelegt.");
