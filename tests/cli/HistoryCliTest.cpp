@@ -1,5 +1,6 @@
 #include "support/CliRun.h"
 #include "support/FileBytes.h"
+#include "support/HistoryFixtures.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 
 using namespace tessalyn;
 using test_support::CliOutcome;
+using test_support::kKopfschmerz;
 using test_support::readBytes;
 using test_support::runCli;
 
@@ -31,17 +33,6 @@ protected:
     std::filesystem::path dir_;
     std::string file_;
 };
-
-const char* const kKopfschmerz =
-    "<Fallhistorie AnzahlFaelle=\"1\">\r\n"
-    "\t<Fall Name=\"Kopfschmerz\" AnzahlBehandlungen=\"1\">\r\n"
-    "\t\t<Behandlung Datum=\"06.12.2026 16:05\" Kommentar=\"erste Sitzung\" Preferiert=\"0\" "
-    "AnzahlSymptome=\"2\">\r\n"
-    "\t\t\t<Symptom Nummer=\"12\"/>\r\n"
-    "\t\t\t<Symptom Nummer=\"-7\" BD=\"2\"/>\r\n"
-    "\t\t</Behandlung>\r\n"
-    "\t</Fall>\r\n"
-    "</Fallhistorie>\r\n";
 
 } // namespace
 

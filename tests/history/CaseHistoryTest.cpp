@@ -17,20 +17,10 @@ using namespace tessalyn;
 using tessalyn::test_support::readBytes;
 using tessalyn::test_support::writeBytes;
 using test_support::filingEntries;
+using test_support::kKopfschmerz;
 using test_support::kNoEntries;
 
 namespace {
-
-const char* const kKopfschmerz =
-    "<Fallhistorie AnzahlFaelle=\"1\">\r\n"
-    "\t<Fall Name=\"Kopfschmerz\" AnzahlBehandlungen=\"1\">\r\n"
-    "\t\t<Behandlung Datum=\"06.12.2026 16:05\" Kommentar=\"erste Sitzung\" Preferiert=\"0\" "
-    "AnzahlSymptome=\"2\">\r\n"
-    "\t\t\t<Symptom Nummer=\"12\"/>\r\n"
-    "\t\t\t<Symptom Nummer=\"-7\" BD=\"2\"/>\r\n"
-    "\t\t</Behandlung>\r\n"
-    "\t</Fall>\r\n"
-    "</Fallhistorie>\r\n";
 
 CaseHistory loaded(const std::string& bytes, CollectingHistoryReporter* reporter = nullptr) {
     CaseHistory h;

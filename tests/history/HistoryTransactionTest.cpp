@@ -3,6 +3,7 @@
 // failures that leave both the file and the caller's history as they were.
 #include "history/HistoryTransaction.h"
 #include "support/FileBytes.h"
+#include "support/HistoryFixtures.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 using namespace tessalyn;
 using tessalyn::test_support::readBytes;
 using tessalyn::test_support::writeBytes;
+using test_support::RefusingLayer;
 using namespace std::chrono_literals;
 
 namespace {
@@ -58,15 +60,6 @@ protected:
     test_support::TempFolder temp_{"tessalyn-transaction"};
     std::filesystem::path dir_;
     std::string file_;
-};
-
-// A file layer whose renames fail: nothing reaches the file.
-class RefusingLayer : public SystemFileLayer {
-public:
-    bool rename(const std::string&, const std::string&) override {
-        setLastError("Umbenennen misslungen");
-        return false;
-    }
 };
 
 } // namespace

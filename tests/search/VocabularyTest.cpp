@@ -4,6 +4,7 @@
 #include "data/Cp1252.h"
 #include "search/Folding.h"
 #include "search/TextSearch.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -293,11 +294,9 @@ ToolRun runTool(const std::string& utf8) {
 TEST(VocabularyBuild, ConvertsTheArrowAndUmlautsAndStopsAtAFaultWithFileAndLine) {
     const ToolRun good = runTool("# Pfeile → im Kommentar\nÜbelkeit → nausea\nim → -\n");
     EXPECT_EQ(good.exitCode, 0) << good.output;
-    std::ifstream out(std::filesystem::temp_directory_path() / "vocabulary_tool" / "out.cpp");
-    std::stringstream source;
-    source << out.rdbuf();
-    EXPECT_NE(source.str().find("\\xDC\"\"belkeit \\x09 nausea"), std::string::npos)
-        << source.str();
+    const std::string source = test_support::readBytes(
+        (std::filesystem::temp_directory_path() / "vocabulary_tool" / "out.cpp").string());
+    EXPECT_NE(source.find("\\xDC\"\"belkeit \\x09 nausea"), std::string::npos) << source;
 
     struct Case {
         const char* text;

@@ -48,6 +48,7 @@
 using namespace tessalyn;
 using test_support::caseEntries;
 using test_support::readBytes;
+using test_support::RefusingLayer;
 
 // Readable failure output for the Qt texts compared below.
 static void PrintTo(const QString& text, std::ostream* out) {
@@ -458,19 +459,6 @@ TEST_F(HistoryDialogsTest, ImportingABrokenFileShowsTheErrorAndKeepsTheCases) {
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(fileLines(path), inFile);
 }
-
-namespace {
-
-// Saves fail at the last step, so the file stays as it was.
-class RefusingLayer : public SystemFileLayer {
-public:
-    bool rename(const std::string&, const std::string&) override {
-        setLastError("Umbenennen misslungen");
-        return false;
-    }
-};
-
-} // namespace
 
 TEST_F(HistoryDialogsTest, FailingSavesNameTheFileAndChangeNothing) {
     fileThreeCases();
