@@ -1,7 +1,5 @@
 #include "search/RemedySearch.h"
 
-#include "data/FieldMessages.h"
-
 #include "data/Cp1252.h"
 #include "search/RowTexts.h"
 
@@ -14,8 +12,6 @@ namespace {
 // "Mittelübersicht" in Windows-1252.
 constexpr const char* kCaptionPrefix = "Mittel\xFC"
                                        "bersicht: ";
-
-enum class FieldCheck { Ok, NotAnInteger, OutOfRange };
 
 // Reads a size field as a number field does: blanks around an optionally
 // signed decimal integer. A text that holds no integer leaves `value` alone;
@@ -38,11 +34,6 @@ FieldCheck readSizeField(std::string_view text, int& value) {
     }
     value = parsed;
     return parsed < 0 || parsed > kMaxSizeFieldValue ? FieldCheck::OutOfRange : FieldCheck::Ok;
-}
-
-std::string messageFor(FieldCheck check) {
-    return check == FieldCheck::NotAnInteger ? notAnIntegerMessage()
-                                             : integerRangeMessage(0, kMaxSizeFieldValue);
 }
 
 void appendInt(std::string& out, int value) {
@@ -136,25 +127,22 @@ std::string otherRemediesText(const RepertoryData& data, int rubricIndex,
     return text;
 }
 
-std::string RemedySearch::readControls(const RemedyControls& controls) {
+FieldCheck RemedySearch::readControls(const RemedyControls& controls) {
     remedyText = controls.remedyText;
     for (int g = 0; g < 5; ++g) {
         gradeFilter.grade[g] = controls.grade[g];
     }
     gradeFilter.bdOnly = controls.bdOnly;
     sizeFilter.enabled = controls.sizeFilterOn;
-    std::string message;
     FieldCheck check = readSizeField(controls.minimumText, sizeFilter.minimum);
     if (check == FieldCheck::Ok) {
         check = readSizeField(controls.maximumText, sizeFilter.maximum);
     }
     if (check == FieldCheck::Ok) {
         otherRemedies = controls.otherRemedies;
-    } else {
-        message = messageFor(check);
     }
     gradeFilter.grade[0] = true;
-    return message;
+    return check;
 }
 
 void RemedySearch::selectChapter(std::string_view chapterTitle) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/FieldMessages.h"
 #include "data/RepertoryData.h"
 #include "search/RubricRange.h"
 
@@ -95,10 +96,10 @@ public:
     // text, grades, BD, size filter box, minimum, maximum, fourth-column box.
     // A size field that holds no integer keeps its old value; one outside
     // 0..99 keeps the value entered; in both cases the values after it are not
-    // taken and the returned text is the message to show ("Bitte geben
-    // Sie eine ganze Zahl ein." or "... zwischen 0 und 99 ein."). Empty when
-    // every value was taken. Grade 1 is forced on in any case.
-    std::string readControls(const RemedyControls& controls);
+    // taken and the check of the failing field is returned (its message:
+    // fieldCheckMessage(check, 0, kMaxSizeFieldValue)). Ok when every value
+    // was taken. Grade 1 is forced on in any case.
+    FieldCheck readControls(const RemedyControls& controls);
 
     // Chooses the chapter by the selected text of "Kapitelfilter".
     void selectChapter(std::string_view chapterTitle);

@@ -2,6 +2,7 @@
 
 #include "settings/SettingsKeys.h"
 
+#include <charconv>
 #include <string>
 
 namespace tessalyn {
@@ -93,6 +94,32 @@ int readStartDelay(SettingsStore& store) {
         return kDefaultStartDelay;
     }
     return value >= kMinStartDelay && value <= kMaxStartDelay ? value : kDefaultStartDelay;
+}
+
+FieldCheck readStartDelayText(std::string_view text, int& delay) {
+    // Blanks as a trimmed field text loses them: ASCII white space and the
+    // no-break space.
+    constexpr std::string_view kBlanks = " \t\n\v\f\r\xA0";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return FieldCheck::NotAnInteger;
+    }
+    text = text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    for (const char ch : text) {
+        if (ch < '0' || ch > '9') {
+            return FieldCheck::NotAnInteger;
+        }
+    }
+    int value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc()) {
+        return FieldCheck::NotAnInteger;
+    }
+    if (value < kMinStartDelay || value > kMaxStartDelay) {
+        return FieldCheck::OutOfRange;
+    }
+    delay = value;
+    return FieldCheck::Ok;
 }
 
 int parseFontSizeText(std::string_view text) {

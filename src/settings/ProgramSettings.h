@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/FieldMessages.h"
 #include "settings/SettingsStore.h"
 
 #include <array>
@@ -84,6 +85,12 @@ int readStartDelay(SettingsStore& store);
 // The size box text read as a size: blanks skipped, then the leading decimal
 // digits; no digits gives 0. Values above kMaxFontSize are taken as it.
 int parseFontSizeText(std::string_view text);
+
+// Checks the text of the settings dialog's start delay field: decimal digits
+// only, blanks around them allowed. A text of digits whose value exceeds the
+// int range counts as no integer. Sets `delay` only when the check is Ok, that
+// is when the value lies in kMinStartDelay..kMaxStartDelay.
+FieldCheck readStartDelayText(std::string_view text, int& delay);
 
 // Index of the first size box entry that begins with the decimal digits of
 // `size`, or -1 when none does (the digits then stand in the box themselves).

@@ -340,11 +340,11 @@ bool RemedyOverviewDialog::readControls() {
     controls.minimumText = fromQString(minimumField_->text());
     controls.maximumText = fromQString(maximumField_->text());
     controls.otherRemedies = otherRemediesBox_->isChecked();
-    const std::string message = search_.readControls(controls);
-    if (message.empty()) {
+    const FieldCheck check = search_.readControls(controls);
+    if (check == FieldCheck::Ok) {
         return true;
     }
-    MessageBoxes::warning(this, toQString(message));
+    MessageBoxes::warning(this, toQString(fieldCheckMessage(check, 0, kMaxSizeFieldValue)));
     return false;
 }
 

@@ -1,7 +1,6 @@
 #include "ui/SettingsDialog.h"
 
 #include "data/Cp1252.h"
-#include "data/FieldMessages.h"
 #include "settings/SettingsKeys.h"
 #include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
@@ -31,7 +30,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <limits>
 
 namespace tessalyn {
 
@@ -82,14 +80,6 @@ SettingsDialog::SettingsDialog(SettingsStore& store, const SettingsDialogValues&
 }
 
 SettingsDialog::~SettingsDialog() = default;
-
-QString SettingsDialog::integerMessage() {
-    return toQString(notAnIntegerMessage());
-}
-
-QString SettingsDialog::rangeMessage(int lo, int hi) {
-    return toQString(integerRangeMessage(lo, hi));
-}
 
 QString SettingsDialog::familyWithoutFoundry(const QString& family) {
     static const QRegularExpression foundry(QStringLiteral("\\s*\\[[^\\]]*\\]\\s*$"));
@@ -352,21 +342,14 @@ void SettingsDialog::accept() {
     o.fontSize = parseFontSizeText(fromQString(fontSizeBox_->currentText()));
 
     // The start delay must be a whole number in range, else the dialog stays.
-    const QString delayText = startDelayEdit_->text().trimmed();
-    bool ok = !delayText.isEmpty();
-    for (const QChar ch : delayText) {
-        ok = ok && ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-    }
-    const qlonglong delay = ok ? delayText.toLongLong(&ok) : 0;
-    ok = ok && delay <= std::numeric_limits<int>::max();
-    if (!ok || delay < kMinStartDelay || delay > kMaxStartDelay) {
+    const FieldCheck check = readStartDelayText(fromQString(startDelayEdit_->text()), v.startDelay);
+    if (check != FieldCheck::Ok) {
         MessageBoxes::warning(this,
-                              ok ? rangeMessage(kMinStartDelay, kMaxStartDelay) : integerMessage());
+                              toQString(fieldCheckMessage(check, kMinStartDelay, kMaxStartDelay)));
         startDelayEdit_->setFocus();
         startDelayEdit_->selectAll();
         return;
     }
-    v.startDelay = static_cast<int>(delay);
 
     result_ = v;
     QDialog::accept();

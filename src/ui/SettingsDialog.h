@@ -54,11 +54,6 @@ public:
     // font has been chosen yet.
     static QString systemFontFamily();
 
-    // The validation messages of the start delay box, shown as warnings
-    // through MessageBoxes (where tests catch them).
-    static QString integerMessage();
-    static QString rangeMessage(int lo, int hi);
-
 public slots:
     // OK: stores the placement, checks the start delay and closes when it is
     // a whole number in 0..10; otherwise shows the message and stays open.

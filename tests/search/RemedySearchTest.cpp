@@ -207,7 +207,7 @@ TEST(RemedySearch, GradesAndBdMarksOnChangedContent) {
     controls.remedyText = "am-c";
     controls.grade[0] = false;
     controls.bdOnly = true;
-    EXPECT_EQ(search.readControls(controls), "");
+    EXPECT_EQ(search.readControls(controls), FieldCheck::Ok);
     EXPECT_TRUE(search.gradeFilter.grade[0]);
     search.run();
     EXPECT_EQ(numbers(search), (std::vector<int>{1}));
@@ -227,7 +227,7 @@ TEST(RemedyControls, SizeFieldsAreCheckedInReadingOrder) {
     controls.minimumText = " 5 ";
     controls.maximumText = "40";
     controls.otherRemedies = false;
-    EXPECT_EQ(search.readControls(controls), "");
+    EXPECT_EQ(search.readControls(controls), FieldCheck::Ok);
     EXPECT_EQ(search.sizeFilter.minimum, 5);
     EXPECT_EQ(search.sizeFilter.maximum, 40);
     EXPECT_FALSE(search.otherRemedies);
@@ -236,7 +236,8 @@ TEST(RemedyControls, SizeFieldsAreCheckedInReadingOrder) {
     controls.minimumText = "zehn";
     controls.maximumText = "50";
     controls.otherRemedies = true;
-    EXPECT_EQ(search.readControls(controls), "Bitte geben Sie eine ganze Zahl ein.");
+    EXPECT_EQ(fieldCheckMessage(search.readControls(controls), 0, kMaxSizeFieldValue),
+              "Bitte geben Sie eine ganze Zahl ein.");
     EXPECT_EQ(search.sizeFilter.minimum, 5);
     EXPECT_EQ(search.sizeFilter.maximum, 40);
     EXPECT_FALSE(search.otherRemedies);
@@ -244,7 +245,8 @@ TEST(RemedyControls, SizeFieldsAreCheckedInReadingOrder) {
     // Out of range: the value entered is kept, the later ones are not taken.
     controls.minimumText = "2";
     controls.maximumText = "100";
-    EXPECT_EQ(search.readControls(controls), "Bitte geben Sie eine ganze Zahl zwischen 0 und 99 ein.");
+    EXPECT_EQ(fieldCheckMessage(search.readControls(controls), 0, kMaxSizeFieldValue),
+              "Bitte geben Sie eine ganze Zahl zwischen 0 und 99 ein.");
     EXPECT_EQ(search.sizeFilter.minimum, 2);
     EXPECT_EQ(search.sizeFilter.maximum, 100);
     EXPECT_FALSE(search.otherRemedies);

@@ -158,3 +158,33 @@ TEST(ProgramSettings, SizeBoxRules) {
     EXPECT_EQ(parseFontSizeText("99999999999999999999"), kMaxFontSize);
     EXPECT_EQ(readProgramSettings(MemorySettingsStore()).fontSize, 1);
 }
+
+TEST(ProgramSettings, StartDelayTextIsCheckedAsTheDialogsFieldIs) {
+    int delay = -1;
+    EXPECT_EQ(readStartDelayText(" 7 ", delay), FieldCheck::Ok);
+    EXPECT_EQ(delay, 7);
+    EXPECT_EQ(readStartDelayText("0", delay), FieldCheck::Ok);
+    EXPECT_EQ(delay, 0);
+    EXPECT_EQ(readStartDelayText("10", delay), FieldCheck::Ok);
+    EXPECT_EQ(delay, 10);
+
+    // A failed check leaves the value alone.
+    EXPECT_EQ(readStartDelayText("11", delay), FieldCheck::OutOfRange);
+    EXPECT_EQ(readStartDelayText("0011", delay), FieldCheck::OutOfRange);
+    EXPECT_EQ(readStartDelayText("", delay), FieldCheck::NotAnInteger);
+    EXPECT_EQ(readStartDelayText("  ", delay), FieldCheck::NotAnInteger);
+    EXPECT_EQ(readStartDelayText("-1", delay), FieldCheck::NotAnInteger);
+    EXPECT_EQ(readStartDelayText("+3", delay), FieldCheck::NotAnInteger);
+    EXPECT_EQ(readStartDelayText("4x", delay), FieldCheck::NotAnInteger);
+    EXPECT_EQ(readStartDelayText("1 2", delay), FieldCheck::NotAnInteger);
+    // Beyond the int range it is no integer at all, not one out of range.
+    EXPECT_EQ(readStartDelayText("2147483648", delay), FieldCheck::NotAnInteger);
+    EXPECT_EQ(readStartDelayText("2147483647", delay), FieldCheck::OutOfRange);
+    EXPECT_EQ(delay, 0);
+
+    EXPECT_EQ(fieldCheckMessage(FieldCheck::OutOfRange, kMinStartDelay, kMaxStartDelay),
+              "Bitte geben Sie eine ganze Zahl zwischen 0 und 10 ein.");
+    EXPECT_EQ(fieldCheckMessage(FieldCheck::NotAnInteger, kMinStartDelay, kMaxStartDelay),
+              "Bitte geben Sie eine ganze Zahl ein.");
+    EXPECT_EQ(fieldCheckMessage(FieldCheck::Ok, kMinStartDelay, kMaxStartDelay), "");
+}
