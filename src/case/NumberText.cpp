@@ -55,4 +55,29 @@ ParsedNumber parseNumberText(std::string_view text) {
     return result;
 }
 
+std::optional<SymptomRef> hitReference(std::string_view numberText, HitTakeOver rule) {
+    if (numberText.empty()) {
+        return std::nullopt;
+    }
+    ParsedNumber parsed = parseNumberText(numberText);
+    switch (rule) {
+    case HitTakeOver::ValidOnly:
+        if (!parsed.valid) {
+            return std::nullopt;
+        }
+        break;
+    case HitTakeOver::InvalidAsEmptyRow:
+        if (!parsed.valid) {
+            parsed.ref.bd = 0;
+        }
+        break;
+    case HitTakeOver::PositiveNumber:
+        if (parsed.ref.number <= 0) {
+            return std::nullopt;
+        }
+        break;
+    }
+    return parsed.ref;
+}
+
 } // namespace tessalyn

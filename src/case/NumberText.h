@@ -2,6 +2,7 @@
 
 #include "data/RepertoryData.h"
 
+#include <optional>
 #include <string_view>
 
 namespace tessalyn {
@@ -24,5 +25,20 @@ std::int32_t leadingInteger(std::string_view text);
 // replaces an earlier one. Valid when the number is not 0, its absolute value
 // is at most 8385 and the BD value is 0.
 ParsedNumber parseNumberText(std::string_view text);
+
+// How a finding window hands a hit to the case, by the way the user took it.
+enum class HitTakeOver {
+    // A double-click on a hit of the text search: only a valid number.
+    ValidOnly,
+    // "Übernehmen" and a double-click in the remedy overview: any number, an
+    // invalid one with BD 0 (the case grid turns it into an empty row).
+    InvalidAsEmptyRow,
+    // "Hinzufügen": any number above 0, as read.
+    PositiveNumber,
+};
+
+// The reference the number text of a hit row hands to the case under `rule`;
+// none for an empty text (no hit row) or a number the rule refuses.
+std::optional<SymptomRef> hitReference(std::string_view numberText, HitTakeOver rule);
 
 } // namespace tessalyn

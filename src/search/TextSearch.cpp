@@ -19,6 +19,18 @@ constexpr std::size_t kFewHitsShare = 8;
 
 } // namespace
 
+TextColumnWidths splitTextColumnWidths(int tableWidth, int numberWidth, int symptomWidth,
+                                       int locationWidth) {
+    // Room the text columns leave free for the table's frame and scroll bar.
+    constexpr int kSplitMargin = 20;
+    const int free = tableWidth - numberWidth - kSplitMargin;
+    const int sum = symptomWidth + locationWidth;
+    const double share = static_cast<double>(symptomWidth) / (sum == 0 ? 1 : sum);
+    // A table narrower than column 0 leaves nothing to share out.
+    return {std::max(0, static_cast<int>(free * share)),
+            std::max(0, static_cast<int>(free * (1.0 - share)))};
+}
+
 std::string textSearchCaption(int hits) {
     if (hits <= 0) {
         return kTextSearchNoHitCaption;

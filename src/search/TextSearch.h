@@ -20,6 +20,19 @@ inline constexpr const char* kTextSearchOneHitCaption =
 // Caption after a search that ran, for its number of hits.
 std::string textSearchCaption(int hits);
 
+// The widths of the result table's two text columns (symptom, location) when
+// the table is `tableWidth` pixels wide: column 0 keeps its width, the text
+// columns keep their proportion and fill the width less column 0 and 20
+// pixels (for the frame and the scroll bar). A table narrower than that
+// leaves both at 0.
+struct TextColumnWidths {
+    int symptom = 0;
+    int location = 0;
+    bool operator==(const TextColumnWidths&) const = default;
+};
+TextColumnWidths splitTextColumnWidths(int tableWidth, int numberWidth, int symptomWidth,
+                                       int locationWidth);
+
 class Vocabulary;
 
 // A query word the vocabulary translated: the German word as written in the

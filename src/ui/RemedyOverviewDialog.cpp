@@ -442,15 +442,11 @@ bool RemedyOverviewDialog::saveAsPdf() {
 }
 
 void RemedyOverviewDialog::onRowDoubleClicked(int row, int) {
-    const std::string text = hitNumberText(*table_, row);
-    if (text.empty()) {
+    const auto ref = hitReference(hitNumberText(*table_, row), HitTakeOver::InvalidAsEmptyRow);
+    if (!ref) {
         return;
     }
-    const ParsedNumber parsed = parseNumberText(text);
-    reference_ = parsed.ref;
-    if (!parsed.valid) {
-        reference_.bd = 0;
-    }
+    reference_ = *ref;
     storeWindowState();
     // The values are read once more; a size field that fails keeps the
     // dialog open.

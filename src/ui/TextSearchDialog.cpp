@@ -38,8 +38,6 @@ constexpr int kColumns = 3;
 constexpr int kNumberColumnWidth = 60;
 constexpr int kSymptomColumnWidth = 372;
 constexpr int kLocationColumnWidth = 200;
-// Room the text columns leave free for the table's frame and scroll bar.
-constexpr int kSplitMargin = 20;
 // Room the caption leaves for the title bar's icon and buttons.
 constexpr int kTitleBarMargin = 160;
 
@@ -149,12 +147,10 @@ void TextSearchDialog::splitTextColumns(int width) {
     if (t.columnCount() < kColumns) {
         return;
     }
-    const int free = width - t.columnWidth(0) - kSplitMargin;
-    const int sum = t.columnWidth(1) + t.columnWidth(2);
-    const double share = static_cast<double>(t.columnWidth(1)) / (sum == 0 ? 1 : sum);
-    // A window narrower than column 0 leaves nothing to share out.
-    t.setColumnWidth(1, std::max(0, static_cast<int>(free * share)));
-    t.setColumnWidth(2, std::max(0, static_cast<int>(free * (1.0 - share))));
+    const TextColumnWidths widths =
+        splitTextColumnWidths(width, t.columnWidth(0), t.columnWidth(1), t.columnWidth(2));
+    t.setColumnWidth(1, widths.symptom);
+    t.setColumnWidth(2, widths.location);
 }
 
 void TextSearchDialog::showWindow() {
@@ -241,13 +237,8 @@ void TextSearchDialog::onChapterChanged(int index) {
 }
 
 void TextSearchDialog::onRowDoubleClicked(int row, int) {
-    const std::string text = hitNumberText(*table_, row);
-    if (text.empty()) {
-        return;
-    }
-    const ParsedNumber parsed = parseNumberText(text);
-    if (parsed.valid) {
-        context_.takeReference(parsed.ref);
+    if (const auto ref = hitReference(hitNumberText(*table_, row), HitTakeOver::ValidOnly)) {
+        context_.takeReference(*ref);
     }
 }
 
@@ -257,16 +248,11 @@ std::string TextSearchDialog::focusedNumberText() const {
 
 void TextSearchDialog::accept() {
     search_.setSearchText(fromQString(searchField_->text()));
-    const std::string text = focusedNumberText();
-    if (text.empty()) {
+    const auto ref = hitReference(focusedNumberText(), HitTakeOver::InvalidAsEmptyRow);
+    if (!ref) {
         return;
     }
-    ParsedNumber parsed = parseNumberText(text);
-    // The case grid turns an invalid number into an empty row itself.
-    if (!parsed.valid) {
-        parsed.ref.bd = 0;
-    }
-    context_.takeReference(parsed.ref);
+    context_.takeReference(*ref);
     deleteSelectedSearchText();
     storeWindowState();
     emptyTable();
@@ -298,15 +284,11 @@ void TextSearchDialog::deleteSelectedSearchText() {
 
 void TextSearchDialog::addAndStay() {
     search_.setSearchText(fromQString(searchField_->text()));
-    const std::string text = focusedNumberText();
-    if (text.empty()) {
+    const auto ref = hitReference(focusedNumberText(), HitTakeOver::PositiveNumber);
+    if (!ref) {
         return;
     }
-    const ParsedNumber parsed = parseNumberText(text);
-    if (parsed.ref.number <= 0) {
-        return;
-    }
-    context_.takeReference(parsed.ref);
+    context_.takeReference(*ref);
     activateWindow();
     table_->setFocus(Qt::OtherFocusReason);
 }

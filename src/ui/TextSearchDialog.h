@@ -49,9 +49,8 @@ public:
     IconPushButton* backButton() const { return backButton_; }
     const TextSearch& search() const { return search_; }
 
-    // Column widths for the window's width: column 0 keeps its width, the two
-    // text columns keep their proportion and fill the width less column 0 and
-    // 20 pixels (for the frame and the scroll bar).
+    // Shares the table's width out to the two text columns
+    // (splitTextColumnWidths).
     void splitTextColumns(int width);
 
 public slots:

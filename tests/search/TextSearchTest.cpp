@@ -295,3 +295,13 @@ TEST(TextSearch, ReloadTextsPicksUpChangedTexts) {
     EXPECT_EQ(numbers(search), (std::vector<int>{5}));
     EXPECT_EQ(search.caption(), "Textuelle Symptomsuche: 1 gefundenes Symptom");
 }
+
+TEST(TextColumnSplit, TextColumnsKeepTheirProportionWithinTheFreeWidth) {
+    // 870 - 60 - 20 = 790 pixels, shared 372 : 200.
+    EXPECT_EQ(splitTextColumnWidths(870, 60, 372, 200), (TextColumnWidths{513, 276}));
+    EXPECT_EQ(splitTextColumnWidths(680, 60, 300, 300), (TextColumnWidths{300, 300}));
+    // Two empty columns: the location column takes everything.
+    EXPECT_EQ(splitTextColumnWidths(680, 60, 0, 0), (TextColumnWidths{0, 600}));
+    // Narrower than column 0 and the margin: nothing to share out.
+    EXPECT_EQ(splitTextColumnWidths(70, 60, 372, 200), (TextColumnWidths{0, 0}));
+}
