@@ -4,7 +4,7 @@
 // under the file's lock and written whole (after a backup copy of the file).
 #include "history/CaseHistory.h"
 #include "history/HistoryTransaction.h"
-#include "ui/FileCaseDialog.h"
+#include "ui/FileCaseInHistory.h"
 #include "ui/HistoryDialog.h"
 #include "ui/HistoryFiles.h"
 

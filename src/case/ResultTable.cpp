@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 namespace tessalyn {
@@ -151,6 +152,25 @@ std::string gradeBlockWithMarks(const TableLogic& table, const EvaluationResult&
         ++row;
     }
     return out;
+}
+
+std::vector<ColumnScore> columnScores(const TableLogic& table, const EvaluationResult& result,
+                                      const RepertoryData& data) {
+    std::unordered_map<std::string, const RemedyScore*> scoreOf;
+    for (int c = 0; c <= result.lastScoreIndex && c < kRemedyCount; ++c) {
+        const RemedyScore& score = result.scores[static_cast<std::size_t>(c)];
+        scoreOf.emplace(data.abbreviation(score.remedy), &score);
+    }
+    std::vector<ColumnScore> columns;
+    for (int col = kHeaderColumns; col < table.columnCount(); ++col) {
+        const std::string& abbreviation = table.rawCellText(0, col);
+        const auto it = scoreOf.find(abbreviation);
+        if (it == scoreOf.end() || it->second->hits <= 0) {
+            continue;
+        }
+        columns.push_back(ColumnScore{abbreviation, it->second->hits, it->second->gradeSum, col});
+    }
+    return columns;
 }
 
 } // namespace tessalyn

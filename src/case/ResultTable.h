@@ -5,6 +5,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 namespace tessalyn {
 
@@ -38,5 +39,21 @@ void fillResultTable(TableLogic& table, const EvaluationResult& result,
 // ("×2 [E]", empty for a plain row). Unchanged when no entry has marks.
 std::string gradeBlockWithMarks(const TableLogic& table, const EvaluationResult& result,
                                 std::string block);
+
+// A remedy column of the filled result table with the score of its remedy.
+struct ColumnScore {
+    std::string abbreviation;
+    int hits = 0;
+    int gradeSum = 0;
+    int column = -1;
+    bool operator==(const ColumnScore&) const = default;
+};
+
+// The remedy columns of `table` (filled by fillResultTable, perhaps sorted
+// since by a header click) in their order, each with the score of its remedy.
+// The remedy is found by the abbreviation in row 0, which moves with its
+// column; a column whose remedy has no score with a hit is left out.
+std::vector<ColumnScore> columnScores(const TableLogic& table, const EvaluationResult& result,
+                                      const RepertoryData& data);
 
 } // namespace tessalyn

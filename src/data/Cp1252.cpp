@@ -134,6 +134,15 @@ std::optional<Utf8Span> firstNonCp1252Character(std::string_view text) {
     return std::nullopt;
 }
 
+bool isCp1252Representable(std::u16string_view text) {
+    for (const char16_t unit : text) {
+        if ((unit >= 0xD800 && unit <= 0xDFFF) || codePointToCp1252(unit) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 char cp1252ToUpper(char c) {
     const auto b = static_cast<unsigned char>(c);
     if (b >= 'a' && b <= 'z') {

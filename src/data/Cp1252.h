@@ -38,6 +38,10 @@ struct Utf8Span {
 // first malformed byte; nothing when the whole text converts faithfully.
 std::optional<Utf8Span> firstNonCp1252Character(std::string_view text);
 
+// Whether every UTF-16 code unit of `text` is a character of the code page;
+// false for any surrogate (a character beyond the Basic Multilingual Plane).
+bool isCp1252Representable(std::u16string_view text);
+
 // Upper case of a letter of the code page (a-z, the accented letters, š œ ž ÿ);
 // every other byte is returned unchanged. ß has no single-byte capital.
 char cp1252ToUpper(char c);

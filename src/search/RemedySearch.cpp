@@ -3,6 +3,7 @@
 #include "data/Cp1252.h"
 #include "search/RowTexts.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tessalyn {
@@ -43,6 +44,21 @@ void appendInt(std::string& out, int value) {
 }
 
 } // namespace
+
+std::vector<std::string> sortedRemedyAbbreviations(const RepertoryData& data) {
+    std::vector<std::string> abbreviations;
+    abbreviations.reserve(static_cast<std::size_t>(data.remedyCount()));
+    for (int r = 0; r < data.remedyCount(); ++r) {
+        abbreviations.emplace_back(data.abbreviation(r));
+    }
+    std::stable_sort(abbreviations.begin(), abbreviations.end(),
+                     [](const std::string& a, const std::string& b) {
+                         const std::string ua = cp1252ToUpper(a);
+                         const std::string ub = cp1252ToUpper(b);
+                         return ua != ub ? ua < ub : a < b;
+                     });
+    return abbreviations;
+}
 
 std::string completeRemedyText(std::string_view text) {
     std::string completed(text);

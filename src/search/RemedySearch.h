@@ -18,6 +18,11 @@ inline constexpr int kNoRemedy = kRemedyCount;
 // and does not already end with one (typing "acon" is enough for "Acon.").
 std::string completeRemedyText(std::string_view text);
 
+// The abbreviations of all remedies as the drop-down list "Mittel" offers
+// them: sorted ignoring case, equal ones by their bytes, fully equal ones in
+// remedy order.
+std::vector<std::string> sortedRemedyAbbreviations(const RepertoryData& data);
+
 // First remedy index whose abbreviation equals the text, ignoring case, or
 // kNoRemedy.
 int remedyIndexByText(const RepertoryData& data, std::string_view text);

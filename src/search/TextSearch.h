@@ -79,7 +79,6 @@ public:
 
     // Current content of the field "Suchtext".
     void setSearchText(std::string_view text) { searchText_ = text; }
-    const std::string& searchText() const { return searchText_; }
 
     // Chapter index 0..31, or kAllChapters (-1); any other value means all.
     void setChapterFilter(int chapter);
@@ -88,7 +87,6 @@ public:
     // The vocabulary that translates query words; nullptr (the default): none.
     // Takes effect with the next search.
     void setVocabulary(const Vocabulary* vocabulary) { vocabulary_ = vocabulary; }
-    const Vocabulary* vocabulary() const { return vocabulary_; }
 
     // The search text of the last search that ran; empty before the first.
     const std::string& lastSearchedText() const { return lastSearchedText_; }
@@ -116,8 +114,6 @@ public:
 
     const std::vector<TextSearchRow>& rows() const { return rows_; }
     const std::string& caption() const { return caption_; }
-    // The folded words of the last search (empty words left out).
-    const std::vector<std::string>& searchWords() const { return searchWords_; }
     // The query words the vocabulary translated in the last search, in query
     // order, each German word once.
     const std::vector<WordTranslation>& translations() const { return translations_; }

@@ -6,7 +6,7 @@
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
 #include "ui/IconPushButton.h"
-#include "ui/MessageBoxes.h"
+#include "ui/MessageBoxHistoryReporter.h"
 #include "ui/TextCodec.h"
 #include "ui/WindowPlacement.h"
 
@@ -29,13 +29,6 @@ namespace {
 constexpr int kDialogWidthDlu = 230;
 constexpr int kDialogHeightDlu = 150;
 
-// In the order they stand, centred below the comment.
-constexpr IconButtonEntry kButtons[] = {
-    {"&OK", "ok", "okButton"},
-    {"&Hilfe", "hilfe", "helpButton"},
-    {"&Zurück", "zurueck", "backButton"},
-};
-
 // Orders the names as a German reader looks for them: ignoring case, umlauts
 // with their base letters; equal ones by their characters so the order is
 // always the same.
@@ -49,11 +42,6 @@ void sortNames(QStringList& names) {
 }
 
 } // namespace
-
-int MessageBoxHistoryReporter::report(const std::string& text) {
-    MessageBoxes::error(parent_, toQString(text));
-    return kOk;
-}
 
 FileCaseDialog::FileCaseDialog(const QString& historyPath, const std::string& initialName,
                                SettingsStore& store, QWidget* parent)
@@ -131,11 +119,10 @@ void FileCaseDialog::buildControls() {
     noteLabel_->hide();
     layout->addWidget(noteLabel_);
 
+    // Centred below the comment.
     const IconButtonGroup buttons = makeIconButtons(
-        this, kButtons, {.equalWidths = false, .alignment = ButtonAlignment::Centre});
-    okButton_ = buttons.buttons[0];
-    helpButton_ = buttons.buttons[1];
-    backButton_ = buttons.buttons[2];
+        this, kOkHelpBackButtons, {.equalWidths = false, .alignment = ButtonAlignment::Centre});
+    buttons.assignTo(okButton_, helpButton_, backButton_);
     layout->addLayout(buttons.layout);
 
     connect(okButton_, &QPushButton::clicked, this, &FileCaseDialog::accept);
@@ -186,22 +173,6 @@ int FileCaseDialog::exec() {
 FileCaseDialog::Hook& FileCaseDialog::testHook() {
     static Hook hook;
     return hook;
-}
-
-bool fileCaseInHistory(const QString& historyPath, const std::string& name,
-                       const std::string& comment, std::span<const CaseEntry> entries,
-                       QWidget* parent) {
-    MessageBoxHistoryReporter reporter(parent);
-    const HistoryChangeResult result = changeHistoryFile(
-        historyFileName(historyPath),
-        [&](CaseHistory& history, bool) {
-            history.fileCase(name, comment, entries, historyFilingDate());
-            return true;
-        },
-        historyChangeOptions(historyPath, &reporter));
-    return reportHistoryChange(result, historyPath,
-                               QStringLiteral("Der Fall wurde nicht abgelegt."), parent) &&
-           result.saved();
 }
 
 } // namespace tessalyn

@@ -1,15 +1,12 @@
 #pragma once
 
-#include "case/CaseEntry.h"
 #include "history/CaseHistory.h"
-#include "history/HistoryReporter.h"
 #include "settings/SettingsStore.h"
 #include "ui/TestHook.h"
 
 #include <QDialog>
 #include <QString>
 
-#include <span>
 #include <string>
 
 class QComboBox;
@@ -20,16 +17,6 @@ class QWidget;
 namespace tessalyn {
 
 class IconPushButton;
-
-// Shows the history's syntax errors in the program's error box.
-class MessageBoxHistoryReporter : public HistoryReporter {
-public:
-    explicit MessageBoxHistoryReporter(QWidget* parent) : parent_(parent) {}
-    int report(const std::string& text) override;
-
-private:
-    QWidget* parent_;
-};
 
 // "Fall ablegen": asks for the name to file the current case under and a
 // comment. The drop-down list offers the names of the cases already in the
@@ -89,15 +76,5 @@ private:
     std::string caseName_;
     std::string comment_;
 };
-
-// Files the case into the history at `historyPath`: a treatment dated now
-// with the entries the evaluation did not add goes to the first case of that
-// name (ignoring case) or to a new case at the end. The file is locked while
-// it is read and rewritten, so filings of other program instances are kept.
-// A syntax error of the file and a failing save are shown in message boxes
-// over `parent`; returns whether the treatment reached the file.
-bool fileCaseInHistory(const QString& historyPath, const std::string& name,
-                       const std::string& comment, std::span<const CaseEntry> entries,
-                       QWidget* parent);
 
 } // namespace tessalyn

@@ -1,14 +1,15 @@
 #include "ui/HistoryDialog.h"
 
+#include "history/HistorySelection.h"
 #include "search/Folding.h"
 #include "settings/SettingsKeys.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
-#include "ui/FileCaseDialog.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
 #include "ui/IconPushButton.h"
+#include "ui/MessageBoxHistoryReporter.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TextCodec.h"
 #include "ui/WindowPlacement.h"
@@ -127,13 +128,8 @@ void HistoryDialog::buildControls() {
     // takes Enter for itself when it has the focus: Enter means Ü&bernehmen.
     const IconButtonGroup buttons =
         makeIconButtons(this, entries, {.autoDefault = AutoDefault::None, .equalWidths = false});
-    takeOverButton_ = buttons.buttons[0];
-    deleteButton_ = buttons.buttons[1];
-    sortButton_ = buttons.buttons[2];
-    exportButton_ = buttons.buttons[3];
-    importButton_ = buttons.buttons[4];
-    helpButton_ = buttons.buttons[5];
-    backButton_ = buttons.buttons[6];
+    buttons.assignTo(takeOverButton_, deleteButton_, sortButton_, exportButton_, importButton_,
+                     helpButton_, backButton_);
     layout->addLayout(buttons.layout);
 
     connect(takeOverButton_, &QPushButton::clicked, this, &HistoryDialog::takeOver);
@@ -280,23 +276,15 @@ void HistoryDialog::takeOver() {
     if (item == nullptr || !item->isSelected()) {
         return;
     }
-    if (const Treatment* treatment = treatmentOf(item)) {
-        const FiledCase* filed = caseOf(item->parent());
-        resultSymptoms_ = treatment->symptoms;
-        resultName_ = filed != nullptr ? filed->name : std::string();
-        accept();
+    const Treatment* treatment = treatmentOf(item);
+    const FiledCase* filed = treatment != nullptr ? caseOf(item->parent()) : caseOf(item);
+    if (treatment == nullptr && filed == nullptr) {
         return;
     }
-    if (const FiledCase* filed = caseOf(item)) {
-        resultSymptoms_.clear();
-        resultName_.clear();
-        if (!filed->treatments.empty()) {
-            // The earliest filed treatment, the first in the list.
-            resultSymptoms_ = filed->treatments.front()->symptoms;
-            resultName_ = filed->name;
-        }
-        accept();
-    }
+    TakenCase taken = takenCase(filed, treatment);
+    resultName_ = std::move(taken.name);
+    resultSymptoms_ = std::move(taken.symptoms);
+    accept();
 }
 
 void HistoryDialog::deleteSelected() {
@@ -344,17 +332,8 @@ void HistoryDialog::deleteSelected() {
             if (reloaded) {
                 working.sortCases(byName);
             }
-            Treatment* t = nullptr;
-            FiledCase* c = findHistoryItem(working, key, &t);
-            if (c == nullptr || (key.hasTreatment && t == nullptr)) {
-                return false; // already deleted by another program
-            }
-            if (key.hasTreatment) {
-                working.removeTreatment(*c, t);
-            } else {
-                working.removeCase(c);
-            }
-            return true;
+            // Nothing to do when another program deleted it already.
+            return removeHistoryItem(working, key);
         },
         historyChangeOptions(context_.historyPath, &reporter));
     if (!reportHistoryChange(result, context_.historyPath,

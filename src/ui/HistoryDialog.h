@@ -82,10 +82,7 @@ public:
     QTreeWidgetItem* itemOf(const FiledCase* filedCase, const Treatment* treatment = nullptr) const;
 
     IconPushButton* takeOverButton() const { return takeOverButton_; }
-    IconPushButton* deleteButton() const { return deleteButton_; }
     IconPushButton* sortButton() const { return sortButton_; }
-    IconPushButton* exportButton() const { return exportButton_; }
-    IconPushButton* importButton() const { return importButton_; }
     IconPushButton* helpButton() const { return helpButton_; }
     IconPushButton* backButton() const { return backButton_; }
 

@@ -63,6 +63,14 @@ struct IconButtonEntry {
     const char* objectName; // the name the tests find the button by
 };
 
+// The row of a dialog that takes what was entered or leaves it: OK (the
+// default button), help, back.
+inline constexpr IconButtonEntry kOkHelpBackButtons[] = {
+    {"&OK", "ok", "okButton"},
+    {"&Hilfe", "hilfe", "helpButton"},
+    {"&Zurück", "zurueck", "backButton"},
+};
+
 // Which buttons keep QPushButton's auto-default (a button with the focus
 // takes Enter for itself).
 enum class AutoDefault {
@@ -94,6 +102,14 @@ struct IconButtonGroup {
     // A QHBoxLayout or QVBoxLayout holding the buttons and the stretch; the
     // caller adds it to the dialog's layout.
     QBoxLayout* layout = nullptr;
+
+    // Hands the buttons to the dialog's pointers, one for each entry, in the
+    // order of the entries.
+    template <typename... Button> void assignTo(Button*&... targets) const {
+        Q_ASSERT(sizeof...(targets) == buttons.size());
+        std::size_t i = 0;
+        ((targets = buttons[i++]), ...);
+    }
 };
 
 // Creates the icon buttons of a dialog, children of `parent`, in the order

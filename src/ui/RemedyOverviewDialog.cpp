@@ -1,7 +1,6 @@
 #include "ui/RemedyOverviewDialog.h"
 
 #include "case/NumberText.h"
-#include "data/Cp1252.h"
 #include "search/RubricRange.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
@@ -70,14 +69,6 @@ constexpr IconButtonEntry kButtons[] = {
     {"&Zurück", "zurueck", "backButton"},
 };
 
-// Orders the abbreviations as a sorted drop-down list does: ignoring case,
-// ties by the bytes.
-bool abbreviationLess(const std::string& a, const std::string& b) {
-    const std::string ua = cp1252ToUpper(a);
-    const std::string ub = cp1252ToUpper(b);
-    return ua != ub ? ua < ub : a < b;
-}
-
 // The Up and Down keys step a size field as its spin arrows do.
 class SizeFieldKeys : public QObject {
 public:
@@ -120,13 +111,7 @@ RemedyOverviewDialog::RemedyOverviewDialog(const FindingContext& context)
     restoreColumnWidths(*context_.options, table_->logic(), *context_.store,
                         settings::kColumnsRemedyOverview, 0);
 
-    const RepertoryData& data = *context_.data;
-    std::vector<std::string> abbreviations;
-    abbreviations.reserve(static_cast<std::size_t>(data.remedyCount()));
-    for (int r = 0; r < data.remedyCount(); ++r) {
-        abbreviations.emplace_back(data.abbreviation(r));
-    }
-    std::stable_sort(abbreviations.begin(), abbreviations.end(), abbreviationLess);
+    const std::vector<std::string> abbreviations = sortedRemedyAbbreviations(*context_.data);
     QStringList items;
     items.reserve(static_cast<qsizetype>(abbreviations.size()));
     for (const std::string& a : abbreviations) {
@@ -264,11 +249,7 @@ void RemedyOverviewDialog::buildControls() {
     gradeLayout->addWidget(highButton, 1, 3, 1, 2);
 
     const IconButtonGroup buttons = makeIconButtons(this, kButtons);
-    searchButton_ = buttons.buttons[0];
-    printButton_ = buttons.buttons[1];
-    pdfButton_ = buttons.buttons[2];
-    helpButton_ = buttons.buttons[3];
-    backButton_ = buttons.buttons[4];
+    buttons.assignTo(searchButton_, printButton_, pdfButton_, helpButton_, backButton_);
 
     // The chapter list over the whole width; below it the remedy box beside
     // the size group (and the grade group, which is not shown).

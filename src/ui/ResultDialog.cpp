@@ -10,6 +10,7 @@
 #include "ui/DialogSetup.h"
 #include "ui/DialogUnits.h"
 #include "ui/FileCaseDialog.h"
+#include "ui/FileCaseInHistory.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxes.h"
@@ -40,7 +41,6 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 #include <utility>
 
 namespace tessalyn {
@@ -170,12 +170,7 @@ void ResultDialog::buildControls() {
 
     // Enter always means "&Zurück", whichever button has the focus.
     const IconButtonGroup buttons = makeIconButtons(this, kButtons, {.equalWidths = false});
-    backButton_ = buttons.buttons[0];
-    printButton_ = buttons.buttons[1];
-    pdfButton_ = buttons.buttons[2];
-    fileButton_ = buttons.buttons[3];
-    helpButton_ = buttons.buttons[4];
-    newButton_ = buttons.buttons[5];
+    buttons.assignTo(backButton_, printButton_, pdfButton_, fileButton_, helpButton_, newButton_);
     // Created hidden, reached through Alt+X (a hidden button's own mnemonic
     // would not react). It stands after the others, before the stretch.
     copyButton_ = new QPushButton(QStringLiteral("&X Copy to Clipboard"), this);
@@ -391,23 +386,9 @@ void ResultDialog::fitHeaderColumns(bool widthsRestored) {
 }
 
 std::vector<RankingBar> ResultDialog::currentBars() const {
-    // The remedy of each column is found by its abbreviation, which moves
-    // with the column when the table re-sorts.
-    std::unordered_map<std::string, const RemedyScore*> scoreOf;
-    for (int c = 0; c <= result_.lastScoreIndex && c < kRemedyCount; ++c) {
-        const RemedyScore& score = result_.scores[static_cast<std::size_t>(c)];
-        scoreOf.emplace(data_.abbreviation(score.remedy), &score);
-    }
-    const TableLogic& logic = table_->logic();
     std::vector<RankingBar> bars;
-    for (int col = kHeaderColumns; col < logic.columnCount(); ++col) {
-        const std::string& abbreviation = logic.rawCellText(0, col);
-        const auto it = scoreOf.find(abbreviation);
-        if (it == scoreOf.end() || it->second->hits <= 0) {
-            continue;
-        }
-        bars.push_back(
-            RankingBar{toQString(abbreviation), it->second->hits, it->second->gradeSum, col});
+    for (const ColumnScore& c : columnScores(table_->logic(), result_, data_)) {
+        bars.push_back(RankingBar{toQString(c.abbreviation), c.hits, c.gradeSum, c.column});
     }
     return bars;
 }

@@ -70,7 +70,6 @@ public:
     TableView* table() const { return table_; }
     RankingChart* chart() const { return chart_; }
     QLineEdit* nameEdit() const { return nameEdit_; }
-    QCheckBox* chartToggle() const { return chartToggle_; }
     IconPushButton* backButton() const { return backButton_; }
     IconPushButton* printButton() const { return printButton_; }
     IconPushButton* pdfButton() const { return pdfButton_; }

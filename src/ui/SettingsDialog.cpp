@@ -38,24 +38,6 @@ namespace {
 constexpr int kDialogWidthDlu = 230;
 constexpr int kDialogHeightDlu = 276;
 
-// In the order they stand at the bottom right.
-constexpr IconButtonEntry kButtons[] = {
-    {"&OK", "ok", "okButton"},
-    {"&Hilfe", "hilfe", "helpButton"},
-    {"&Zurück", "zurueck", "backButton"},
-};
-
-// Font names are kept as Windows-1252 text; a family whose name the code page
-// cannot hold could not be stored and found again, so the list leaves it out.
-bool representableInCp1252(const QString& text) {
-    for (const QChar ch : text) {
-        if (ch.isSurrogate() || codePointToCp1252(ch.unicode()) < 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 QCheckBox* makeCheckBox(const QString& text, const char* objectName, QWidget* parent) {
     auto* box = new QCheckBox(text, parent);
     box->setObjectName(QLatin1String(objectName));
@@ -106,9 +88,11 @@ QStringList SettingsDialog::listedFamilies(const QStringList& available) {
     QStringList families;
     for (const QString& family : available) {
         // One family offered by several foundries ("C059 [UKWN]", "C059 [urw]")
-        // is one font to the user.
+        // is one font to the user. Font names are kept as Windows-1252 text; a
+        // family whose name the code page cannot hold could not be stored and
+        // found again, so the list leaves it out.
         const QString name = familyWithoutFoundry(family);
-        if (!name.isEmpty() && representableInCp1252(name)) {
+        if (!name.isEmpty() && isCp1252Representable(name.toStdU16String())) {
             families.append(name);
         }
     }
@@ -229,12 +213,11 @@ void SettingsDialog::buildControls() {
     layout->addWidget(historyPathEdit_);
     layout->addStretch(1);
 
+    // At the bottom right.
     const IconButtonGroup buttons = makeIconButtons(
-        this, kButtons,
+        this, kOkHelpBackButtons,
         {.autoDefault = AutoDefault::All, .equalWidths = false, .alignment = ButtonAlignment::End});
-    okButton_ = buttons.buttons[0];
-    helpButton_ = buttons.buttons[1];
-    backButton_ = buttons.buttons[2];
+    buttons.assignTo(okButton_, helpButton_, backButton_);
     layout->addLayout(buttons.layout);
 
     connect(okButton_, &QPushButton::clicked, this, &SettingsDialog::accept);

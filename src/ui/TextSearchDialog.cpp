@@ -100,10 +100,7 @@ void TextSearchDialog::buildControls() {
 
     // One row at the bottom left.
     const IconButtonGroup buttons = makeIconButtons(this, kTakeOverButtons);
-    acceptButton_ = buttons.buttons[0];
-    addButton_ = buttons.buttons[1];
-    helpButton_ = buttons.buttons[2];
-    backButton_ = buttons.buttons[3];
+    buttons.assignTo(acceptButton_, addButton_, helpButton_, backButton_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_, 1);

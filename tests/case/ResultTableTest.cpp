@@ -118,3 +118,49 @@ TEST(ResultTable, NoHitLeavesOnlyTheHeaderColumns) {
     EXPECT_EQ(f.table.rowCount(), 3);
     EXPECT_EQ(f.table.rawCellText(1, 0), "Anzahl der Treffer");
 }
+
+TEST(ResultTable, ColumnScoresFollowTheColumnsWhenTheyAreSorted) {
+    const RepertoryData& data = builtIn();
+    Filled f(data, PolarityMode::None, {"5", "1"});
+    TableLogic& t = f.table;
+    const int remedies = t.columnCount() - 2;
+    ASSERT_GT(remedies, 2);
+
+    const auto scoreOf = [&](const std::string& abbreviation) {
+        for (int c = 0; c <= f.result.lastScoreIndex; ++c) {
+            const RemedyScore& s = f.result.scores[static_cast<std::size_t>(c)];
+            if (data.abbreviation(s.remedy) == abbreviation) {
+                return s;
+            }
+        }
+        return RemedyScore{};
+    };
+    const auto expectColumnsMatchTheirScores = [&](const std::vector<ColumnScore>& columns) {
+        for (const ColumnScore& c : columns) {
+            EXPECT_EQ(c.abbreviation, t.rawCellText(0, c.column));
+            EXPECT_EQ(c.hits, scoreOf(c.abbreviation).hits) << c.abbreviation;
+            EXPECT_EQ(c.gradeSum, scoreOf(c.abbreviation).gradeSum) << c.abbreviation;
+        }
+    };
+
+    std::vector<ColumnScore> columns = columnScores(t, f.result, data);
+    ASSERT_EQ(static_cast<int>(columns.size()), remedies);
+    for (int i = 0; i < remedies; ++i) {
+        EXPECT_EQ(columns[static_cast<std::size_t>(i)].column, i + 2);
+    }
+    expectColumnsMatchTheirScores(columns);
+
+    // The header click on the abbreviations reverses their order.
+    const std::string firstBefore = columns.front().abbreviation;
+    ASSERT_TRUE(t.sortColumnsByRow(0));
+    columns = columnScores(t, f.result, data);
+    ASSERT_EQ(static_cast<int>(columns.size()), remedies);
+    EXPECT_NE(columns.front().abbreviation, firstBefore);
+    expectColumnsMatchTheirScores(columns);
+
+    // A column whose text names no scored remedy has no bar.
+    t.setCellText(0, 2, "Xyz.");
+    columns = columnScores(t, f.result, data);
+    ASSERT_EQ(static_cast<int>(columns.size()), remedies - 1);
+    EXPECT_EQ(columns.front().column, 3);
+}

@@ -43,3 +43,13 @@ TEST(Cp1252, UpperCaseCoversTheCodePageLetters) {
     EXPECT_TRUE(cp1252EqualsIgnoreCase("kopfschmerz \xFC", "KOPFSCHMERZ \xDC"));
     EXPECT_FALSE(cp1252EqualsIgnoreCase("abc", "abd"));
 }
+
+TEST(Cp1252, RepresentableUtf16Texts) {
+    EXPECT_TRUE(isCp1252Representable(u""));
+    EXPECT_TRUE(isCp1252Representable(u"DejaVu Sans \u00C4\u20AC\u0160"));
+    EXPECT_FALSE(isCp1252Representable(u"Noto Sans \u0394")); // Greek capital delta
+    EXPECT_FALSE(isCp1252Representable(u"Noto \U0001F600"));  // a surrogate pair
+    // Code units the code page leaves undefined are kept as C1 controls.
+    EXPECT_TRUE(isCp1252Representable(u"\u0081"));
+    EXPECT_FALSE(isCp1252Representable(u"\u0080")); // 0x80 is the euro sign's byte
+}

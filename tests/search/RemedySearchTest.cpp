@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace tessalyn;
 using tessalyn::testing::builtInContent;
 
@@ -251,4 +253,29 @@ TEST(RemedyControls, SizeFieldsAreCheckedInReadingOrder) {
     EXPECT_EQ(search.sizeFilter.maximum, 100);
     EXPECT_FALSE(search.otherRemedies);
     EXPECT_TRUE(search.gradeFilter.grade[0]);
+}
+
+TEST(RemedyText, AbbreviationsAreListedIgnoringCaseThenByTheirBytes) {
+    RepertoryData data = builtInContent();
+    const auto setAbbreviation = [&data](int remedy, const char* text) {
+        std::snprintf(data.tables().abbreviations[remedy], kAbbreviationSize, "%s", text);
+    };
+    // The other remedies are named "\xDE" ("Þ"), which sorts after them all.
+    for (int r = 0; r < data.remedyCount(); ++r) {
+        setAbbreviation(r, "\xDE");
+    }
+    setAbbreviation(0, "bell.");
+    setAbbreviation(1, "Acon.");
+    setAbbreviation(2, "\xC4th."); // "Äth."
+    setAbbreviation(3, "Bell.");
+    setAbbreviation(4, "acon.");
+    setAbbreviation(5, "\xE4th."); // "äth."
+    setAbbreviation(6, "Zinc.");
+
+    const std::vector<std::string> sorted = sortedRemedyAbbreviations(data);
+    ASSERT_EQ(static_cast<int>(sorted.size()), data.remedyCount());
+    const std::vector<std::string> first(sorted.begin(), sorted.begin() + 7);
+    EXPECT_EQ(first, (std::vector<std::string>{"Acon.", "acon.", "Bell.", "bell.", "Zinc.",
+                                               "\xC4th.", "\xE4th."}));
+    EXPECT_EQ(sorted.back(), "\xDE");
 }

@@ -180,7 +180,7 @@ TEST(ProgramSettings, StartDelayTextIsCheckedAsTheDialogsFieldIs) {
     // Beyond the int range it is no integer at all, not one out of range.
     EXPECT_EQ(readStartDelayText("2147483648", delay), FieldCheck::NotAnInteger);
     EXPECT_EQ(readStartDelayText("2147483647", delay), FieldCheck::OutOfRange);
-    EXPECT_EQ(delay, 0);
+    EXPECT_EQ(delay, 10) << "the last value taken";
 
     EXPECT_EQ(fieldCheckMessage(FieldCheck::OutOfRange, kMinStartDelay, kMaxStartDelay),
               "Bitte geben Sie eine ganze Zahl zwischen 0 und 10 ein.");

@@ -2,6 +2,7 @@
 // back, deleting, sorting, export and import, failing saves, and a second
 // program instance writing to the same file meanwhile.
 #include "ui/FileCaseDialog.h"
+#include "ui/FileCaseInHistory.h"
 #include "ui/HistoryDialog.h"
 
 #include "UserDriving.h"

@@ -3,7 +3,7 @@
 // write-protected file, a full disk. Each is said in German, naming the file,
 // the reason and what did not happen, and the program goes on.
 #include "ui/ConfirmDialog.h"
-#include "ui/FileCaseDialog.h"
+#include "ui/FileCaseInHistory.h"
 #include "ui/HistoryDialog.h"
 
 #include "history/CaseHistory.h"

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "history/CaseHistory.h"
+#include "history/HistoryTransaction.h"
+
+#include <string>
+#include <vector>
+
+namespace tessalyn {
+
+// What the case history dialog does with the case or treatment the user
+// selected.
+
+// The case "Übernehmen" hands to the main window: its name and symptoms.
+struct TakenCase {
+    std::string name;
+    std::vector<SymptomRef> symptoms;
+    bool operator==(const TakenCase&) const = default;
+};
+
+// What "Übernehmen" takes from a selected treatment (of `filedCase`, which may
+// be missing) or, when `treatment` is nullptr, from the selected case: a
+// treatment's symptoms under its case's name; for a case, its earliest filed
+// treatment, the first in its list, and nothing (no name either) when it has
+// none.
+TakenCase takenCase(const FiledCase* filedCase, const Treatment* treatment);
+
+// Removes the case or treatment `key` names from `history` (a treatment from
+// its case, a case with all its treatments). False when the history holds no
+// such item, for instance because another program deleted it already.
+bool removeHistoryItem(CaseHistory& history, const HistoryItemKey& key);
+
+} // namespace tessalyn

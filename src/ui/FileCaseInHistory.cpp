@@ -1,0 +1,25 @@
+#include "ui/FileCaseInHistory.h"
+
+#include "history/CaseHistory.h"
+#include "ui/HistoryFiles.h"
+#include "ui/MessageBoxHistoryReporter.h"
+
+namespace tessalyn {
+
+bool fileCaseInHistory(const QString& historyPath, const std::string& name,
+                       const std::string& comment, std::span<const CaseEntry> entries,
+                       QWidget* parent) {
+    MessageBoxHistoryReporter reporter(parent);
+    const HistoryChangeResult result = changeHistoryFile(
+        historyFileName(historyPath),
+        [&](CaseHistory& history, bool) {
+            history.fileCase(name, comment, entries, historyFilingDate());
+            return true;
+        },
+        historyChangeOptions(historyPath, &reporter));
+    return reportHistoryChange(result, historyPath,
+                               QStringLiteral("Der Fall wurde nicht abgelegt."), parent) &&
+           result.saved();
+}
+
+} // namespace tessalyn
