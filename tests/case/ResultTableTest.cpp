@@ -152,7 +152,7 @@ TEST(ResultTable, ColumnScoresFollowTheColumnsWhenTheyAreSorted) {
 
     // The header click on the abbreviations reverses their order.
     const std::string firstBefore = columns.front().abbreviation;
-    ASSERT_TRUE(t.sortColumnsByRow(0));
+    ASSERT_TRUE(t.sorting().sortColumnsByRow(0));
     columns = columnScores(t, f.result, data);
     ASSERT_EQ(static_cast<int>(columns.size()), remedies);
     EXPECT_NE(columns.front().abbreviation, firstBefore);
