@@ -4,6 +4,7 @@
 #include "history/HistoryBackup.h"
 #include "history/HistoryTransaction.h"
 #include "support/FileBytes.h"
+#include "support/SeamGuard.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -57,10 +58,7 @@ protected:
         folder_ = (dir_ / "Sicherungen").string();
         resetHistoryBackupFailure();
     }
-    void TearDown() override {
-        setHistoryBackupClock({});
-        resetHistoryBackupFailure();
-    }
+    void TearDown() override { resetHistoryBackupFailure(); }
 
     test_support::TempFolder temp_{"tessalyn-backup"};
     fs::path dir_;
@@ -115,7 +113,8 @@ TEST_F(HistoryBackupTest, TheTwentyNewestStayAndOtherFilesAreNeverTouched) {
 TEST_F(HistoryBackupTest, ACopyThatCannotBeMadeNeverStopsTheRewriteAndIsToldOnce) {
     // A file where the folder should be: no copy can be made.
     writeBytes(folder_, "im Weg");
-    setHistoryBackupClock([] { return at(7, 11, 0, 0); });
+    const test_support::SeamGuard clock(setHistoryBackupClock,
+                                        HistoryBackup::Clock([] { return at(7, 11, 0, 0); }));
     CaseHistory history;
     history.setFileName(file_);
     HistoryFileStamp stamp = historyFileStamp(file_);
