@@ -88,9 +88,9 @@ public:
     QAction* clearRowsAction() const { return clearRowsAction_; }
 
     // The buttons in their order: Berechnen, Suchen, Textsuche, Fallhistorie,
-    // Mittel-Ausw., Eigenschaften, Hilfe, Beenden.
+    // Mittel-Ausw., Eigenschaften, Hilfe, Beenden (object names
+    // "evaluateButton" to "quitButton", see MainDialog.cpp).
     static constexpr int kButtonCount = 8;
-    IconPushButton* button(int index) const { return buttons_[static_cast<std::size_t>(index)]; }
 
     // The help topic "&Hilfe" opens while `active` is the active window: that
     // window's own topic when it is another window of the program that names

@@ -146,6 +146,12 @@ public:
 
     // The clock of type-ahead in milliseconds (tests replace it).
     void setClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
+    // The wait between the mouse coming to rest on a cell and its title tip
+    // showing (400 ms; tests shorten it, which restarts a pending wait).
+    void setTitleTipDelay(int milliseconds) { tipTimer_.setInterval(milliseconds); }
+    int titleTipDelay() const { return tipTimer_.interval(); }
+    // Whether a title tip is waiting for its delay to pass.
+    bool titleTipPending() const { return tipTimer_.isActive(); }
 
     // The measure of texts in the table font, as the logic uses it.
     TextMeasure measure() const;

@@ -152,7 +152,7 @@ TEST(CaseUndo, DeleteAndBackspaceClearTheSelectedRowsAsOneStep) {
     w.type(QStringLiteral("0"));
     clickCell(w.view(), 2, 0);
     w.key(Qt::Key_Delete);
-    QTest::mouseClick(w.dialog->button(0), Qt::LeftButton);
+    QTest::mouseClick(test::buttonNamed(*w.dialog, "evaluateButton"), Qt::LeftButton);
     EXPECT_EQ(w.numbers(), (Rows{"1", "4", "8", "0"}));
 }
 
@@ -175,7 +175,7 @@ TEST(CaseUndo, BerechnenKeepingOrDiscardingIsOneStepEach) {
 
     // Escape in the result view discards the case; Ctrl+Z brings it back.
     w.keep = false;
-    QTest::mouseClick(w.dialog->button(0), Qt::LeftButton);
+    QTest::mouseClick(test::buttonNamed(*w.dialog, "evaluateButton"), Qt::LeftButton);
     EXPECT_EQ(w.numbers(), (Rows{""}));
     w.undo();
     EXPECT_EQ(w.numbers(), typed);

@@ -55,13 +55,6 @@ using namespace tessalyn::test;
 
 namespace {
 
-constexpr int kEvaluateButton = 0;
-constexpr int kSearchButton = 1;
-constexpr int kTextSearchButton = 2;
-constexpr int kHistoryButton = 3;
-constexpr int kRemedyButton = 4;
-constexpr int kQuitButton = 7;
-
 const char* const kFilingDate = "06.12.2026 10:30";
 
 int rowWithNumber(const TableView& table, int number) {
@@ -130,7 +123,7 @@ TEST(EndToEnd, TheRoadOfOneCase) {
     EXPECT_EQ(grid.focusRow(), 2) << "a new input row takes the focus";
 
     // --- "S&uchen": open a chapter and a heading, double-click a rubric --------------
-    click(main->button(kSearchButton));
+    click(buttonNamed(*main, "searchButton"));
     auto* tree = main->findChild<SymptomSearchDialog*>();
     ASSERT_NE(tree, nullptr);
     ASSERT_TRUE(waitActive(tree));
@@ -152,7 +145,7 @@ TEST(EndToEnd, TheRoadOfOneCase) {
 
     // --- "&Textsuche": "open air", double-click the hit ------------------------------
     ASSERT_TRUE(waitActive(main.get()));
-    click(main->button(kTextSearchButton));
+    click(buttonNamed(*main, "textSearchButton"));
     auto* textSearch = main->findChild<TextSearchDialog*>();
     ASSERT_NE(textSearch, nullptr);
     ASSERT_TRUE(waitActive(textSearch));
@@ -187,7 +180,7 @@ TEST(EndToEnd, TheRoadOfOneCase) {
         clickCell(t, 4, 1, true);
         EXPECT_EQ(d.result(), QDialog::Accepted);
     });
-    click(main->button(kRemedyButton));
+    click(buttonNamed(*main, "remedyButton"));
     EXPECT_EQ(gridNumbers(*main), (std::vector<std::string>{"12", "5", "2", "11"}));
     EXPECT_EQ(main->focusWidget(), &grid) << "the grid has the keyboard again";
 
@@ -254,7 +247,7 @@ TEST(EndToEnd, TheRoadOfOneCase) {
         resultClosed = closedState(&view, &t, 2);
         click(view.backButton());
     });
-    click(main->button(kEvaluateButton));
+    click(buttonNamed(*main, "evaluateButton"));
     EXPECT_EQ(copied, expectedCopy);
     EXPECT_EQ(copied.count(QLatin1Char('\n')), 3);
     EXPECT_EQ(main->theCase().name(), "Fall A") << "Zurück keeps the case under its new name";
@@ -281,7 +274,7 @@ TEST(EndToEnd, TheRoadOfOneCase) {
         historyClosed = closedState(&h);
         click(h.takeOverButton());
     });
-    click(main->button(kHistoryButton));
+    click(buttonNamed(*main, "historyButton"));
     EXPECT_EQ(main->theCase().name(), "Fall A");
     EXPECT_EQ(gridNumbers(*main), (std::vector<std::string>{"12", "5", "2", "11"}));
     EXPECT_EQ(grid.cellText(5, 0), "0") << "the input row below the filed rubrics";
@@ -294,7 +287,7 @@ TEST(EndToEnd, TheRoadOfOneCase) {
         question = box.text();
         click(box.yesButton());
     });
-    click(main->button(kQuitButton));
+    click(buttonNamed(*main, "quitButton"));
     EXPECT_EQ(question, QStringLiteral("Wollen Sie wirklich beenden?"));
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(main->result(), QDialog::Rejected);

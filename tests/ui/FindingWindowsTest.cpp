@@ -4,6 +4,7 @@
 #include "ui/MainDialog.h"
 
 #include "PrintTestSupport.h"
+#include "UserDriving.h"
 
 #include "case/NumberText.h"
 #include "search/RemedySearch.h"
@@ -17,7 +18,6 @@
 #include "ui/MessageBoxes.h"
 #include "ui/PdfExport.h"
 #include "ui/RemedyOverviewDialog.h"
-#include "ui/Screenshots.h"
 #include "ui/SymptomSearchDialog.h"
 #include "ui/TablePrinter.h"
 #include "ui/TableView.h"
@@ -47,10 +47,6 @@ using namespace tessalyn;
 
 namespace {
 
-constexpr int kSearchButton = 1;
-constexpr int kTextSearchButton = 2;
-constexpr int kRemedyButton = 4;
-
 // Waits until `window` is the application's active window. (A modeless
 // dialog already counts as active while its parent is.)
 bool waitActive(QWidget* window) {
@@ -69,9 +65,9 @@ struct MainWindow {
     ~MainWindow() { dialog->done(QDialog::Rejected); }
 
     // The user clicks a button of the main window, which becomes active.
-    void click(int button) const {
+    void click(const char* button) const {
         EXPECT_TRUE(waitActive(dialog.get()));
-        QTest::mouseClick(dialog->button(button), Qt::LeftButton);
+        QTest::mouseClick(test::buttonNamed(*dialog, button), Qt::LeftButton);
     }
     const RepertoryData& data() const { return dialog->data(); }
 
@@ -88,7 +84,7 @@ struct MainWindow {
     }
 
     SymptomSearchDialog* openTree() const {
-        click(kSearchButton);
+        click("searchButton");
         auto* tree = dialog->findChild<SymptomSearchDialog*>();
         EXPECT_NE(tree, nullptr);
         if (tree != nullptr) {
@@ -98,7 +94,7 @@ struct MainWindow {
     }
 
     TextSearchDialog* openTextSearch() const {
-        click(kTextSearchButton);
+        click("textSearchButton");
         auto* search = dialog->findChild<TextSearchDialog*>();
         EXPECT_NE(search, nullptr);
         if (search != nullptr) {
@@ -210,7 +206,7 @@ std::vector<int> tableNumbers(const TableView& table) {
 // acting on the shown dialog in place of the user.
 void runRemedyOverview(MainWindow& w, const std::function<void(RemedyOverviewDialog&)>& drive) {
     const test_support::AskedOnce shown(RemedyOverviewDialog::testHook(), drive);
-    w.click(kRemedyButton);
+    w.click("remedyButton");
 }
 
 void searchRemedy(RemedyOverviewDialog& d, const QString& typed) {
@@ -275,7 +271,6 @@ TEST(SymptomSearchDialog, TreeHoldsTheRepertoryAndCaptionNamesTheAncestors) {
     d->tree()->expand(m.index(0, 0, m.index(0, 0)));
     d->tree()->expand(m.index(1, 0, m.index(0, 0)));
     select(*d, m.index(1, 0, m.index(0, 0, m.index(0, 0))));
-    test::saveScreenshot(d, QStringLiteral("symptomsuche"));
 }
 
 TEST(SymptomSearchDialog, AcceptTakesRubricsOnlyAndAlwaysCloses) {
@@ -434,7 +429,6 @@ TEST(TextSearchDialog, DoubleClickAddsHitsAndStays) {
     EXPECT_EQ(t.cellText(row, 1), "Air, - While in the Open {0016} [82]");
     EXPECT_EQ(t.cellText(row, 2),
               std::string(w.data().chapter(0).text) + " " + w.data().heading(0).text);
-    test::saveScreenshot(d, QStringLiteral("textsuche"));
 
     // The header row adds nothing.
     doubleClickRow(t, 0);
@@ -667,7 +661,6 @@ TEST(RemedyOverviewDialog, SizeFilterBoundsAreInclusiveAndFourthColumnNeedsBothB
         // Wide enough for the fourth column, for the manual.
         d.resize(1000, d.height());
         t.setColumnWidth(3, 420);
-        test::saveScreenshot(&d, QStringLiteral("mitteluebersicht"));
 
         clickBox(d.otherRemediesBox());
         QTest::mouseClick(d.searchButton(), Qt::LeftButton);
@@ -769,9 +762,7 @@ TEST(RemedyOverviewDialog, PrintingPutsTheRemedyIntoTheTopLeftCell) {
 }
 
 TEST(RemedyOverviewDialog, AlsPdfWritesTheTablePagesAsPrintedWithTheRemedy) {
-    if (!test::havePoppler("pdftotext") || !test::havePoppler("pdfinfo")) {
-        GTEST_SKIP() << "poppler-utils are not installed";
-    }
+    ASSERT_TRUE(test::havePoppler("pdftotext") && test::havePoppler("pdfinfo"));
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     MainWindow w;

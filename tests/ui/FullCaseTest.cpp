@@ -31,8 +31,6 @@ using namespace tessalyn::test;
 
 namespace {
 
-constexpr int kEvaluateButton = 0;
-constexpr int kHistoryButton = 3;
 // Rows typed key by key before the rest goes in through the grid's row
 // procedure (the same one the editor ends in), for speed.
 constexpr int kTypedRows = 25;
@@ -63,6 +61,7 @@ TEST(FullCase, ThreeThousandRowsAreEvaluatedPrintedFiledAndTakenBackWhole) {
     ASSERT_TRUE(dir.isValid());
     const QString historyPath = dir.filePath(QStringLiteral("historie.xml"));
     const QString pdf = dir.filePath(QStringLiteral("seite1.pdf"));
+    const FilingDate filingDate("07.12.2026 11:00");
     MemorySettingsStore store;
     MainDialog main(store, historyPath);
     main.show();
@@ -122,7 +121,7 @@ TEST(FullCase, ThreeThousandRowsAreEvaluatedPrintedFiledAndTakenBackWhole) {
         click(view.fileButton());
         click(view.backButton());
     });
-    click(main.button(kEvaluateButton));
+    click(buttonNamed(main, "evaluateButton"));
     ASSERT_TRUE(QFile::exists(pdf));
     if (havePoppler("pdfinfo")) {
         EXPECT_EQ(pages, 1) << "only the first page of many";
@@ -149,7 +148,7 @@ TEST(FullCase, ThreeThousandRowsAreEvaluatedPrintedFiledAndTakenBackWhole) {
         clickItem(t, t.indexFromItem(t.topLevelItem(0)));
         click(h.takeOverButton());
     });
-    click(main.button(kHistoryButton));
+    click(buttonNamed(main, "historyButton"));
     EXPECT_EQ(main.theCase().name(), "Voller Fall");
     EXPECT_EQ(main.theCase().count(), kCaseRowCapacity);
     EXPECT_EQ(gridNumbers(main.caseGrid()), numbers);

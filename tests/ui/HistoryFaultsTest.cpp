@@ -2,6 +2,7 @@
 // folder in its place or in its lock's place, a file that cannot be read, a
 // write-protected file, a full disk. Each is said in German, naming the file,
 // the reason and what did not happen, and the program goes on.
+#include "UserDriving.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/FileCaseInHistory.h"
 #include "ui/HistoryDialog.h"
@@ -119,6 +120,7 @@ protected:
     const test_support::SeamGuard<FileLayer*, FileLayer*> faultyDisk{setHistoryFileLayer, &disk};
     const test_support::SeamGuard<std::chrono::milliseconds, std::chrono::milliseconds> shortWait{
         setHistoryLockWait, std::chrono::milliseconds(50)};
+    const test::FilingDate filingDate{"07.12.2026 10:00"};
 };
 
 const QString kNotFiled = QStringLiteral("Der Fall wurde nicht abgelegt.");

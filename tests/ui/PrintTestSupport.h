@@ -79,8 +79,12 @@ private:
     PrintDialogHook::Guard guard_;
 };
 
+// Whether a tool of poppler-utils is installed. ./test.sh installs them, so a
+// missing one fails the test instead of leaving its checks out quietly.
 inline bool havePoppler(const char* tool) {
-    return !QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty();
+    const bool found = !QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty();
+    EXPECT_TRUE(found) << tool << " is not installed (poppler-utils)";
+    return found;
 }
 
 inline QString runTool(const QString& program, const QStringList& arguments) {

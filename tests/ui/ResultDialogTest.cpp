@@ -2,6 +2,7 @@
 // widths and placement, printing with its title and colours, filing, the
 // clipboard and the bar chart.
 #include "PrintTestSupport.h"
+#include "UserDriving.h"
 
 #include "case/ResultTable.h"
 #include "history/CaseHistory.h"
@@ -20,7 +21,6 @@
 #include "ui/MessageBoxes.h"
 #include "ui/RankingChart.h"
 #include "ui/ResultDialog.h"
-#include "ui/Screenshots.h"
 #include "ui/TableView.h"
 #include "ui/TextCodec.h"
 
@@ -39,7 +39,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -94,14 +93,6 @@ ProgramSettings options(bool escapeDiscards, bool saveColumnWidths = true,
     s.saveColumnWidths = saveColumnWidths;
     s.noGreyInPrint = noGreyInPrint;
     return s;
-}
-
-// Processes events until `done` holds (at most about two seconds).
-bool waitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 200 && !done(); ++i) {
-        QTest::qWait(10);
-    }
-    return done();
 }
 
 int storedInt(const MemorySettingsStore& store, std::string_view section, std::string_view name) {
@@ -317,7 +308,7 @@ TEST(ResultDialog, ChartShowsEveryRankedRemedyAndIsSwitchedOffAndRemembered) {
         EXPECT_EQ(open.table().focusColumn(), index + 2);
 
         QTest::keyClick(&d, Qt::Key_B, Qt::AltModifier);
-        EXPECT_TRUE(waitFor([&] { return !d.chartShown(); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !d.chartShown(); }));
         EXPECT_FALSE(d.chart()->isVisible());
         EXPECT_EQ(storedInt(open.store, settings::kApplication, settings::kRankingChart), 0);
     }
@@ -417,9 +408,7 @@ TEST(ResultDialog, PrintCarriesTheTitleForTheJobOnlyAndKeepsYellowAndGrey) {
         EXPECT_TRUE(text.contains(QStringLiteral("Fall B 06.12.2026")));
         EXPECT_TRUE(text.contains(QStringLiteral("Anzahl der Treffer")));
     }
-    if (!havePoppler("pdftoppm")) {
-        GTEST_SKIP() << "pdftoppm is not installed";
-    }
+    ASSERT_TRUE(havePoppler("pdftoppm"));
     const QImage page = renderPdfPage(pdf, 1, kPdfDpi, dir.filePath("result-page"));
     ASSERT_FALSE(page.isNull());
     // Centres of cells, relative to the table's corner on the page.
@@ -447,9 +436,7 @@ TEST(ResultDialog, PrintCarriesTheTitleForTheJobOnlyAndKeepsYellowAndGrey) {
 }
 
 TEST(ResultDialog, WithoutKeinGrauTheHeaderPrintsInTheButtonFace) {
-    if (!havePoppler("pdftoppm")) {
-        GTEST_SKIP() << "pdftoppm is not installed";
-    }
+    ASSERT_TRUE(havePoppler("pdftoppm"));
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const RepertoryData& data = builtInContent();
@@ -479,6 +466,7 @@ TEST(ResultDialog, AblegenFilesTheEntriesTheEvaluationDidNotAddAndStaysOpen) {
     data.tables().rubrics[4].oppositeNumber = 40; // rubric 5 has a counter-polarity
     data.tables().rubrics[4].oppositeBd = 0;
     const QString historyPath = dir.filePath("historie.xml");
+    const FilingDate filingDate("07.12.2026 09:30");
     OpenResult open(data, {5, 12}, ProgramSettings(), PolarityMode::AtEnd, "Fall A", historyPath);
     ASSERT_EQ(open.evaluated.result.entryCount(), 3); // 5, 12 and the added -40
     ResultDialog& d = *open.dialog;
@@ -504,6 +492,7 @@ TEST(ResultDialog, AblegenFilesTheEntriesTheEvaluationDidNotAddAndStaysOpen) {
     EXPECT_EQ(filed.name, fromQString(QStringLiteral("Müller")));
     ASSERT_EQ(filed.treatments.size(), 1u);
     EXPECT_EQ(filed.treatments.front()->comment, "erste\r\nSitzung");
+    EXPECT_EQ(filed.treatments.front()->date, "07.12.2026 09:30");
     const std::vector<SymptomRef>& symptoms = filed.treatments.front()->symptoms;
     ASSERT_EQ(symptoms.size(), 2u);
     EXPECT_EQ(symptoms[0].number, 5);
@@ -558,7 +547,7 @@ TEST(ResultDialog, FilingIntoAFolderNamedLikeTheHistoryIsReportedAndTheCaseStays
     EXPECT_EQ(open.evaluated.result.entryCount(), 2);
 }
 
-TEST(ResultDialog, ScreenshotsOfATenRubricCaseAndItsPrintout) {
+TEST(ResultDialog, ATenRubricCaseShowsTwelveRowsAndPrints) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const RepertoryData& data = builtInContent();
@@ -568,18 +557,13 @@ TEST(ResultDialog, ScreenshotsOfATenRubricCaseAndItsPrintout) {
     d.resize(1400, 700);
     QApplication::processEvents();
     EXPECT_EQ(open.table().rowCount(), 12);
-    saveScreenshot(&d, QStringLiteral("result-view"));
 
     const QString pdf = dir.filePath("printout.pdf");
     {
         PdfDialogHook hook(pdf);
         ASSERT_TRUE(d.printResult());
     }
-    const QString folder = qEnvironmentVariable("TESSALYN_SCREENSHOT_DIR");
-    if (folder.isEmpty() || !havePoppler("pdftoppm")) {
-        return;
-    }
-    QDir().mkpath(folder);
-    const QImage page = renderPdfPage(pdf, 1, 100, QDir(folder).filePath("result-printout"));
+    ASSERT_TRUE(havePoppler("pdftoppm"));
+    const QImage page = renderPdfPage(pdf, 1, 100, dir.filePath("result-printout"));
     EXPECT_FALSE(page.isNull());
 }

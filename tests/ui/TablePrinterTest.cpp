@@ -82,9 +82,7 @@ TEST_F(TablePrinterTest, PrintFontIsMeasuredOnThePrinter) {
 }
 
 TEST_F(TablePrinterTest, RowsThatFitMakeOnePageAndOneMoreRowRepeatsTheHeadingsOnPageTwo) {
-    if (!havePoppler("pdfinfo")) {
-        GTEST_SKIP() << "pdfinfo is not installed";
-    }
+    ASSERT_TRUE(havePoppler("pdfinfo"));
     ShownTable shown(1, 6);
     TableView& table = *shown.view;
     QPrinter probe(QPrinter::HighResolution);
@@ -112,9 +110,7 @@ TEST_F(TablePrinterTest, RowsThatFitMakeOnePageAndOneMoreRowRepeatsTheHeadingsOn
     ASSERT_TRUE(printTableTo(table, two));
     EXPECT_EQ(pdfPageCount(path("two.pdf")), 2);
 
-    if (!havePoppler("pdftotext")) {
-        GTEST_SKIP() << "pdftotext is not installed";
-    }
+    ASSERT_TRUE(havePoppler("pdftotext"));
     const QStringList page2 = pdfPageWords(path("two.pdf"), 2);
     for (int c = 2; c < 8; ++c) {
         EXPECT_TRUE(page2.contains(QStringLiteral("K%1").arg(c))) << c;
@@ -157,9 +153,7 @@ TEST_F(TablePrinterTest, ScrolledResultTablePrintsTheHeaderColumnsAndTheShownRem
     EXPECT_EQ(layout.columns, (std::vector<int>{0, 1, 7, 8, 9, 10, 11, 12, 13, 14}));
     ASSERT_TRUE(printTableTo(table, printer));
 
-    if (!havePoppler("pdftotext")) {
-        GTEST_SKIP() << "pdftotext is not installed";
-    }
+    ASSERT_TRUE(havePoppler("pdftotext"));
     const QStringList words = pdfPageWords(path("scrolled.pdf"), 1);
     for (int remedy = 0; remedy <= evaluated.result.lastScoreIndex; ++remedy) {
         const QString abbreviation = toQString(
@@ -212,9 +206,7 @@ TEST_F(TablePrinterTest, PrinterThatCannotStartTheJobPrintsNothing) {
 }
 
 TEST_F(TablePrinterTest, PageRangeOfThePrinterIsHonoured) {
-    if (!havePoppler("pdfinfo")) {
-        GTEST_SKIP() << "pdfinfo is not installed";
-    }
+    ASSERT_TRUE(havePoppler("pdfinfo"));
     ShownTable shown(400, 4);
     QPrinter printer(QPrinter::HighResolution);
     makePdfPrinter(printer, path("first.pdf"));

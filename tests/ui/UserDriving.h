@@ -4,12 +4,14 @@
 // by one, clicks on buttons, cells and tree items, and modal dialogs answered
 // from inside their own event loop.
 
+#include "ui/HistoryFiles.h"
 #include "ui/TableView.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QString>
 #include <QTest>
 #include <QTimer>
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <utility>
 
 namespace tessalyn::test {
@@ -28,6 +31,15 @@ inline bool waitActive(QWidget* window) {
 
 inline void click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+// The button of `window` with the object name `objectName`: tests find a
+// button by its name, never by its place in a row.
+inline QPushButton* buttonNamed(const QWidget& window, const char* objectName) {
+    auto* button = window.findChild<QPushButton*>(QLatin1String(objectName));
+    EXPECT_NE(button, nullptr) << "no button \"" << objectName << "\" in "
+                               << window.metaObject()->className();
+    return button;
 }
 
 // Types text key by key; letters beyond ASCII (umlauts) come as the key of
@@ -54,6 +66,19 @@ inline void typeIntoGrid(TableView& grid, const QString& text) {
     QTest::keyClick(grid.editor(), Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&grid] { return !grid.isEditing(); }));
 }
+
+// While it lives, every treatment the program files carries `date` instead of
+// the clock's time, so a test that files sees the same dates on every run.
+class FilingDate {
+public:
+    explicit FilingDate(std::string date) : previous_(setHistoryFilingDate(std::move(date))) {}
+    ~FilingDate() { setHistoryFilingDate(std::move(previous_)); }
+    FilingDate(const FilingDate&) = delete;
+    FilingDate& operator=(const FilingDate&) = delete;
+
+private:
+    std::string previous_;
+};
 
 // How many dialogs whenModal has met.
 inline int modalsMet = 0;

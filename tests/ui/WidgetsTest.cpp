@@ -7,7 +7,6 @@
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxes.h"
-#include "ui/Screenshots.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -67,14 +66,6 @@ void sendEnter(QWidget& widget) {
 void sendLeave(QWidget& widget) {
     QEvent event(QEvent::Leave);
     QApplication::sendEvent(&widget, &event);
-}
-
-// A mnemonic clicks its button "animated": the click arrives after a short delay.
-bool waitFor(const std::function<bool()>& condition) {
-    for (int waited = 0; waited < 2000 && !condition(); waited += 10) {
-        QTest::qWait(10);
-    }
-    return condition();
 }
 
 bool showsIcon(const IconPushButton& button, const QIcon& icon) {
@@ -181,10 +172,11 @@ TEST(IconPushButton, MnemonicAndDefaultButtonWorkAfterHighlighting) {
     sendLeave(*calculate);
     EXPECT_EQ(calculate->text(), QStringLiteral("&Berechnen"));
 
+    // A mnemonic clicks its button "animated": the click arrives after a short delay.
     QTest::keyClick(&dialog, Qt::Key_B, Qt::AltModifier);
-    EXPECT_TRUE(waitFor([&] { return calculated.count() == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return calculated.count() == 1; }));
     QTest::keyClick(&dialog, Qt::Key_D, Qt::AltModifier);
-    EXPECT_TRUE(waitFor([&] { return quitted.count() == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quitted.count() == 1; }));
     EXPECT_EQ(calculated.count(), 1);
     // Enter in another control of the window presses the default button.
     input->setFocus();
@@ -363,11 +355,10 @@ TEST(Help, BackAndForwardFollowTheVisitedPages) {
     EXPECT_EQ(viewer->currentPage(), helpPageUrl(help::kTextSearch));
 }
 
-TEST(Help, Screenshot) {
+TEST(Help, OpensAtTheMainWindowsTopic) {
     ASSERT_TRUE(showHelp(help::kMainWindow, nullptr));
     HelpViewer* viewer = HelpViewer::instance();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
-    test::saveScreenshot(viewer, QStringLiteral("hilfe"));
 }
 
 // --- Yes/No box ------------------------------------------------------------
@@ -407,7 +398,6 @@ TEST(ConfirmDialog, ShowsTheProgramTitleTheQuestionAndJaNein) {
     EXPECT_TRUE(dialog.yesButton()->isDefault());
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    test::saveScreenshot(&dialog, QStringLiteral("bestaetigung"));
 }
 
 TEST(ConfirmDialog, OnlyJaAnswersYes) {
@@ -473,50 +463,4 @@ TEST(MessageBoxes, RecorderCatchesMessagesAndRestoresThePreviousHook) {
     }
     MessageBoxes::error(nullptr, QStringLiteral("drei"));
     EXPECT_EQ(outer.texts(), QStringList{QStringLiteral("drei")});
-}
-
-// --- Screenshots -----------------------------------------------------------
-
-TEST(Screenshots, WrittenOnlyWhenTheFolderIsNamed) {
-    const QByteArray saved = qgetenv("TESSALYN_SCREENSHOT_DIR");
-    const bool wasSet = qEnvironmentVariableIsSet("TESSALYN_SCREENSHOT_DIR");
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    QPushButton widget(QStringLiteral("Probe"));
-    widget.resize(80, 30);
-
-    qunsetenv("TESSALYN_SCREENSHOT_DIR");
-    test::saveScreenshot(&widget, QStringLiteral("probe"));
-    const QString target = folder.filePath(QStringLiteral("bilder/probe.png"));
-    EXPECT_FALSE(QFile::exists(target));
-
-    qputenv("TESSALYN_SCREENSHOT_DIR", folder.filePath(QStringLiteral("bilder")).toLocal8Bit());
-    test::saveScreenshot(&widget, QStringLiteral("probe"));
-    EXPECT_EQ(QImage(target).size(), widget.grab().size());
-
-    if (wasSet) {
-        qputenv("TESSALYN_SCREENSHOT_DIR", saved);
-    } else {
-        qunsetenv("TESSALYN_SCREENSHOT_DIR");
-    }
-}
-
-TEST(Screenshots, IconButtonsNormalAndHighlighted) {
-    if (!qEnvironmentVariableIsSet("TESSALYN_SCREENSHOT_DIR")) {
-        GTEST_SKIP() << "TESSALYN_SCREENSHOT_DIR not set";
-    }
-    QWidget sheet;
-    auto* grid = new QGridLayout(&sheet);
-    for (int i = 0; i < kIconNames.size(); ++i) {
-        for (int hot = 0; hot < 2; ++hot) {
-            auto* button = new IconPushButton(kIconNames[i], kIconNames[i], &sheet);
-            grid->addWidget(button, (i / 7) * 2 + hot, i % 7);
-            if (hot == 1) {
-                sendEnter(*button);
-            }
-        }
-    }
-    sheet.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
-    test::saveScreenshot(&sheet, QStringLiteral("symbolknoepfe"));
 }
