@@ -1,5 +1,7 @@
 #include "history/HistorySelection.h"
 
+#include <algorithm>
+
 namespace tessalyn {
 
 TakenCase takenCase(const FiledCase* filedCase, const Treatment* treatment) {
@@ -14,6 +16,21 @@ TakenCase takenCase(const FiledCase* filedCase, const Treatment* treatment) {
         taken.name = filedCase->name;
     }
     return taken;
+}
+
+int shownCaseNear(const std::vector<bool>& shown, int index) {
+    const int count = static_cast<int>(shown.size());
+    for (int i = std::min(index, count - 1); i < count; ++i) {
+        if (i >= 0 && shown[static_cast<std::size_t>(i)]) {
+            return i;
+        }
+    }
+    for (int i = std::min(index, count) - 1; i >= 0; --i) {
+        if (shown[static_cast<std::size_t>(i)]) {
+            return i;
+        }
+    }
+    return -1;
 }
 
 bool removeHistoryItem(CaseHistory& history, const HistoryItemKey& key) {

@@ -25,6 +25,12 @@ struct TakenCase {
 // none.
 TakenCase takenCase(const FiledCase* filedCase, const Treatment* treatment);
 
+// The case the selection goes to among `shown.size()` cases of which the
+// search field shows those marked: the first shown one at `index` or after it
+// (at the last case when `index` lies beyond it), else the last shown one
+// before; -1 when none is shown.
+int shownCaseNear(const std::vector<bool>& shown, int index);
+
 // Removes the case or treatment `key` names from `history` (a treatment from
 // its case, a case with all its treatments). False when the history holds no
 // such item, for instance because another program deleted it already.

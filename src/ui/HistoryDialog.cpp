@@ -233,18 +233,12 @@ void HistoryDialog::narrowTree() {
 }
 
 QTreeWidgetItem* HistoryDialog::shownCaseNear(int index) const {
-    const int count = tree_->topLevelItemCount();
-    for (int i = std::min(index, count - 1); i < count; ++i) {
-        if (i >= 0 && !tree_->topLevelItem(i)->isHidden()) {
-            return tree_->topLevelItem(i);
-        }
+    std::vector<bool> shown(static_cast<std::size_t>(tree_->topLevelItemCount()));
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        shown[i] = !tree_->topLevelItem(static_cast<int>(i))->isHidden();
     }
-    for (int i = std::min(index, count) - 1; i >= 0; --i) {
-        if (!tree_->topLevelItem(i)->isHidden()) {
-            return tree_->topLevelItem(i);
-        }
-    }
-    return nullptr;
+    const int near = tessalyn::shownCaseNear(shown, index);
+    return near >= 0 ? tree_->topLevelItem(near) : nullptr;
 }
 
 bool HistoryDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -55,3 +55,15 @@ TEST(HistorySelection, RemovingAnItemFindsItByItsKeyAndReportsAMissingOne) {
     EXPECT_FALSE(removeHistoryItem(history, caseKey)) << "removed already";
     EXPECT_EQ(history.caseCount(), 1u);
 }
+
+TEST(HistorySelection, TheSelectionGoesToTheNextShownCaseElseToTheLastBefore) {
+    const std::vector<bool> shown = {true, false, true, false, false};
+    EXPECT_EQ(shownCaseNear(shown, 0), 0);
+    EXPECT_EQ(shownCaseNear(shown, 1), 2);
+    EXPECT_EQ(shownCaseNear(shown, 2), 2);
+    EXPECT_EQ(shownCaseNear(shown, 3), 2) << "nothing shown after: the last shown before";
+    EXPECT_EQ(shownCaseNear(shown, 9), 2) << "beyond the end";
+    EXPECT_EQ(shownCaseNear(shown, -1), 0);
+    EXPECT_EQ(shownCaseNear({false, false}, 0), -1);
+    EXPECT_EQ(shownCaseNear({}, 0), -1);
+}
