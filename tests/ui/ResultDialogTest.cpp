@@ -332,20 +332,11 @@ TEST(ResultDialog, CopyPutsTheGradeBlockOnTheClipboard) {
     clipboard->setText(QStringLiteral("vorher"));
     QTest::keyClick(open.dialog.get(), Qt::Key_X, Qt::AltModifier);
 
+    // The grades of the two rubrics under the twelve remedies with hits,
+    // a tab between columns, a line break between rows, none at the end.
     const TableView& t = open.table();
-    QString expected;
-    for (int r = 2; r < 4; ++r) {
-        for (int c = 2; c < 14; ++c) {
-            expected += t.cellQText(r, c);
-            if (c < 13) {
-                expected += QLatin1Char('\t');
-            }
-        }
-        if (r < 3) {
-            expected += QLatin1Char('\n');
-        }
-    }
-    EXPECT_EQ(clipboard->text(), expected);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("1\t1\t1\t1\t1\t1\t1\t1\t1\t1\t1\t1\n"
+                                                "\t1\t\t\t\t1\t\t\t\t\t\t"));
     EXPECT_TRUE(clipboard->text().startsWith(QStringLiteral("1\t1\t")));
     EXPECT_FALSE(clipboard->text().endsWith(QLatin1Char('\n')));
     // Selection is off again.
