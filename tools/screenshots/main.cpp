@@ -280,7 +280,7 @@ int run(const QDir& folder) {
     });
     main.findChild<QPushButton*>(QStringLiteral("settingsButton"))->click();
 
-    if (showHelp(help::kMainWindow, nullptr)) {
+    if (showHelp(help::kMainWindow, &main)) {
         save(HelpViewer::instance(), folder, QStringLiteral("hilfe"));
         HelpViewer::instance()->close();
     } else {
