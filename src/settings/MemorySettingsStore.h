@@ -9,9 +9,9 @@
 
 namespace tessalyn {
 
-// A settings store held in memory, for tests and as a stand-in where no
-// platform store exists. It keeps the type of each value, so an integer read
-// of a text value falls back to the default as the platform store does.
+// A settings store held in memory, for the tests and benchmarks of the core
+// and the windows. It keeps the type of each value, so an integer read of a
+// text value falls back to the default as the platform store does.
 class MemorySettingsStore : public SettingsStore {
 public:
     using Value = std::variant<int, std::string>;

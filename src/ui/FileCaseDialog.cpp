@@ -3,6 +3,7 @@
 #include "history/CaseHistory.h"
 #include "settings/SettingsKeys.h"
 #include "ui/DialogSetup.h"
+#include "ui/DialogSizes.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
 #include "ui/IconPushButton.h"
@@ -25,9 +26,6 @@
 namespace tessalyn {
 
 namespace {
-
-constexpr int kDialogWidthDlu = 230;
-constexpr int kDialogHeightDlu = 150;
 
 // Orders the names as a German reader looks for them: ignoring case, umlauts
 // with their base letters; equal ones by their characters so the order is
@@ -69,7 +67,7 @@ FileCaseDialog::FileCaseDialog(const QString& historyPath, const std::string& in
     updateTargetLine();
     connect(nameBox_, &QComboBox::editTextChanged, this, &FileCaseDialog::updateTargetLine);
 
-    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, store_,
+    sizeAndPlaceDialog(this, dialog_size::kFileCase.width, dialog_size::kFileCase.height, store_,
                        settings::kPlacementFileCase);
 }
 

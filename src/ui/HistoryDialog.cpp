@@ -5,6 +5,7 @@
 #include "settings/SettingsKeys.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/DialogSetup.h"
+#include "ui/DialogSizes.h"
 #include "ui/DialogUnits.h"
 #include "ui/HelpViewer.h"
 #include "ui/HistoryFiles.h"
@@ -32,9 +33,6 @@ namespace tessalyn {
 
 namespace {
 
-constexpr int kDialogWidthDlu = 330;
-constexpr int kDialogHeightDlu = 200;
-
 const QString kFileName = QStringLiteral("historie.xml");
 const QString kFilter = QStringLiteral("Fallhistorie (*.xml)");
 const QString kSuffix = QStringLiteral("xml");
@@ -56,7 +54,7 @@ HistoryDialog::HistoryDialog(const HistoryDialogContext& context, QWidget* paren
     setUpDialog(this, QStringLiteral("HistoryDialog"), QStringLiteral("Fallhistorie"),
                 help::kCaseHistory);
     buildControls();
-    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
+    setInitialDialogSize(this, dialog_size::kHistory.width, dialog_size::kHistory.height);
     if (context_.store != nullptr) {
         restorePlacement(this, *context_.store, settings::kPlacementHistory);
     }

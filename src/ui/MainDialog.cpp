@@ -7,6 +7,7 @@
 #include "ui/CaseUndo.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/DialogSetup.h"
+#include "ui/DialogSizes.h"
 #include "ui/DialogUnits.h"
 #include "ui/HelpContext.h"
 #include "ui/HelpViewer.h"
@@ -40,10 +41,6 @@
 namespace tessalyn {
 
 namespace {
-
-// The main window's template size in dialog units; also its smallest size.
-constexpr int kWidthDlu = 427;
-constexpr int kHeightDlu = 198;
 
 constexpr int kNumberColumn = 0;
 
@@ -176,7 +173,7 @@ void MainDialog::buildControls() {
     connectHelp(this, buttons_[kHelp], [this] { onHelp(); });
 
     setSizeGripEnabled(true);
-    setInitialDialogSize(this, kWidthDlu, kHeightDlu);
+    setInitialDialogSize(this, dialog_size::kMain.width, dialog_size::kMain.height);
 }
 
 void MainDialog::buildCaseActions() {

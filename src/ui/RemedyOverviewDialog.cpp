@@ -6,6 +6,7 @@
 #include "settings/SettingsKeys.h"
 #include "table/ColumnFit.h"
 #include "ui/DialogSetup.h"
+#include "ui/DialogSizes.h"
 #include "ui/DialogUnits.h"
 #include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
@@ -44,9 +45,6 @@
 namespace tessalyn {
 
 namespace {
-
-constexpr int kDialogWidthDlu = 326;
-constexpr int kDialogHeightDlu = 284;
 
 // The table while the headers are written: 20 rows.
 constexpr int kLayoutRows = 20;
@@ -106,7 +104,8 @@ RemedyOverviewDialog::RemedyOverviewDialog(const FindingContext& context)
     search_.chapterFilter = kAllChapters;
 
     setSizeGripEnabled(true);
-    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, *context_.store,
+    sizeAndPlaceDialog(this, dialog_size::kRemedyOverview.width,
+                       dialog_size::kRemedyOverview.height, *context_.store,
                        settings::kPlacementRemedyOverview);
     restoreColumnWidths(*context_.options, table_->logic(), *context_.store,
                         settings::kColumnsRemedyOverview, 0);

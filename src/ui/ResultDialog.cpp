@@ -8,6 +8,7 @@
 #include "table/TableClipboard.h"
 #include "table/TableLogic.h"
 #include "ui/DialogSetup.h"
+#include "ui/DialogSizes.h"
 #include "ui/DialogUnits.h"
 #include "ui/FileCaseDialog.h"
 #include "ui/FileCaseInHistory.h"
@@ -47,8 +48,6 @@ namespace tessalyn {
 
 namespace {
 
-constexpr int kDialogWidthDlu = 338;
-constexpr int kDialogHeightDlu = 159;
 constexpr int kHeaderRows = 2;
 constexpr int kHeaderColumns = 2;
 // Columns whose widths are kept in "Spalten/Ergebnis": the two header columns.
@@ -116,7 +115,7 @@ ResultDialog::ResultDialog(const RepertoryData& data, EvaluationResult& result,
     }
 
     buildControls();
-    setInitialDialogSize(this, kDialogWidthDlu, kDialogHeightDlu);
+    setInitialDialogSize(this, dialog_size::kResult.width, dialog_size::kResult.height);
     fillTable();
 
     const bool chartOn = store_.readInt(settings::kApplication, settings::kRankingChart, 1) != 0;

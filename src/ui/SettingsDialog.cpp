@@ -3,6 +3,7 @@
 #include "data/Cp1252.h"
 #include "settings/SettingsKeys.h"
 #include "ui/DialogSetup.h"
+#include "ui/DialogSizes.h"
 #include "ui/DialogUnits.h"
 #include "ui/FontListDelegate.h"
 #include "ui/HelpViewer.h"
@@ -35,9 +36,6 @@ namespace tessalyn {
 
 namespace {
 
-constexpr int kDialogWidthDlu = 230;
-constexpr int kDialogHeightDlu = 276;
-
 QCheckBox* makeCheckBox(const QString& text, const char* objectName, QWidget* parent) {
     auto* box = new QCheckBox(text, parent);
     box->setObjectName(QLatin1String(objectName));
@@ -56,7 +54,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, const SettingsDialogValues&
     polarityGroup_->hide();
     fillFontList();
     historyPathEdit_->setText(historyPath);
-    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, store_,
+    sizeAndPlaceDialog(this, dialog_size::kSettings.width, dialog_size::kSettings.height, store_,
                        settings::kPlacementSettings);
     showValues(values);
 }

@@ -3,6 +3,7 @@
 #include "search/TreeLabels.h"
 #include "settings/SettingsKeys.h"
 #include "ui/DialogSetup.h"
+#include "ui/DialogSizes.h"
 #include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
@@ -23,9 +24,6 @@
 namespace tessalyn {
 
 namespace {
-
-constexpr int kDialogWidthDlu = 294;
-constexpr int kDialogHeightDlu = 148;
 
 // The tree draws its branches as the classic tree control does: dotted lines
 // between the items and a box with "+" or "-" on every item with children.
@@ -58,8 +56,8 @@ SymptomSearchDialog::SymptomSearchDialog(const FindingContext& context)
         tree_->setFont(*context_.tableFont);
     }
     setSizeGripEnabled(true);
-    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, *context_.store,
-                       settings::kPlacementSymptomSearch);
+    sizeAndPlaceDialog(this, dialog_size::kSymptomSearch.width, dialog_size::kSymptomSearch.height,
+                       *context_.store, settings::kPlacementSymptomSearch);
 
     model_ = new RepertoryTreeModel(*context_.data, this);
     tree_->setModel(model_);

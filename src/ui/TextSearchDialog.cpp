@@ -6,6 +6,7 @@
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
 #include "ui/DialogSetup.h"
+#include "ui/DialogSizes.h"
 #include "ui/FindingControls.h"
 #include "ui/HelpViewer.h"
 #include "ui/IconPushButton.h"
@@ -27,9 +28,6 @@
 namespace tessalyn {
 
 namespace {
-
-constexpr int kDialogWidthDlu = 292;
-constexpr int kDialogHeightDlu = 172;
 
 // The table's look before a search and with no hits: one header row and 19
 // blank rows.
@@ -59,8 +57,8 @@ TextSearchDialog::TextSearchDialog(const FindingContext& context)
             &TextSearchDialog::onChapterChanged);
 
     setSizeGripEnabled(true);
-    sizeAndPlaceDialog(this, kDialogWidthDlu, kDialogHeightDlu, *context_.store,
-                       settings::kPlacementTextSearch);
+    sizeAndPlaceDialog(this, dialog_size::kTextSearch.width, dialog_size::kTextSearch.height,
+                       *context_.store, settings::kPlacementTextSearch);
     // The text columns are shared out by the table's real width: lay the
     // controls out now, not only when the window is first shown, or the
     // first split works on the table's unsized default width and the
