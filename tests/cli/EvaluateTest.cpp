@@ -1,5 +1,6 @@
 #include "data/ContentLoader.h"
 #include "support/CliRun.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 using namespace tessalyn;
+using tessalyn::test_support::TempFolder;
 
 namespace {
 
@@ -46,14 +48,13 @@ std::vector<std::string> fields(const std::string& line) {
     }
 }
 
-// A content file in which rubric 12 has the counter-polarity 40.
-std::string contentWithOpposite() {
+// A content file in `folder` in which rubric 12 has the counter-polarity 40.
+std::string contentWithOpposite(const std::filesystem::path& folder) {
     RepertoryData data;
     ContentError error;
     EXPECT_TRUE(loadBuiltInContent(data, error)) << error.message();
     data.tables().rubrics[11].oppositeNumber = 40;
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("tessalyn-evaluate-" + std::to_string(::getpid()) + ".tsv");
+    const auto path = folder / "gegenpol.tsv";
     std::ofstream(path, std::ios::binary) << dumpContent(data);
     return path.string();
 }
@@ -104,7 +105,8 @@ TEST(CliEvaluate, TableHasOneLinePerRowAndOneFieldPerColumn) {
 }
 
 TEST(CliEvaluate, ModesDecideWhereCounterPolaritiesGo) {
-    const std::string content = contentWithOpposite();
+    const TempFolder folder;
+    const std::string content = contentWithOpposite(folder.path());
     auto summary = [&](const std::string& mode) {
         std::vector<std::string> args = {"tessalyn-cli", "--content", content,
                                          "evaluate",     "--summary", "--mode",

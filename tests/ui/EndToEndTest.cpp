@@ -57,15 +57,6 @@ namespace {
 
 const char* const kFilingDate = "06.12.2026 10:30";
 
-int rowWithNumber(const TableView& table, int number) {
-    for (int r = table.headerRowCount(); r < table.rowCount(); ++r) {
-        if (leadingInteger(table.cellText(r, 0)) == number) {
-            return r;
-        }
-    }
-    return -1;
-}
-
 // The numbers of the case grid's rows, the input row left out.
 std::vector<std::string> gridNumbers(const MainDialog& main) {
     std::vector<std::string> numbers;

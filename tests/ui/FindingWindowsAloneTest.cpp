@@ -2,6 +2,7 @@
 // what they hand back goes to a recording callback, not into a case grid.
 #include "ui/FindingContext.h"
 
+#include "UserDriving.h"
 #include "case/NumberText.h"
 #include "data/TestContent.h"
 #include "settings/ColumnWidths.h"
@@ -43,21 +44,6 @@ struct Finding {
     FindingContext context;
 };
 
-int rowOf(const TableView& table, int number) {
-    for (int r = table.headerRowCount(); r < table.rowCount(); ++r) {
-        if (leadingInteger(table.cellText(r, 0)) == number) {
-            return r;
-        }
-    }
-    return -1;
-}
-
-void doubleClickRow(TableView& table, int row) {
-    table.ensureVisible(row, 0);
-    QApplication::processEvents();
-    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, table.cellRect(row, 0).center());
-}
-
 } // namespace
 
 TEST(FindingWindowsAlone, ChapterTreeHandsRubricsToTheCallbackAndUsesTheContextFont) {
@@ -92,9 +78,9 @@ TEST(FindingWindowsAlone, TextSearchReadsSpaltenbreiteWhenItHides) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
 
     QTest::keyClicks(d.searchField(), QStringLiteral("open air"));
-    const int row = rowOf(*d.table(), 2);
+    const int row = test::rowWithNumber(*d.table(), 2);
     ASSERT_GT(row, 0);
-    doubleClickRow(*d.table(), row);
+    test::clickCell(*d.table(), row, 0, true);
     EXPECT_EQ(f.taken, (std::vector<SymptomRef>{{2, 0}}));
 
     // "Spaltenbreite" off: hiding stores no widths; switched on while the
@@ -118,7 +104,7 @@ TEST(FindingWindowsAlone, TextSearchShownAgainAfterTakingARubricTakesTypingAfres
     const QString caption = d.windowTitle();
     EXPECT_TRUE(caption.startsWith(QStringLiteral("Textuelle Symptomsuche: ")))
         << caption.toStdString();
-    const int row = rowOf(*d.table(), 2);
+    const int row = test::rowWithNumber(*d.table(), 2);
     ASSERT_GT(row, 0);
     QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {},
                       d.table()->cellRect(row, 0).center());
@@ -134,10 +120,10 @@ TEST(FindingWindowsAlone, TextSearchShownAgainAfterTakingARubricTakesTypingAfres
     EXPECT_EQ(d.focusWidget(), d.searchField());
     EXPECT_EQ(d.searchField()->selectedText(), QStringLiteral("open air"));
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Textuelle Symptomsuche"));
-    EXPECT_LT(rowOf(*d.table(), 2), 0);
+    EXPECT_LT(test::rowWithNumber(*d.table(), 2), 0);
     QTest::keyClicks(d.searchField(), QStringLiteral("open air"));
     EXPECT_EQ(d.searchField()->text(), QStringLiteral("open air"));
-    EXPECT_EQ(rowOf(*d.table(), 2), row);
+    EXPECT_EQ(test::rowWithNumber(*d.table(), 2), row);
     EXPECT_EQ(d.windowTitle(), caption);
 }
 
@@ -151,7 +137,7 @@ TEST(FindingWindowsAlone, RemedyOverviewReturnsTheRubricThroughItsGetter) {
             QTest::keyClicks(shown.remedyBox()->lineEdit(), QStringLiteral("acon"));
             QTest::mouseClick(shown.searchButton(), Qt::LeftButton);
             expected = leadingInteger(shown.table()->cellText(1, 0));
-            doubleClickRow(*shown.table(), 1);
+            test::clickCell(*shown.table(), 1, 0, true);
         });
     const int result = d.exec();
     EXPECT_EQ(result, QDialog::Accepted);

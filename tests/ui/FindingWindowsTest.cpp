@@ -143,23 +143,6 @@ bool anyBranchOpen(const SymptomSearchDialog& d) {
 
 // --- text search and remedy overview ---------------------------------------------------
 
-// The row of the table whose column 0 reads `number` (ignoring a trailing
-// blank), or -1.
-int rowOf(const TableView& table, int number) {
-    for (int r = table.headerRowCount(); r < table.rowCount(); ++r) {
-        if (leadingInteger(table.cellText(r, 0)) == number) {
-            return r;
-        }
-    }
-    return -1;
-}
-
-void doubleClickRow(TableView& table, int row) {
-    table.ensureVisible(row, 0);
-    QApplication::processEvents();
-    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, table.cellRect(row, 0).center());
-}
-
 void clickRow(TableView& table, int row) {
     table.ensureVisible(row, 0);
     QApplication::processEvents();
@@ -388,13 +371,13 @@ TEST(TextSearchDialog, SearchesFromTheThirdCharacterAndKeepsTheTableWhenShorter)
     EXPECT_EQ(d->windowTitle(),
               QStringLiteral("Textuelle Symptomsuche: %1 gefundene Symptome").arg(hits));
     EXPECT_EQ(t.rowCount(), hits + 1);
-    EXPECT_NE(rowOf(t, 2), -1) << "Air, - While in the Open";
+    EXPECT_NE(test::rowWithNumber(t, 2), -1) << "Air, - While in the Open";
 
     // Back to two characters: the caption returns, the hits stay.
     QTest::keyClick(d->searchField(), Qt::Key_Backspace);
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Textuelle Symptomsuche"));
     EXPECT_EQ(t.rowCount(), hits + 1);
-    EXPECT_NE(rowOf(t, 2), -1);
+    EXPECT_NE(test::rowWithNumber(t, 2), -1);
 
     // Leaving the field with a changed short text searches it.
     d->searchField()->setFocus();
@@ -424,16 +407,16 @@ TEST(TextSearchDialog, DoubleClickAddsHitsAndStays) {
     TableView& t = *d->table();
 
     QTest::keyClicks(d->searchField(), QStringLiteral("open air"));
-    const int row = rowOf(t, 2);
+    const int row = test::rowWithNumber(t, 2);
     ASSERT_GT(row, 0);
     EXPECT_EQ(t.cellText(row, 1), "Air, - While in the Open {0016} [82]");
     EXPECT_EQ(t.cellText(row, 2),
               std::string(w.data().chapter(0).text) + " " + w.data().heading(0).text);
 
     // The header row adds nothing.
-    doubleClickRow(t, 0);
+    test::clickCell(t, 0, 0, true);
     EXPECT_TRUE(w.caseNumbers().empty());
-    doubleClickRow(t, row);
+    test::clickCell(t, row, 0, true);
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(w.caseNumbers(), (std::vector<int>{2}));
 
@@ -442,7 +425,7 @@ TEST(TextSearchDialog, DoubleClickAddsHitsAndStays) {
     retype(d->searchField(), QStringLiteral("zzzqqq"));
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Textuelle Symptomsuche: Kein Symptom gefunden"));
     EXPECT_EQ(t.rowCount(), 20);
-    doubleClickRow(t, 3);
+    test::clickCell(t, 3, 0, true);
     EXPECT_EQ(w.caseNumbers(), (std::vector<int>{2}));
 
     // A filter on the last chapter reaches its last rubric.
@@ -473,7 +456,7 @@ TEST(TextSearchDialog, AcceptNeedsAFocusedHitThenEmptiesAndHides) {
     EXPECT_TRUE(w.caseNumbers().empty());
 
     // Hinzufügen takes the focused hit and stays.
-    const int row = rowOf(t, 2);
+    const int row = test::rowWithNumber(t, 2);
     clickRow(t, row);
     QTest::mouseClick(d->addButton(), Qt::LeftButton);
     EXPECT_TRUE(d->isVisible());
@@ -652,7 +635,7 @@ TEST(RemedyOverviewDialog, SizeFilterBoundsAreInclusiveAndFourthColumnNeedsBothB
         // Both boxes on: the fourth column lists the rubric's remedies.
         ASSERT_EQ(t.columnCount(), 4);
         EXPECT_EQ(t.cellText(0, 3), "Andere Mittel");
-        const int row = rowOf(t, exactly30[0]);
+        const int row = test::rowWithNumber(t, exactly30[0]);
         ASSERT_GT(row, 0);
         const std::string others = t.cellText(row, 3);
         EXPECT_NE(others.find("Acon.(1) "), std::string::npos) << others;
@@ -711,7 +694,7 @@ TEST(RemedyOverviewDialog, SizeFieldsOutsideZeroToNinetyNineAreReported) {
         // Taking a row reads the fields again: a bad field keeps the dialog open.
         retype(d.maximumField(), QStringLiteral("x"));
         recorder.clear();
-        doubleClickRow(t, 1);
+        test::clickCell(t, 1, 0, true);
         EXPECT_EQ(recorder.texts().size(), 1);
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.result(), QDialog::Rejected);
@@ -727,12 +710,12 @@ TEST(RemedyOverviewDialog, DoubleClickEndsTheDialogAndAddsExactlyThatRubric) {
         searchRemedy(d, QStringLiteral("acon"));
         TableView& t = *d.table();
         // The header row is no rubric.
-        doubleClickRow(t, 0);
+        test::clickCell(t, 0, 0, true);
         EXPECT_EQ(d.result(), QDialog::Rejected);
         const int row = 3;
         taken = leadingInteger(t.cellText(row, 0));
         EXPECT_EQ(t.cellText(row, 0).back(), ' ');
-        doubleClickRow(t, row);
+        test::clickCell(t, row, 0, true);
         EXPECT_EQ(d.result(), QDialog::Accepted);
         EXPECT_EQ(d.reference(), (SymptomRef{taken, 0}));
     });

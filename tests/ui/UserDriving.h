@@ -4,6 +4,7 @@
 // by one, clicks on buttons, cells and tree items, and modal dialogs answered
 // from inside their own event loop.
 
+#include "case/NumberText.h"
 #include "ui/HistoryFiles.h"
 #include "ui/TableView.h"
 
@@ -111,6 +112,17 @@ template <typename T> void whenModal(std::function<void(T&)> act, int attempts =
             guard->reject();
         }
     });
+}
+
+// The row of a finding table whose first column reads `number` (a trailing
+// blank or BD mark aside), or -1.
+inline int rowWithNumber(const TableView& table, int number) {
+    for (int r = table.headerRowCount(); r < table.rowCount(); ++r) {
+        if (leadingInteger(table.cellText(r, 0)) == number) {
+            return r;
+        }
+    }
+    return -1;
 }
 
 // A click (or a double-click) in the middle of a table cell.
