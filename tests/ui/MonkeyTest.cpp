@@ -29,6 +29,7 @@
 #include "history/CaseHistory.h"
 #include "settings/MemorySettingsStore.h"
 #include "support/AskedOnce.h"
+#include "support/FreshSettings.h"
 #include "ui/HistoryDialog.h"
 #include "ui/HistoryFiles.h"
 #include "ui/MainDialog.h"
@@ -48,7 +49,6 @@
 #include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -796,7 +796,7 @@ TEST(Monkey, RandomUserEventsNeverBreakTheCase) {
     ASSERT_TRUE(praxis.isValid() && work.isValid());
     writeStartHistory(praxis.filePath(QStringLiteral("historie.xml")));
     ASSERT_FALSE(HasFatalFailure());
-    QSettings(QStringLiteral("Korvanei"), QStringLiteral("Tessalyn")).clear();
+    const test_support::FreshSettings settings;
 
     std::uint64_t steps = 0;
     {
