@@ -86,20 +86,35 @@ void BM_EvaluateAndShowResultView(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateAndShowResultView)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The evaluation of the large case.
+EvaluationResult evaluatedLargeCase() {
+    Case theCase;
+    fillLargeCase(theCase, content());
+    EvaluationResult result;
+    evaluateCase(theCase, content(), PolarityMode::None, result);
+    return result;
+}
+
+// The large case's result view shown at 1024 × 768, as the printing and PDF
+// benchmarks start from.
+struct ShownLargeResult {
+    ShownLargeResult() {
+        dialog.resize(1024, 768);
+        dialog.show();
+        QApplication::processEvents();
+    }
+
+    MemorySettingsStore store;
+    const ProgramSettings settings;
+    EvaluationResult result = evaluatedLargeCase();
+    ResultDialog dialog{content(), result, settings, std::nullopt, store, QString()};
+};
+
 // Printing the shown view's first page into a PDF file: the page geometry
 // over all 3000 rows, then page 1.
 void BM_PrintFirstPageToPdf(benchmark::State& state) {
-    const RepertoryData& data = content();
-    MemorySettingsStore store;
-    const ProgramSettings settings;
-    Case theCase;
-    EvaluationResult result;
-    fillLargeCase(theCase, data);
-    evaluateCase(theCase, data, PolarityMode::None, result);
-    ResultDialog dialog(data, result, settings, std::nullopt, store, QString());
-    dialog.resize(1024, 768);
-    dialog.show();
-    QApplication::processEvents();
+    ShownLargeResult shown;
+    ResultDialog& dialog = shown.dialog;
     QTemporaryDir dir;
     int pages = 0;
     for (auto _ : state) {
@@ -118,17 +133,8 @@ BENCHMARK(BM_PrintFirstPageToPdf)->Unit(benchmark::kMillisecond)->Iterations(10)
 
 // The whole printout of the 3000 rows, for comparison.
 void BM_PrintAllPagesToPdf(benchmark::State& state) {
-    const RepertoryData& data = content();
-    MemorySettingsStore store;
-    const ProgramSettings settings;
-    Case theCase;
-    EvaluationResult result;
-    fillLargeCase(theCase, data);
-    evaluateCase(theCase, data, PolarityMode::None, result);
-    ResultDialog dialog(data, result, settings, std::nullopt, store, QString());
-    dialog.resize(1024, 768);
-    dialog.show();
-    QApplication::processEvents();
+    ShownLargeResult shown;
+    ResultDialog& dialog = shown.dialog;
     QTemporaryDir dir;
     for (auto _ : state) {
         QPrinter printer(QPrinter::HighResolution);
@@ -143,17 +149,8 @@ BENCHMARK(BM_PrintAllPagesToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 // "Als PDF…" on the shown view: the front page with the chart and the list
 // of all 3000 rubrics, then every table page, written to its file.
 void BM_SaveReportPdf(benchmark::State& state) {
-    const RepertoryData& data = content();
-    MemorySettingsStore store;
-    const ProgramSettings settings;
-    Case theCase;
-    EvaluationResult result;
-    fillLargeCase(theCase, data);
-    evaluateCase(theCase, data, PolarityMode::None, result);
-    ResultDialog dialog(data, result, settings, std::nullopt, store, QString());
-    dialog.resize(1024, 768);
-    dialog.show();
-    QApplication::processEvents();
+    ShownLargeResult shown;
+    ResultDialog& dialog = shown.dialog;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bericht.pdf"));
     const auto pathAnswer =
@@ -162,7 +159,7 @@ void BM_SaveReportPdf(benchmark::State& state) {
         benchmark::DoNotOptimize(dialog.saveAsPdf());
     }
     state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());
-    state.counters["remedies"] = result.lastScoreIndex + 1;
+    state.counters["remedies"] = shown.result.lastScoreIndex + 1;
 }
 BENCHMARK(BM_SaveReportPdf)
     ->Unit(benchmark::kMillisecond)
