@@ -1,5 +1,7 @@
 #include "history/HistoryBackup.h"
 
+#include "history/SafeFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace tessalyn {
@@ -19,6 +22,14 @@ namespace {
 
 constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kCopyMode = 0600;
+// The number of a copy: at least this many digits, so that names sort in the
+// order made, and at most so many, so that it always fits.
+constexpr std::size_t kMinDigits = 6;
+constexpr std::size_t kMaxDigits = 12;
+constexpr std::uint64_t kMaxSequence = 999999999999ULL;
+// "YYYY-MM-DD-HHMMSS": '0' stands for a digit.
+constexpr std::string_view kStampShape = "0000-00-00-000000";
+constexpr std::string_view kExtension = ".xml";
 
 // Where the path's last component starts.
 std::size_t nameStart(const std::string& path) {
@@ -26,94 +37,46 @@ std::size_t nameStart(const std::string& path) {
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-// The file's name without its extension: the prefix of its copies.
-std::string stemOf(const std::string& historyFile) {
-    std::string name = historyFile.substr(nameStart(historyFile));
-    const std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) {
-        name.erase(dot);
-    }
-    return name;
+bool allDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool allDigits(const std::string& text, std::size_t from, std::size_t count) {
-    if (from + count > text.size()) {
-        return false;
-    }
-    for (std::size_t i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return false;
-        }
-    }
-    return true;
-}
+// A copy in the backup folder: what its name tells, and the name.
+struct Copy {
+    HistoryBackupName name;
+    std::string fileName;
 
-// The order of a copy among its siblings: its time stamp and its sequence
-// number; nothing when `name` is not a copy of a file with this stem.
-struct CopyKey {
-    std::string stamp; // "YYYY-MM-DD-HHMMSS"
-    long sequence = 1;
-    std::string name;
-
-    bool operator<(const CopyKey& other) const {
-        return std::tie(stamp, sequence) < std::tie(other.stamp, other.sequence);
+    bool operator<(const Copy& other) const {
+        return std::tie(name.sequence, fileName) < std::tie(other.name.sequence, other.fileName);
     }
 };
 
-bool parseCopyName(const std::string& name, const std::string& stem, CopyKey& key) {
-    const std::string prefix = stem + "-";
-    const std::string suffix = ".xml";
-    if (name.size() < prefix.size() + 17 + suffix.size() ||
-        name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-        return false;
-    }
-    const std::size_t at = prefix.size();
-    // YYYY-MM-DD-HHMMSS
-    if (!allDigits(name, at, 4) || name[at + 4] != '-' || !allDigits(name, at + 5, 2) ||
-        name[at + 7] != '-' || !allDigits(name, at + 8, 2) || name[at + 10] != '-' ||
-        !allDigits(name, at + 11, 6)) {
-        return false;
-    }
-    key.stamp = name.substr(at, 17);
-    key.name = name;
-    const std::size_t rest = at + 17;
-    const std::size_t end = name.size() - suffix.size();
-    if (rest == end) {
-        key.sequence = 1;
-        return true;
-    }
-    if (name[rest] != '-' || end - rest < 2 || end - rest > 6 ||
-        !allDigits(name, rest + 1, end - rest - 1)) {
-        return false;
-    }
-    key.sequence = std::stol(name.substr(rest + 1, end - rest - 1));
-    return key.sequence >= 2;
-}
-
-std::vector<CopyKey> copyKeys(const std::string& folder, const std::string& stem) {
-    std::vector<CopyKey> keys;
+// The copies named after `prefix` in `folder`, oldest first.
+std::vector<Copy> copiesIn(const std::string& folder, const std::string& prefix) {
+    std::vector<Copy> copies;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
-        return keys;
+        return copies;
     }
     while (const dirent* entry = ::readdir(dir)) {
-        CopyKey key;
-        if (parseCopyName(entry->d_name, stem, key)) {
-            keys.push_back(std::move(key));
+        if (auto name = parseHistoryBackupName(entry->d_name, prefix)) {
+            copies.push_back({std::move(*name), entry->d_name});
         }
     }
     ::closedir(dir);
-    std::sort(keys.begin(), keys.end());
-    return keys;
+    std::sort(copies.begin(), copies.end());
+    return copies;
 }
 
 std::string reason(const std::string& path, int error) {
-    return path + ": " + std::strerror(error);
+    return shownPath(path) + ": " + fileErrorText(error);
 }
 
 // The folder exists (made now if needed) as a folder for its owner only.
-bool prepareFolder(const std::string& folder, std::string& error) {
+// `private` tells whether it is this user's and closed to everybody else.
+bool prepareFolder(const std::string& folder, bool& isPrivate, std::string& error) {
+    isPrivate = false;
     if (::mkdir(folder.c_str(), kFolderMode) != 0 && errno != EEXIST) {
         error = reason(folder, errno);
         return false;
@@ -124,14 +87,63 @@ bool prepareFolder(const std::string& folder, std::string& error) {
         return false;
     }
     if (!S_ISDIR(st.st_mode)) {
-        error = reason(folder, ENOTDIR);
+        error = shownPath(folder) + ": ist kein Ordner";
         return false;
     }
+    if (st.st_uid != ::geteuid()) {
+        return true;
+    }
     // A folder made earlier with wider rights (or by hand) is narrowed.
-    if ((st.st_mode & 07777) != kFolderMode && st.st_uid == ::geteuid()) {
-        ::chmod(folder.c_str(), kFolderMode);
+    isPrivate = (st.st_mode & 07777) == kFolderMode || ::chmod(folder.c_str(), kFolderMode) == 0;
+    return true;
+}
+
+// Makes a finished copy's name durable along with the rewrite after it.
+void syncFolder(const std::string& folder) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+// Whether the old history file `st` may serve as its own copy: a file of this
+// user, and none that others could read in the folder (the link keeps the
+// file's mode).
+bool mayLinkAsCopy(const struct stat& st, bool folderPrivate) {
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           (folderPrivate || (st.st_mode & 077) == 0);
+}
+
+// Links the history file into the backup folder as `to`, and only when it is
+// still the file `held` open under the lock. The reason in `linkErrno` when not.
+bool linkCopy(const std::string& historyFile, const struct stat& held, const std::string& to,
+              int& linkErrno) {
+    if (::link(historyFile.c_str(), to.c_str()) != 0) {
+        linkErrno = errno;
+        return false;
+    }
+    struct stat made {};
+    if (::lstat(to.c_str(), &made) != 0 || made.st_dev != held.st_dev ||
+        made.st_ino != held.st_ino) {
+        ::unlink(to.c_str());
+        linkErrno = ESTALE;
+        return false;
     }
     return true;
+}
+
+// Whether a copy of `size` bytes leaves `room` bytes free in `folder`. Every
+// file takes whole blocks; one block more is kept for the folders' entries.
+// True when the file system does not tell.
+bool roomForCopy(const std::string& folder, std::uint64_t size, std::uint64_t room) {
+    struct statvfs fs {};
+    if (::statvfs(folder.c_str(), &fs) != 0 || fs.f_frsize == 0) {
+        return true;
+    }
+    const std::uint64_t block = fs.f_frsize;
+    const auto blocks = [block](std::uint64_t bytes) { return (bytes + block - 1) / block; };
+    return static_cast<std::uint64_t>(fs.f_bavail) >= blocks(size) + blocks(room) + 1;
 }
 
 // Writes `bytes` into the new file `to`, made for its owner only. EEXIST in
@@ -162,9 +174,34 @@ bool writeCopy(std::string_view bytes, const std::string& to, int& copyErrno) {
         ok = false;
     }
     if (!ok) {
+        // Also when the device is full: the copy gives way to the rewrite.
         ::unlink(to.c_str());
     }
     return ok;
+}
+
+// Removes the copies in `folder` named after `prefix` that were made before
+// the last kKept: only regular files of this user, never the copy `made`.
+void prune(const std::string& folder, const std::string& prefix, const std::string& made) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) {
+        return;
+    }
+    std::vector<std::string> own;
+    for (const Copy& copy : copiesIn(folder, prefix)) {
+        struct stat st {};
+        if (copy.fileName == made ||
+            (::fstatat(dir, copy.fileName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+             S_ISREG(st.st_mode) && st.st_uid == ::geteuid())) {
+            own.push_back(copy.fileName);
+        }
+    }
+    for (std::size_t i = 0; i + HistoryBackup::kKept < own.size(); ++i) {
+        if (own[i] != made) {
+            ::unlinkat(dir, own[i].c_str(), 0);
+        }
+    }
+    ::close(dir);
 }
 
 struct ProgramBackup {
@@ -181,27 +218,67 @@ ProgramBackup& programBackup() {
 
 } // namespace
 
+std::optional<HistoryBackupName> parseHistoryBackupName(std::string_view name,
+                                                        std::string_view historyName) {
+    // "<history name>-<number>-YYYY-MM-DD-HHMMSS.xml"
+    const std::size_t tail = 1 + kStampShape.size() + kExtension.size();
+    if (historyName.empty() || name.size() <= historyName.size() + 1 ||
+        name.substr(0, historyName.size()) != historyName || name[historyName.size()] != '-') {
+        return std::nullopt;
+    }
+    const std::string_view rest = name.substr(historyName.size() + 1);
+    if (rest.size() < kMinDigits + tail || rest.size() > kMaxDigits + tail) {
+        return std::nullopt;
+    }
+    const std::string_view number = rest.substr(0, rest.size() - tail);
+    const std::string_view stamp = rest.substr(number.size() + 1, kStampShape.size());
+    if (!allDigits(number) || rest[number.size()] != '-' ||
+        rest.substr(rest.size() - kExtension.size()) != kExtension) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < kStampShape.size(); ++i) {
+        if (kStampShape[i] == '-' ? stamp[i] != '-' : !allDigits(stamp.substr(i, 1))) {
+            return std::nullopt;
+        }
+    }
+    HistoryBackupName parsed;
+    for (const char digit : number) {
+        parsed.sequence = parsed.sequence * 10 + static_cast<std::uint64_t>(digit - '0');
+    }
+    if (parsed.sequence == 0) {
+        return std::nullopt;
+    }
+    parsed.stamp = std::string(stamp);
+    return parsed;
+}
+
 std::string HistoryBackup::folderOf(const std::string& historyFile) {
     return historyFile.substr(0, nameStart(historyFile)) + kFolderName;
 }
 
+std::string HistoryBackup::copyPrefix(const std::string& historyFile) {
+    const std::string companion = companionPath(historyFile, "");
+    return companion.substr(nameStart(companion));
+}
+
 std::string HistoryBackup::copyName(const std::string& historyFile, const std::tm& time,
-                                    int sequence) {
-    char stamp[96];
-    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d-%02d%02d%02d", time.tm_year + 1900,
-                  time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
-    std::string name = stemOf(historyFile) + "-" + stamp;
-    if (sequence > 1) {
-        name += "-" + std::to_string(sequence);
-    }
-    return name + ".xml";
+                                    std::uint64_t sequence) {
+    // A clock far off still gives a name of the one shape.
+    const auto field = [](int value, int low, int high) { return std::clamp(value, low, high); };
+    char name[64];
+    std::snprintf(name, sizeof name, "-%0*llu-%04d-%02d-%02d-%02d%02d%02d",
+                  static_cast<int>(kMinDigits), static_cast<unsigned long long>(sequence),
+                  field(time.tm_year, -1900, 9999 - 1900) + 1900, field(time.tm_mon, 0, 11) + 1,
+                  field(time.tm_mday, 1, 31), field(time.tm_hour, 0, 23), field(time.tm_min, 0, 59),
+                  field(time.tm_sec, 0, 60));
+    return copyPrefix(historyFile) + name + std::string(kExtension);
 }
 
 std::vector<std::string> HistoryBackup::copiesOf(const std::string& historyFile) {
     const std::string folder = folderOf(historyFile);
     std::vector<std::string> paths;
-    for (const CopyKey& key : copyKeys(folder, stemOf(historyFile))) {
-        paths.push_back(folder + "/" + key.name);
+    for (const Copy& copy : copiesIn(folder, copyPrefix(historyFile))) {
+        paths.push_back(folder + "/" + copy.fileName);
     }
     return paths;
 }
@@ -213,44 +290,98 @@ std::tm HistoryBackup::localTimeNow() {
     return local;
 }
 
-HistoryBackupResult HistoryBackup::keep(const std::string& historyFile,
-                                        std::string_view bytes) const {
+HistoryBackupResult HistoryBackup::keep(const std::string& historyFile, std::string_view bytes,
+                                        int lockedFile, std::uint64_t room) const {
     HistoryBackupResult result;
     const std::string folder = folderOf(historyFile);
-    if (!prepareFolder(folder, result.error)) {
+    bool folderPrivate = false;
+    if (!prepareFolder(folder, folderPrivate, result.error)) {
         result.ok = false;
         return result;
     }
+    const std::string prefix = copyPrefix(historyFile);
+    const std::vector<Copy> copies = copiesIn(folder, prefix);
+    std::uint64_t sequence = copies.empty() ? 1 : copies.back().name.sequence + 1;
     const std::tm time = clock_ ? clock_() : localTimeNow();
-    int copyErrno = EEXIST;
-    for (int sequence = 1; copyErrno == EEXIST && sequence <= 999; ++sequence) {
-        const std::string path = folder + "/" + copyName(historyFile, time, sequence);
-        if (writeCopy(bytes, path, copyErrno)) {
-            result.path = path;
+
+    struct stat held {};
+    bool link =
+        lockedFile >= 0 && ::fstat(lockedFile, &held) == 0 && mayLinkAsCopy(held, folderPrivate);
+    const auto roomForWriting = [&] {
+        if (roomForCopy(folder, bytes.size(), room)) {
+            return true;
+        }
+        result.error = shownPath(folder) +
+                       ": f\xFCr eine Kopie und die \xC4nderung zugleich reicht der Platz auf dem "
+                       "Datentr\xE4ger nicht";
+        return false;
+    };
+    std::string made;
+    // A name taken meanwhile is passed over.
+    for (int attempt = 0; attempt < 100 && (link || roomForWriting()); ++attempt, ++sequence) {
+        if (sequence > kMaxSequence) {
+            result.error =
+                shownPath(folder) + ": die Nummern der Sicherungskopien sind ersch\xF6pft";
+            break;
+        }
+        const std::string name = copyName(historyFile, time, sequence);
+        const std::string path = folder + "/" + name;
+        int error = 0;
+        if (link) {
+            if (linkCopy(historyFile, held, path, error)) {
+                made = name;
+                result.linked = true;
+                break;
+            }
+            if (error == EEXIST) {
+                continue;
+            }
+            // No link here (a file system without them, another device, a
+            // file changed behind the lock): the copy is written instead.
+            link = false;
+            if (!roomForWriting()) {
+                break;
+            }
+        }
+        if (writeCopy(bytes, path, error)) {
+            made = name;
+            break;
+        }
+        if (error != EEXIST) {
+            result.error = reason(path, error);
+            break;
         }
     }
-    if (result.path.empty()) {
+    if (made.empty()) {
         result.ok = false;
-        result.error = reason(folder, copyErrno);
+        if (result.error.empty()) {
+            result.error = reason(folder, EEXIST);
+        }
         return result;
     }
-
-    const std::vector<CopyKey> keys = copyKeys(folder, stemOf(historyFile));
-    for (std::size_t i = 0; i + kKept < keys.size(); ++i) {
-        ::unlink((folder + "/" + keys[i].name).c_str());
-    }
+    result.path = folder + "/" + made;
+    syncFolder(folder);
+    prune(folder, prefix, made);
     return result;
 }
 
+void undoHistoryBackup(const HistoryBackupResult& backup) {
+    if (backup.linked) {
+        ::unlink(backup.path.c_str());
+    }
+}
+
 HistoryBackupResult backupHistoryBeforeRewrite(const std::string& historyFile,
-                                               std::string_view bytes) {
+                                               std::string_view bytes, int lockedFile,
+                                               std::uint64_t room) {
     ProgramBackup& program = programBackup();
     HistoryBackup::Clock clock;
     {
         const std::lock_guard<std::mutex> lock(program.mutex);
         clock = program.clock;
     }
-    const HistoryBackupResult result = HistoryBackup(clock).keep(historyFile, bytes);
+    const HistoryBackupResult result =
+        HistoryBackup(clock).keep(historyFile, bytes, lockedFile, room);
     if (!result.ok) {
         const std::lock_guard<std::mutex> lock(program.mutex);
         if (!program.failureTold && program.failure.empty()) {

@@ -476,20 +476,37 @@ bool readLockedHistory(FileLayer& layer, const HistoryFileLock& lock, DiskHistor
     return true;
 }
 
+// Whether the rewrite writes over the existing file rather than renaming a
+// new file into its place: where that could not keep the file's folder,
+// owner or group.
+bool rewritesInPlace(const std::string& target, const DiskHistory& disk) {
+    return disk.exists && (!folderTakesNewFiles(target) || ownerCannotBeKept(disk.status));
+}
+
 // Everything that must happen to the history file just before it is
-// rewritten happens here, once for every kind of change: a copy of a file
-// that was not read whole, and the removal of temporary files that killed
-// saves left behind. False with `result.error` set when the rewrite must not
-// go on.
-bool prepareRewrite(FileLayer& layer, const std::string& target, const DiskHistory& disk,
-                    bool readWhole, HistoryChangeResult& result) {
+// rewritten with `newSize` bytes happens here, once for every kind of change:
+// the copy in the backup folder (`backup`), a copy of a file that was not
+// read whole, and the removal of temporary files that killed saves left
+// behind. False with `result.error` set when the rewrite must not go on.
+bool prepareRewrite(FileLayer& layer, const HistoryFileLock& lock, const DiskHistory& disk,
+                    bool readWhole, std::uint64_t newSize, HistoryBackupResult& backup,
+                    HistoryChangeResult& result) {
+    const std::string& target = lock.target();
     removeLeftoverTemporaries(layer, target);
     if (disk.exists) {
-        backupHistoryBeforeRewrite(target, disk.bytes);
+        // A file renamed into its place leaves the old one to be the copy;
+        // a copy written must leave the room the rewrite needs.
+        const bool inPlace = rewritesInPlace(target, disk);
+        const std::uint64_t room = !inPlace                      ? newSize
+                                   : newSize > disk.bytes.size() ? newSize - disk.bytes.size()
+                                                                 : 0;
+        backup = backupHistoryBeforeRewrite(target, disk.bytes, inPlace ? -1 : lock.historyHandle(),
+                                            room);
     }
     if (!readWhole && disk.exists) {
         result.backupPath = keepBrokenCopy(layer, target, disk.bytes, result.error);
         if (result.backupPath.empty()) {
+            undoHistoryBackup(backup);
             return false;
         }
     }
@@ -501,7 +518,7 @@ bool prepareRewrite(FileLayer& layer, const std::string& target, const DiskHisto
 bool rewriteHistory(FileLayer& layer, const HistoryFileLock& lock, const DiskHistory& disk,
                     std::string_view bytes, std::string& error) {
     const std::string& target = lock.target();
-    if (disk.exists && (!folderTakesNewFiles(target) || ownerCannotBeKept(disk.status))) {
+    if (rewritesInPlace(target, disk)) {
         if (!lock.historyWritable()) {
             error = shownPath(target) + ": " + lock.historyWriteError();
             return false;
@@ -578,10 +595,6 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
             return result;
         }
     }
-    if (!prepareRewrite(layer, lock.target(), disk, readWhole, result)) {
-        result.status = HistoryChangeStatus::SaveFailed;
-        return result;
-    }
     working.setFileName(file);
     std::string bytes;
     try {
@@ -591,7 +604,13 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
         result.error = fileErrorText(ENOMEM);
         return result;
     }
+    HistoryBackupResult backup;
+    if (!prepareRewrite(layer, lock, disk, readWhole, bytes.size(), backup, result)) {
+        result.status = HistoryChangeStatus::SaveFailed;
+        return result;
+    }
     if (!rewriteHistory(layer, lock, disk, bytes, result.error)) {
+        undoHistoryBackup(backup);
         result.status = HistoryChangeStatus::SaveFailed;
         return result;
     }
