@@ -74,7 +74,7 @@ std::string reason(const std::string& path, int error) {
 }
 
 // The folder exists (made now if needed) as a folder for its owner only.
-// `private` tells whether it is this user's and closed to everybody else.
+// `isPrivate` tells whether it is this user's and closed to everybody else.
 bool prepareFolder(const std::string& folder, bool& isPrivate, std::string& error) {
     isPrivate = false;
     if (::mkdir(folder.c_str(), kFolderMode) != 0 && errno != EEXIST) {
@@ -133,10 +133,18 @@ bool linkCopy(const std::string& historyFile, const struct stat& held, const std
     return true;
 }
 
-// Whether a copy of `size` bytes leaves `room` bytes free in `folder`. Every
-// file takes whole blocks; one block more is kept for the folders' entries.
-// True when the file system does not tell.
-bool roomForCopy(const std::string& folder, std::uint64_t size, std::uint64_t room) {
+// Whether a copy of `size` bytes leaves `room` bytes free for the rewrite of
+// `historyFile` when the copy goes to `folder`. Every file takes whole
+// blocks; one block more is kept for the folders' entries. True when the
+// file system does not tell.
+bool roomForCopy(const std::string& historyFile, const std::string& folder, std::uint64_t size,
+                 std::uint64_t room) {
+    struct stat history {};
+    struct stat copies {};
+    if (::stat(historyFile.c_str(), &history) == 0 && ::stat(folder.c_str(), &copies) == 0 &&
+        history.st_dev != copies.st_dev) {
+        room = 0; // the copy goes to another device
+    }
     struct statvfs fs {};
     if (::statvfs(folder.c_str(), &fs) != 0 || fs.f_frsize == 0) {
         return true;
@@ -308,7 +316,7 @@ HistoryBackupResult HistoryBackup::keep(const std::string& historyFile, std::str
     bool link =
         lockedFile >= 0 && ::fstat(lockedFile, &held) == 0 && mayLinkAsCopy(held, folderPrivate);
     const auto roomForWriting = [&] {
-        if (roomForCopy(folder, bytes.size(), room)) {
+        if (roomForCopy(historyFile, folder, bytes.size(), room)) {
             return true;
         }
         result.error = shownPath(folder) +
