@@ -26,8 +26,8 @@ QString historyReadFailedText(const CaseHistory& history, const QString& path);
 
 // Shows what the user must learn about a change of the history file at
 // `path`: why it failed and what that means, or where a file that could not
-// be read whole was kept before it was replaced, and its save notice. Returns whether the change
-// did not fail.
+// be read whole was kept before it was replaced, and its save notice.
+// Returns whether the change did not fail.
 bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
                          const QString& consequence, QWidget* parent);
 
