@@ -90,6 +90,14 @@ int refuseBrokenFile(Context& ctx, const std::string& file) {
     return kExitFailure;
 }
 
+// What a save that succeeded has to tell (a file that lost the rights of
+// other users), as a warning line.
+void warnOfNotice(Context& ctx, const std::string& notice) {
+    if (!notice.empty()) {
+        ctx.err << "tessalyn-cli: Warnung: " << cp1252ToUtf8(notice) << "\n";
+    }
+}
+
 // Changes FILE in one transaction under its lock, which the desktop program
 // takes too, so that no change of either gets lost. A file with a syntax
 // error is never rewritten here: its messages are printed and it stays as it
@@ -117,6 +125,7 @@ int changeHistory(Context& ctx, const std::string& file, const HistoryChange& ch
                 << "\n";
         return kExitFailure;
     }
+    warnOfNotice(ctx, result.notice);
     if (const std::string failure = takeHistoryBackupFailure(); !failure.empty()) {
         ctx.err << "tessalyn-cli: Warnung: keine Sicherungskopie der Fallhistorie angelegt ("
                 << cp1252ToUtf8(failure) << "); die Änderung ist trotzdem gespeichert\n";
@@ -131,6 +140,7 @@ int exportOrReport(Context& ctx, CaseHistory& history, const std::string& target
                 << " (" << cp1252ToUtf8(history.saveError()) << ")\n";
         return kExitFailure;
     }
+    warnOfNotice(ctx, history.saveNotice());
     return kExitOk;
 }
 

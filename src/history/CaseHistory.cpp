@@ -391,8 +391,9 @@ bool CaseHistory::save() {
 
 bool CaseHistory::saveAs(const std::string& path) {
     saveError_.clear();
+    saveNotice_.clear();
     try {
-        return replaceFile(*fileLayer_, path, fileBytes(), &saveError_);
+        return replaceFile(*fileLayer_, path, fileBytes(), &saveError_, &saveNotice_);
     } catch (const std::bad_alloc&) {
         saveError_ = "zu wenig Speicher";
         return false;

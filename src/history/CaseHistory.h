@@ -122,6 +122,9 @@ public:
     bool save();
     bool saveAs(const std::string& path);
     const std::string& saveError() const { return saveError_; }
+    // What the user should learn although the last save succeeded (the file
+    // lost the rights other users had on it); empty otherwise.
+    const std::string& saveNotice() const { return saveNotice_; }
 
     // The file layer reading and saving go through; tests inject failing ones.
     void setFileLayer(FileLayer& layer) { fileLayer_ = &layer; }
@@ -141,6 +144,7 @@ private:
     std::string errorText_;
     std::string readError_;
     std::string saveError_;
+    std::string saveNotice_;
     struct stat fileStatus_ {};
     bool hasFileStatus_ = false;
     FileLayer* fileLayer_ = &systemFileLayer();

@@ -1,12 +1,12 @@
 #include "history/HistoryTransaction.h"
 
 #include "history/HistoryBackup.h"
+#include "history/ProcLocks.h"
 
 #include "data/Cp1252.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -16,7 +16,6 @@
 #include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tessalyn {
@@ -59,40 +58,24 @@ bool permissionRefused(int error) {
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
-// The program holding a kernel lock on the file `st`, as far as this machine
-// knows it: the kernel lists every lock with its process in /proc/locks.
+// The program other than this one holding a kernel lock on the file `st`, as
+// far as this machine knows it: the kernel lists every lock with its process
+// in /proc/locks. This process itself is never named: a lock it holds
+// through another open file is no other program's.
 std::string lockHolder(const struct stat& st) {
-    std::ifstream locks("/proc/locks");
-    std::string line;
-    while (std::getline(locks, line)) {
-        if (line.find("->") != std::string::npos) {
-            continue; // a waiter
-        }
-        std::istringstream fields(line);
-        std::string number;
-        std::string kind;
-        std::string advisory;
-        std::string access;
-        long pid = 0;
-        std::string file;
-        if (!(fields >> number >> kind >> advisory >> access >> pid >> file)) {
-            continue;
-        }
-        unsigned major = 0;
-        unsigned minor = 0;
-        unsigned long long inode = 0;
-        if (std::sscanf(file.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3 ||
-            inode != static_cast<unsigned long long>(st.st_ino) ||
-            makedev(major, minor) != st.st_dev || pid <= 0) {
-            continue;
-        }
-        std::string name;
-        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
-        std::getline(comm, name);
-        const std::string process = "Prozess " + std::to_string(pid);
-        return name.empty() ? process : utf8ToCp1252(name) + ", " + process;
+    std::ifstream file("/proc/locks");
+    std::ostringstream locks;
+    locks << file.rdbuf();
+    const long pid = procLocksHolder(locks.str(), static_cast<std::uint64_t>(st.st_dev),
+                                     static_cast<std::uint64_t>(st.st_ino), ::getpid());
+    if (pid <= 0) {
+        return std::string();
     }
-    return std::string();
+    std::string name;
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::getline(comm, name);
+    const std::string process = "Prozess " + std::to_string(pid);
+    return name.empty() ? process : utf8ToCp1252(name) + ", " + process;
 }
 
 // Whether this process may not give a file of `st` as its own: a new file
@@ -194,35 +177,36 @@ void HistoryFileLock::fail(std::string text) {
 
 HistoryFileLock::Step HistoryFileLock::lockLockFile() {
     if (lockHandle_ < 0) {
-        // An existing lock file is only opened: a lock needs no write access.
-        lockHandle_ = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (lockHandle_ < 0 && errno == ELOOP) {
-            // A symbolic link: one that leads to a file is followed by every
-            // program alike; one that leads nowhere holds no lock and goes.
-            lockHandle_ = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            if (lockHandle_ < 0 && errno == ENOENT && ::unlink(lockPath_.c_str()) != 0 &&
-                errno != ENOENT) {
-                fail("Die Sperrdatei " + shownPath(lockPath_) +
-                     " verweist ins Leere und l\xE4sst sich nicht entfernen: " +
-                     fileErrorText(errno));
+        // The lock file is never followed through a link and never opened
+        // unless it is a plain file: a link or a second name of the history
+        // would make this program wait for its own lock on the history, and
+        // a pipe or a device could block or answer without end.
+        struct stat seen {};
+        if (::lstat(lockPath_.c_str(), &seen) == 0) {
+            if (S_ISDIR(seen.st_mode)) {
+                fail("An der Stelle der Sperrdatei " + shownPath(lockPath_) +
+                     " steht ein Ordner; bitte entfernen Sie ihn");
                 return Step::Failed;
             }
-            if (lockHandle_ < 0) {
-                return Step::Retry;
+            if (!S_ISREG(seen.st_mode) || seen.st_nlink != 1) {
+                return removeStrangeLockFile(seen);
             }
-        } else if (lockHandle_ < 0 && errno == ENOENT) {
+            lockHandle_ = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+            if (lockHandle_ < 0 && (errno == ENOENT || errno == ELOOP)) {
+                return Step::Retry; // replaced meanwhile
+            }
+        } else if (errno == ENOENT) {
             lockHandle_ =
                 ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
             if (lockHandle_ >= 0) {
                 [[maybe_unused]] const int rc = ::fchmod(lockHandle_, 0600);
             } else if (errno == EEXIST) {
                 return Step::Retry;
-            } else if (permissionRefused(errno)) {
-                // The folder takes no new file: the history carries the lock.
-                noLockFile_ = true;
-                return Step::Done;
             }
-        } else if (lockHandle_ < 0 && permissionRefused(errno)) {
+        }
+        if (lockHandle_ < 0 && permissionRefused(errno)) {
+            // The folder takes no new file, or the lock file is another
+            // user's: the history carries the lock.
             noLockFile_ = true;
             return Step::Done;
         }
@@ -232,16 +216,30 @@ HistoryFileLock::Step HistoryFileLock::lockLockFile() {
             return Step::Failed;
         }
         struct stat st {};
-        if (::fstat(lockHandle_, &st) == 0 && !S_ISREG(st.st_mode)) {
-            fail("An der Stelle der Sperrdatei " + shownPath(lockPath_) + " steht " +
-                 (S_ISDIR(st.st_mode) ? "ein Ordner; bitte entfernen Sie ihn"
-                                      : "etwas anderes als eine Datei; bitte entfernen Sie es"));
+        if (::fstat(lockHandle_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
             ::close(lockHandle_);
             lockHandle_ = -1;
-            return Step::Failed;
+            return Step::Retry; // looked at again
         }
     }
-    return lockOpenFile(lockHandle_, lockPath_, "Die Sperrdatei ", true);
+    return lockOpenFile(lockHandle_, lockPath_, "Die Sperrdatei ", false);
+}
+
+HistoryFileLock::Step HistoryFileLock::removeStrangeLockFile(const struct stat& seen) {
+    // Removed only while it is still what was seen, so that a lock file
+    // another program has just made in its place stays.
+    struct stat now {};
+    if (::lstat(lockPath_.c_str(), &now) != 0 || !sameFile(now, seen) ||
+        ::unlink(lockPath_.c_str()) == 0 || errno == ENOENT) {
+        return Step::Retry;
+    }
+    const char* what = S_ISLNK(seen.st_mode)   ? "eine symbolische Verkn\xFCpfung"
+                       : S_ISREG(seen.st_mode) ? "ein zweiter Name einer anderen Datei"
+                                               : "keine gew\xF6hnliche Datei";
+    fail("Die Sperrdatei " + shownPath(lockPath_) + " ist " + what +
+         " und l\xE4sst sich nicht durch eine neue ersetzen (" + fileErrorText(errno) +
+         "); bitte entfernen Sie sie");
+    return Step::Failed;
 }
 
 HistoryFileLock::Step HistoryFileLock::lockOpenFile(int& handle, const std::string& path,
@@ -516,16 +514,17 @@ bool prepareRewrite(FileLayer& layer, const HistoryFileLock& lock, const DiskHis
 // Writes `bytes` as the new history: through a temporary file and a rename,
 // or in place where that cannot keep the file's folder, owner or group.
 bool rewriteHistory(FileLayer& layer, const HistoryFileLock& lock, const DiskHistory& disk,
-                    std::string_view bytes, std::string& error) {
+                    std::string_view bytes, std::string& error, std::string& notice) {
     const std::string& target = lock.target();
     if (rewritesInPlace(target, disk)) {
         if (!lock.historyWritable()) {
             error = shownPath(target) + ": " + lock.historyWriteError();
             return false;
         }
-        return rewriteInPlace(layer, lock.historyHandle(), target, disk.bytes, bytes, &error);
+        return rewriteInPlace(layer, lock.historyHandle(), target, disk.bytes, bytes, &error,
+                              &notice);
     }
-    return replaceFile(layer, target, bytes, &error);
+    return replaceFile(layer, target, bytes, &error, &notice);
 }
 
 } // namespace
@@ -609,7 +608,7 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
         result.status = HistoryChangeStatus::SaveFailed;
         return result;
     }
-    if (!rewriteHistory(layer, lock, disk, bytes, result.error)) {
+    if (!rewriteHistory(layer, lock, disk, bytes, result.error, result.notice)) {
         undoHistoryBackup(backup);
         result.status = HistoryChangeStatus::SaveFailed;
         return result;

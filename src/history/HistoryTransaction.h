@@ -45,7 +45,9 @@ HistoryFileStamp loadHistoryWithStamp(CaseHistory& history, const std::string& f
 // each other. Two kernel locks (flock) make it up:
 // - the lock file "<history>.lock" next to the real file, made when missing
 //   and removed by its holder on unlocking; where the folder takes no new
-//   file the history itself carries the lock alone;
+//   file the history itself carries the lock alone. It is never followed
+//   through a link: a link, or anything else but a plain file, in its place
+//   is removed and a lock file made anew, or the lock is refused at once;
 // - the history file itself while it exists, so that a program writing it in
 //   place in a read-only folder and one replacing it exclude each other too.
 // Every lock taken is checked to belong to the file that the path names
@@ -87,6 +89,9 @@ public:
 private:
     enum class Step { Done, Retry, Busy, Failed };
     Step lockLockFile();
+    // Removes what stands in the place of the lock file (`seen`) when that
+    // is no plain file of its own, so that one is made anew.
+    Step removeStrangeLockFile(const struct stat& seen);
     Step lockHistory();
     // Takes the kernel lock on the open file `handle` and checks that `path`
     // still names it; closes it when not.
@@ -164,6 +169,9 @@ struct HistoryChangeResult {
     std::string error;
     // Which program held the lock, where known (with Locked).
     std::string holder;
+    // What the user should learn although the change was saved: the file
+    // lost the rights other users had on it (German, naming the file).
+    std::string notice;
 
     bool saved() const { return status == HistoryChangeStatus::Saved; }
     bool failed() const {
@@ -196,10 +204,10 @@ struct HistoryChangeOptions {
 // both stay exactly as they were.
 //
 // A file with a syntax error is handled as `options.onSyntaxError` says. A
-// file that exists but cannot be read, is a folder or is write-protected is
-// never written. The file is replaced through a temporary file; where the
-// folder takes no new file, or the file's owner could not be kept that way,
-// it is rewritten in place from its full old content read under the lock.
+// file that exists but cannot be read, is a folder, is write-protected or is
+// another user's and open to others (writeProtectionReason) is never written. The file is replaced
+// through a temporary file; where the folder takes no new file, or the file's owner could not be
+// kept that way, it is rewritten in place from its full old content read under the lock.
 using HistoryChange = std::function<bool(CaseHistory& working, bool reloaded)>;
 HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& stamp,
                                       const HistoryChange& change,

@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +50,37 @@ std::string nameTag(std::string_view name) {
     char buffer[17];
     std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(h));
     return buffer;
+}
+
+// The rights for "other" users, which a file holding patients' data never has.
+constexpr mode_t kOthersRights = S_IRWXO;
+
+std::string octalMode(mode_t mode) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%03o", static_cast<unsigned>(mode & 07777));
+    return buffer;
+}
+
+// The user `uid` as a person knows him: by name where the system has one.
+std::string userText(uid_t uid) {
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_name != nullptr && found->pw_name[0] != '\0') {
+        return utf8ToCp1252(found->pw_name);
+    }
+    return "mit der Nummer " + std::to_string(uid);
+}
+
+// What the user is told when a file of his own with the rights `before` lost
+// the rights for others in a save.
+std::string othersRightsRemovedNotice(const std::string& path, mode_t before) {
+    return shownPath(path) + " war auch f\xFCr andere Benutzer zug\xE4nglich (Zugriffsrechte " +
+           octalMode(before) +
+           "). Da sie Patientendaten enth\xE4lt, wurden diese Rechte beim Speichern entfernt "
+           "(jetzt " +
+           octalMode(before & ~kOthersRights) + ").";
 }
 
 // Whether the process `pid` runs on this machine.
@@ -166,7 +198,7 @@ bool FileLayer::adoptOwner(int handle, const std::string& target) {
 void FileLayer::adoptMode(int handle, const std::string& target) {
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
-        [[maybe_unused]] const int rc = ::fchmod(handle, st.st_mode & 07777);
+        [[maybe_unused]] const int rc = ::fchmod(handle, st.st_mode & 07777 & ~kOthersRights);
     }
 }
 
@@ -343,6 +375,16 @@ std::string writeProtectionReason(const struct stat& st, const std::string& path
         return shownPath(path) + " ist f\xFCr Sie schreibgesch\xFCtzt (keine "
                                  "Schreibberechtigung) und wird nicht ersetzt";
     }
+    if ((st.st_mode & kOthersRights) != 0 && st.st_uid != ::geteuid()) {
+        const std::string owner = userText(st.st_uid);
+        return shownPath(path) + " geh\xF6rt dem Benutzer " + owner +
+               " und ist auch f\xFCr andere Benutzer zug\xE4nglich (Zugriffsrechte " +
+               octalMode(st.st_mode) +
+               "); Patientendaten werden nicht hineingeschrieben. Bitte lassen Sie den "
+               "Benutzer " +
+               owner + " die Rechte f\xFCr andere entfernen (chmod o-rwx " + shownPath(path) +
+               ") oder w\xE4hlen Sie eine andere Datei";
+    }
     return std::string();
 }
 
@@ -390,7 +432,10 @@ void removeLeftoverTemporaries(FileLayer& layer, const std::string& target) {
 }
 
 bool replaceFile(FileLayer& layer, const std::string& path, std::string_view bytes,
-                 std::string* error) {
+                 std::string* error, std::string* notice) {
+    if (notice != nullptr) {
+        notice->clear();
+    }
     const auto failed = [&](const std::string& text, const std::string& temporary) {
         if (error != nullptr) {
             *error = text;
@@ -405,7 +450,8 @@ bool replaceFile(FileLayer& layer, const std::string& path, std::string_view byt
     }
     const std::string target = layer.resolveTarget(path);
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists) {
         if (std::string why = writeProtectionReason(st, target); !why.empty()) {
             return failed(why, std::string());
         }
@@ -448,11 +494,41 @@ bool replaceFile(FileLayer& layer, const std::string& path, std::string_view byt
                       temporary);
     }
     layer.syncFolderOf(target);
+    if (notice != nullptr && exists && (st.st_mode & kOthersRights) != 0) {
+        *notice = othersRightsRemovedNotice(target, st.st_mode);
+    }
     return true;
 }
 
 bool rewriteInPlace(FileLayer& layer, int handle, const std::string& path,
-                    std::string_view oldBytes, std::string_view bytes, std::string* error) {
+                    std::string_view oldBytes, std::string_view bytes, std::string* error,
+                    std::string* notice) {
+    if (notice != nullptr) {
+        notice->clear();
+    }
+    const auto refused = [&](std::string text) {
+        if (error != nullptr) {
+            *error = std::move(text);
+        }
+        return false;
+    };
+    struct stat st {};
+    if (::fstat(handle, &st) != 0) {
+        return refused(shownPath(path) + ": " + fileErrorText(errno));
+    }
+    if (std::string why = writeProtectionReason(st, path); !why.empty()) {
+        return refused(why);
+    }
+    // The rights for others go before the first byte of the new content.
+    if ((st.st_mode & kOthersRights) != 0) {
+        if (::fchmod(handle, st.st_mode & 07777 & ~kOthersRights) != 0) {
+            return refused("Entfernen der Rechte f\xFCr andere Benutzer an " + shownPath(path) +
+                           ": " + fileErrorText(errno));
+        }
+        if (notice != nullptr) {
+            *notice = othersRightsRemovedNotice(path, st.st_mode);
+        }
+    }
     const auto put = [&](std::string_view content) {
         return layer.writeAt(handle, 0, content.data(), content.size()) &&
                layer.truncate(handle, static_cast<std::int64_t>(content.size())) &&

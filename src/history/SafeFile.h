@@ -34,7 +34,8 @@ public:
     // `target`; false when that is not allowed. True when `target` is missing.
     virtual bool adoptOwner(int handle, const std::string& target);
     // Gives the file behind `handle` the access rights of `target` when it
-    // exists; a failure leaves the stricter rights of a new file.
+    // exists, less any rights for others (see writeProtectionReason); a
+    // failure leaves the stricter rights of a new file.
     virtual void adoptMode(int handle, const std::string& target);
     // Opens an existing file for reading, or for reading and writing; never
     // creates one and never waits (a named pipe opens at once); -1 on failure.
@@ -91,6 +92,13 @@ FileReadOutcome readWholeFile(FileLayer& layer, int handle, std::string& bytes, 
                               struct stat* st = nullptr);
 
 // Why the existing file `st` at `path` must not be replaced, empty when it may.
+//
+// Every file the program writes holds patients' data, so it goes only into a
+// file that no "other" user may read or write; rights for the file's group are
+// the practice's own choice. A file of another user with rights for others is
+// refused here (also for the administrator, who is "the user" only for his
+// own files). A file of the user's own loses the rights for others when it is
+// written, and the user is told so (the `notice` of the writers below).
 std::string writeProtectionReason(const struct stat& st, const std::string& path);
 
 // The path of a file that belongs to `target` (its lock, its temporary
@@ -109,16 +117,19 @@ void removeLeftoverTemporaries(FileLayer& layer, const std::string& target);
 // owner and access rights (a new file is its owner's only). On any failure
 // the temporary file is removed, the old file stays exactly as it was,
 // `error` (when given) names the file and the reason, and the result is false.
+// `notice` (when given) gets what the user should learn although the file was
+// written (it lost the rights for others), empty otherwise.
 bool replaceFile(FileLayer& layer, const std::string& path, std::string_view bytes,
-                 std::string* error = nullptr);
+                 std::string* error = nullptr, std::string* notice = nullptr);
 
 // Writes `bytes` over the open file `handle` (named `path` in messages) in
 // place, for a folder where no temporary file can be made: the new bytes from
 // the start, the rest cut off, flushed to the device. When a step fails the
 // old content `oldBytes` is written back the same way, as far as the device
-// allows. False with `error` set on failure.
+// allows. A file that must not be written (writeProtectionReason) is not
+// touched. False with `error` set on failure; `notice` as for replaceFile.
 bool rewriteInPlace(FileLayer& layer, int handle, const std::string& path,
-                    std::string_view oldBytes, std::string_view bytes,
-                    std::string* error = nullptr);
+                    std::string_view oldBytes, std::string_view bytes, std::string* error = nullptr,
+                    std::string* notice = nullptr);
 
 } // namespace tessalyn

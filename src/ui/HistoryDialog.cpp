@@ -447,6 +447,8 @@ void HistoryDialog::exportHistory() {
             failed.status = HistoryChangeStatus::SaveFailed;
             failed.error = history_.saveError();
             MessageBoxes::error(this, historyChangeFailedText(failed, chosen, kNotExported));
+        } else {
+            reportSaveNotice(history_.saveNotice(), this);
         }
     }
     rememberDirectory(chosen);

@@ -44,6 +44,12 @@ QString historyReadFailedText(const CaseHistory& history, const QString& path) {
         .arg(QDir::toNativeSeparators(path), toQString(history.readError()));
 }
 
+void reportSaveNotice(const std::string& notice, QWidget* parent) {
+    if (!notice.empty()) {
+        MessageBoxes::warning(parent, toQString(notice));
+    }
+}
+
 bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
                          const QString& consequence, QWidget* parent) {
     if (result.failed()) {
@@ -58,6 +64,7 @@ bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
                              QDir::toNativeSeparators(
                                  QFile::decodeName(QByteArray::fromStdString(result.backupPath)))));
     }
+    reportSaveNotice(result.notice, parent);
     // A backup copy that could not be made did not stop the save; the user
     // learns of it once.
     if (const std::string failure = takeHistoryBackupFailure(); !failure.empty()) {

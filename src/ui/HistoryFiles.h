@@ -26,10 +26,16 @@ QString historyReadFailedText(const CaseHistory& history, const QString& path);
 
 // Shows what the user must learn about a change of the history file at
 // `path`: why it failed and what that means, or where a file that could not
-// be read whole was kept before it was replaced. Returns whether the change
-// did not fail.
+// be read whole was kept before it was replaced, and its save notice.
+// Returns whether the change did not fail.
 bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
                          const QString& consequence, QWidget* parent);
+
+// Shows `notice`, what a save that succeeded has to tell (the file lost the
+// rights other users had on it: patients' data is for the practice only), as
+// a warning over `parent`; nothing when it is empty. Every save of the user
+// interface that writes patients' data reports its notice here.
+void reportSaveNotice(const std::string& notice, QWidget* parent);
 
 // The options every change from the user interface uses: the wait for the
 // lock, the display name, the error box for syntax errors and the file layer.

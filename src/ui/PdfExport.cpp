@@ -1,6 +1,7 @@
 #include "ui/PdfExport.h"
 
 #include "settings/SettingsKeys.h"
+#include "ui/HistoryFiles.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TextCodec.h"
 
@@ -128,14 +129,16 @@ bool writePdfFile(const QString& path, const QString& title, const PdfPainting& 
         return false;
     }
     std::string error;
+    std::string notice;
     const QByteArray& bytes = buffer.data();
     if (!replaceFile(files, QFile::encodeName(path).toStdString(),
                      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                     &error)) {
+                     &error, &notice)) {
         // The reason names paths in the operating system's spelling.
         MessageBoxes::error(parent, failedMessage(path, QString::fromLocal8Bit(error)));
         return false;
     }
+    reportSaveNotice(notice, parent);
     return true;
 }
 

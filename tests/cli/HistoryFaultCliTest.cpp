@@ -1,7 +1,8 @@
 // `tessalyn-cli history` as whole processes on real files, links and rights:
 // unreadable histories are never replaced, odd files are reported without a
-// crash, read-only folders, protected files and links are respected, and the
-// rights of what the program writes stay private.
+// crash, read-only folders, protected files and links are respected, the
+// rights of what the program writes stay private, and patients' data never
+// goes into a file other users can open.
 #include "history/CaseHistory.h"
 #include "history/HistoryBackup.h"
 #include "support/CliProcess.h"
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -149,6 +151,25 @@ TEST_F(HistoryFaultCli, AReadOnlyFolderWithAWritableHistoryStillFiles) {
     EXPECT_EQ(statOf(file_).st_uid, userId());
     EXPECT_EQ(entries(), std::vector<std::string>{"historie.xml"});
 
+    // A link in the place of the lock file that the folder does not let go
+    // is refused at once instead of being followed to the history.
+    const auto writable = [&](bool on) {
+        std::filesystem::permissions(dir_ + "/p", std::filesystem::perms::owner_write,
+                                     on ? std::filesystem::perm_options::add
+                                        : std::filesystem::perm_options::remove);
+    };
+    writable(true);
+    std::filesystem::create_symlink(file_, file_ + ".lock");
+    writable(false);
+    const std::string before = readBytes(file_);
+    expectReported(add(file_, "Neu"), "Die Sperrdatei " + file_ +
+                                          ".lock ist eine symbolische Verknüpfung und lässt "
+                                          "sich nicht durch eine neue ersetzen");
+    EXPECT_EQ(readBytes(file_), before);
+    writable(true);
+    std::filesystem::remove(file_ + ".lock");
+    writable(false);
+
     // No history yet in such a folder: said, not pretended.
     std::filesystem::remove(file_);
     expectReported(add(file_, "Neu"), "lassen sich keine Dateien anlegen");
@@ -220,4 +241,139 @@ TEST_F(HistoryFaultCli, ANameAtTheFileSystemsLimitSaves) {
     EXPECT_EQ(run.rc, 0) << run.output;
     EXPECT_EQ(CaseHistory(longName).caseCount(), 2u);
     EXPECT_EQ(entries().size(), 1u);
+}
+
+TEST_F(HistoryFaultCli, PatientDataGoesOnlyIntoFilesOtherUsersCannotOpen) {
+    // "Another user" is the administrator running the tests, or, for the
+    // administrator filing, the unprivileged user.
+    if (!runAsNobody()) {
+        GTEST_SKIP() << "needs two users: run the tests as root";
+    }
+    const std::string shared = dir_ + "/geteilt.xml"; // the administrator's folder
+    const std::string exported = dir_ + "/p/export.xml";
+    const auto makeFile = [](const std::string& path, mode_t mode, bool users) {
+        std::ofstream(path).close();
+        ::chmod(path.c_str(), mode);
+        if (users) {
+            giveToUser(path);
+        }
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::vector<std::string> args;
+        bool asUser;
+        // Exit code, and the file that must be as it was (refused) or
+        // have lost the rights for others (saved), with its mode afterwards.
+        int rc;
+        std::string file;
+        mode_t mode;
+        std::vector<std::string> said;
+    };
+    const std::vector<std::string> addArgs = {
+        "history", "add", file_, "--date", "01.02.2026 10:00", "Erika Muster", "vertraulich", "12"};
+    const std::vector<Case> cases = {
+        {"another user's empty history open to all",
+         [&] { makeFile(file_, 0666, false); },
+         addArgs,
+         true,
+         1,
+         file_,
+         0666,
+         {"Die Fallhistorie konnte nicht gespeichert werden: " + file_ + ". " + file_ +
+          " gehört dem Benutzer root und ist auch für andere Benutzer zugänglich "
+          "(Zugriffsrechte 666); Patientendaten werden nicht hineingeschrieben. Bitte lassen "
+          "Sie den Benutzer root die Rechte für andere entfernen (chmod o-rwx " +
+          file_ + ") oder wählen Sie eine andere Datei. Der Fall wurde nicht abgelegt.\n"}},
+        {"a link to such a file",
+         [&] {
+             makeFile(shared, 0666, false);
+             std::filesystem::create_symlink(shared, file_);
+             giveToUser(file_);
+         },
+         addArgs,
+         true,
+         1,
+         shared,
+         0666,
+         {"chmod o-rwx " + shared + ")"}},
+        {"the administrator and the user's history open to all",
+         [&] { makeFile(file_, 0606, true); },
+         addArgs,
+         false,
+         1,
+         file_,
+         0606,
+         {"gehört dem Benutzer nobody", "Der Fall wurde nicht abgelegt."}},
+        {"an export onto another user's file open to all",
+         [&] {
+             existing();
+             makeFile(exported, 0666, false);
+         },
+         {"history", "export", file_, exported},
+         true,
+         1,
+         exported,
+         0666,
+         {"chmod o-rwx " + exported + ")"}},
+        {"the user's own history open to others",
+         [&] { makeFile(file_, 0644, true); },
+         addArgs,
+         true,
+         0,
+         file_,
+         0640,
+         {"tessalyn-cli: Warnung: " + file_ +
+          " war auch für andere Benutzer zugänglich (Zugriffsrechte 644). Da sie "
+          "Patientendaten enthält, wurden diese Rechte beim Speichern entfernt (jetzt 640).\n"}},
+        {"the same, written in place in a folder that takes no new file",
+         [&] {
+             makeFile(file_, 0666, true);
+             ASSERT_EQ(::chown((dir_ + "/p").c_str(), 0, 0), 0);
+         },
+         addArgs,
+         true,
+         0,
+         file_,
+         0660,
+         {"(Zugriffsrechte 666)", "(jetzt 660)"}},
+        {"an export onto the user's own file open to others",
+         [&] {
+             existing();
+             makeFile(exported, 0604, true);
+         },
+         {"history", "export", file_, exported},
+         true,
+         0,
+         exported,
+         0600,
+         {"tessalyn-cli: Warnung: " + exported + " war auch"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::chown((dir_ + "/p").c_str(), userId(), groupId());
+        for (const auto& e : std::filesystem::directory_iterator(dir_ + "/p")) {
+            std::filesystem::remove_all(e.path());
+        }
+        std::filesystem::remove(shared);
+        c.prepare();
+        const std::string before = readBytes(c.file);
+        const CliRun run = cli(c.args, c.asUser);
+        EXPECT_EQ(run.rc, c.rc) << run.output;
+        for (const std::string& part : c.said) {
+            EXPECT_NE(run.output.find(part), std::string::npos) << run.output;
+        }
+        EXPECT_EQ(statOf(c.file).st_mode & 07777, c.mode);
+        if (c.rc != 0) {
+            // Nothing written anywhere: no content, no backup copy.
+            EXPECT_EQ(readBytes(c.file), before);
+            EXPECT_FALSE(std::filesystem::exists(dir_ + "/p/" + HistoryBackup::kFolderName));
+            continue;
+        }
+        EXPECT_NE(readBytes(c.file), before);
+        // Told once: the file keeps no rights for others to lose.
+        const CliRun again = cli(c.args, c.asUser);
+        EXPECT_EQ(again.rc, 0) << again.output;
+        EXPECT_EQ(again.output.find("Zugriffsrechte"), std::string::npos) << again.output;
+    }
 }

@@ -1,7 +1,8 @@
 // Several tessalyn-cli processes changing one history file at the same time,
 // some through a symbolic link, one of them stopped while it holds the lock:
 // every filing reported done ends up in the file, a waiting one says why it
-// gave up, and lock files that no program holds delay nobody.
+// gave up, and lock files that no program holds, or that are no plain lock
+// file at all, delay nobody.
 #include "history/CaseHistory.h"
 #include "support/CliProcess.h"
 #include "support/TempFolder.h"
@@ -113,7 +114,10 @@ TEST_F(HistoryLockCli, LockFilesThatNobodyHoldsDelayNobody) {
         const auto start = std::chrono::steady_clock::now();
         const CliRun run = waitAdd(startAdd(link_, name), name);
         EXPECT_EQ(run.rc, 0) << name << ": " << run.output;
+        EXPECT_EQ(run.output.find("anderen Programm"), std::string::npos) << run.output;
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << name;
+        // Never followed: what a link led to stays, and the link goes.
+        EXPECT_FALSE(std::filesystem::is_symlink(lockFile)) << name;
     };
     // Empty, as a killed program leaves it between making and writing it.
     std::ofstream(lockFile).close();
@@ -127,7 +131,20 @@ TEST_F(HistoryLockCli, LockFilesThatNobodyHoldsDelayNobody) {
     std::filesystem::remove(lockFile);
     std::filesystem::create_symlink(dir_ / "weg", lockFile);
     fileQuickly("verweis");
-    EXPECT_EQ(filedNames(), (std::set<std::string>{"leer", "zukunft", "verweis"}));
+    // A link to the history, or a second name of it: the history's own lock
+    // would otherwise keep this program waiting for itself.
+    std::filesystem::create_symlink(file_, lockFile);
+    fileQuickly("historie");
+    std::filesystem::create_hard_link(file_, lockFile);
+    fileQuickly("zweitname");
+    // A link to some other file, which stays as it was.
+    const std::string other = (dir_ / "anderes.txt").string();
+    std::ofstream(other) << "fremd";
+    std::filesystem::create_symlink(other, lockFile);
+    fileQuickly("anderes");
+    EXPECT_EQ(test_support::readBytes(other), "fremd");
+    EXPECT_EQ(filedNames(), (std::set<std::string>{"leer", "zukunft", "verweis", "historie",
+                                                   "zweitname", "anderes"}));
 }
 
 TEST_F(HistoryLockCli, StressAStoppedHolderLosesNoFilingOfOthers) {

@@ -609,6 +609,9 @@ TEST_F(HistoryDialogsTest, ABrokenHistoryFileIsKeptAsACopyBeforeItIsRewritten) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(broken);
+        // Private as the program makes it: a file open to others would be
+        // narrowed with a notice of its own.
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     HistoryDialog d(context());
     // The error box while opening; the dialog works with what was read.

@@ -33,6 +33,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace tessalyn;
 using test_support::readBytes;
 using namespace tessalyn::test;
@@ -291,6 +294,52 @@ TEST(PdfReport, AFailedWriteKeepsTheOldFileAndNamesIt) {
     EXPECT_FALSE(shown.dialog->saveAsPdf());
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(shown.dialog->table()->cellText(0, 0), "");
+}
+
+TEST(PdfReport, APdfGoesOnlyIntoAFileOtherUsersCannotOpen) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ShownResult shown({1, 2, 3}, "Fall A");
+    const auto statOf = [](const QString& path) {
+        struct stat st {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return st;
+    };
+    const auto makeFile = [](const QString& path, mode_t mode) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("alt");
+        file.close();
+        ::chmod(QFile::encodeName(path).constData(), mode);
+    };
+    // Another user's file open to all: refused, untouched.
+    if (::geteuid() == 0) {
+        const QString foreign = dir.filePath(QStringLiteral("fremd.pdf"));
+        makeFile(foreign, 0666);
+        ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
+        PdfPathAnswer answer(foreign);
+        test_support::MessageRecorder messages;
+        EXPECT_FALSE(shown.dialog->saveAsPdf());
+        ASSERT_EQ(messages.messages().size(), 1);
+        EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Error);
+        EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("chmod o-rwx ") + foreign))
+            << messages.texts()[0].toStdString();
+        EXPECT_EQ(readBytes(foreign), QByteArray("alt"));
+        EXPECT_EQ(statOf(foreign).st_mode & 07777, 0666u);
+    }
+    // The user's own file open to others: written without their rights, and
+    // the user is told.
+    const QString own = dir.filePath(QStringLiteral("eigen.pdf"));
+    makeFile(own, 0664);
+    PdfPathAnswer answer(own);
+    test_support::MessageRecorder messages;
+    EXPECT_TRUE(shown.dialog->saveAsPdf());
+    ASSERT_EQ(messages.messages().size(), 1);
+    EXPECT_EQ(messages.messages()[0].kind, MessageBoxes::Kind::Warning);
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("(jetzt 660)")))
+        << messages.texts()[0].toStdString();
+    EXPECT_TRUE(readBytes(own).startsWith("%PDF"));
+    EXPECT_EQ(statOf(own).st_mode & 07777, 0660u);
 }
 
 // --- printing messages ------------------------------------------------------------------
