@@ -143,12 +143,13 @@ bool loadHistory(Context& ctx, const std::string& file, CaseHistory& history) {
     history.load(file, &reporter, kFileNamePlaceholder);
     bool interrupted = false;
     if (history.loadStatus() != HistoryLoadStatus::ReadError) {
-        HistoryChangeResult check;
-        check.keptCopy =
-            checkKeptCopy(file, cliChangeOptions(BrokenHistoryPolicy::Refuse, reporter)).keptCopy;
-        if (!check.keptCopy.empty()) {
+        const KeptCopyCheck kept =
+            checkKeptCopy(file, cliChangeOptions(BrokenHistoryPolicy::Refuse, reporter));
+        if (kept.state == RewriteState::Interrupted) {
             interrupted = true;
+            HistoryChangeResult check;
             check.status = HistoryChangeStatus::Interrupted;
+            check.keptCopy = kept.keptCopy;
             ctx.err << "tessalyn-cli: "
                     << withFileName(historyChangeFailureText(check, kFileNamePlaceholder,
                                                              restoreHint(kFileNamePlaceholder),
