@@ -413,8 +413,8 @@ Runner define(CLI::App& app) {
 } // namespace
 
 Command historyCommand() {
-    return {"history", "Fallhistorie zeigen, ablegen, löschen, exportieren, wiederherstellen",
-            printHelp, define};
+    return {"history", "Fallhistorie zeigen, ändern, exportieren, wiederherstellen", printHelp,
+            define};
 }
 
 } // namespace tessalyn::cli
