@@ -25,6 +25,7 @@ void printHelp(std::ostream& out) {
            "                                 NAME KOMMENTAR EINTRAG...\n"
            "  oder: tessalyn-cli history remove DATEI FALL [BEHANDLUNG]\n"
            "  oder: tessalyn-cli history export DATEI ZIEL\n"
+           "  oder: tessalyn-cli history restore DATEI\n"
            "\n"
            "show    gibt die Fallhistorie aus wie der Baum im Dialog \"Fallhistorie\":\n"
            "        je Fall eine Zeile mit dem Namen, je Behandlung ein Tabulator und\n"
@@ -37,7 +38,14 @@ void printHelp(std::ostream& out) {
            "        KOMMENTAR bleiben.\n"
            "remove  löscht den Fall FALL (Groß-/Kleinschreibung egal) oder nur seine\n"
            "        Behandlung mit der Nummer BEHANDLUNG (ab 0) und speichert.\n"
-           "export  schreibt die Fallhistorie nach ZIEL.\n"
+           "export  schreibt die Fallhistorie nach ZIEL. Ein vorhandenes ZIEL wird dabei\n"
+           "        gesperrt wie bei add und vorher in seinen Sicherungen aufbewahrt.\n"
+           "restore stellt eine DATEI wieder her, deren Überschreiben unterbrochen wurde.\n"
+           "        Wo sich eine DATEI nur an Ort und Stelle überschreiben lässt (in einem\n"
+           "        Ordner, in dem sich keine Dateien anlegen lassen), wird ihr alter Inhalt\n"
+           "        vorher im Datenordner des Benutzers aufbewahrt\n"
+           "        (~/.local/share/Korvanei/Tessalyn/Aufbewahrt); restore schreibt ihn\n"
+           "        zurück.\n"
            "\n"
            "Eine fehlende oder leere DATEI gilt als leere Fallhistorie. Eine DATEI mit\n"
            "Syntaxfehler wird nie überschrieben: add, remove und export enden dann mit 1.\n"
@@ -60,15 +68,109 @@ std::string withFileName(const std::string& cp1252Message, const std::string& fi
     return text;
 }
 
+int refuseBrokenFile(Context& ctx, const std::string& file) {
+    ctx.err << "tessalyn-cli: " << file << " ist fehlerhaft und bleibt unverändert\n";
+    return kExitFailure;
+}
+
+// What a save that succeeded has to tell (a file that lost the rights of
+// other users), as a warning line.
+void warnOfNotice(Context& ctx, const std::string& notice) {
+    if (!notice.empty()) {
+        ctx.err << "tessalyn-cli: Warnung: " << cp1252ToUtf8(notice) << "\n";
+    }
+}
+
+// How the user brings back a history whose rewrite in place stopped half-way.
+std::string restoreHint(const std::string& file) {
+    return "Wiederherstellen mit: tessalyn-cli history restore " + file;
+}
+
+// Says what the user must learn about a change of FILE: why it failed, or
+// what was kept on the way. Returns the exit code.
+int reportChange(Context& ctx, const std::string& file, const HistoryChangeResult& result,
+                 const CollectingHistoryReporter& reporter, std::string_view consequence) {
+    if (result.status == HistoryChangeStatus::Broken) {
+        for (const std::string& message : reporter.messages()) {
+            ctx.err << withFileName(message, file);
+        }
+        return refuseBrokenFile(ctx, file);
+    }
+    if (result.failed()) {
+        ctx.err << "tessalyn-cli: "
+                << withFileName(
+                       historyChangeFailureText(result, kFileNamePlaceholder, consequence, " "),
+                       file)
+                << (result.keptCopyRemains ? " " + restoreHint(file) : std::string()) << "\n";
+        return kExitFailure;
+    }
+    if (!result.backupPath.empty()) {
+        ctx.err << "tessalyn-cli: Hinweis: " << file
+                << " war fehlerhaft; ihr Inhalt wurde vorher unverändert als " << result.backupPath
+                << " aufbewahrt\n";
+    }
+    warnOfNotice(ctx, result.notice);
+    if (const std::string failure = takeHistoryBackupFailure(); !failure.empty()) {
+        ctx.err << "tessalyn-cli: Warnung: keine Sicherungskopie der Fallhistorie angelegt ("
+                << cp1252ToUtf8(failure) << "); die Änderung ist trotzdem gespeichert\n";
+    }
+    if (result.saved() && !result.keptCopy.empty()) {
+        ctx.err << "tessalyn-cli: Hinweis: " << file
+                << " wurde an Ort und Stelle überschrieben; ihr alter Inhalt war dabei in "
+                << result.keptCopy << " aufbewahrt\n";
+    }
+    return kExitOk;
+}
+
+HistoryChangeOptions cliChangeOptions(BrokenHistoryPolicy policy,
+                                      CollectingHistoryReporter& reporter) {
+    HistoryChangeOptions options(policy);
+    options.lockWait = std::chrono::seconds(10);
+    options.displayName = kFileNamePlaceholder;
+    options.reporter = &reporter;
+    return options;
+}
+
+// Changes FILE in one transaction under its lock, which the desktop program
+// takes too, so that no change of either gets lost. A file with a syntax
+// error is never rewritten here: its messages are printed and it stays as it
+// is. `consequence` tells what a failure means ("Der Fall wurde nicht
+// abgelegt."). Returns the exit code.
+int changeHistory(Context& ctx, const std::string& file, const HistoryChange& change,
+                  std::string_view consequence) {
+    CollectingHistoryReporter reporter;
+    const HistoryChangeResult result =
+        changeHistoryFile(file, change, cliChangeOptions(BrokenHistoryPolicy::Refuse, reporter));
+    return reportChange(ctx, file, result, reporter, consequence);
+}
+
 // Loads FILE. Returns false (after printing why) when the file exists but
-// could not be read whole: such a history is shown, never written back.
+// could not be read whole, or its rewrite in place stopped half-way: such a
+// history is shown, never written back.
 bool loadHistory(Context& ctx, const std::string& file, CaseHistory& history) {
     CollectingHistoryReporter reporter;
     history.load(file, &reporter, kFileNamePlaceholder);
+    bool interrupted = false;
+    if (history.loadStatus() != HistoryLoadStatus::ReadError) {
+        const KeptCopyCheck kept =
+            checkKeptCopy(file, cliChangeOptions(BrokenHistoryPolicy::Refuse, reporter));
+        if (kept.state == RewriteState::Interrupted) {
+            interrupted = true;
+            HistoryChangeResult check;
+            check.status = HistoryChangeStatus::Interrupted;
+            check.keptCopy = kept.keptCopy;
+            ctx.err << "tessalyn-cli: "
+                    << withFileName(historyChangeFailureText(check, kFileNamePlaceholder,
+                                                             restoreHint(kFileNamePlaceholder),
+                                                             " "),
+                                    file)
+                    << "\n";
+        }
+    }
     switch (history.loadStatus()) {
     case HistoryLoadStatus::Ok:
     case HistoryLoadStatus::NoFile:
-        return true;
+        return !interrupted;
     case HistoryLoadStatus::SyntaxError:
         for (const std::string& message : reporter.messages()) {
             ctx.err << withFileName(message, file);
@@ -83,65 +185,6 @@ bool loadHistory(Context& ctx, const std::string& file, CaseHistory& history) {
         return false;
     }
     return false;
-}
-
-int refuseBrokenFile(Context& ctx, const std::string& file) {
-    ctx.err << "tessalyn-cli: " << file << " ist fehlerhaft und bleibt unverändert\n";
-    return kExitFailure;
-}
-
-// What a save that succeeded has to tell (a file that lost the rights of
-// other users), as a warning line.
-void warnOfNotice(Context& ctx, const std::string& notice) {
-    if (!notice.empty()) {
-        ctx.err << "tessalyn-cli: Warnung: " << cp1252ToUtf8(notice) << "\n";
-    }
-}
-
-// Changes FILE in one transaction under its lock, which the desktop program
-// takes too, so that no change of either gets lost. A file with a syntax
-// error is never rewritten here: its messages are printed and it stays as it
-// is. `consequence` tells what a failure means ("Der Fall wurde nicht
-// abgelegt."). Returns the exit code.
-int changeHistory(Context& ctx, const std::string& file, const HistoryChange& change,
-                  std::string_view consequence) {
-    CollectingHistoryReporter reporter;
-    HistoryChangeOptions options(BrokenHistoryPolicy::Refuse);
-    options.lockWait = std::chrono::seconds(10);
-    options.displayName = kFileNamePlaceholder;
-    options.reporter = &reporter;
-    const HistoryChangeResult result = changeHistoryFile(file, change, options);
-    if (result.status == HistoryChangeStatus::Broken) {
-        for (const std::string& message : reporter.messages()) {
-            ctx.err << withFileName(message, file);
-        }
-        return refuseBrokenFile(ctx, file);
-    }
-    if (result.failed()) {
-        ctx.err << "tessalyn-cli: "
-                << withFileName(
-                       historyChangeFailureText(result, kFileNamePlaceholder, consequence, " "),
-                       file)
-                << "\n";
-        return kExitFailure;
-    }
-    warnOfNotice(ctx, result.notice);
-    if (const std::string failure = takeHistoryBackupFailure(); !failure.empty()) {
-        ctx.err << "tessalyn-cli: Warnung: keine Sicherungskopie der Fallhistorie angelegt ("
-                << cp1252ToUtf8(failure) << "); die Änderung ist trotzdem gespeichert\n";
-    }
-    return kExitOk;
-}
-
-// Writes the history to `target`.
-int exportOrReport(Context& ctx, CaseHistory& history, const std::string& target) {
-    if (!history.saveAs(target)) {
-        ctx.err << "tessalyn-cli: " << withFileName(saveFailedMessage(kFileNamePlaceholder), target)
-                << " (" << cp1252ToUtf8(history.saveError()) << ")\n";
-        return kExitFailure;
-    }
-    warnOfNotice(ctx, history.saveNotice());
-    return kExitOk;
 }
 
 int show(Context& ctx, const std::string& sort, const std::vector<std::string>& args) {
@@ -290,7 +333,37 @@ int exportTo(Context& ctx, const std::vector<std::string>& args) {
                    ? refuseBrokenFile(ctx, args[0])
                    : kExitFailure;
     }
-    return exportOrReport(ctx, history, args[1]);
+    // ZIEL is replaced whole, nothing of it is read: one with a syntax error
+    // is kept as a copy first, as every ZIEL is in its backup folder.
+    const std::string& target = args[1];
+    CollectingHistoryReporter reporter;
+    const HistoryChangeResult result = exportHistoryFile(
+        history, target, cliChangeOptions(BrokenHistoryPolicy::KeepCopyAndRewrite, reporter));
+    return reportChange(ctx, target, result, reporter, "Die Fallhistorie wurde nicht exportiert.");
+}
+
+// Writes back the old content of FILE that was kept while a rewrite in place
+// of it stopped half-way.
+int restore(Context& ctx, const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        return ctx.usageError("history restore erwartet DATEI");
+    }
+    const std::string& file = args[0];
+    CollectingHistoryReporter reporter;
+    const HistoryChangeResult result =
+        restoreHistoryFile(file, cliChangeOptions(BrokenHistoryPolicy::Refuse, reporter));
+    if (result.status == HistoryChangeStatus::NothingDone) {
+        ctx.err << "tessalyn-cli: " << file
+                << ": kein unterbrochenes Überschreiben, nichts wiederherzustellen\n";
+        return kExitFailure;
+    }
+    const int rc = reportChange(ctx, file, result, reporter,
+                                "Die Fallhistorie wurde nicht wiederhergestellt.");
+    if (rc == kExitOk) {
+        ctx.err << "tessalyn-cli: " << file
+                << " hat wieder ihren Inhalt vor dem unterbrochenen Überschreiben\n";
+    }
+    return rc;
 }
 
 struct HistoryOptions {
@@ -319,9 +392,10 @@ Runner define(CLI::App& app) {
         });
     CLI::App& removeCommand = addSubcommand(app, "remove");
     CLI::App& exportCommand = addSubcommand(app, "export");
+    CLI::App& restoreCommand = addSubcommand(app, "restore");
 
-    return [options, &showCommand, &addCommand, &removeCommand,
-            &exportCommand](Context& ctx, std::vector<std::string>& args) {
+    return [options, &showCommand, &addCommand, &removeCommand, &exportCommand,
+            &restoreCommand](Context& ctx, std::vector<std::string>& args) {
         if (showCommand.parsed()) {
             return show(ctx, options->sort, positionals(showCommand));
         }
@@ -334,17 +408,22 @@ Runner define(CLI::App& app) {
         if (exportCommand.parsed()) {
             return exportTo(ctx, positionals(exportCommand));
         }
-        if (args.empty()) {
-            return ctx.usageError("history erwartet show, add, remove oder export");
+        if (restoreCommand.parsed()) {
+            return restore(ctx, positionals(restoreCommand));
         }
-        return ctx.usageError("history erwartet show, add, remove oder export, nicht " + args[0]);
+        if (args.empty()) {
+            return ctx.usageError("history erwartet show, add, remove, export oder restore");
+        }
+        return ctx.usageError("history erwartet show, add, remove, export oder restore, nicht " +
+                              args[0]);
     };
 }
 
 } // namespace
 
 Command historyCommand() {
-    return {"history", "Fallhistorie zeigen, ablegen, löschen, exportieren", printHelp, define};
+    return {"history", "Fallhistorie zeigen, ändern, exportieren, wiederherstellen", printHelp,
+            define};
 }
 
 } // namespace tessalyn::cli

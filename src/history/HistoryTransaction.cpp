@@ -484,11 +484,12 @@ bool rewritesInPlace(const std::string& target, const DiskHistory& disk) {
 // Everything that must happen to the history file just before it is
 // rewritten with `newSize` bytes happens here, once for every kind of change:
 // the copy in the backup folder (`backup`), a copy of a file that was not
-// read whole, and the removal of temporary files that killed saves left
+// read whole (`keepCopy`; when `copyRequired`, the rewrite must not go on
+// without it), and the removal of temporary files that killed saves left
 // behind. False with `result.error` set when the rewrite must not go on.
 bool prepareRewrite(FileLayer& layer, const HistoryFileLock& lock, const DiskHistory& disk,
-                    bool readWhole, std::uint64_t newSize, HistoryBackupResult& backup,
-                    HistoryChangeResult& result) {
+                    bool keepCopy, bool copyRequired, std::uint64_t newSize,
+                    HistoryBackupResult& backup, HistoryChangeResult& result) {
     const std::string& target = lock.target();
     removeLeftoverTemporaries(layer, target);
     if (disk.exists) {
@@ -501,9 +502,11 @@ bool prepareRewrite(FileLayer& layer, const HistoryFileLock& lock, const DiskHis
         backup = backupHistoryBeforeRewrite(target, disk.bytes, inPlace ? -1 : lock.historyHandle(),
                                             room);
     }
-    if (!readWhole && disk.exists) {
-        result.backupPath = keepBrokenCopy(layer, target, disk.bytes, result.error);
-        if (result.backupPath.empty()) {
+    if (keepCopy && disk.exists) {
+        std::string error;
+        result.backupPath = keepBrokenCopy(layer, target, disk.bytes, error);
+        if (result.backupPath.empty() && copyRequired) {
+            result.error = error;
             undoHistoryBackup(backup);
             return false;
         }
@@ -511,30 +514,87 @@ bool prepareRewrite(FileLayer& layer, const HistoryFileLock& lock, const DiskHis
     return true;
 }
 
-// Writes `bytes` as the new history: through a temporary file and a rename,
-// or in place where that cannot keep the file's folder, owner or group.
-bool rewriteHistory(FileLayer& layer, const HistoryFileLock& lock, const DiskHistory& disk,
-                    std::string_view bytes, std::string& error, std::string& notice) {
-    const std::string& target = lock.target();
-    if (rewritesInPlace(target, disk)) {
-        if (!lock.historyWritable()) {
-            error = shownPath(target) + ": " + lock.historyWriteError();
-            return false;
-        }
-        return rewriteInPlace(layer, lock.historyHandle(), target, disk.bytes, bytes, &error,
-                              &notice);
+// The kept copy of the locked history (see keepBeforeRewrite) and what the
+// history holds compared with it. A kept copy of a rewrite that finished or
+// never began has done its work and goes.
+struct KeptCopyFinding {
+    KeptCopy copy;
+    RewriteState state = RewriteState::None;
+};
+
+KeptCopyFinding findKeptCopy(FileLayer& layer, const HistoryFileLock& lock,
+                             const DiskHistory& disk) {
+    KeptCopyFinding found;
+    if (!disk.exists || !readKeptCopy(realFilePath(lock.target()), found.copy)) {
+        return found;
     }
-    return replaceFile(layer, target, bytes, &error, &notice);
+    found.state = judgeRewrite(found.copy, disk.bytes);
+    if (found.state != RewriteState::Interrupted) {
+        layer.remove(found.copy.path);
+    }
+    return found;
 }
 
-} // namespace
+// Writes `bytes` as the new history: through a temporary file and a rename,
+// or in place where that cannot keep the file's folder, owner or group. In
+// place, the old content is kept in the user's data folder first, durably,
+// and the kept copy goes once the file holds the new content, or the old one
+// again after a failure. A restore (`restoring`) writes the kept copy's own
+// old content, which stays kept until it is back whole.
+bool rewriteHistory(FileLayer& layer, const HistoryFileLock& lock, const DiskHistory& disk,
+                    std::string_view bytes, const KeptCopy* restoring,
+                    HistoryChangeResult& result) {
+    const std::string& target = lock.target();
+    if (!rewritesInPlace(target, disk)) {
+        return replaceFile(layer, target, bytes, &result.error, &result.notice);
+    }
+    if (!lock.historyWritable()) {
+        result.error = shownPath(target) + ": " + lock.historyWriteError();
+        return false;
+    }
+    if (restoring != nullptr) {
+        result.keptCopy = restoring->path;
+    } else {
+        std::string why;
+        result.keptCopy = keepBeforeRewrite(layer, realFilePath(target), disk.bytes, bytes, why);
+        if (result.keptCopy.empty()) {
+            result.error = shownPath(target) +
+                           " l\xE4sst sich nur an Ort und Stelle \xFC"
+                           "berschreiben, und ihr alter Inhalt lie\xDF sich vorher nicht "
+                           "aufbewahren: " +
+                           why;
+            return false;
+        }
+    }
+    if (rewriteInPlace(layer, lock.historyHandle(), target, disk.bytes, bytes, &result.error,
+                       &result.notice)) {
+        layer.remove(result.keptCopy);
+        return true;
+    }
+    std::string now;
+    std::string ignored;
+    if (restoring == nullptr &&
+        readWholeFile(layer, lock.historyHandle(), now, ignored) == FileReadOutcome::Read &&
+        now == disk.bytes) {
+        layer.remove(result.keptCopy);
+        return false;
+    }
+    result.keptCopyRemains = true;
+    result.error +=
+        ". Der alte Inhalt der Fallhistorie ist in " + shownPath(result.keptCopy) + " aufbewahrt";
+    return false;
+}
 
-HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& stamp,
-                                      const HistoryChange& change,
-                                      const HistoryChangeOptions& options) {
+// The change under the lock, which is released when it returns. A null
+// `change` restores the kept copy of a rewrite in place that stopped
+// half-way. Syntax errors of a fresh read go to `reporter`.
+HistoryChangeResult changeLocked(CaseHistory& history, HistoryFileStamp& stamp,
+                                 const HistoryChange* change, const HistoryChangeOptions& options,
+                                 HistoryReporter& reporter) {
     HistoryChangeResult result;
     FileLayer& layer = options.fileLayer != nullptr ? *options.fileLayer : systemFileLayer();
     const std::string file = history.fileName();
+    const bool restore = change == nullptr;
 
     HistoryFileLock lock(file, &layer);
     if (!lock.lock(options.lockWait)) {
@@ -553,8 +613,23 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
         }
         return result;
     }
+    const KeptCopyFinding kept = findKeptCopy(layer, lock, disk);
+    if (kept.state == RewriteState::Interrupted) {
+        result.keptCopy = kept.copy.path;
+        result.keptCopyRemains = true;
+        if (!restore) {
+            // Whatever it holds, parsed or not, is not what any program wrote.
+            result.status = HistoryChangeStatus::Interrupted;
+            return result;
+        }
+    } else if (restore) {
+        result.status = HistoryChangeStatus::NothingDone;
+        return result;
+    }
     CaseHistory working;
-    if (disk.stamp == stamp) {
+    if (restore) {
+        working.loadBytes(kept.copy.oldBytes, file, nullptr, options.displayName);
+    } else if (disk.stamp == stamp) {
         working = copyHistory(history);
         if (history.loadStatus() == HistoryLoadStatus::SyntaxError ||
             history.loadStatus() == HistoryLoadStatus::OtherError) {
@@ -563,12 +638,13 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
         }
     } else {
         result.reloaded = true;
-        working.loadBytes(disk.bytes, file, options.reporter, options.displayName);
+        working.loadBytes(disk.bytes, file, &reporter, options.displayName);
     }
     const HistoryLoadStatus status = working.loadStatus();
     const bool readWhole = status == HistoryLoadStatus::Ok || status == HistoryLoadStatus::NoFile;
-    if (!readWhole && (status != HistoryLoadStatus::SyntaxError ||
-                       options.onSyntaxError == BrokenHistoryPolicy::Refuse)) {
+    if (!restore && !readWhole &&
+        (status != HistoryLoadStatus::SyntaxError ||
+         options.onSyntaxError == BrokenHistoryPolicy::Refuse)) {
         result.status = status == HistoryLoadStatus::SyntaxError ? HistoryChangeStatus::Broken
                                                                  : HistoryChangeStatus::Unreadable;
         if (status != HistoryLoadStatus::SyntaxError) {
@@ -578,7 +654,7 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
     }
     working.setFileLayer(layer);
 
-    if (!change(working, result.reloaded)) {
+    if (!restore && !(*change)(working, result.reloaded)) {
         if (result.reloaded) {
             history = std::move(working);
             stamp = disk.stamp;
@@ -597,21 +673,29 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
     working.setFileName(file);
     std::string bytes;
     try {
-        bytes = working.fileBytes();
+        bytes = restore ? kept.copy.oldBytes : working.fileBytes();
     } catch (const std::bad_alloc&) {
         result.status = HistoryChangeStatus::SaveFailed;
         result.error = fileErrorText(ENOMEM);
         return result;
     }
     HistoryBackupResult backup;
-    if (!prepareRewrite(layer, lock, disk, readWhole, bytes.size(), backup, result)) {
+    // The half-written bytes a restore replaces are kept where the folder
+    // allows; where it does not, they are no loss: the kept copy holds the
+    // old content and the new one was never reported written.
+    if (!prepareRewrite(layer, lock, disk, restore || !readWhole, !restore, bytes.size(), backup,
+                        result)) {
         result.status = HistoryChangeStatus::SaveFailed;
         return result;
     }
-    if (!rewriteHistory(layer, lock, disk, bytes, result.error, result.notice)) {
+    if (!rewriteHistory(layer, lock, disk, bytes, restore ? &kept.copy : nullptr, result)) {
         undoHistoryBackup(backup);
         result.status = HistoryChangeStatus::SaveFailed;
         return result;
+    }
+    if (restore) {
+        layer.remove(kept.copy.path);
+        result.keptCopyRemains = false;
     }
     stamp = historyFileStamp(lock.target());
     if (working.loadStatus() != HistoryLoadStatus::Ok) {
@@ -624,15 +708,80 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
     return result;
 }
 
+// The messages of a change, shown once its lock is released.
+HistoryChangeResult changeAndReport(CaseHistory& history, HistoryFileStamp& stamp,
+                                    const HistoryChange* change,
+                                    const HistoryChangeOptions& options) {
+    CollectingHistoryReporter pending;
+    HistoryChangeResult result = changeLocked(history, stamp, change, options, pending);
+    if (options.reporter != nullptr) {
+        for (const std::string& message : pending.messages()) {
+            options.reporter->report(message);
+        }
+    }
+    return result;
+}
+
+// A stamp no file can have: a change with it always works on a fresh read.
+HistoryFileStamp freshReadStamp() {
+    HistoryFileStamp stamp;
+    stamp.exists = true;
+    stamp.size = -1;
+    return stamp;
+}
+
+} // namespace
+
+HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& stamp,
+                                      const HistoryChange& change,
+                                      const HistoryChangeOptions& options) {
+    return changeAndReport(history, stamp, &change, options);
+}
+
 HistoryChangeResult changeHistoryFile(const std::string& fileName, const HistoryChange& change,
                                       const HistoryChangeOptions& options) {
     CaseHistory history;
     history.setFileName(fileName);
-    // A stamp no file can have: the change always works on a fresh read.
-    HistoryFileStamp stamp;
-    stamp.exists = true;
-    stamp.size = -1;
-    return changeHistoryFile(history, stamp, change, options);
+    HistoryFileStamp stamp = freshReadStamp();
+    return changeAndReport(history, stamp, &change, options);
+}
+
+HistoryChangeResult restoreHistoryFile(const std::string& fileName,
+                                       const HistoryChangeOptions& options) {
+    CaseHistory history;
+    history.setFileName(fileName);
+    HistoryFileStamp stamp = freshReadStamp();
+    return changeAndReport(history, stamp, nullptr, options);
+}
+
+KeptCopyCheck checkKeptCopy(const std::string& fileName, const HistoryChangeOptions& options) {
+    FileLayer& layer = options.fileLayer != nullptr ? *options.fileLayer : systemFileLayer();
+    // Without a kept copy there is nothing to judge, and no lock is needed.
+    KeptCopy copy;
+    if (!readKeptCopy(realFilePath(layer.resolveTarget(fileName)), copy)) {
+        return KeptCopyCheck();
+    }
+    HistoryFileLock lock(fileName, &layer);
+    DiskHistory disk;
+    std::string error;
+    if (!lock.lock(options.lockWait) || !readLockedHistory(layer, lock, disk, error)) {
+        return KeptCopyCheck();
+    }
+    const KeptCopyFinding found = findKeptCopy(layer, lock, disk);
+    return {found.state, found.copy.path};
+}
+
+HistoryChangeResult exportHistoryFile(const CaseHistory& source, const std::string& target,
+                                      const HistoryChangeOptions& options) {
+    const std::string bytes = source.fileBytes();
+    return changeHistoryFile(
+        target,
+        [&](CaseHistory& working, bool) {
+            // The whole content is replaced, whatever the target held.
+            working.loadBytes(bytes, target);
+            return true;
+        },
+        options);
 }
 
 std::string historyChangeFailureText(const HistoryChangeResult& result,
@@ -663,6 +812,12 @@ std::string historyChangeFailureText(const HistoryChangeResult& result,
         break;
     case HistoryChangeStatus::SaveFailed:
         headline = saveFailedMessage(shownFile);
+        break;
+    case HistoryChangeStatus::Interrupted:
+        headline = "Die Fallhistorie " + shownFile +
+                   " wurde beim \xDC"
+                   "berschreiben unterbrochen und ist unvollst\xE4ndig. Ihr alter Inhalt ist in " +
+                   shownPath(result.keptCopy) + " aufbewahrt.";
         break;
     }
     // A text on one line ends each of its parts with a full stop.

@@ -2,6 +2,7 @@
 
 #include "history/CaseHistory.h"
 #include "history/HistoryReporter.h"
+#include "history/RewriteJournal.h"
 #include "history/SafeFile.h"
 
 #include <chrono>
@@ -146,6 +147,7 @@ enum class HistoryChangeStatus {
     Unreadable,  // the file exists but could not be read; it was not written
     Broken,      // the file has a syntax error and the policy keeps such files
     SaveFailed,  // writing failed; the file is as it was
+    Interrupted, // a rewrite in place stopped half-way; its old content is kept (keptCopy)
 };
 
 // What a change does with a history file that has a syntax error.
@@ -172,6 +174,13 @@ struct HistoryChangeResult {
     // What the user should learn although the change was saved: the file
     // lost the rights other users had on it (German, naming the file).
     std::string notice;
+    // Where the file's old content is kept while it is rewritten in place:
+    // set when the rewrite went in place (the copy is gone again once the
+    // rewrite finished or was undone) and with Interrupted.
+    std::string keptCopy;
+    // The kept copy is still there: the file holds neither its old nor its
+    // new content and the kept copy restores it.
+    bool keptCopyRemains = false;
 
     bool saved() const { return status == HistoryChangeStatus::Saved; }
     bool failed() const {
@@ -187,8 +196,10 @@ struct HistoryChangeOptions {
     std::chrono::milliseconds lockWait{3000};
     // Used in messages instead of the file name (the program's spelling of it).
     std::string displayName;
-    HistoryReporter* reporter = nullptr; // gets a syntax error of a fresh read
-    FileLayer* fileLayer = nullptr;      // the layer saves go through; the system's when null
+    // Gets a syntax error of a fresh read, after the lock is released, so
+    // that a message waiting for the user keeps no other program waiting.
+    HistoryReporter* reporter = nullptr;
+    FileLayer* fileLayer = nullptr; // the layer saves go through; the system's when null
 };
 
 // Changes the history file `history.fileName()` under its lock.
@@ -205,9 +216,14 @@ struct HistoryChangeOptions {
 //
 // A file with a syntax error is handled as `options.onSyntaxError` says. A
 // file that exists but cannot be read, is a folder, is write-protected or is
-// another user's and open to others (writeProtectionReason) is never written. The file is replaced
-// through a temporary file; where the folder takes no new file, or the file's owner could not be
-// kept that way, it is rewritten in place from its full old content read under the lock.
+// another user's and open to others (writeProtectionReason) is never written.
+// The file is replaced through a temporary file; where the folder takes no
+// new file, or the file's owner could not be kept that way, it is rewritten
+// in place, its full old content kept in the user's data folder first
+// (keepBeforeRewrite) and removed once the rewrite finished. A file whose
+// rewrite in place stopped half-way is not changed (Interrupted) until its
+// kept copy is restored (restoreHistoryFile); a kept copy left of a rewrite
+// that finished or never began goes.
 using HistoryChange = std::function<bool(CaseHistory& working, bool reloaded)>;
 HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& stamp,
                                       const HistoryChange& change,
@@ -216,6 +232,29 @@ HistoryChangeResult changeHistoryFile(CaseHistory& history, HistoryFileStamp& st
 // The same for a caller that keeps no history of its own (filing): the change
 // always works on the file's content read under the lock.
 HistoryChangeResult changeHistoryFile(const std::string& fileName, const HistoryChange& change,
+                                      const HistoryChangeOptions& options);
+
+// What the history file holds compared with its kept copy (see
+// keepBeforeRewrite), judged under its lock; `keptCopy` names the copy. A
+// kept copy of a rewrite that finished or never began is removed. None when
+// there is no kept copy, or the lock is held elsewhere for `options.lockWait`.
+struct KeptCopyCheck {
+    RewriteState state = RewriteState::None;
+    std::string keptCopy;
+};
+KeptCopyCheck checkKeptCopy(const std::string& fileName, const HistoryChangeOptions& options);
+
+// Writes the kept copy of a history file whose rewrite in place stopped
+// half-way back into it, byte for byte, under its lock: its present bytes go
+// to the backup folder and to "<history>.defekt" where the folder allows.
+// NothingDone when there is nothing to restore.
+HistoryChangeResult restoreHistoryFile(const std::string& fileName,
+                                       const HistoryChangeOptions& options);
+
+// Makes the history file `target` hold exactly the cases of `source` (the
+// bytes source.fileBytes() gives), under the target's lock and keeping a
+// backup of an existing target like every other rewrite.
+HistoryChangeResult exportHistoryFile(const CaseHistory& source, const std::string& target,
                                       const HistoryChangeOptions& options);
 
 // The German text for a change that failed: what happened to which file and

@@ -40,18 +40,6 @@ std::size_t nameLimit(const std::string& folder) {
     return limit > static_cast<long>(kSuffixRoom) * 2 ? static_cast<std::size_t>(limit) : 255;
 }
 
-// FNV-1a: the same short tag for the same name in every program.
-std::string nameTag(std::string_view name) {
-    std::uint64_t h = 14695981039346656037ULL;
-    for (const char c : name) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ULL;
-    }
-    char buffer[17];
-    std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(h));
-    return buffer;
-}
-
 // The rights for "other" users, which a file holding patients' data never has.
 constexpr mode_t kOthersRights = S_IRWXO;
 
@@ -130,6 +118,17 @@ std::string fileErrorText(int error) {
     default:
         return "Systemfehler " + std::to_string(error) + " (" + std::strerror(error) + ")";
     }
+}
+
+std::string contentTag(std::string_view bytes) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (const char c : bytes) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ULL;
+    }
+    char buffer[17];
+    std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(h));
+    return buffer;
 }
 
 std::string shownPath(const std::string& path) {
@@ -393,7 +392,7 @@ std::string companionPath(const std::string& target, std::string_view suffix) {
     std::string name = nameOf(target);
     const std::size_t limit = nameLimit(folder);
     if (name.size() + kSuffixRoom > limit) {
-        const std::string tag = nameTag(name);
+        const std::string tag = contentTag(name);
         name = name.substr(0, limit - kSuffixRoom - tag.size() - 1) + "~" + tag;
     }
     const std::string prefix = target.find('/') == std::string::npos ? "" : folder + "/";

@@ -91,6 +91,10 @@ FileReadOutcome readWholeFile(FileLayer& layer, const std::string& path, std::st
 FileReadOutcome readWholeFile(FileLayer& layer, int handle, std::string& bytes, std::string& error,
                               struct stat* st = nullptr);
 
+// A short tag of `bytes` (16 hexadecimal digits of FNV-1a), the same in
+// every program: it tells names, and contents of files, apart.
+std::string contentTag(std::string_view bytes);
+
 // Why the existing file `st` at `path` must not be replaced, empty when it may.
 //
 // Every file the program writes holds patients' data, so it goes only into a

@@ -13,7 +13,8 @@
 
 namespace tessalyn {
 
-ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(parent) {
+ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent, DefaultAnswer defaultAnswer)
+    : QDialog(parent) {
     setWindowTitle(programTitle());
     setObjectName(QStringLiteral("ConfirmDialog"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -35,9 +36,10 @@ ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(par
 
     yes_ = new QPushButton(QStringLiteral("&Ja"), this);
     yes_->setObjectName(QStringLiteral("yes"));
-    yes_->setDefault(true);
     no_ = new QPushButton(QStringLiteral("&Nein"), this);
     no_->setObjectName(QStringLiteral("no"));
+    QPushButton* preset = defaultAnswer == DefaultAnswer::Yes ? yes_ : no_;
+    preset->setDefault(true);
     connect(yes_, &QPushButton::clicked, this, &QDialog::accept);
     connect(no_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -58,18 +60,18 @@ ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(par
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    yes_->setFocus();
+    preset->setFocus();
 }
 
 QString ConfirmDialog::text() const {
     return text_->text();
 }
 
-bool ConfirmDialog::ask(QWidget* parent, const QString& text) {
+bool ConfirmDialog::ask(QWidget* parent, const QString& text, DefaultAnswer defaultAnswer) {
     if (testHook()) {
         return testHook()(text);
     }
-    ConfirmDialog dialog(text, parent);
+    ConfirmDialog dialog(text, parent, defaultAnswer);
     return dialog.exec() == QDialog::Accepted;
 }
 

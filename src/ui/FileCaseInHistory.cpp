@@ -9,6 +9,7 @@ namespace tessalyn {
 bool fileCaseInHistory(const QString& historyPath, const std::string& name,
                        const std::string& comment, std::span<const CaseEntry> entries,
                        QWidget* parent) {
+    offerHistoryRestore(historyPath, parent);
     MessageBoxHistoryReporter reporter(parent);
     const HistoryChangeResult result = changeHistoryFile(
         historyFileName(historyPath),

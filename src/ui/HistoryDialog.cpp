@@ -62,6 +62,8 @@ HistoryDialog::HistoryDialog(const HistoryDialogContext& context, QWidget* paren
         tree_->setFont(*context_.tableFont);
     }
 
+    // Over the window that opens it, like the messages of loading.
+    offerHistoryRestore(context_.historyPath, parentWidget() != nullptr ? parentWidget() : this);
     MessageBoxHistoryReporter reporter(this);
     stamp_ = loadHistoryWithStamp(history_, historyFileName(context_.historyPath), &reporter,
                                   fromQString(QDir::toNativeSeparators(context_.historyPath)));
@@ -441,15 +443,12 @@ void HistoryDialog::exportHistory() {
             fillTree();
         }
     } else {
-        history_.setFileLayer(historyFileLayer());
-        if (!history_.saveAs(historyFileName(chosen))) {
-            HistoryChangeResult failed;
-            failed.status = HistoryChangeStatus::SaveFailed;
-            failed.error = history_.saveError();
-            MessageBoxes::error(this, historyChangeFailedText(failed, chosen, kNotExported));
-        } else {
-            reportSaveNotice(history_.saveNotice(), this);
-        }
+        // Another history file is replaced whole under its lock, with a
+        // backup of it like every rewrite.
+        MessageBoxHistoryReporter reporter(this);
+        reportHistoryChange(exportHistoryFile(history_, historyFileName(chosen),
+                                              historyChangeOptions(chosen, &reporter)),
+                            chosen, kNotExported, this);
     }
     rememberDirectory(chosen);
 }

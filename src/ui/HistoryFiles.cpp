@@ -2,6 +2,8 @@
 
 #include "history/CaseHistory.h"
 #include "history/HistoryBackup.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/MessageBoxHistoryReporter.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TextCodec.h"
 
@@ -25,6 +27,11 @@ std::string& filingDateSetting() {
 std::chrono::milliseconds& lockWaitSetting() {
     static std::chrono::milliseconds wait{3000};
     return wait;
+}
+
+// A path of the operating system as the user reads it.
+QString shownFileName(const std::string& path) {
+    return QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
 } // namespace
@@ -60,21 +67,54 @@ bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
         MessageBoxes::information(
             parent, QStringLiteral("Die Fallhistorie %1 war fehlerhaft. Sie wurde vor dem "
                                    "Speichern unverändert als %2 aufbewahrt.")
-                        .arg(QDir::toNativeSeparators(path),
-                             QDir::toNativeSeparators(
-                                 QFile::decodeName(QByteArray::fromStdString(result.backupPath)))));
+                        .arg(QDir::toNativeSeparators(path), shownFileName(result.backupPath)));
     }
     reportSaveNotice(result.notice, parent);
     // A backup copy that could not be made did not stop the save; the user
-    // learns of it once.
+    // learns of it once, and where the old content was kept while the file
+    // was overwritten in place (in a folder that takes no backup).
     if (const std::string failure = takeHistoryBackupFailure(); !failure.empty()) {
+        const QString kept =
+            result.keptCopy.empty()
+                ? QString()
+                : QStringLiteral("\n\nWährend die Fallhistorie an Ort und Stelle überschrieben "
+                                 "wurde, war ihr alter Inhalt in %1 aufbewahrt.")
+                      .arg(shownFileName(result.keptCopy));
         MessageBoxes::warning(
             parent, QStringLiteral("Vor dem Speichern konnte keine Sicherungskopie der "
                                    "Fallhistorie angelegt werden:\n%1\n\nDie Änderung wurde "
-                                   "trotzdem gespeichert. Dieser Hinweis erscheint nur einmal.")
-                        .arg(toQString(failure)));
+                                   "trotzdem gespeichert.%2 Dieser Hinweis erscheint nur einmal.")
+                        .arg(toQString(failure), kept));
     }
     return true;
+}
+
+void offerHistoryRestore(const QString& path, QWidget* parent) {
+    const std::string file = historyFileName(path);
+    const KeptCopyCheck check = checkKeptCopy(file, historyChangeOptions(path, nullptr));
+    if (check.state != RewriteState::Interrupted ||
+        !ConfirmDialog::ask(
+            parent,
+            QStringLiteral("Das Überschreiben der Fallhistorie %1 wurde unterbrochen; sie ist "
+                           "unvollständig. Ihr Inhalt davor ist in %2 aufbewahrt.\n\nSoll die "
+                           "Fallhistorie daraus wiederhergestellt werden? Ihr jetziger Inhalt "
+                           "wird dabei ersetzt.")
+                .arg(QDir::toNativeSeparators(path), shownFileName(check.keptCopy)),
+            ConfirmDialog::DefaultAnswer::No)) {
+        return;
+    }
+    MessageBoxHistoryReporter reporter(parent);
+    const HistoryChangeResult result =
+        restoreHistoryFile(file, historyChangeOptions(path, &reporter));
+    if (reportHistoryChange(result, path,
+                            QStringLiteral("Die Fallhistorie wurde nicht wiederhergestellt."),
+                            parent) &&
+        result.saved()) {
+        MessageBoxes::information(
+            parent, QStringLiteral("Die Fallhistorie %1 hat wieder ihren Inhalt vor dem "
+                                   "unterbrochenen Überschreiben.")
+                        .arg(QDir::toNativeSeparators(path)));
+    }
 }
 
 HistoryChangeOptions historyChangeOptions(const QString& path, HistoryReporter* reporter) {

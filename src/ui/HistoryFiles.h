@@ -37,6 +37,12 @@ bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
 // interface that writes patients' data reports its notice here.
 void reportSaveNotice(const std::string& notice, QWidget* parent);
 
+// When the rewrite in place of the history file at `path` stopped half-way
+// and its old content is kept, asks whether to restore it ("&Nein" preset,
+// since restoring replaces the file) and restores it on "&Ja", saying how
+// that went.
+void offerHistoryRestore(const QString& path, QWidget* parent);
+
 // The options every change from the user interface uses: the wait for the
 // lock, the display name, the error box for syntax errors and the file layer.
 HistoryChangeOptions historyChangeOptions(const QString& path, HistoryReporter* reporter);

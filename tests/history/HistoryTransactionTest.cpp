@@ -375,3 +375,93 @@ TEST_F(HistoryTransactionTest, ACallersBrokenHistoryIsRefusedOrKeptAsThePolicySa
     EXPECT_EQ(stamp, historyFileStamp(file_));
     EXPECT_EQ(CaseHistory(file_).caseCount(), 2u);
 }
+
+// A rewrite in place keeps the old content in the user's data folder first.
+// The kept copy tells by the history's bytes alone whether the rewrite
+// finished, never began or stopped half-way (even where the half-written file
+// parses); only the last stops every change until the copy is restored.
+TEST_F(HistoryTransactionTest, AKeptCopyTellsARewriteStoppedHalfWayAndRestoresIt) {
+    const auto historyWith = [&](const std::string& first, const std::string& second) {
+        CaseHistory history;
+        history.setFileName(file_);
+        history.fileCase("Erika Muster", first, kEntries, "01.01.2026 10:00");
+        history.fileCase("Max Muster", second, kEntries, "01.01.2026 11:00");
+        return history.fileBytes();
+    };
+    const std::string oldBytes = historyWith("aaaa", "cccc");
+    const std::string newBytes = historyWith("bbbb", "dddd");
+    // The first case rewritten, the second not yet: a history that parses.
+    const std::size_t firstCaseEnd = newBytes.find("Max Muster");
+    const std::string halfWay = newBytes.substr(0, firstCaseEnd) + oldBytes.substr(firstCaseEnd);
+    {
+        CaseHistory parsed;
+        parsed.loadBytes(halfWay, file_);
+        ASSERT_TRUE(parsed.loadOk());
+    }
+    const std::string real = realFilePath(dir_.string()) + "/historie.xml";
+    EXPECT_NE(keptCopyPath(real), keptCopyPath(realFilePath(dir_.string()) + "/historie.bak"));
+
+    struct Round {
+        const char* what;
+        std::string onDisk;
+        RewriteState state;
+    };
+    const std::vector<Round> rounds = {
+        {"never began", oldBytes, RewriteState::Untouched},
+        {"finished", newBytes, RewriteState::Finished},
+        {"half-way, parses", halfWay, RewriteState::Interrupted},
+        {"cut short", newBytes.substr(0, newBytes.size() / 2), RewriteState::Interrupted},
+        {"emptied", "", RewriteState::Interrupted},
+    };
+    for (const Round& round : rounds) {
+        SCOPED_TRACE(round.what);
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        writeBytes(file_, round.onDisk);
+        std::string error;
+        const std::string kept =
+            keepBeforeRewrite(systemFileLayer(), real, oldBytes, newBytes, error);
+        ASSERT_EQ(kept, keptCopyPath(real)) << error;
+        EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms(0600));
+        EXPECT_EQ(std::filesystem::status(std::filesystem::path(kept).parent_path()).permissions(),
+                  std::filesystem::perms(0700));
+
+        const KeptCopyCheck check = checkKeptCopy(file_, kGuiPolicy);
+        EXPECT_EQ(check.state, round.state);
+        if (round.state != RewriteState::Interrupted) {
+            // Its work is done: it goes, and nothing is left to restore.
+            EXPECT_FALSE(std::filesystem::exists(kept));
+            EXPECT_EQ(restoreHistoryFile(file_, kGuiPolicy).status,
+                      HistoryChangeStatus::NothingDone);
+            EXPECT_EQ(readBytes(file_), round.onDisk);
+            continue;
+        }
+        EXPECT_EQ(check.keptCopy, kept);
+        CaseHistory history;
+        HistoryFileStamp stamp = loadHistoryWithStamp(history, file_, nullptr);
+        const HistoryChangeResult refused = file(history, stamp, "Neu", "02.01.2026 10:00");
+        EXPECT_EQ(refused.status, HistoryChangeStatus::Interrupted);
+        EXPECT_TRUE(refused.keptCopyRemains);
+        const std::string text = historyChangeFailureText(refused, "historie.xml", "Nichts.");
+        EXPECT_NE(text.find("unterbrochen"), std::string::npos) << text;
+        EXPECT_NE(text.find(shownPath(kept)), std::string::npos) << text;
+        EXPECT_EQ(readBytes(file_), round.onDisk);
+
+        const HistoryChangeResult restored = restoreHistoryFile(file_, kGuiPolicy);
+        EXPECT_TRUE(restored.saved()) << restored.error;
+        EXPECT_EQ(readBytes(file_), oldBytes);
+        EXPECT_EQ(readBytes(restored.backupPath), round.onDisk);
+        EXPECT_FALSE(std::filesystem::exists(kept));
+        EXPECT_TRUE(file(history, stamp, "Neu", "02.01.2026 10:00").saved());
+    }
+
+    // A kept copy that is not whole is no copy to restore from.
+    writeBytes(file_, halfWay);
+    std::string error;
+    const std::string kept = keepBeforeRewrite(systemFileLayer(), real, oldBytes, newBytes, error);
+    std::string damaged = readBytes(kept);
+    damaged.back() ^= 1;
+    writeBytes(kept, damaged);
+    EXPECT_EQ(checkKeptCopy(file_, kGuiPolicy).state, RewriteState::None);
+    std::filesystem::remove(kept);
+}

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -63,12 +64,16 @@ inline std::filesystem::path userReachableTemporaryFolder() {
 }
 
 // The program as the unprivileged user can start it: the build folder may lie
-// where that user may not go, so a copy in the temporary folder is used.
-inline std::string cliPathForUser() {
-    // The copy goes with the test program.
-    struct Copy {
-        std::filesystem::path folder;
-        std::string path;
+// where that user may not go, so a copy in the temporary folder is used; and
+// that user's own data folder (XDG_DATA_HOME) beside it, since the tests'
+// home belongs to the administrator. Both go with the test program.
+struct UserCopy {
+    std::filesystem::path folder;
+    std::string path;
+    std::string dataHome; // empty when the tests run as that user
+};
+inline const UserCopy& userCopy() {
+    struct Copy : UserCopy {
         Copy() {
             if (!runAsNobody()) {
                 path = TESSALYN_CLI_PATH;
@@ -83,6 +88,9 @@ inline std::string cliPathForUser() {
                                        std::filesystem::copy_options::overwrite_existing);
             std::filesystem::permissions(copy, std::filesystem::perms(0755));
             path = copy.string();
+            dataHome = (folder / "daten").string();
+            std::filesystem::create_directories(dataHome);
+            giveToUser(dataHome);
         }
         ~Copy() {
             if (!folder.empty()) {
@@ -92,7 +100,21 @@ inline std::string cliPathForUser() {
         }
     };
     static const Copy copy;
-    return copy.path;
+    return copy;
+}
+inline std::string cliPathForUser() {
+    return userCopy().path;
+}
+// The data folder of the unprivileged user's processes: where the program
+// keeps the old content of a history it rewrites in place.
+inline std::string userDataHome() {
+    const std::string& own = userCopy().dataHome;
+    if (!own.empty()) {
+        return own;
+    }
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    return xdg != nullptr && xdg[0] == '/' ? xdg
+                                           : std::string(std::getenv("HOME")) + "/.local/share";
 }
 
 struct CliRun {
@@ -130,6 +152,9 @@ inline pid_t startCli(const std::vector<std::string>& args, const CliOptions& op
         }
         if (options.mask >= 0) {
             ::umask(static_cast<mode_t>(options.mask));
+        }
+        if (options.asUser && runAsNobody()) {
+            ::setenv("XDG_DATA_HOME", userCopy().dataHome.c_str(), 1);
         }
         std::vector<char*> argv;
         for (std::string& a : command) {

@@ -9,9 +9,11 @@
 
 #include "history/CaseHistory.h"
 #include "history/HistoryTransaction.h"
+#include "history/RewriteJournal.h"
 #include "settings/MemorySettingsStore.h"
 #include "support/AskedOnce.h"
 #include "support/ConfirmAnswer.h"
+#include "support/FileBytes.h"
 #include "support/MessageRecorder.h"
 #include "support/QtFileBytes.h"
 #include "support/SeamGuard.h"
@@ -26,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -184,4 +187,71 @@ TEST_F(HistoryFaultsTest, AFullDisk) {
     EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({"andere.xml", "historie.xml"}));
+}
+
+TEST_F(HistoryFaultsTest, AMessageAboutAChangeWaitsUntilItsLockIsReleased) {
+    // A syntax error found while filing: while its box waits for the user,
+    // every other program may change the history.
+    {
+        QFile broken(path);
+        ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+        broken.write("<Fallhistorie AnzahlFaelle=\"1\">\r\n\t<Fall Name=\"Alt\"");
+    }
+    int shown = 0;
+    messages.setWatcher([&](const test_support::MessageRecorder::Message&) {
+        ++shown;
+        HistoryFileLock other(historyFileName(path));
+        EXPECT_TRUE(other.tryLock()) << other.error();
+    });
+    EXPECT_TRUE(file("Neu"));
+    EXPECT_GE(shown, 1);
+}
+
+TEST_F(HistoryFaultsTest, AHistoryWhoseRewriteStoppedHalfWayIsOfferedForRestoration) {
+    ASSERT_TRUE(file("Alt"));
+    const std::string name = historyFileName(path);
+    const std::string oldBytes = readBytes(name);
+    CaseHistory later(name);
+    later.fileCase("Abgebrochen", "", std::vector<FilingEntry>(), "08.12.2026 10:00");
+    const std::string newBytes = later.fileBytes();
+    // What a rewrite in place killed half-way leaves behind.
+    std::string error;
+    const std::string kept =
+        keepBeforeRewrite(systemFileLayer(), realFilePath(name), oldBytes, newBytes, error);
+    ASSERT_FALSE(kept.empty()) << error;
+    const std::string halfWay = newBytes.substr(0, newBytes.size() / 2);
+    test_support::writeBytes(name, halfWay);
+
+    {
+        // "Nein": nothing is replaced, and the filing says why it was not made.
+        const test_support::ConfirmAnswer no(false);
+        messages.clear();
+        EXPECT_FALSE(file("Neu"));
+        ASSERT_EQ(no.questions().size(), 1);
+        EXPECT_TRUE(no.questions()[0].contains(QStringLiteral("unterbrochen")))
+            << no.questions()[0].toStdString();
+        EXPECT_TRUE(no.questions()[0].contains(QFile::decodeName(kept.c_str())));
+        EXPECT_EQ(readBytes(name), halfWay);
+        ASSERT_EQ(messages.messages().size(), 1);
+        EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("unterbrochen")));
+        EXPECT_TRUE(messages.texts()[0].contains(kNotFiled));
+    }
+    {
+        // "Ja" on opening the history: the old content is back, the broken
+        // bytes kept beside it.
+        const test_support::ConfirmAnswer yes(true);
+        HistoryDialogContext context;
+        context.historyPath = path;
+        context.store = &store;
+        HistoryDialog d(context);
+        EXPECT_EQ(yes.questions().size(), 1);
+        EXPECT_EQ(readBytes(name), oldBytes);
+        EXPECT_EQ(readBytes(name + ".defekt"), halfWay);
+        EXPECT_FALSE(std::filesystem::exists(kept));
+        ASSERT_EQ(d.tree()->topLevelItemCount(), 1);
+        EXPECT_EQ(d.tree()->topLevelItem(0)->text(0), QStringLiteral("Alt"));
+    }
+    const test_support::ConfirmAnswer unasked(false);
+    EXPECT_TRUE(file("Neu"));
+    EXPECT_TRUE(unasked.questions().isEmpty());
 }
