@@ -200,7 +200,9 @@ int loadAndRun(ParsedCommandLine& call, std::ostream& out, std::ostream& err) {
             << cp1252ToUtf8(error.message()) << "\n";
         return kExitFailure;
     }
-    loadOverlay(data);
+    if (const std::optional<std::string> problem = loadOverlay(data)) {
+        err << "tessalyn-cli: " << cp1252ToUtf8(*problem) << "\n";
+    }
     Context context{data, out, err};
     return call.runner(context, call.args);
 }
