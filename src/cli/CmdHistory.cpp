@@ -127,7 +127,7 @@ int changeHistory(Context& ctx, const std::string& file, const HistoryChange& ch
     }
     if (const std::string failure = takeHistoryBackupFailure(); !failure.empty()) {
         ctx.err << "tessalyn-cli: Warnung: keine Sicherungskopie der Fallhistorie angelegt ("
-                << failure << "); die Änderung ist trotzdem gespeichert\n";
+                << cp1252ToUtf8(failure) << "); die Änderung ist trotzdem gespeichert\n";
     }
     return kExitOk;
 }

@@ -65,7 +65,7 @@ bool reportHistoryChange(const HistoryChangeResult& result, const QString& path,
             parent, QStringLiteral("Vor dem Speichern konnte keine Sicherungskopie der "
                                    "Fallhistorie angelegt werden:\n%1\n\nDie Änderung wurde "
                                    "trotzdem gespeichert. Dieser Hinweis erscheint nur einmal.")
-                        .arg(QString::fromLocal8Bit(failure)));
+                        .arg(toQString(failure)));
     }
     return true;
 }
