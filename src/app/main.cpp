@@ -3,7 +3,8 @@
 // run modally; the program ends when it closes.
 //
 // Option for measuring and tests: --startup-probe closes the main window as
-// soon as it has been shown and painted (without asking) and ends the program.
+// soon as it has been shown and painted (without asking) and ends the program;
+// a message box shown before is written to standard output and closed.
 #include "ui/GuardedApplication.h"
 #include "ui/MainDialog.h"
 #include "ui/QtSettingsStore.h"
@@ -14,6 +15,7 @@
 #include <QEvent>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
 #include <QTranslator>
@@ -45,6 +47,20 @@ private:
     QDialog* dialog_;
 };
 
+// Writes each message box of the start to standard output and closes it.
+class StartupMessageProbe : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box != nullptr && event->type() == QEvent::Show) {
+            std::printf("Meldung: %s\n", box->text().toUtf8().constData());
+            std::fflush(stdout);
+            QTimer::singleShot(0, box, [box] { box->accept(); });
+        }
+        return false;
+    }
+};
+
 int runProgram(int argc, char** argv) {
     tessalyn::GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tessalyn"));
@@ -61,6 +77,11 @@ int runProgram(int argc, char** argv) {
     }
 
     const bool probe = QCoreApplication::arguments().contains(QStringLiteral("--startup-probe"));
+
+    StartupMessageProbe messageProbe;
+    if (probe) {
+        QApplication::instance()->installEventFilter(&messageProbe);
+    }
 
     tessalyn::QtSettingsStore store;
     {

@@ -84,12 +84,88 @@ bool looksLikeOption(const std::string& arg) {
     return !parseIntArgument(arg, ignored);
 }
 
+// The parser library gives some arguments a meaning of their own: "[a,b]" is a
+// list of two values, "++" ends a subcommand, "--opt=" takes the next argument.
+// So every argument that is neither an option's name nor a plain word (ASCII
+// letters and digits, as the command names are) reaches the library shielded:
+// its bytes as hexadecimal digits between two unit separators, which the
+// library passes on untouched. Every value read back from the library goes
+// through `unshielded`, which gives the bytes as typed.
+constexpr char kShield = '\x1F';
+constexpr std::string_view kHexDigits = "0123456789abcdef";
+
+bool isPlainWord(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+}
+
+std::string shielded(std::string_view arg) {
+    if (isPlainWord(arg)) {
+        return std::string(arg);
+    }
+    std::string out(1, kShield);
+    for (const char c : arg) {
+        const auto b = static_cast<unsigned char>(c);
+        out += kHexDigits[b >> 4];
+        out += kHexDigits[b & 15];
+    }
+    out += kShield;
+    return out;
+}
+
+// An option's name stays as it is, a value joined to it with "=" is shielded.
+std::string shieldedToken(const std::string& arg) {
+    if (!looksLikeOption(arg)) {
+        return shielded(arg);
+    }
+    const std::size_t equals = arg.find('=');
+    if (arg.compare(0, 2, "--") != 0 || equals == std::string::npos) {
+        return arg;
+    }
+    return arg.substr(0, equals + 1) + shielded(std::string_view(arg).substr(equals + 1));
+}
+
+int hexValue(char c) {
+    const std::size_t p = kHexDigits.find(c);
+    return p == std::string_view::npos ? -1 : static_cast<int>(p);
+}
+
+std::string unshielded(std::string_view text) {
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t open = text.find(kShield, pos);
+        const std::size_t close =
+            open == std::string_view::npos ? open : text.find(kShield, open + 1);
+        if (close == std::string_view::npos) {
+            break;
+        }
+        const std::string_view hex = text.substr(open + 1, close - open - 1);
+        const bool ours = hex.size() % 2 == 0 && std::all_of(hex.begin(), hex.end(), [](char c) {
+                              return hexValue(c) >= 0;
+                          });
+        if (!ours) {
+            out.append(text.substr(pos, open + 1 - pos));
+            pos = open + 1;
+            continue;
+        }
+        out.append(text.substr(pos, open - pos));
+        for (std::size_t i = 0; i < hex.size(); i += 2) {
+            out += static_cast<char>(hexValue(hex[i]) * 16 + hexValue(hex[i + 1]));
+        }
+        pos = close + 1;
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
 // The library's report of a wrong call, said in German.
 std::string describeParseError(const CLI::ParseError& error, CLI::App& root) {
     const std::string hint = " (--help zeigt die Aufrufe)";
     if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
         const std::vector<std::string> extras = root.remaining(true);
-        const std::string first = extras.empty() ? std::string() : extras.front();
+        const std::string first = extras.empty() ? std::string() : unshielded(extras.front());
         if (looksLikeOption(first)) {
             return "unbekannte Option " + first + hint;
         }
@@ -111,36 +187,57 @@ std::string describeParseError(const CLI::ParseError& error, CLI::App& root) {
             }
         }
     }
-    return std::string("falscher Aufruf: ") + error.what() + hint;
+    return "falscher Aufruf: " + unshielded(error.what()) + hint;
 }
 
-int loadAndRun(const Runner& runner, CLI::App& command, bool haveContentFile,
-               const std::string& contentFile, std::ostream& out, std::ostream& err) {
+int loadAndRun(ParsedCommandLine& call, std::ostream& out, std::ostream& err) {
     RepertoryData data;
     ContentError error;
-    const bool loaded = haveContentFile ? loadContentFile(contentFile, data, error)
-                                        : loadBuiltInContent(data, error);
+    const bool loaded = call.contentFile ? loadContentFile(*call.contentFile, data, error)
+                                         : loadBuiltInContent(data, error);
     if (!loaded) {
-        err << "tessalyn-cli: " << (haveContentFile ? contentFile + ": " : std::string())
+        err << "tessalyn-cli: " << (call.contentFile ? *call.contentFile + ": " : std::string())
             << cp1252ToUtf8(error.message()) << "\n";
         return kExitFailure;
     }
-    loadOverlay(data);
+    if (const std::optional<std::string> problem = loadOverlay(data)) {
+        err << "tessalyn-cli: " << cp1252ToUtf8(*problem) << "\n";
+    }
     Context context{data, out, err};
-    std::vector<std::string> args = positionals(command);
-    return runner(context, args);
+    return call.runner(context, call.args);
 }
 
-int runCliUnguarded(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+// Every option of every command takes exactly the values it declares (the
+// positional arguments are no option's) and reads them unshielded.
+void takeValuesAsTyped(CLI::App& app) {
+    for (CLI::Option* option : app.get_options()) {
+        if (option->get_name() != kPositionals) {
+            option->allow_extra_args(false)->transform(
+                [](std::string value) { return unshielded(value); });
+        }
+    }
+    for (CLI::App* sub : app.get_subcommands({})) {
+        takeValuesAsTyped(*sub);
+    }
+}
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
+                                   std::ostream& err) {
+    ParsedCommandLine call;
     // Everything after the first "--" is a positional argument of the command
     // given before it, whatever it looks like.
-    std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+    std::vector<std::string> args = arguments;
     const auto mark = std::find(args.begin(), args.end(), "--");
-    const bool markGiven = mark != args.end();
-    const std::vector<std::string> afterMark(markGiven ? mark + 1 : args.end(), args.end());
+    const std::vector<std::string> afterMark(mark == args.end() ? mark : mark + 1, args.end());
     args.erase(mark, args.end());
+    for (std::string& a : args) {
+        a = shieldedToken(a);
+    }
 
-    CLI::App root("tessalyn-cli");
+    call.parser = std::make_shared<CLI::App>("tessalyn-cli");
+    CLI::App& root = *call.parser;
     setUpParser(root);
     root.require_subcommand(0, 1);
     std::string contentFile;
@@ -152,6 +249,7 @@ int runCliUnguarded(int argc, const char* const* argv, std::ostream& out, std::o
         CLI::App& sub = addSubcommand(root, c.name);
         runners.emplace_back(&sub, c.define(sub));
     }
+    takeValuesAsTyped(root);
 
     const auto commandGiven = [&]() -> const Command* {
         for (std::size_t i = 0; i < runners.size(); ++i) {
@@ -161,13 +259,17 @@ int runCliUnguarded(int argc, const char* const* argv, std::ostream& out, std::o
         }
         return nullptr;
     };
+    const auto settled = [&call](int code) {
+        call.exitCode = code;
+        return std::move(call);
+    };
     const auto printHelp = [&]() {
         if (const Command* c = commandGiven()) {
             c->printHelp(out);
         } else {
             printUsage(out);
         }
-        return kExitOk;
+        return settled(kExitOk);
     };
 
     std::reverse(args.begin(), args.end()); // the library reads from the back
@@ -178,7 +280,10 @@ int runCliUnguarded(int argc, const char* const* argv, std::ostream& out, std::o
             return printHelp();
         }
         err << "tessalyn-cli: " << describeParseError(e, root) << "\n";
-        return kExitUsage;
+        return settled(kExitUsage);
+    } catch (const UsageError& e) {
+        err << "tessalyn-cli: " << e.what() << "\n";
+        return settled(kExitUsage);
     }
     if (helpRequested(root)) {
         return printHelp();
@@ -186,23 +291,25 @@ int runCliUnguarded(int argc, const char* const* argv, std::ostream& out, std::o
     if (version->count() > 0) {
         // GNU style: the program, its package in parentheses, the version last.
         out << "tessalyn-cli (Tessalyn) " << TESSALYN_VERSION << "\n";
-        return kExitOk;
+        return settled(kExitOk);
     }
     const Command* command = commandGiven();
     if (command == nullptr) {
         err << "tessalyn-cli: kein Befehl angegeben (--help zeigt die Befehle)\n";
-        return kExitUsage;
+        return settled(kExitUsage);
     }
     CLI::App* innermost = deepestCommand(root);
     for (const std::string& a : afterMark) {
-        innermost->get_option(kPositionals)->add_result(a);
+        innermost->get_option(kPositionals)->add_result(shielded(a));
     }
     const std::size_t index = static_cast<std::size_t>(command - commands().data());
-    return loadAndRun(runners[index].second, *runners[index].first, content->count() > 0,
-                      contentFile, out, err);
+    call.runner = runners[index].second;
+    call.args = positionals(*runners[index].first);
+    if (content->count() > 0) {
+        call.contentFile = contentFile;
+    }
+    return call;
 }
-
-} // namespace
 
 void Context::print(std::string_view cp1252Text) const {
     out << cp1252ToUtf8(cp1252Text);
@@ -275,7 +382,11 @@ CLI::App& addSubcommand(CLI::App& parent, const std::string& name) {
 }
 
 std::vector<std::string> positionals(const CLI::App& app) {
-    return app.get_option(kPositionals)->results();
+    std::vector<std::string> args = app.get_option(kPositionals)->results();
+    for (std::string& a : args) {
+        a = unshielded(a);
+    }
+    return args;
 }
 
 CLI::Option* addIntOption(CLI::App& app, const std::string& name, int& value, int minimum,
@@ -300,7 +411,9 @@ CLI::Option* addRepeatedOption(CLI::App& app, const std::string& name,
 
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     try {
-        return runCliUnguarded(argc, argv, out, err);
+        ParsedCommandLine call = parseCommandLine(
+            std::vector<std::string>(argv + std::min(argc, 1), argv + argc), out, err);
+        return call.exitCode ? *call.exitCode : loadAndRun(call, out, err);
     } catch (const UsageError& e) {
         err << "tessalyn-cli: " << e.what() << "\n";
         return kExitUsage;

@@ -3,6 +3,8 @@
 #include "data/RepertoryData.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -66,6 +68,23 @@ struct Command {
 // The table of subcommands (Commands.cpp).
 const std::vector<Command>& commands();
 
+// A command line read: either the call is settled already (help, version or a
+// wrong call, written to the streams) with `exitCode`, or `runner` is to run
+// with the command's positional arguments `args`, after loading the content
+// (`contentFile` when --content was given).
+struct ParsedCommandLine {
+    std::optional<int> exitCode;
+    Runner runner;
+    std::vector<std::string> args;
+    std::optional<std::string> contentFile;
+    std::shared_ptr<CLI::App> parser; // holds what `runner` refers to
+};
+
+// Reads the arguments (without the program's name) as the companion does.
+// Touches no file and loads nothing; throws nothing but std::bad_alloc.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args, std::ostream& out,
+                                   std::ostream& err);
+
 // Runs the companion as main() would, with its output streams given. Never
 // throws.
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
@@ -84,7 +103,7 @@ int intArgument(std::string_view text, int minimum, int maximum, std::string_vie
 // A nested subcommand (like "history add") that reads options and positional
 // arguments as every command does; its arguments are `positionals(sub)`.
 CLI::App& addSubcommand(CLI::App& parent, const std::string& name);
-// The positional arguments given to a (sub)command.
+// The positional arguments given to a (sub)command, byte for byte as typed.
 std::vector<std::string> positionals(const CLI::App& app);
 // An option with one whole number from `minimum` to `maximum`; anything else
 // is a wrong call reported with `message`.

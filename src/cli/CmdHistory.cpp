@@ -5,6 +5,7 @@
 #include "cli/TypedCase.h"
 #include "data/Cp1252.h"
 #include "history/CaseHistory.h"
+#include "history/CaseName.h"
 #include "history/HistoryBackup.h"
 #include "history/HistoryTransaction.h"
 
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,11 +33,17 @@ void printHelp(std::ostream& out) {
            "        je Fall eine Zeile mit dem Namen, je Behandlung ein Tabulator und\n"
            "        Datum (Kommentar), je Symptom zwei Tabulatoren und die Nummer,\n"
            "        \" BD n\" bei BD-Wert n <> 0. --sort sortiert vorher nach Name oder\n"
-           "        nach dem Datum der letzten Behandlung.\n"
+           "        nach dem Datum der letzten Behandlung. Ein Zeilenumbruch im\n"
+           "        Kommentar erscheint wie im Dialog als Leerzeichen; andere\n"
+           "        Steuerzeichen in Namen und Kommentaren stehen sichtbar da als \\r, \\n,\n"
+           "        \\t oder \\xHH, und ein \\ vor r, n, t, x, \\ oder einem Steuerzeichen\n"
+           "        wird verdoppelt.\n"
            "add     legt den Fall aus den EINTRÄGEN (wie bei \"evaluate\" getippt und wie\n"
            "        beim Berechnen vorbereitet) als neue Behandlung unter NAME ab und\n"
-           "        speichert. Ohne --date gilt die aktuelle Zeit. Zeilenumbrüche im\n"
-           "        KOMMENTAR bleiben.\n"
+           "        speichert. Ohne --date gilt die aktuelle Zeit. NAME wird ohne\n"
+           "        Leerzeichen am Anfang und Ende abgelegt; Zeilenumbrüche und andere\n"
+           "        Steuerzeichen darf er nicht enthalten. Zeilenumbrüche im KOMMENTAR\n"
+           "        bleiben in der Datei erhalten.\n"
            "remove  löscht den Fall FALL (Groß-/Kleinschreibung egal) oder nur seine\n"
            "        Behandlung mit der Nummer BEHANDLUNG (ab 0) und speichert.\n"
            "export  schreibt die Fallhistorie nach ZIEL. Ein vorhandenes ZIEL wird dabei\n"
@@ -200,13 +208,15 @@ int show(Context& ctx, const std::string& sort, const std::vector<std::string>& 
     if (!sort.empty()) {
         history.sortCases(sort == "name");
     }
+    // Control characters are written visibly: a name or comment never breaks
+    // the tree's lines nor speaks to the terminal.
     std::string text;
     for (const auto& c : history.cases()) {
-        text += c->name;
+        text += withVisibleControls(c->name);
         text += '\n';
         for (const auto& t : c->treatments) {
             text += '\t';
-            text += treatmentLabel(*t);
+            text += withVisibleControls(treatmentLabel(*t));
             text += '\n';
             for (const SymptomRef& s : t->symptoms) {
                 text += "\t\t";
@@ -259,7 +269,10 @@ int add(Context& ctx, const std::string& date, const std::vector<std::string>& a
     }
     const std::string& file = args[0];
     // Every text is checked before the file is touched.
-    const std::string name = ctx.text(args[1]);
+    const std::optional<std::string> name = filedCaseName(ctx.text(args[1]));
+    if (!name) {
+        return ctx.usageError(cp1252ToUtf8(kCaseNameWithControlsText));
+    }
     const std::string comment = commentFromArgument(ctx.text(args[2]));
 
     // The case as "evaluate" builds it from typed rows, prepared as
@@ -274,7 +287,7 @@ int add(Context& ctx, const std::string& date, const std::vector<std::string>& a
     return changeHistory(
         ctx, file,
         [&](CaseHistory& history, bool) {
-            history.fileCase(name, comment, theCase.used(), when);
+            history.fileCase(*name, comment, theCase.used(), when);
             return true;
         },
         "Der Fall wurde nicht abgelegt.");

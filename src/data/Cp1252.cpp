@@ -143,6 +143,43 @@ bool isCp1252Representable(std::u16string_view text) {
     return true;
 }
 
+bool isCp1252Control(unsigned char byte) {
+    const char32_t c = cp1252ToCodePoint(byte);
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+std::string withVisibleControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b == '\\') {
+            out += '\\';
+            if (i + 1 < text.size()) {
+                const auto next = static_cast<unsigned char>(text[i + 1]);
+                if (next == 'r' || next == 'n' || next == 't' || next == 'x' || next == '\\' ||
+                    isCp1252Control(next)) {
+                    out += '\\';
+                }
+            }
+        } else if (b == '\r') {
+            out += "\\r";
+        } else if (b == '\n') {
+            out += "\\n";
+        } else if (b == '\t') {
+            out += "\\t";
+        } else if (isCp1252Control(b)) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        } else {
+            out += static_cast<char>(b);
+        }
+    }
+    return out;
+}
+
 char cp1252ToUpper(char c) {
     const auto b = static_cast<unsigned char>(c);
     if (b >= 'a' && b <= 'z') {

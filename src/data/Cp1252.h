@@ -44,6 +44,16 @@ bool isCp1252Representable(std::u16string_view text);
 
 // Upper case of a letter of the code page (a-z, the accented letters, š œ ž ÿ);
 // every other byte is returned unchanged. ß has no single-byte capital.
+// Whether the byte is a control character: C0, DEL, or one of the five bytes
+// the code page leaves undefined (the C1 controls of the same value).
+bool isCp1252Control(unsigned char byte);
+
+// The text with every control character written visibly: "\r", "\n", "\t",
+// else "\xHH". A backslash that would read as the start of such a form (one
+// followed by r, n, t, x, a backslash or a control character) is doubled;
+// every other byte stays as it is.
+std::string withVisibleControls(std::string_view text);
+
 char cp1252ToUpper(char c);
 std::string cp1252ToUpper(std::string_view text);
 

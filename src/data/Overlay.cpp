@@ -1,6 +1,11 @@
 #include "data/Overlay.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessalyn {
 
@@ -10,11 +15,11 @@ constexpr int kBlockSize = 1000;
 constexpr unsigned char kCr = 13;
 
 // Reads the file block by block with one byte of look-ahead, without any
-// line-end translation.
+// line-end translation, and no more than `budget` bytes in all.
 class OverlayReader {
 public:
-    explicit OverlayReader(std::FILE* file) : file_(file) {
-        fill_ = static_cast<int>(std::fread(buffer_, 1, kBlockSize, file_));
+    OverlayReader(std::FILE* file, long budget) : file_(file), budget_(budget) {
+        fill_ = readBlock();
         if (fill_ > 0) {
             current_ = buffer_[0];
         } else {
@@ -63,7 +68,7 @@ private:
         // The buffer is used up: only a full block may have a successor, and a
         // block read that yields no byte ends the data as a short block does.
         if (fill_ == kBlockSize) {
-            fill_ = static_cast<int>(std::fread(buffer_, 1, kBlockSize, file_));
+            fill_ = readBlock();
             pos_ = 0;
             if (fill_ > 0) {
                 current_ = buffer_[0];
@@ -74,7 +79,15 @@ private:
         current_ = 0;
     }
 
+    int readBlock() {
+        const auto wanted = static_cast<std::size_t>(std::min<long>(kBlockSize, budget_));
+        const auto got = static_cast<int>(std::fread(buffer_, 1, wanted, file_));
+        budget_ -= got;
+        return got;
+    }
+
     std::FILE* file_;
+    long budget_;
     unsigned char buffer_[kBlockSize];
     int fill_ = 0;
     int pos_ = 0;
@@ -82,17 +95,43 @@ private:
     bool endOfData_ = false;
 };
 
+// The most bytes an overlay for `t` can hold: every record's field full, each
+// line ended by CR LF.
+long overlayCapacity(const RepertoryTables& t) {
+    const long headings = t.chapters[kOverlayChapterCount - 1].headingEnd;
+    const long rubrics = headings > 0 ? t.headings[headings - 1].rubricEnd : 0;
+    return kOverlayChapterCount * (kChapterTextSize + 1L) + headings * (kHeadingTextSize + 1L) +
+           rubrics * (kRubricTextSize + 1L);
+}
+
 } // namespace
 
-void loadOverlay(RepertoryData& data, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+std::optional<std::string> loadOverlay(RepertoryData& data, const std::string& path) {
+    // Without blocking: a FIFO would wait in open() for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return "\x84" + path +
+               "\x93 ist keine gew\xF6hnliche Datei und wird nicht gelesen; die Kapitel I bis VII "
+               "behalten ihre eingebauten Texte.";
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
     if (file == nullptr) {
-        return;
+        ::close(fd);
+        return std::nullopt;
     }
     {
-        OverlayReader reader(file);
+        RepertoryTables& t = data.tables();
+        OverlayReader reader(file, overlayCapacity(t));
         if (!reader.empty()) {
-            RepertoryTables& t = data.tables();
             int heading = 0;
             int rubric = 0;
             for (int c = 0; c < kOverlayChapterCount; ++c) {
@@ -107,6 +146,7 @@ void loadOverlay(RepertoryData& data, const std::string& path) {
         }
     }
     std::fclose(file);
+    return std::nullopt;
 }
 
 } // namespace tessalyn

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -113,10 +112,55 @@ std::string fileErrorText(int error) {
         return "eine Datei dieses Namens gibt es schon";
     case EFBIG:
         return "die Datei w\xE4re zu gro\xDF";
+    case ENXIO:
+        return "kein Ger\xE4t oder Programm am anderen Ende (etwa eine FIFO ohne Leser)";
+    case ENODEV:
+        return "das Ger\xE4t unterst\xFCtzt das nicht";
+    case EINVAL:
+        return "ung\xFCltiger Name oder ung\xFCltige Angabe";
+    case EAGAIN:
+        return "vor\xFC"
+               "bergehend nicht m\xF6glich, sp\xE4ter erneut versuchen";
+    case EOPNOTSUPP:
+        return "vom Dateisystem nicht unterst\xFCtzt";
+    case ESPIPE:
+        return "keine gew\xF6hnliche Datei (etwa eine FIFO)";
+    case EPIPE:
+        return "das Gegen\xFC"
+               "ber hat die Verbindung geschlossen";
+    case EXDEV:
+        return "Quelle und Ziel liegen auf verschiedenen Datentr\xE4gern";
+    case EMLINK:
+        return "zu viele Verkn\xFCpfungen";
+    case ENOTEMPTY:
+        return "der Ordner ist nicht leer";
+    case ESTALE:
+        return "die Datei im Netzlaufwerk ist nicht mehr g\xFCltig";
+    case ETIMEDOUT:
+        return "Zeit\xFC"
+               "berschreitung";
+    case EINTR:
+        return "unterbrochen";
+    case EFAULT:
+        return "ung\xFCltige Adresse";
+    case EBADF:
+        return "ung\xFCltiger Dateizugriff";
+    case ENOLCK:
+        return "keine Sperre m\xF6glich";
+    case EDEADLK:
+        return "die Sperre w\xFCrde sich selbst blockieren";
+    case ENOTCONN:
+        return "das Netzlaufwerk ist nicht verbunden";
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+        return "der Rechner des Netzlaufwerks ist nicht erreichbar";
+    case ECONNREFUSED:
+    case ECONNRESET:
+        return "die Verbindung zum Netzlaufwerk wurde abgewiesen oder getrennt";
     case 0:
         return "unbekannter Fehler";
     default:
-        return "Systemfehler " + std::to_string(error) + " (" + std::strerror(error) + ")";
+        return "Systemfehler " + std::to_string(error);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/FileCaseDialog.h"
 
 #include "history/CaseHistory.h"
+#include "history/CaseName.h"
 #include "settings/SettingsKeys.h"
 #include "ui/DialogSetup.h"
 #include "ui/DialogSizes.h"
@@ -8,6 +9,7 @@
 #include "ui/HistoryFiles.h"
 #include "ui/IconPushButton.h"
 #include "ui/MessageBoxHistoryReporter.h"
+#include "ui/MessageBoxes.h"
 #include "ui/TextCodec.h"
 #include "ui/WindowPlacement.h"
 
@@ -21,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace tessalyn {
@@ -144,8 +147,13 @@ void FileCaseDialog::updateTargetLine() {
 }
 
 void FileCaseDialog::accept() {
+    const std::optional<std::string> name = filedCaseName(fromQString(nameBox_->currentText()));
+    if (!name) {
+        MessageBoxes::warning(this, toQString(kCaseNameWithControlsText));
+        return;
+    }
     storePlacement(this, store_, settings::kPlacementFileCase);
-    caseName_ = fromQString(nameBox_->currentText());
+    caseName_ = *name;
     // The history keeps line breaks as CR LF.
     QString comment = commentBox_->toPlainText();
     comment.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

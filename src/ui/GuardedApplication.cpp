@@ -1,6 +1,7 @@
 #include "ui/GuardedApplication.h"
 
 #include "ui/MessageBoxes.h"
+#include "ui/TextCodec.h"
 
 #include <exception>
 #include <new>
@@ -38,8 +39,7 @@ bool GuardedApplication::deliverGuarded(const std::function<bool()>& deliver) {
     } catch (const std::bad_alloc&) {
         reportEscapedException(QStringLiteral("Es ist nicht genug Arbeitsspeicher frei."));
     } catch (const std::exception& e) {
-        reportEscapedException(
-            QStringLiteral("Interner Fehler (%1).").arg(QString::fromLocal8Bit(e.what())));
+        reportEscapedException(QStringLiteral("Interner Fehler (%1).").arg(toQString(e.what())));
     } catch (...) {
         reportEscapedException(QStringLiteral("Interner Fehler."));
     }

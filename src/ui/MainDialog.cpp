@@ -135,7 +135,9 @@ void MainDialog::loadData() {
                             QStringLiteral("Die eingebauten Repertoriumsdaten sind fehlerhaft: ") +
                                 toQString(error.message()));
     }
-    loadOverlay(data_);
+    if (const std::optional<std::string> problem = loadOverlay(data_)) {
+        MessageBoxes::warning(nullptr, toQString(*problem));
+    }
 }
 
 void MainDialog::buildControls() {

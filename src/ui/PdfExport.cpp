@@ -134,8 +134,8 @@ bool writePdfFile(const QString& path, const QString& title, const PdfPainting& 
     if (!replaceFile(files, QFile::encodeName(path).toStdString(),
                      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                      &error, &notice)) {
-        // The reason names paths in the operating system's spelling.
-        MessageBoxes::error(parent, failedMessage(path, QString::fromLocal8Bit(error)));
+        // The reason is core text (Windows-1252), its paths included.
+        MessageBoxes::error(parent, failedMessage(path, toQString(error)));
         return false;
     }
     reportSaveNotice(notice, parent);

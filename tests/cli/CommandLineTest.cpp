@@ -1,3 +1,4 @@
+#include "support/CliProcess.h"
 #include "support/CliRun.h"
 #include "support/FileBytes.h"
 #include "support/TempFolder.h"
@@ -236,4 +237,58 @@ TEST(CommandLine, OptionFirstCallRunsAsAWholeProcess) {
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"historie.xml"});
     EXPECT_THAT(test_support::readBytes(file), HasSubstr("<Fall Name=\"Kopfschmerz\""));
+}
+
+TEST(CommandLine, EveryArgumentArrivesAsTypedInAWholeProcess) {
+    TempFolder folder("cli-as-typed");
+    const auto run = [&](const Args& args) {
+        return test_support::runCliProcess(args, {false, -1, folder.file("out.txt")});
+    };
+    // Texts the parser library could take for lists, ends of subcommands or
+    // options, filed as name and comment before and after the mark, and read
+    // back.
+    const std::vector<std::string> texts = {"[Frau, M]", "[101]", "a,b",      "x=y", "{k}",
+                                            "\"q\"",     "'s'",   "++",       "%%",  "[]",
+                                            "=",         "-x",    "--date=1", "-5"};
+    int n = 0;
+    for (const std::string& text : texts) {
+        for (const bool afterMark : {false, true}) {
+            if (!afterMark && text.front() == '-') {
+                continue; // before the mark such a text is an option or a number
+            }
+            const std::string file = folder.file("h" + std::to_string(++n) + ".xml");
+            Args args = {"history", "add", "--date", "06.12.2026 16:05", file};
+            if (afterMark) {
+                args.push_back("--");
+            }
+            args.insert(args.end(), {"N" + text, text, "12"});
+            const test_support::CliRun added = run(args);
+            EXPECT_EQ(added.rc, 0) << text << added.output;
+            EXPECT_EQ(run({"history", "show", file}).output,
+                      "N" + text + "\n\t06.12.2026 16:05 (" + text + ")\n\t\t12\n")
+                << text << (afterMark ? " after --" : "");
+        }
+    }
+
+    // Searches, option values and their messages.
+    const std::vector<std::pair<Args, std::string>> calls = {
+        {{"search", "--", "[101]"}, "Textuelle Symptomsuche: 5 gefundene Symptome\n"},
+        {{"search", "[101]"}, "Textuelle Symptomsuche: 5 gefundene Symptome\n"},
+        {{"search", "\x1F"
+                    "41\x1F"},
+         "Textuelle Symptomsuche: Kein Symptom gefunden\n"},
+        {{"remedy", "--size", "1", "30", "acon"},
+         "Mittel\xC3\xBC"
+         "bersicht: acon."},
+        {{"remedy", "acon", "--size", "[1,30]"}, "tessalyn-cli: --size erwartet zwei ganze Zahlen"},
+        {{"evaluate", "--mode=[1]", "1"}, "--mode erwartet 0, 1 oder 2, nicht [1]\n"},
+        {{"history", "add", folder.file("d.xml"), "--date=", "N", "k", "12"},
+         "--date erwartet \"TT.MM.JJJJ HH:MM\", nicht \n"},
+    };
+    for (const auto& [args, expected] : calls) {
+        const test_support::CliRun r = run(args);
+        EXPECT_THAT(r.output, HasSubstr(expected)) << args[0] << " " << args[1];
+    }
+    EXPECT_TRUE(run({"remedy", "--size", "1", "30", "acon"}).output ==
+                run({"remedy", "acon", "--size", "1", "30"}).output);
 }

@@ -1,4 +1,5 @@
 #include "data/ContentLoader.h"
+#include "support/CliProcess.h"
 #include "support/CliRun.h"
 #include "support/FileBytes.h"
 #include "support/TempFolder.h"
@@ -7,8 +8,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace tessalyn;
 using test_support::CliOutcome;
@@ -103,4 +107,27 @@ TEST(CliData, ContentOptionLoadsAFileAndRefusesABrokenOne) {
     EXPECT_EQ(b.rc, 1);
     EXPECT_TRUE(b.out.empty());
     EXPECT_NE(b.err.find("bad.tsv"), std::string::npos) << b.err;
+}
+
+TEST(CliData, AnOverlayThatIsNoRegularFileIsSaidAndSkippedWithoutWaiting) {
+    test_support::TempFolder folder("cli-overlay-special");
+    const std::string overlay = folder.file("orvento.lang");
+    const std::string plain = runCli({"info"}).out;
+    const std::vector<std::pair<std::string, std::function<void()>>> kinds = {
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(overlay.c_str(), 0600), 0); }},
+        {"link to /dev/zero", [&] { std::filesystem::create_symlink("/dev/zero", overlay); }},
+    };
+    for (const auto& [kind, make] : kinds) {
+        std::filesystem::remove(overlay);
+        make();
+        const test_support::CliRun run = test_support::runCliProcess(
+            {"info"}, {false, -1, folder.file("out.txt")}, {folder.path().string(), 60});
+        ASSERT_TRUE(run.exited) << kind << ": still waiting after a minute";
+        EXPECT_EQ(run.rc, 0) << kind << run.output;
+        EXPECT_EQ(run.output, "tessalyn-cli: „orvento.lang“ ist keine gewöhnliche Datei und wird "
+                              "nicht gelesen; die Kapitel I bis VII behalten ihre eingebauten "
+                              "Texte.\n" +
+                                  plain)
+            << kind;
+    }
 }

@@ -1,3 +1,4 @@
+#include "support/CliProcess.h"
 #include "support/CliRun.h"
 #include "support/FileBytes.h"
 #include "support/HistoryFixtures.h"
@@ -188,4 +189,46 @@ TEST_F(HistoryCli, RemoveAndExport) {
         r.err.find("Die Fallhistorie konnte nicht gespeichert werden: " + path("nicht/da.xml")),
         std::string::npos)
         << r.err;
+}
+
+TEST_F(HistoryCli, NamesAreFiledWithoutBlanksOrControlsAndShownWithControlsVisible) {
+    const auto run = [&](const std::vector<std::string>& args) {
+        return test_support::runCliProcess(args, {false, -1, path("out.txt")});
+    };
+    const std::string refusal =
+        "tessalyn-cli: Ein Fallname darf keine Zeilenumbrüche oder Steuerzeichen enthalten.\n";
+    // Line breaks, other C0 controls, DEL and a C1 control (U+0081, byte 0x81).
+    for (const std::string name :
+         {"Frau\nM", "Frau\r\nM", "a\tb", "\x1B[2J", "x\x7F", "y\xC2\x81"}) {
+        const test_support::CliRun r =
+            run({"history", "add", file_, name, "k", "12", "--date", "06.12.2026 16:05"});
+        EXPECT_EQ(r.rc, 2) << name;
+        EXPECT_EQ(r.output, refusal) << name;
+        EXPECT_FALSE(std::filesystem::exists(file_)) << name;
+    }
+    // Blanks around a name are not part of it: the same name files into one case.
+    for (const std::string name : {"  Frau M \xC2\xA0", "Frau M"}) {
+        EXPECT_EQ(run({"history", "add", file_, name, "k", "12", "--date", "06.12.2026 16:05"}).rc,
+                  0);
+    }
+    EXPECT_EQ(run({"history", "show", file_}).output,
+              "Frau M\n\t06.12.2026 16:05 (k)\n\t\t12\n\t06.12.2026 16:05 (k)\n\t\t12\n");
+
+    // A file that holds such bytes still loads; show writes them visibly and a
+    // backslash that would look like such a form is doubled.
+    test_support::writeBytes(file_,
+                             "<Fallhistorie AnzahlFaelle=\"1\">\r\n"
+                             "\t<Fall Name=\"Frau\r\nM\x1B[2J\" AnzahlBehandlungen=\"1\">\r\n"
+                             "\t\t<Behandlung Datum=\"06.12.2026 16:05\" "
+                             "Kommentar=\"a\r\nb\nc\td\\\\te\\f\x81\x90\\\x7F\" Preferiert=\"0\" "
+                             "AnzahlSymptome=\"1\">\r\n"
+                             "\t\t\t<Symptom Nummer=\"12\"/>\r\n"
+                             "\t\t</Behandlung>\r\n"
+                             "\t</Fall>\r\n"
+                             "</Fallhistorie>\r\n");
+    const test_support::CliRun shown = run({"history", "show", file_});
+    EXPECT_EQ(shown.rc, 0) << shown.output;
+    EXPECT_EQ(shown.output, "Frau\\r\\nM\\x1B[2J\n"
+                            "\t06.12.2026 16:05 (a b\\nc\\td\\\\\\\\te\\f\\x81\\x90\\\\\\x7F)\n"
+                            "\t\t12\n");
 }

@@ -46,12 +46,16 @@ std::string lineFor(int n) {
 
 TEST_F(OverlayTest, MissingOrEmptyFileChangesNothing) {
     const std::string before = dumpContent(data_);
-    loadOverlay(data_, (dir_ / "absent.lang").string());
+    EXPECT_FALSE(loadOverlay(data_, (dir_ / "absent.lang").string()));
     EXPECT_EQ(dumpContent(data_), before);
     write("");
-    loadOverlay(data_, path_);
+    EXPECT_FALSE(loadOverlay(data_, path_));
     EXPECT_EQ(dumpContent(data_), before);
-    loadOverlay(data_, dir_.string()); // a folder cannot be read as a file
+    // A folder is no regular file: it is named and left alone.
+    EXPECT_EQ(loadOverlay(data_, dir_.string()).value_or(""),
+              "\x84" + dir_.string() +
+                  "\x93 ist keine gew\xF6hnliche Datei und wird nicht gelesen; die Kapitel I bis "
+                  "VII behalten ihre eingebauten Texte.");
     EXPECT_EQ(dumpContent(data_), before);
 }
 
@@ -116,6 +120,14 @@ TEST_F(OverlayTest, LongLinesAreCutToTheirFieldAndLfOnlyIsOneLine) {
     write("a\nb\nc\n");
     loadOverlay(data_, path_);
     EXPECT_STREQ(data_.chapter(0).text, "a\nb\nc\n");
+    EXPECT_STREQ(data_.heading(0).text, "");
+
+    // Reading stops after the most bytes the records can hold, so a line
+    // longer than that ends the data.
+    data_ = builtIn();
+    write(std::string(700000, 'x') + "\r\nY\r\n");
+    loadOverlay(data_, path_);
+    EXPECT_EQ(std::string(data_.chapter(0).text), std::string(127, 'x'));
     EXPECT_STREQ(data_.heading(0).text, "");
 }
 

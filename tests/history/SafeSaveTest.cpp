@@ -154,3 +154,32 @@ TEST_F(SafeSave, UnwritablePlacesReportFailure) {
     EXPECT_EQ(saveFailedMessage("/x/historie.xml"),
               "Die Fallhistorie konnte nicht gespeichert werden: /x/historie.xml");
 }
+
+TEST(FileErrorText, TheErrorsOfFileOperationsAreSaidInGerman) {
+    const std::vector<std::pair<int, std::string>> errors = {
+        {ENXIO, "kein Ger\xE4t oder Programm am anderen Ende (etwa eine FIFO ohne Leser)"},
+        {ENODEV, "das Ger\xE4t unterst\xFCtzt das nicht"},
+        {EINVAL, "ung\xFCltiger Name oder ung\xFCltige Angabe"},
+        {EAGAIN, "vor\xFC"
+                 "bergehend nicht m\xF6glich, sp\xE4ter erneut versuchen"},
+        {EOPNOTSUPP, "vom Dateisystem nicht unterst\xFCtzt"},
+        {ESPIPE, "keine gew\xF6hnliche Datei (etwa eine FIFO)"},
+        {EPIPE, "das Gegen\xFC"
+                "ber hat die Verbindung geschlossen"},
+        {EXDEV, "Quelle und Ziel liegen auf verschiedenen Datentr\xE4gern"},
+        {EMLINK, "zu viele Verkn\xFCpfungen"},
+        {ENOTEMPTY, "der Ordner ist nicht leer"},
+        {ESTALE, "die Datei im Netzlaufwerk ist nicht mehr g\xFCltig"},
+        {ETIMEDOUT, "Zeit\xFC"
+                    "berschreitung"},
+        {EINTR, "unterbrochen"},
+        {EFAULT, "ung\xFCltige Adresse"},
+        {EROFS, "der Datentr\xE4ger ist schreibgesch\xFCtzt"},
+        // An error without a text of its own: its number, no English.
+        {EBADMSG, "Systemfehler " + std::to_string(EBADMSG)},
+        {4711, "Systemfehler 4711"},
+    };
+    for (const auto& [error, text] : errors) {
+        EXPECT_EQ(fileErrorText(error), text) << std::strerror(error);
+    }
+}

@@ -129,8 +129,17 @@ struct CliOptions {
     std::string outputFile; // where output goes (required)
 };
 
+// Where and how long the program may run.
+struct CliSurroundings {
+    std::string workingDirectory; // empty: the test's own ("/" for the user)
+    // After this many seconds the program is ended by SIGALRM, so that a hang
+    // fails the test instead of stopping the suite; 0: no limit.
+    unsigned deadlineSeconds = 0;
+};
+
 // Starts tessalyn-cli with `args`; returns its process id.
-inline pid_t startCli(const std::vector<std::string>& args, const CliOptions& options) {
+inline pid_t startCli(const std::vector<std::string>& args, const CliOptions& options,
+                      const CliSurroundings& surroundings = {}) {
     std::vector<std::string> command;
     if (options.asUser && runAsNobody()) {
         command = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", cliPathForUser()};
@@ -147,9 +156,15 @@ inline pid_t startCli(const std::vector<std::string>& args, const CliOptions& op
         if (out < 0 || ::dup2(out, 1) < 0 || ::dup2(out, 2) < 0) {
             ::_exit(99);
         }
-        if (options.asUser && ::chdir("/") != 0) {
+        std::string folder = surroundings.workingDirectory;
+        if (folder.empty() && options.asUser) {
+            folder = "/";
+        }
+        if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
             ::_exit(97);
         }
+        // The alarm outlives exec: the program itself gets it.
+        ::alarm(surroundings.deadlineSeconds);
         if (options.mask >= 0) {
             ::umask(static_cast<mode_t>(options.mask));
         }
@@ -177,8 +192,9 @@ inline CliRun waitForCli(pid_t pid, const std::string& outputFile) {
     return run;
 }
 
-inline CliRun runCliProcess(const std::vector<std::string>& args, const CliOptions& options) {
-    return waitForCli(startCli(args, options), options.outputFile);
+inline CliRun runCliProcess(const std::vector<std::string>& args, const CliOptions& options,
+                            const CliSurroundings& surroundings = {}) {
+    return waitForCli(startCli(args, options, surroundings), options.outputFile);
 }
 
 } // namespace tessalyn::test_support

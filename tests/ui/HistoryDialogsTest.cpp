@@ -189,6 +189,24 @@ TEST_F(HistoryDialogsTest, FileCaseDialogListsNamesSortedAndHandsBackNameAndComm
                            "en");
     EXPECT_TRUE(store.contains(settings::kPlacementFileCase, settings::kPlacementLeft));
     EXPECT_TRUE(messages.texts().isEmpty());
+
+    // Blanks around the name are not part of it; a control character is
+    // refused with a message and nothing is handed back.
+    const auto typeName = [&](const QString& name) {
+        const test_support::AskedOnce ok(FileCaseDialog::testHook(),
+                                         [name](FileCaseDialog& dialog) {
+                                             dialog.nameBox()->setEditText(name);
+                                             return QDialog::Accepted;
+                                         });
+        d.exec();
+    };
+    typeName(QStringLiteral("  Neu\u00a0 "));
+    EXPECT_EQ(d.caseName(), "Neu");
+    EXPECT_TRUE(messages.texts().isEmpty());
+    typeName(QStringLiteral("Alt\u001b[2J"));
+    EXPECT_EQ(d.caseName(), "Neu");
+    EXPECT_EQ(messages.texts(),
+              QStringList{"Ein Fallname darf keine Zeilenumbrüche oder Steuerzeichen enthalten."});
 }
 
 TEST_F(HistoryDialogsTest, EnterInTheNameBoxClosesWithTheTypedNameWithoutAddingIt) {

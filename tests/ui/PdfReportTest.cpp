@@ -342,6 +342,32 @@ TEST(PdfReport, APdfGoesOnlyIntoAFileOtherUsersCannotOpen) {
     EXPECT_EQ(statOf(own).st_mode & 07777, 0660u);
 }
 
+TEST(PdfReport, TheReasonOfAFailedWriteReadsInProperGerman) {
+    // A disk that takes no new file, under a name with umlauts.
+    class ReadOnlyDisk : public SystemFileLayer {
+    public:
+        int createTemporary(const std::string&, std::string& temporaryPath) override {
+            temporaryPath.clear();
+            fail(EROFS);
+            return -1;
+        }
+    } disk;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath(QStringLiteral("Bericht für Müller.pdf"));
+    test_support::MessageRecorder messages;
+    EXPECT_FALSE(writePdfFile(
+        pdf, QStringLiteral("T"), [](QPdfWriter&, QPainter&, QString&) { return true; }, nullptr,
+        disk));
+    ASSERT_EQ(messages.texts().size(), 1);
+    const QString text = messages.texts()[0];
+    EXPECT_TRUE(text.endsWith(QStringLiteral("der Datenträger ist schreibgeschützt")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Bericht für Müller.pdf"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QChar(QChar::ReplacementCharacter))) << text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+}
+
 // --- printing messages ------------------------------------------------------------------
 
 TEST(PrintMessages, WithoutAPrinterDruckenExplainsItselfInsteadOfTheDialog) {

@@ -1,0 +1,24 @@
+#include "history/CaseName.h"
+
+#include "data/Cp1252.h"
+
+#include <algorithm>
+
+namespace tessalyn {
+
+std::optional<std::string> filedCaseName(std::string_view typed) {
+    if (std::any_of(typed.begin(), typed.end(),
+                    [](char c) { return isCp1252Control(static_cast<unsigned char>(c)); })) {
+        return std::nullopt;
+    }
+    const auto blank = [](char c) { return c == ' ' || c == '\xA0'; };
+    while (!typed.empty() && blank(typed.front())) {
+        typed.remove_prefix(1);
+    }
+    while (!typed.empty() && blank(typed.back())) {
+        typed.remove_suffix(1);
+    }
+    return std::string(typed);
+}
+
+} // namespace tessalyn
