@@ -90,17 +90,19 @@ bool parseInt(std::string_view s, bool allowNegative, std::int64_t maxValue, std
 constexpr std::int64_t kInt32Max = 2147483647;
 constexpr std::int64_t kUint32Max = 4294967295;
 
-class Loader {
+} // namespace
+
+class ContentReader::Loader {
 public:
-    explicit Loader(RepertoryData& target) : data_(target), t_(target.tables()) {
+    Loader() {
         chapterLines_.fill(0);
         headingLines_.resize(kHeadingCount);
         rubricLines_.resize(kRubricCount);
     }
 
-    bool run(std::string_view text, ContentError& error) {
+    // Reads the lines of `text`; their numbers go on from the lines read before.
+    bool read(std::string_view text, ContentError& error) {
         std::size_t pos = 0;
-        int lineNo = 0;
         while (pos < text.size()) {
             std::size_t end = text.find('\n', pos);
             if (end == std::string_view::npos) {
@@ -108,26 +110,35 @@ public:
             }
             std::string_view line = text.substr(pos, end - pos);
             pos = end + 1;
-            ++lineNo;
+            ++lineNo_;
             if (!line.empty() && line.back() == '\r') {
                 line.remove_suffix(1);
             }
             if (line.empty() || line.front() == '#') {
                 continue;
             }
-            if (!record(line, lineNo)) {
-                error = {lineNo, rule_};
+            if (!record(line, lineNo_)) {
+                error = {lineNo_, rule_};
                 return false;
             }
         }
-        if (!finish()) {
+        return true;
+    }
+
+    // The rules that need the whole content.
+    bool finish(ContentError& error) {
+        if (!wholeContentHolds()) {
             error = {failLine_, rule_};
             return false;
         }
         return true;
     }
 
+    RepertoryData& data() { return data_; }
+
 private:
+    RepertoryTables& tables() { return data_.tables(); }
+
     bool fail(std::string rule, int line = 0) {
         rule_ = std::move(rule);
         failLine_ = line;
@@ -183,11 +194,11 @@ private:
                 return fail("empty remedy abbreviation");
             }
             if (!text(abbr, kAbbreviationSize, "remedy abbreviation",
-                      t_.abbreviations[remedies_])) {
+                      tables().abbreviations[remedies_])) {
                 return false;
             }
             for (int k = 0; k < remedies_; ++k) {
-                if (cp1252EqualsIgnoreCase(t_.abbreviations[k], abbr)) {
+                if (cp1252EqualsIgnoreCase(tables().abbreviations[k], abbr)) {
                     return fail("remedy abbreviation \"" + std::string(abbr) +
                                 "\" repeats remedy " + std::to_string(k) +
                                 " (letter case ignored)");
@@ -197,11 +208,11 @@ private:
             return true;
         }
         if (kind == "chapter") {
-            return outlineRecord(f, "chapter", "headingEnd", t_.chapters, &Chapter::headingEnd,
-                                 chapters_, chapterLines_.data(), lineNo);
+            return outlineRecord(f, "chapter", "headingEnd", tables().chapters,
+                                 &Chapter::headingEnd, chapters_, chapterLines_.data(), lineNo);
         }
         if (kind == "heading") {
-            return outlineRecord(f, "heading", "rubricEnd", t_.headings, &Heading::rubricEnd,
+            return outlineRecord(f, "heading", "rubricEnd", tables().headings, &Heading::rubricEnd,
                                  headings_, headingLines_.data(), lineNo);
         }
         if (kind == "rubric") {
@@ -269,7 +280,7 @@ private:
             return fail("oppositeNumber " + std::to_string(opposite) + " outside -" +
                         std::to_string(kRubricCount) + ".." + std::to_string(kRubricCount));
         }
-        Rubric& r = t_.rubrics[rubrics_];
+        Rubric& r = tables().rubrics[rubrics_];
         if (!text(f.items[6], kRubricTextSize, "rubric text", r.text)) {
             return false;
         }
@@ -318,7 +329,7 @@ private:
                             " occurs twice in the rubric");
             }
             seenInRubric_[remedy] = rubricStamp_;
-            t_.entryList[entries_ + found] = e;
+            tables().entryList[entries_ + found] = e;
             ++found;
             pos = blank + 1;
             if (blank == list.size()) {
@@ -334,7 +345,7 @@ private:
         return true;
     }
 
-    bool finish() {
+    bool wholeContentHolds() {
         const auto complete = [this](int count, int needed, const char* what) {
             return count == needed || fail("the content has " + std::to_string(count) + " " + what +
                                            ", needs " + std::to_string(needed));
@@ -349,10 +360,9 @@ private:
             return fail("the entry runs sum to " + std::to_string(entries_) + ", needs " +
                         std::to_string(kEntryCount));
         }
-        (void)data_;
-        return endsAscend(t_.chapters, &Chapter::headingEnd, "headingEnd", kHeadingCount,
+        return endsAscend(tables().chapters, &Chapter::headingEnd, "headingEnd", kHeadingCount,
                           chapterLines_.data()) &&
-               endsAscend(t_.headings, &Heading::rubricEnd, "rubricEnd", kRubricCount,
+               endsAscend(tables().headings, &Heading::rubricEnd, "rubricEnd", kRubricCount,
                           headingLines_.data());
     }
 
@@ -378,8 +388,8 @@ private:
         return true;
     }
 
-    RepertoryData& data_;
-    RepertoryTables& t_;
+    RepertoryData data_;
+    int lineNo_ = 0;
     int remedies_ = 0;
     int chapters_ = 0;
     int headings_ = 0;
@@ -395,6 +405,8 @@ private:
     int failLine_ = 0;
 };
 
+namespace {
+
 void appendNumber(std::string& out, std::int64_t value) {
     char buf[24];
     const auto r = std::to_chars(buf, buf + sizeof buf, value);
@@ -403,13 +415,36 @@ void appendNumber(std::string& out, std::int64_t value) {
 
 } // namespace
 
+ContentReader::ContentReader() : loader_(std::make_unique<Loader>()) {}
+
+ContentReader::ContentReader(const ContentReader& other)
+    : loader_(std::make_unique<Loader>(*other.loader_)) {}
+
+ContentReader& ContentReader::operator=(const ContentReader& other) {
+    *loader_ = *other.loader_;
+    return *this;
+}
+
+ContentReader::~ContentReader() = default;
+
+bool ContentReader::read(std::string_view text, ContentError& error) {
+    return loader_->read(text, error);
+}
+
+bool ContentReader::finish(ContentError& error) {
+    return loader_->finish(error);
+}
+
+RepertoryData& ContentReader::data() {
+    return loader_->data();
+}
+
 bool loadContent(std::string_view text, RepertoryData& data, ContentError& error) {
-    RepertoryData fresh;
-    Loader loader(fresh);
-    if (!loader.run(text, error)) {
+    ContentReader reader;
+    if (!reader.read(text, error) || !reader.finish(error)) {
         return false;
     }
-    data.swap(fresh);
+    data.swap(reader.data());
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "data/RepertoryData.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,29 @@ struct ContentError {
 
     // "line N: RULE", or just the rule when there is no line.
     std::string message() const;
+};
+
+// Reads content text in pieces: the lines of one text after the other (line
+// numbers go on across the pieces), then finish() checks the rules that need
+// the whole content. A copy carries the tables and everything read so far, so
+// that reading can go on from one point in several ways.
+class ContentReader {
+public:
+    ContentReader();
+    ContentReader(const ContentReader& other);
+    ContentReader& operator=(const ContentReader& other);
+    ~ContentReader();
+
+    // Reads and checks the records of `text`; stops at the first broken rule.
+    bool read(std::string_view text, ContentError& error);
+    // Checks the whole content read: counts, entry sum, cumulative ends.
+    bool finish(ContentError& error);
+    // The tables as read so far; complete once finish() succeeded.
+    RepertoryData& data();
+
+private:
+    class Loader;
+    std::unique_ptr<Loader> loader_;
 };
 
 // Reads repertory content in the tab-separated text format of

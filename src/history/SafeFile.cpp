@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -206,8 +207,8 @@ std::string FileLayer::resolveTarget(const std::string& path) {
 int FileLayer::createTemporary(const std::string& target, std::string& temporaryPath) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = companionPath(target, ".tmp-" + std::to_string(::getpid()) + "-" +
-                                                  std::to_string(++counter));
+        temporaryPath = companionPath(
+            target, ".tmp-" + temporaryTag({static_cast<long>(::getpid()), ++counter}));
         const int fd =
             ::open(temporaryPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd >= 0) {
@@ -443,6 +444,47 @@ std::string companionPath(const std::string& target, std::string_view suffix) {
     return prefix + name + std::string(suffix);
 }
 
+std::string temporaryTag(const TemporaryTag& tag) {
+    return std::to_string(tag.pid) + "-" + std::to_string(tag.counter);
+}
+
+namespace {
+
+// A decimal number as std::to_string writes it (no sign, no leading zero)
+// up to `max`.
+std::optional<std::uint64_t> plainDecimal(std::string_view text, std::uint64_t max) {
+    if (text.empty() || text.size() > 20 || (text[0] == '0' && text.size() > 1)) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (max - digit) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<TemporaryTag> parseTemporaryTag(std::string_view text) {
+    const std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto pid = plainDecimal(text.substr(0, dash), std::numeric_limits<pid_t>::max());
+    const auto counter = plainDecimal(text.substr(dash + 1), std::numeric_limits<unsigned>::max());
+    if (!pid || *pid == 0 || !counter) {
+        return std::nullopt;
+    }
+    return TemporaryTag{static_cast<long>(*pid), static_cast<unsigned>(*counter)};
+}
+
 void removeLeftoverTemporaries(FileLayer& layer, const std::string& target) {
     const std::string stem = nameOf(companionPath(target, ".tmp-"));
     const std::string folder = folderOf(target);
@@ -456,15 +498,13 @@ void removeLeftoverTemporaries(FileLayer& layer, const std::string& target) {
         if (name.size() <= stem.size() || name.substr(0, stem.size()) != stem) {
             continue;
         }
-        // "<pid>-<counter>" of the process that made it.
-        const std::string_view rest = name.substr(stem.size());
-        const std::size_t dash = rest.find('-');
-        if (dash == 0 || dash == std::string_view::npos ||
-            rest.find_first_not_of("0123456789-") != std::string_view::npos) {
+        // "<pid>-<counter>" of the process that made it; a name the program
+        // does not make is someone else's file.
+        const std::optional<TemporaryTag> tag = parseTemporaryTag(name.substr(stem.size()));
+        if (!tag) {
             continue;
         }
-        const long pid = std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
-        if (pid != static_cast<long>(::getpid()) && !processRuns(pid)) {
+        if (tag->pid != static_cast<long>(::getpid()) && !processRuns(tag->pid)) {
             leftovers.emplace_back(name);
         }
     }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -110,6 +111,21 @@ std::string writeProtectionReason(const struct stat& st, const std::string& path
 // file system's length limit is shortened, the same way by every program, so
 // that a history with a name at that limit still has its own files.
 std::string companionPath(const std::string& target, std::string_view suffix);
+
+// The maker of a temporary file as its name tells it: a temporary file of a
+// target is named companionPath(target, ".tmp-" + temporaryTag(...)).
+struct TemporaryTag {
+    long pid = 0;         // the process that made it, 1 .. the largest process id
+    unsigned counter = 0; // that process's count of temporary files
+    bool operator==(const TemporaryTag&) const = default;
+};
+
+// "<pid>-<counter>" in decimal.
+std::string temporaryTag(const TemporaryTag& tag);
+
+// Reads the text after ".tmp-" in a temporary file's name; none unless the
+// text is exactly what temporaryTag makes (a file the program did not make).
+std::optional<TemporaryTag> parseTemporaryTag(std::string_view text);
 
 // Removes the temporary files a save of `target` left behind when its process
 // was ended in the middle of it: those whose process no longer runs here.

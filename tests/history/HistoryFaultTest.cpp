@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -297,13 +298,28 @@ TEST_F(HistoryFaultTest, TemporaryFilesOfEndedSavesAreRemovedByTheNextSave) {
     const std::string left = file_ + ".tmp-" + std::to_string(ended) + "-3";
     const std::string running = file_ + ".tmp-" + std::to_string(getppid()) + "-1";
     const std::string unrelated = (dir_ / "andere.xml.tmp-1-1").string();
+    // Names a save never makes belong to someone else, even when they start
+    // with the number of an ended process: a process id past the system's
+    // range (read as the ended one when cut to 32 bits), a leading zero, a
+    // second dash, no counter.
+    const std::string id = std::to_string(ended);
+    const std::vector<std::string> foreign = {
+        file_ + ".tmp-" + std::to_string((std::int64_t{1} << 32) + ended) + "-1",
+        file_ + ".tmp-0" + id + "-1", file_ + ".tmp-" + id + "-3-1", file_ + ".tmp-" + id + "--1",
+        file_ + ".tmp-" + id + "-"};
     for (const std::string& f : {left, running, unrelated}) {
         writeBytes(f, "halb");
+    }
+    for (const std::string& f : foreign) {
+        writeBytes(f, "fremd");
     }
     EXPECT_TRUE(fileNew(BrokenHistoryPolicy::Refuse).saved());
     EXPECT_FALSE(std::filesystem::exists(left));
     EXPECT_TRUE(std::filesystem::exists(running));
     EXPECT_TRUE(std::filesystem::exists(unrelated));
+    for (const std::string& f : foreign) {
+        EXPECT_TRUE(std::filesystem::exists(f)) << f;
+    }
 }
 
 TEST_F(HistoryFaultTest, WritingInPlaceWritesTheOldContentBackWhenItFails) {
