@@ -53,11 +53,7 @@ ino_t inodeOf(const std::string& path) {
 class HistoryBackupCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = (userReachableTemporaryFolder() /
-                ("tessalyn-backup-cli-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                   .string();
-        std::filesystem::remove_all(dir_);
+        dir_ = freshUserTestFolder("tessalyn-backup-cli");
         std::filesystem::create_directories(dir_ + "/p");
         giveToUser(dir_ + "/p");
         file_ = dir_ + "/p/historie.xml";

@@ -33,11 +33,7 @@ struct stat statOf(const std::string& path) {
 class HistoryFaultCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = (userReachableTemporaryFolder() /
-                ("tessalyn-fault-cli-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                   .string();
-        std::filesystem::remove_all(dir_);
+        dir_ = freshUserTestFolder("tessalyn-fault-cli");
         std::filesystem::create_directories(dir_ + "/p");
         // The folder of the files is the user's; the output lies beside it.
         giveToUser(dir_ + "/p");

@@ -63,11 +63,7 @@ protected:
         if (!runAsNobody()) {
             GTEST_SKIP() << "needs a folder the tests' user cannot write: run as root";
         }
-        dir_ = (userReachableTemporaryFolder() /
-                ("tessalyn-inplace-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                   .string();
-        std::filesystem::remove_all(dir_);
+        dir_ = freshUserTestFolder("tessalyn-inplace");
         std::filesystem::create_directories(dir_ + "/p");
         std::filesystem::permissions(dir_, std::filesystem::perms(0755));
         std::filesystem::permissions(dir_ + "/p", std::filesystem::perms(0755));

@@ -6,6 +6,8 @@
 
 #include "support/FileBytes.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +63,18 @@ inline std::filesystem::path userReachableTemporaryFolder() {
             return own;
         }
     }
+}
+
+// A fresh folder for the running test that the unprivileged user can reach,
+// named after `prefix`, this process and the test; anything left there by an
+// earlier run is removed first.
+inline std::string freshUserTestFolder(const std::string& prefix) {
+    const std::string dir = (userReachableTemporaryFolder() /
+                             (prefix + "-" + std::to_string(::getpid()) + "-" +
+                              ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                                .string();
+    std::filesystem::remove_all(dir);
+    return dir;
 }
 
 // The program as the unprivileged user can start it: the build folder may lie
