@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/Cp1252.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,21 @@ std::string foldForSearch(std::string_view text);
 
 // The same folding, appended to `out` (reuses the caller's buffer).
 void appendFoldedForSearch(std::string_view text, std::string& out);
+
+// Whether a word of `text` starts at `pos`: the byte there follows the start
+// of the text or a byte that is neither a letter (isCp1252Letter) nor a digit.
+// A translated search word is found only where a word starts, so that "COUGH"
+// is not found in "HICCOUGH".
+inline bool isWordStart(std::string_view text, std::size_t pos) {
+    if (pos == 0) {
+        return true;
+    }
+    const char before = text[pos - 1];
+    return !isCp1252Letter(before) && (before < '0' || before > '9');
+}
+
+// Whether `word` stands at the start of a word of `text` (see isWordStart).
+bool holdsAtWordStart(std::string_view text, std::string_view word);
 
 // Most words a query is cut into.
 inline constexpr int kMaxSearchWords = 20;

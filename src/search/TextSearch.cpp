@@ -41,6 +41,29 @@ std::string textSearchCaption(int hits) {
     return "Textuelle Symptomsuche: " + std::to_string(hits) + " gefundene Symptome";
 }
 
+std::string textSearchCaption(int hits, int ownTextHits) {
+    std::string caption = textSearchCaption(hits);
+    if (hits <= 0) {
+        return caption;
+    }
+    const int locationOnly = hits - ownTextHits;
+    constexpr const char* kOwnText = "im Symptomtext";
+    constexpr const char* kLocationOnly = "nur \xFC"
+                                          "ber Kapitel oder \xDC"
+                                          "berschrift";
+    if (hits == 1) {
+        return caption + ", " + (ownTextHits == 1 ? kOwnText : kLocationOnly);
+    }
+    if (locationOnly == 0) {
+        return caption + ", alle " + kOwnText;
+    }
+    if (ownTextHits == 0) {
+        return caption + ", alle " + kLocationOnly;
+    }
+    return caption + ", " + std::to_string(ownTextHits) + " " + kOwnText + ", " +
+           std::to_string(locationOnly) + " " + kLocationOnly;
+}
+
 TextSearch::TextSearch(const RepertoryData& data) : data_(data) {
     reloadTexts();
 }
@@ -116,12 +139,12 @@ std::size_t nextCandidate(const char* base, std::size_t pos, std::size_t limit,
     return limit;
 }
 
-// Sets `bit` in marks[t] for every text t in [begin, end) that holds `word`.
-// The texts lie one after another in `buffer`, text t at starts[t] up to
-// starts[t + 1]. The buffer is scanned in one go instead of text by text; a
-// match must lie within one text, and after one the scan goes on at the next
-// text.
-void markTextsHolding(std::string_view word, std::string_view buffer,
+// Sets `bit` in marks[t] for every text t in [begin, end) that holds `word`
+// (only at the start of a word of the text when `atWordStart`). The texts lie
+// one after another in `buffer`, text t at starts[t] up to starts[t + 1]. The
+// buffer is scanned in one go instead of text by text; a match must lie within
+// one text, and after one the scan goes on at the next text.
+void markTextsHolding(std::string_view word, bool atWordStart, std::string_view buffer,
                       const std::vector<std::uint32_t>& starts, int begin, int end,
                       std::uint64_t bit, std::vector<std::uint64_t>& marks) {
     const std::size_t n = word.size();
@@ -142,7 +165,9 @@ void markTextsHolding(std::string_view word, std::string_view buffer,
             while (starts[t + 1] <= candidate) {
                 ++t;
             }
-            if (candidate + n <= starts[t + 1]) {
+            // A text's first byte starts a word whatever the text before it.
+            if (candidate + n <= starts[t + 1] &&
+                (!atWordStart || candidate == starts[t] || isWordStart(buffer, candidate))) {
                 marks[t] |= bit;
                 pos = starts[t + 1];
                 continue;
@@ -193,13 +218,17 @@ void TextSearch::search() {
     lastSearchedText_ = searchText_;
     searchWords_ = splitSearchWords(searchText_);
     buildGroups();
+    ownTextFirst_ = std::any_of(translations_.begin(), translations_.end(),
+                                [](const WordTranslation& t) { return !t.english.empty(); });
+    ownTextHits_ = 0;
     const RubricRange range = rubricRange(data_, chapterFilter_);
     if (range.empty()) {
         rows_.clear();
     } else {
         collectHits(range);
     }
-    caption_ = textSearchCaption(static_cast<int>(rows_.size()));
+    const int hits = static_cast<int>(rows_.size());
+    caption_ = ownTextFirst_ ? textSearchCaption(hits, ownTextHits_) : textSearchCaption(hits);
 }
 
 int TextSearch::atomIndex(const std::string& word, std::size_t groupStart) {
@@ -215,11 +244,14 @@ int TextSearch::atomIndex(const std::string& word, std::size_t groupStart) {
 namespace {
 
 // Whether every text holding all words of `b` also holds all words of `a`:
-// each word of `a` lies within a word of `b`.
-bool covers(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    return std::all_of(a.begin(), a.end(), [&b](const std::string& x) {
-        return std::any_of(b.begin(), b.end(),
-                           [&x](const std::string& y) { return y.find(x) != std::string::npos; });
+// each word of `a` lies within a word of `b` (at its start when the words are
+// found only at the start of a word).
+bool covers(const std::vector<std::string>& a, const std::vector<std::string>& b,
+            bool atWordStart) {
+    return std::all_of(a.begin(), a.end(), [&](const std::string& x) {
+        return std::any_of(b.begin(), b.end(), [&](const std::string& y) {
+            return atWordStart ? y.starts_with(x) : y.find(x) != std::string::npos;
+        });
     });
 }
 
@@ -249,7 +281,9 @@ void TextSearch::buildGroups() {
             groups_.push_back(std::move(group));
             continue;
         }
-        // The word itself and the English alternatives, folded like the query.
+        // The word itself and the English alternatives, folded like the query,
+        // each found only at the start of a word of the texts.
+        group.atWordStart = true;
         std::vector<std::vector<std::string>> alternatives{{word}};
         for (const std::vector<std::string>& alternative : match.entry->english) {
             std::vector<std::string> folded;
@@ -263,7 +297,8 @@ void TextSearch::buildGroups() {
         std::vector<bool> dropped(alternatives.size(), false);
         for (std::size_t i = 0; i < alternatives.size(); ++i) {
             for (std::size_t j = 0; j < alternatives.size() && !dropped[i]; ++j) {
-                dropped[i] = j != i && !dropped[j] && covers(alternatives[j], alternatives[i]);
+                dropped[i] =
+                    j != i && !dropped[j] && covers(alternatives[j], alternatives[i], true);
             }
         }
         for (std::size_t i = 0; i < alternatives.size(); ++i) {
@@ -292,6 +327,7 @@ void TextSearch::buildGroups() {
                      [&](const Group& a, const Group& b) { return atomCount(a) < atomCount(b); });
     std::vector<std::string> ordered;
     ordered.reserve(atoms_.size());
+    atomAtWordStart_.clear();
     for (Group& group : groups_) {
         const std::size_t groupStart = ordered.size();
         for (std::vector<int>& alternative : group.alternatives) {
@@ -302,6 +338,7 @@ void TextSearch::buildGroups() {
                 a = static_cast<int>(found - ordered.begin());
                 if (found == ordered.end()) {
                     ordered.push_back(atom);
+                    atomAtWordStart_.push_back(group.atWordStart);
                 }
             }
         }
@@ -316,16 +353,20 @@ void TextSearch::markAtoms(int firstAtom, int endAtom, int firstIndex, int endIn
     for (int a = firstAtom; a < endAtom; ++a) {
         const std::uint64_t bit = std::uint64_t{1} << (a - firstAtom);
         const std::string& atom = atoms_[static_cast<std::size_t>(a)];
-        markTextsHolding(atom, foldedSymptoms_, symptomStart_, firstIndex, endIndex, bit,
-                         symptomWords_);
-        markTextsHolding(atom, foldedLocations_, locationStart_, firstHeading, lastHeading + 1, bit,
-                         locationWords_);
+        const bool atWordStart = atomAtWordStart_[static_cast<std::size_t>(a)];
+        markTextsHolding(atom, atWordStart, foldedSymptoms_, symptomStart_, firstIndex, endIndex,
+                         bit, symptomWords_);
+        markTextsHolding(atom, atWordStart, foldedLocations_, locationStart_, firstHeading,
+                         lastHeading + 1, bit, locationWords_);
     }
 }
 
 void TextSearch::markAtomsInHits(int firstAtom, int endAtom) {
-    auto holds = [](std::string_view text, const std::string& atom) {
-        return text.find(atom) != std::string_view::npos;
+    auto holds = [this](std::string_view text, int a) {
+        const std::string& atom = atoms_[static_cast<std::size_t>(a)];
+        return atomAtWordStart_[static_cast<std::size_t>(a)]
+                   ? holdsAtWordStart(text, atom)
+                   : text.find(atom) != std::string_view::npos;
     };
     const std::string_view symptoms = foldedSymptoms_;
     const std::string_view locations = foldedLocations_;
@@ -343,9 +384,8 @@ void TextSearch::markAtomsInHits(int firstAtom, int endAtom) {
         std::uint64_t inLocation = 0;
         for (int a = firstAtom; a < endAtom; ++a) {
             const std::uint64_t bit = std::uint64_t{1} << (a - firstAtom);
-            const std::string& atom = atoms_[static_cast<std::size_t>(a)];
-            inSymptom |= holds(symptom, atom) ? bit : 0;
-            inLocation |= holds(location, atom) ? bit : 0;
+            inSymptom |= holds(symptom, a) ? bit : 0;
+            inLocation |= holds(location, a) ? bit : 0;
         }
         symptomWords_[index] = inSymptom;
         if (hit.heading >= 0) {
@@ -435,11 +475,10 @@ void TextSearch::collectHits(const RubricRange& range) {
             }
         }
         // A rubric matches the batch when each of its groups finds an
-        // alternative among the atoms of its symptom or location text.
-        auto matches = [&](int index, int heading) {
-            const std::uint64_t inLocation =
-                heading >= 0 ? locationWords_[static_cast<std::size_t>(heading)] : 0;
-            const std::uint64_t held = symptomWords_[static_cast<std::size_t>(index)] | inLocation;
+        // alternative among the atoms it holds: those of its symptom or
+        // location text, or those of its symptom text alone for the question
+        // whether its own text holds every word.
+        auto satisfies = [&](std::uint64_t held) {
             if ((held & required) != required) {
                 return false;
             }
@@ -449,6 +488,16 @@ void TextSearch::collectHits(const RubricRange& range) {
                                    [held](std::uint64_t m) { return (held & m) == m; });
             });
         };
+        auto judge = [&](Hit& hit) {
+            const std::uint64_t inSymptom = symptomWords_[static_cast<std::size_t>(hit.number - 1)];
+            const std::uint64_t inLocation =
+                hit.heading >= 0 ? locationWords_[static_cast<std::size_t>(hit.heading)] : 0;
+            if (!satisfies(inSymptom | inLocation)) {
+                return false;
+            }
+            hit.ownText = hit.ownText && (inLocation == 0 || satisfies(inSymptom));
+            return true;
+        };
         if (firstBatch) {
             hits_.clear();
             int h = firstHeading;
@@ -456,23 +505,32 @@ void TextSearch::collectHits(const RubricRange& range) {
                 while (h < headingCount && data_.heading(h).rubricEnd <= index) {
                     ++h;
                 }
-                const int heading = h < headingCount ? h : -1;
-                if (firstAtom < 0 || matches(index, heading)) {
-                    hits_.push_back({index + 1, heading});
+                Hit hit{index + 1, h < headingCount ? h : -1, true};
+                if (firstAtom < 0 || judge(hit)) {
+                    hits_.push_back(hit);
                 }
             }
         } else {
-            std::erase_if(hits_,
-                          [&](const Hit& hit) { return !matches(hit.number - 1, hit.heading); });
+            std::erase_if(hits_, [&](Hit& hit) { return !judge(hit); });
         }
         firstBatch = false;
     }
 
-    // The rows, in rubric order. Rows left from the last search are written
-    // over, so that their texts keep their storage.
+    // With a word translated, the rubrics whose own text holds every word come
+    // first, then those found only through their location text, each part in
+    // rubric order.
+    if (ownTextFirst_) {
+        const auto locationOnly = std::stable_partition(hits_.begin(), hits_.end(),
+                                                        [](const Hit& hit) { return hit.ownText; });
+        ownTextHits_ = static_cast<int>(locationOnly - hits_.begin());
+    }
+
+    // The rows. Rows left from the last search are written over, so that
+    // their texts keep their storage.
     rows_.resize(hits_.size());
     for (std::size_t i = 0; i < hits_.size(); ++i) {
-        const auto [k, heading] = hits_[i];
+        const int k = hits_[i].number;
+        const int heading = hits_[i].heading;
         TextSearchRow& row = rows_[i];
         row.number = k;
         row.numberText = numberText(k, 0);
