@@ -48,9 +48,9 @@ std::string textSearchCaption(int hits, int ownTextHits) {
     }
     const int locationOnly = hits - ownTextHits;
     constexpr const char* kOwnText = "im Symptomtext";
-    constexpr const char* kLocationOnly = "nur \xFC"
-                                          "ber Kapitel oder \xDC"
-                                          "berschrift";
+    // The location text (chapter title and heading) is what the table's
+    // column "Kapitel" shows.
+    constexpr const char* kLocationOnly = "nur im Kapiteltext";
     if (hits == 1) {
         return caption + ", " + (ownTextHits == 1 ? kOwnText : kLocationOnly);
     }

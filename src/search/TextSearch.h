@@ -22,9 +22,9 @@ std::string textSearchCaption(int hits);
 
 // Caption after a search that translated a word: the same, followed by how
 // many hits hold every word in their own symptom text and how many were found
-// only through chapter or heading ("Textuelle Symptomsuche: 12 gefundene
-// Symptome, 9 im Symptomtext, 3 nur über Kapitel oder Überschrift"; "alle ..."
-// when one part is empty).
+// only through their location text, chapter and heading ("Textuelle
+// Symptomsuche: 12 gefundene Symptome, 9 im Symptomtext, 3 nur im
+// Kapiteltext"; "alle ..." when one part is empty).
 std::string textSearchCaption(int hits, int ownTextHits);
 
 // The widths of the result table's two text columns (symptom, location) when

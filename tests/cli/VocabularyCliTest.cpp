@@ -31,7 +31,7 @@ TEST(GermanSearchCli, TranslatesOnlyWithGermanAndNamesTheTranslationsOnStandardE
     EXPECT_EQ(german.out.substr(0, german.out.find('\n')),
               "Textuelle Symptomsuche: " + std::to_string(hits) +
                   " gefundene Symptome, 2 im Symptomtext, " + std::to_string(hits - 2) +
-                  " nur über Kapitel oder Überschrift");
+                  " nur im Kapiteltext");
     EXPECT_EQ(german.out.substr(german.out.find('\n') + 1, 5), "1439\t");
     EXPECT_EQ(german.err, "Übersetzt: Kopfschmerz → headache, head pain, cephalalgia\n"
                           "Übergangen: im\n"

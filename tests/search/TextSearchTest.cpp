@@ -47,9 +47,7 @@ TEST(TextSearchCaption, NoHitOneHitMany) {
     EXPECT_EQ(textSearchCaption(1), "Textuelle Symptomsuche: 1 gefundenes Symptom");
     EXPECT_EQ(textSearchCaption(8385), "Textuelle Symptomsuche: 8385 gefundene Symptome");
     // After a translated word: how many hold every word in their own text.
-    const std::string location = "nur \xFC"
-                                 "ber Kapitel oder \xDC"
-                                 "berschrift";
+    const std::string location = "nur im Kapiteltext";
     EXPECT_EQ(textSearchCaption(0, 0), "Textuelle Symptomsuche: Kein Symptom gefunden");
     EXPECT_EQ(textSearchCaption(1, 1),
               "Textuelle Symptomsuche: 1 gefundenes Symptom, im Symptomtext");
