@@ -5,6 +5,7 @@
 #include "search/Vocabulary.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -16,6 +17,32 @@ namespace {
 // when they are fewer than this share of the range (1 in N); otherwise it
 // scans all texts in one go, which is faster per text.
 constexpr std::size_t kFewHitsShare = 8;
+
+// Fills `index` with the offsets in `buffer` where a word starts (a word byte
+// first in its text or after a byte that is none), by that byte, ascending.
+void indexWordStarts(std::string_view buffer, const std::vector<std::uint32_t>& starts,
+                     std::array<std::vector<std::uint32_t>, 256>& index) {
+    static const std::array<bool, 256> wordByte = [] {
+        std::array<bool, 256> table{};
+        for (std::size_t b = 0; b < table.size(); ++b) {
+            table[b] = isWordByte(static_cast<char>(b));
+        }
+        return table;
+    }();
+    auto isWord = [&buffer](std::size_t pos) {
+        return wordByte[static_cast<unsigned char>(buffer[pos])];
+    };
+    for (std::vector<std::uint32_t>& offsets : index) {
+        offsets.clear();
+    }
+    for (std::size_t t = 0; t + 1 < starts.size(); ++t) {
+        for (std::uint32_t pos = starts[t]; pos < starts[t + 1]; ++pos) {
+            if (isWord(pos) && (pos == starts[t] || !isWord(pos - 1))) {
+                index[static_cast<unsigned char>(buffer[pos])].push_back(pos);
+            }
+        }
+    }
+}
 
 } // namespace
 
@@ -92,6 +119,7 @@ void TextSearch::reloadTexts() {
         locationStart_.push_back(static_cast<std::uint32_t>(foldedLocations_.size()));
         locations_.push_back(std::move(location));
     }
+    wordStartsIndexed_ = false;
     symptomWords_.assign(static_cast<std::size_t>(rubricCount), 0);
     locationWords_.assign(static_cast<std::size_t>(headingCount), 0);
 }
@@ -139,12 +167,12 @@ std::size_t nextCandidate(const char* base, std::size_t pos, std::size_t limit,
     return limit;
 }
 
-// Sets `bit` in marks[t] for every text t in [begin, end) that holds `word`
-// (only at the start of a word of the text when `atWordStart`). The texts lie
-// one after another in `buffer`, text t at starts[t] up to starts[t + 1]. The
-// buffer is scanned in one go instead of text by text; a match must lie within
-// one text, and after one the scan goes on at the next text.
-void markTextsHolding(std::string_view word, bool atWordStart, std::string_view buffer,
+// Sets `bit` in marks[t] for every text t in [begin, end) that holds `word`.
+// The texts lie one after another in `buffer`, text t at starts[t] up to
+// starts[t + 1]. The buffer is scanned in one go instead of text by text; a
+// match must lie within one text, and after one the scan goes on at the next
+// text.
+void markTextsHolding(std::string_view word, std::string_view buffer,
                       const std::vector<std::uint32_t>& starts, int begin, int end,
                       std::uint64_t bit, std::vector<std::uint64_t>& marks) {
     const std::size_t n = word.size();
@@ -165,15 +193,46 @@ void markTextsHolding(std::string_view word, bool atWordStart, std::string_view 
             while (starts[t + 1] <= candidate) {
                 ++t;
             }
-            // A text's first byte starts a word whatever the text before it.
-            if (candidate + n <= starts[t + 1] &&
-                (!atWordStart || candidate == starts[t] || isWordStart(buffer, candidate))) {
+            if (candidate + n <= starts[t + 1]) {
                 marks[t] |= bit;
                 pos = starts[t + 1];
                 continue;
             }
         }
         pos = candidate + 1;
+    }
+}
+
+// The same as markTextsHolding for a word found only at the start of a word of
+// the texts: only the word starts with the word's first byte are compared.
+// Such a word starts with a letter (words of the vocabulary and English words
+// are letters only), so the index of word starts holds every place it may
+// stand.
+void markTextsHoldingAtWordStart(std::string_view word, std::string_view buffer,
+                                 const std::vector<std::uint32_t>& starts,
+                                 const std::array<std::vector<std::uint32_t>, 256>& index,
+                                 int begin, int end, std::uint64_t bit,
+                                 std::vector<std::uint64_t>& marks) {
+    const std::size_t n = word.size();
+    if (n == 0) {
+        return;
+    }
+    const std::vector<std::uint32_t>& offsets = index[static_cast<unsigned char>(word.front())];
+    const std::uint32_t stop = starts[static_cast<std::size_t>(end)];
+    auto it =
+        std::lower_bound(offsets.begin(), offsets.end(), starts[static_cast<std::size_t>(begin)]);
+    std::size_t t = static_cast<std::size_t>(begin);
+    for (; it != offsets.end() && *it + n <= stop; ++it) {
+        const std::size_t pos = *it;
+        if (std::memcmp(buffer.data() + pos + 1, word.data() + 1, n - 1) != 0) {
+            continue;
+        }
+        while (starts[t + 1] <= pos) {
+            ++t;
+        }
+        if (pos + n <= starts[t + 1]) {
+            marks[t] |= bit;
+        }
     }
 }
 
@@ -353,11 +412,22 @@ void TextSearch::markAtoms(int firstAtom, int endAtom, int firstIndex, int endIn
     for (int a = firstAtom; a < endAtom; ++a) {
         const std::uint64_t bit = std::uint64_t{1} << (a - firstAtom);
         const std::string& atom = atoms_[static_cast<std::size_t>(a)];
-        const bool atWordStart = atomAtWordStart_[static_cast<std::size_t>(a)];
-        markTextsHolding(atom, atWordStart, foldedSymptoms_, symptomStart_, firstIndex, endIndex,
-                         bit, symptomWords_);
-        markTextsHolding(atom, atWordStart, foldedLocations_, locationStart_, firstHeading,
-                         lastHeading + 1, bit, locationWords_);
+        if (atomAtWordStart_[static_cast<std::size_t>(a)] != 0) {
+            if (!wordStartsIndexed_) {
+                indexWordStarts(foldedSymptoms_, symptomStart_, symptomWordStarts_);
+                indexWordStarts(foldedLocations_, locationStart_, locationWordStarts_);
+                wordStartsIndexed_ = true;
+            }
+            markTextsHoldingAtWordStart(atom, foldedSymptoms_, symptomStart_, symptomWordStarts_,
+                                        firstIndex, endIndex, bit, symptomWords_);
+            markTextsHoldingAtWordStart(atom, foldedLocations_, locationStart_, locationWordStarts_,
+                                        firstHeading, lastHeading + 1, bit, locationWords_);
+        } else {
+            markTextsHolding(atom, foldedSymptoms_, symptomStart_, firstIndex, endIndex, bit,
+                             symptomWords_);
+            markTextsHolding(atom, foldedLocations_, locationStart_, firstHeading, lastHeading + 1,
+                             bit, locationWords_);
+        }
     }
 }
 
@@ -488,15 +558,14 @@ void TextSearch::collectHits(const RubricRange& range) {
                                    [held](std::uint64_t m) { return (held & m) == m; });
             });
         };
-        auto judge = [&](Hit& hit) {
-            const std::uint64_t inSymptom = symptomWords_[static_cast<std::size_t>(hit.number - 1)];
+        auto matches = [&](int index, int heading) {
             const std::uint64_t inLocation =
-                hit.heading >= 0 ? locationWords_[static_cast<std::size_t>(hit.heading)] : 0;
-            if (!satisfies(inSymptom | inLocation)) {
-                return false;
-            }
-            hit.ownText = hit.ownText && (inLocation == 0 || satisfies(inSymptom));
-            return true;
+                heading >= 0 ? locationWords_[static_cast<std::size_t>(heading)] : 0;
+            return satisfies(symptomWords_[static_cast<std::size_t>(index)] | inLocation);
+        };
+        // Asked only of a hit, and only when the hits are ordered by it.
+        auto matchesOwnText = [&](int index) {
+            return ownTextFirst_ && satisfies(symptomWords_[static_cast<std::size_t>(index)]);
         };
         if (firstBatch) {
             hits_.clear();
@@ -505,13 +574,21 @@ void TextSearch::collectHits(const RubricRange& range) {
                 while (h < headingCount && data_.heading(h).rubricEnd <= index) {
                     ++h;
                 }
-                Hit hit{index + 1, h < headingCount ? h : -1, true};
-                if (firstAtom < 0 || judge(hit)) {
-                    hits_.push_back(hit);
+                const int heading = h < headingCount ? h : -1;
+                if (firstAtom < 0) {
+                    hits_.push_back({index + 1, heading, true});
+                } else if (matches(index, heading)) {
+                    hits_.push_back({index + 1, heading, matchesOwnText(index)});
                 }
             }
         } else {
-            std::erase_if(hits_, [&](Hit& hit) { return !judge(hit); });
+            std::erase_if(hits_, [&](Hit& hit) {
+                if (!matches(hit.number - 1, hit.heading)) {
+                    return true;
+                }
+                hit.ownText = hit.ownText && matchesOwnText(hit.number - 1);
+                return false;
+            });
         }
         firstBatch = false;
     }

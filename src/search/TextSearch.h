@@ -3,6 +3,7 @@
 #include "data/RepertoryData.h"
 #include "search/RubricRange.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -168,6 +169,12 @@ private:
     std::string foldedLocations_;
     std::vector<std::uint32_t> locationStart_;
     std::vector<std::string> locations_; // unfolded, per heading, for the rows
+    // Where the words of those buffers start, by their first byte (offsets
+    // into the buffer, ascending): translated words are compared only there.
+    // Made on the first search that needs them.
+    std::array<std::vector<std::uint32_t>, 256> symptomWordStarts_;
+    std::array<std::vector<std::uint32_t>, 256> locationWordStarts_;
+    bool wordStartsIndexed_ = false;
     // Per search: the words searched for (atoms) and the groups of the query,
     // each group's alternatives as lists of atom indexes.
     std::vector<std::string> atoms_;
