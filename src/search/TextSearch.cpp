@@ -302,15 +302,12 @@ int TextSearch::atomIndex(const std::string& word, std::size_t groupStart) {
 
 namespace {
 
-// Whether every text holding all words of `b` also holds all words of `a`:
-// each word of `a` lies within a word of `b` (at its start when the words are
-// found only at the start of a word).
-bool covers(const std::vector<std::string>& a, const std::vector<std::string>& b,
-            bool atWordStart) {
-    return std::all_of(a.begin(), a.end(), [&](const std::string& x) {
-        return std::any_of(b.begin(), b.end(), [&](const std::string& y) {
-            return atWordStart ? y.starts_with(x) : y.find(x) != std::string::npos;
-        });
+// Whether every text holding all words of `b` at the start of a word also
+// holds all words of `a` so: each word of `a` begins a word of `b`.
+bool covers(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    return std::all_of(a.begin(), a.end(), [&b](const std::string& x) {
+        return std::any_of(b.begin(), b.end(),
+                           [&x](const std::string& y) { return y.starts_with(x); });
     });
 }
 
@@ -351,13 +348,12 @@ void TextSearch::buildGroups() {
             }
             alternatives.push_back(std::move(folded));
         }
-        // An alternative whose hits another one finds anyway ("forehead" next
+        // An alternative whose hits another one finds anyway ("headache" next
         // to "head") costs a scan and adds nothing: it is left out.
         std::vector<bool> dropped(alternatives.size(), false);
         for (std::size_t i = 0; i < alternatives.size(); ++i) {
             for (std::size_t j = 0; j < alternatives.size() && !dropped[i]; ++j) {
-                dropped[i] =
-                    j != i && !dropped[j] && covers(alternatives[j], alternatives[i], true);
+                dropped[i] = j != i && !dropped[j] && covers(alternatives[j], alternatives[i]);
             }
         }
         for (std::size_t i = 0; i < alternatives.size(); ++i) {
