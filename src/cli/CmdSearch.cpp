@@ -27,7 +27,8 @@ void printSearchHelp(std::ostream& out) {
            "Fundstelle Nummer, Symptom und Kapitel, durch Tabulatoren getrennt.\n"
            "Ein leerer TEXT listet jede Rubrik des Bereichs.\n"
            "--german übersetzt deutsche Suchwörter wie \"Deutsche Suchwörter übersetzen\"\n"
-           "im Programm (\"Kopfschmerz nachts\" findet, was \"headache night\" findet) und\n"
+           "im Programm (\"Kopfschmerz nachts\" sucht nach \"headache night\", jeweils am\n"
+           "Wortanfang; zuerst die Treffer mit allen Wörtern im Symptomtext) und\n"
            "nennt jede Übersetzung auf der Standardfehlerausgabe. Ohne --german wird\n"
            "jedes Wort genau wie eingegeben gesucht.\n";
 }

@@ -180,6 +180,13 @@ std::string withVisibleControls(std::string_view text) {
     return out;
 }
 
+bool isCp1252Letter(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
+           (b >= 0xC0 && b != 0xD7 && b != 0xF7) || b == 0x8A || b == 0x8C || b == 0x8E ||
+           b == 0x9A || b == 0x9C || b == 0x9E || b == 0x9F;
+}
+
 char cp1252ToUpper(char c) {
     const auto b = static_cast<unsigned char>(c);
     if (b >= 'a' && b <= 'z') {

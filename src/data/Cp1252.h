@@ -42,6 +42,10 @@ std::optional<Utf8Span> firstNonCp1252Character(std::string_view text);
 // false for any surrogate (a character beyond the Basic Multilingual Plane).
 bool isCp1252Representable(std::u16string_view text);
 
+// Whether a byte is a letter of the code page: A-Z, a-z and the accented
+// letters (not × and ÷).
+bool isCp1252Letter(char c);
+
 // Upper case of a letter of the code page (a-z, the accented letters, š œ ž ÿ);
 // every other byte is returned unchanged. ß has no single-byte capital.
 // Whether the byte is a control character: C0, DEL, or one of the five bytes

@@ -21,6 +21,16 @@ std::string foldForSearch(std::string_view text) {
     return out;
 }
 
+bool holdsAtWordStart(std::string_view text, std::string_view word) {
+    for (std::size_t pos = text.find(word); pos != std::string_view::npos;
+         pos = text.find(word, pos + 1)) {
+        if (isWordStart(text, pos)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::vector<std::string> splitSearchWords(std::string_view query) {
     std::vector<std::string> words;
     std::size_t pos = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/Cp1252.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,22 @@ std::string foldForSearch(std::string_view text);
 
 // The same folding, appended to `out` (reuses the caller's buffer).
 void appendFoldedForSearch(std::string_view text, std::string& out);
+
+// A byte words are made of: a letter (isCp1252Letter) or a digit.
+inline bool isWordByte(char c) {
+    return isCp1252Letter(c) || (c >= '0' && c <= '9');
+}
+
+// Whether a word of `text` may start at `pos`: the byte there follows the
+// start of the text or a byte that is no word byte. A translated search word
+// is found only where a word starts, so that "COUGH" is not found in
+// "HICCOUGH".
+inline bool isWordStart(std::string_view text, std::size_t pos) {
+    return pos == 0 || !isWordByte(text[pos - 1]);
+}
+
+// Whether `word` stands at the start of a word of `text` (see isWordStart).
+bool holdsAtWordStart(std::string_view text, std::string_view word);
 
 // Most words a query is cut into.
 inline constexpr int kMaxSearchWords = 20;

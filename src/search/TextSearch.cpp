@@ -5,6 +5,7 @@
 #include "search/Vocabulary.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -16,6 +17,32 @@ namespace {
 // when they are fewer than this share of the range (1 in N); otherwise it
 // scans all texts in one go, which is faster per text.
 constexpr std::size_t kFewHitsShare = 8;
+
+// Fills `index` with the offsets in `buffer` where a word starts (a word byte
+// first in its text or after a byte that is none), by that byte, ascending.
+void indexWordStarts(std::string_view buffer, const std::vector<std::uint32_t>& starts,
+                     std::array<std::vector<std::uint32_t>, 256>& index) {
+    static const std::array<bool, 256> wordByte = [] {
+        std::array<bool, 256> table{};
+        for (std::size_t b = 0; b < table.size(); ++b) {
+            table[b] = isWordByte(static_cast<char>(b));
+        }
+        return table;
+    }();
+    auto isWord = [&buffer](std::size_t pos) {
+        return wordByte[static_cast<unsigned char>(buffer[pos])];
+    };
+    for (std::vector<std::uint32_t>& offsets : index) {
+        offsets.clear();
+    }
+    for (std::size_t t = 0; t + 1 < starts.size(); ++t) {
+        for (std::uint32_t pos = starts[t]; pos < starts[t + 1]; ++pos) {
+            if (isWord(pos) && (pos == starts[t] || !isWord(pos - 1))) {
+                index[static_cast<unsigned char>(buffer[pos])].push_back(pos);
+            }
+        }
+    }
+}
 
 } // namespace
 
@@ -39,6 +66,29 @@ std::string textSearchCaption(int hits) {
         return kTextSearchOneHitCaption;
     }
     return "Textuelle Symptomsuche: " + std::to_string(hits) + " gefundene Symptome";
+}
+
+std::string textSearchCaption(int hits, int ownTextHits) {
+    std::string caption = textSearchCaption(hits);
+    if (hits <= 0) {
+        return caption;
+    }
+    const int locationOnly = hits - ownTextHits;
+    constexpr const char* kOwnText = "im Symptomtext";
+    // The location text (chapter title and heading) is what the table's
+    // column "Kapitel" shows.
+    constexpr const char* kLocationOnly = "nur im Kapiteltext";
+    if (hits == 1) {
+        return caption + ", " + (ownTextHits == 1 ? kOwnText : kLocationOnly);
+    }
+    if (locationOnly == 0) {
+        return caption + ", alle " + kOwnText;
+    }
+    if (ownTextHits == 0) {
+        return caption + ", alle " + kLocationOnly;
+    }
+    return caption + ", " + std::to_string(ownTextHits) + " " + kOwnText + ", " +
+           std::to_string(locationOnly) + " " + kLocationOnly;
 }
 
 TextSearch::TextSearch(const RepertoryData& data) : data_(data) {
@@ -69,6 +119,7 @@ void TextSearch::reloadTexts() {
         locationStart_.push_back(static_cast<std::uint32_t>(foldedLocations_.size()));
         locations_.push_back(std::move(location));
     }
+    wordStartsIndexed_ = false;
     symptomWords_.assign(static_cast<std::size_t>(rubricCount), 0);
     locationWords_.assign(static_cast<std::size_t>(headingCount), 0);
 }
@@ -152,6 +203,39 @@ void markTextsHolding(std::string_view word, std::string_view buffer,
     }
 }
 
+// The same as markTextsHolding for a word found only at the start of a word of
+// the texts: only the word starts with the word's first byte are compared.
+// Such a word starts with a letter (words of the vocabulary and English words
+// are letters only), so the index of word starts holds every place it may
+// stand.
+void markTextsHoldingAtWordStart(std::string_view word, std::string_view buffer,
+                                 const std::vector<std::uint32_t>& starts,
+                                 const std::array<std::vector<std::uint32_t>, 256>& index,
+                                 int begin, int end, std::uint64_t bit,
+                                 std::vector<std::uint64_t>& marks) {
+    const std::size_t n = word.size();
+    if (n == 0) {
+        return;
+    }
+    const std::vector<std::uint32_t>& offsets = index[static_cast<unsigned char>(word.front())];
+    const std::uint32_t stop = starts[static_cast<std::size_t>(end)];
+    auto it =
+        std::lower_bound(offsets.begin(), offsets.end(), starts[static_cast<std::size_t>(begin)]);
+    std::size_t t = static_cast<std::size_t>(begin);
+    for (; it != offsets.end() && *it + n <= stop; ++it) {
+        const std::size_t pos = *it;
+        if (std::memcmp(buffer.data() + pos + 1, word.data() + 1, n - 1) != 0) {
+            continue;
+        }
+        while (starts[t + 1] <= pos) {
+            ++t;
+        }
+        if (pos + n <= starts[t + 1]) {
+            marks[t] |= bit;
+        }
+    }
+}
+
 } // namespace
 
 void TextSearch::setChapterFilter(int chapter) {
@@ -193,13 +277,17 @@ void TextSearch::search() {
     lastSearchedText_ = searchText_;
     searchWords_ = splitSearchWords(searchText_);
     buildGroups();
+    ownTextFirst_ = std::any_of(translations_.begin(), translations_.end(),
+                                [](const WordTranslation& t) { return !t.english.empty(); });
+    ownTextHits_ = 0;
     const RubricRange range = rubricRange(data_, chapterFilter_);
     if (range.empty()) {
         rows_.clear();
     } else {
         collectHits(range);
     }
-    caption_ = textSearchCaption(static_cast<int>(rows_.size()));
+    const int hits = static_cast<int>(rows_.size());
+    caption_ = ownTextFirst_ ? textSearchCaption(hits, ownTextHits_) : textSearchCaption(hits);
 }
 
 int TextSearch::atomIndex(const std::string& word, std::size_t groupStart) {
@@ -214,12 +302,12 @@ int TextSearch::atomIndex(const std::string& word, std::size_t groupStart) {
 
 namespace {
 
-// Whether every text holding all words of `b` also holds all words of `a`:
-// each word of `a` lies within a word of `b`.
+// Whether every text holding all words of `b` at the start of a word also
+// holds all words of `a` so: each word of `a` begins a word of `b`.
 bool covers(const std::vector<std::string>& a, const std::vector<std::string>& b) {
     return std::all_of(a.begin(), a.end(), [&b](const std::string& x) {
         return std::any_of(b.begin(), b.end(),
-                           [&x](const std::string& y) { return y.find(x) != std::string::npos; });
+                           [&x](const std::string& y) { return y.starts_with(x); });
     });
 }
 
@@ -249,7 +337,9 @@ void TextSearch::buildGroups() {
             groups_.push_back(std::move(group));
             continue;
         }
-        // The word itself and the English alternatives, folded like the query.
+        // The word itself and the English alternatives, folded like the query,
+        // each found only at the start of a word of the texts.
+        group.atWordStart = true;
         std::vector<std::vector<std::string>> alternatives{{word}};
         for (const std::vector<std::string>& alternative : match.entry->english) {
             std::vector<std::string> folded;
@@ -258,7 +348,7 @@ void TextSearch::buildGroups() {
             }
             alternatives.push_back(std::move(folded));
         }
-        // An alternative whose hits another one finds anyway ("forehead" next
+        // An alternative whose hits another one finds anyway ("headache" next
         // to "head") costs a scan and adds nothing: it is left out.
         std::vector<bool> dropped(alternatives.size(), false);
         for (std::size_t i = 0; i < alternatives.size(); ++i) {
@@ -292,6 +382,7 @@ void TextSearch::buildGroups() {
                      [&](const Group& a, const Group& b) { return atomCount(a) < atomCount(b); });
     std::vector<std::string> ordered;
     ordered.reserve(atoms_.size());
+    atomAtWordStart_.clear();
     for (Group& group : groups_) {
         const std::size_t groupStart = ordered.size();
         for (std::vector<int>& alternative : group.alternatives) {
@@ -302,6 +393,7 @@ void TextSearch::buildGroups() {
                 a = static_cast<int>(found - ordered.begin());
                 if (found == ordered.end()) {
                     ordered.push_back(atom);
+                    atomAtWordStart_.push_back(group.atWordStart);
                 }
             }
         }
@@ -316,16 +408,31 @@ void TextSearch::markAtoms(int firstAtom, int endAtom, int firstIndex, int endIn
     for (int a = firstAtom; a < endAtom; ++a) {
         const std::uint64_t bit = std::uint64_t{1} << (a - firstAtom);
         const std::string& atom = atoms_[static_cast<std::size_t>(a)];
-        markTextsHolding(atom, foldedSymptoms_, symptomStart_, firstIndex, endIndex, bit,
-                         symptomWords_);
-        markTextsHolding(atom, foldedLocations_, locationStart_, firstHeading, lastHeading + 1, bit,
-                         locationWords_);
+        if (atomAtWordStart_[static_cast<std::size_t>(a)] != 0) {
+            if (!wordStartsIndexed_) {
+                indexWordStarts(foldedSymptoms_, symptomStart_, symptomWordStarts_);
+                indexWordStarts(foldedLocations_, locationStart_, locationWordStarts_);
+                wordStartsIndexed_ = true;
+            }
+            markTextsHoldingAtWordStart(atom, foldedSymptoms_, symptomStart_, symptomWordStarts_,
+                                        firstIndex, endIndex, bit, symptomWords_);
+            markTextsHoldingAtWordStart(atom, foldedLocations_, locationStart_, locationWordStarts_,
+                                        firstHeading, lastHeading + 1, bit, locationWords_);
+        } else {
+            markTextsHolding(atom, foldedSymptoms_, symptomStart_, firstIndex, endIndex, bit,
+                             symptomWords_);
+            markTextsHolding(atom, foldedLocations_, locationStart_, firstHeading, lastHeading + 1,
+                             bit, locationWords_);
+        }
     }
 }
 
 void TextSearch::markAtomsInHits(int firstAtom, int endAtom) {
-    auto holds = [](std::string_view text, const std::string& atom) {
-        return text.find(atom) != std::string_view::npos;
+    auto holds = [this](std::string_view text, int a) {
+        const std::string& atom = atoms_[static_cast<std::size_t>(a)];
+        return atomAtWordStart_[static_cast<std::size_t>(a)]
+                   ? holdsAtWordStart(text, atom)
+                   : text.find(atom) != std::string_view::npos;
     };
     const std::string_view symptoms = foldedSymptoms_;
     const std::string_view locations = foldedLocations_;
@@ -343,9 +450,8 @@ void TextSearch::markAtomsInHits(int firstAtom, int endAtom) {
         std::uint64_t inLocation = 0;
         for (int a = firstAtom; a < endAtom; ++a) {
             const std::uint64_t bit = std::uint64_t{1} << (a - firstAtom);
-            const std::string& atom = atoms_[static_cast<std::size_t>(a)];
-            inSymptom |= holds(symptom, atom) ? bit : 0;
-            inLocation |= holds(location, atom) ? bit : 0;
+            inSymptom |= holds(symptom, a) ? bit : 0;
+            inLocation |= holds(location, a) ? bit : 0;
         }
         symptomWords_[index] = inSymptom;
         if (hit.heading >= 0) {
@@ -435,11 +541,10 @@ void TextSearch::collectHits(const RubricRange& range) {
             }
         }
         // A rubric matches the batch when each of its groups finds an
-        // alternative among the atoms of its symptom or location text.
-        auto matches = [&](int index, int heading) {
-            const std::uint64_t inLocation =
-                heading >= 0 ? locationWords_[static_cast<std::size_t>(heading)] : 0;
-            const std::uint64_t held = symptomWords_[static_cast<std::size_t>(index)] | inLocation;
+        // alternative among the atoms it holds: those of its symptom or
+        // location text, or those of its symptom text alone for the question
+        // whether its own text holds every word.
+        auto satisfies = [&](std::uint64_t held) {
             if ((held & required) != required) {
                 return false;
             }
@@ -449,6 +554,15 @@ void TextSearch::collectHits(const RubricRange& range) {
                                    [held](std::uint64_t m) { return (held & m) == m; });
             });
         };
+        auto matches = [&](int index, int heading) {
+            const std::uint64_t inLocation =
+                heading >= 0 ? locationWords_[static_cast<std::size_t>(heading)] : 0;
+            return satisfies(symptomWords_[static_cast<std::size_t>(index)] | inLocation);
+        };
+        // Asked only of a hit, and only when the hits are ordered by it.
+        auto matchesOwnText = [&](int index) {
+            return ownTextFirst_ && satisfies(symptomWords_[static_cast<std::size_t>(index)]);
+        };
         if (firstBatch) {
             hits_.clear();
             int h = firstHeading;
@@ -457,22 +571,39 @@ void TextSearch::collectHits(const RubricRange& range) {
                     ++h;
                 }
                 const int heading = h < headingCount ? h : -1;
-                if (firstAtom < 0 || matches(index, heading)) {
-                    hits_.push_back({index + 1, heading});
+                if (firstAtom < 0) {
+                    hits_.push_back({index + 1, heading, true});
+                } else if (matches(index, heading)) {
+                    hits_.push_back({index + 1, heading, matchesOwnText(index)});
                 }
             }
         } else {
-            std::erase_if(hits_,
-                          [&](const Hit& hit) { return !matches(hit.number - 1, hit.heading); });
+            std::erase_if(hits_, [&](Hit& hit) {
+                if (!matches(hit.number - 1, hit.heading)) {
+                    return true;
+                }
+                hit.ownText = hit.ownText && matchesOwnText(hit.number - 1);
+                return false;
+            });
         }
         firstBatch = false;
     }
 
-    // The rows, in rubric order. Rows left from the last search are written
-    // over, so that their texts keep their storage.
+    // With a word translated, the rubrics whose own text holds every word come
+    // first, then those found only through their location text, each part in
+    // rubric order.
+    if (ownTextFirst_) {
+        const auto locationOnly = std::stable_partition(hits_.begin(), hits_.end(),
+                                                        [](const Hit& hit) { return hit.ownText; });
+        ownTextHits_ = static_cast<int>(locationOnly - hits_.begin());
+    }
+
+    // The rows. Rows left from the last search are written over, so that
+    // their texts keep their storage.
     rows_.resize(hits_.size());
     for (std::size_t i = 0; i < hits_.size(); ++i) {
-        const auto [k, heading] = hits_[i];
+        const int k = hits_[i].number;
+        const int heading = hits_[i].heading;
         TextSearchRow& row = rows_[i];
         row.number = k;
         row.numberText = numberText(k, 0);

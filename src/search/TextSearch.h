@@ -3,6 +3,7 @@
 #include "data/RepertoryData.h"
 #include "search/RubricRange.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +20,13 @@ inline constexpr const char* kTextSearchOneHitCaption =
 
 // Caption after a search that ran, for its number of hits.
 std::string textSearchCaption(int hits);
+
+// Caption after a search that translated a word: the same, followed by how
+// many hits hold every word in their own symptom text and how many were found
+// only through their location text, chapter and heading ("Textuelle
+// Symptomsuche: 12 gefundene Symptome, 9 im Symptomtext, 3 nur im
+// Kapiteltext"; "alle ..." when one part is empty).
+std::string textSearchCaption(int hits, int ownTextHits);
 
 // The widths of the result table's two text columns (symptom, location) when
 // the table is `tableWidth` pixels wide: column 0 keeps its width, the text
@@ -63,13 +71,16 @@ struct TextSearchRow {
 //
 // With a vocabulary set, each query word that is a German vocabulary word (or
 // the start of exactly one, see Vocabulary::lookUp) becomes a group of
-// alternatives: the word itself and each English alternative of its entry. A
-// rubric matches a group when it holds any alternative (an alternative of
-// several words when it holds all of them, each in the symptom or the
-// location text); an ignored word's group matches every rubric. A rubric is
-// found when it matches every group. So the hits include those of the plain
-// search, and a query without vocabulary words finds exactly what it finds
-// without the vocabulary.
+// alternatives: the word itself and each English alternative of its entry,
+// each found only at the start of a word of the texts ("COUGH" in "COUGHING",
+// never in "HICCOUGH"). A rubric matches a group when it holds any alternative
+// (an alternative of several words when it holds all of them, each in the
+// symptom or the location text); an ignored word's group matches every
+// rubric. A rubric is found when it matches every group. Once a word was
+// translated, the rubrics whose own symptom text matches every group come
+// first, then those that match only with their location text, each part in
+// rubric order, and the caption counts both parts. A query without vocabulary
+// words finds exactly what it finds without the vocabulary.
 class TextSearch {
 public:
     explicit TextSearch(const RepertoryData& data);
@@ -117,6 +128,12 @@ public:
     // The query words the vocabulary translated in the last search, in query
     // order, each German word once.
     const std::vector<WordTranslation>& translations() const { return translations_; }
+    // Whether the last search translated a word into English ones: then the
+    // first ownTextHits() rows hold every word in their own symptom text and
+    // the rest were found only through their location text. Otherwise the
+    // rows are in rubric order and ownTextHits() is 0.
+    bool ownTextFirst() const { return ownTextFirst_; }
+    int ownTextHits() const { return ownTextHits_; }
 
 private:
     // Turns the search words into groups of alternatives (translations_ too).
@@ -140,6 +157,8 @@ private:
     const Vocabulary* vocabulary_ = nullptr;
     std::vector<std::string> searchWords_;
     std::vector<WordTranslation> translations_;
+    bool ownTextFirst_ = false;
+    int ownTextHits_ = 0;
     std::vector<TextSearchRow> rows_;
     std::string caption_ = kTextSearchCaption;
 
@@ -150,12 +169,20 @@ private:
     std::string foldedLocations_;
     std::vector<std::uint32_t> locationStart_;
     std::vector<std::string> locations_; // unfolded, per heading, for the rows
+    // Where the words of those buffers start, by their first byte (offsets
+    // into the buffer, ascending): translated words are compared only there.
+    // Made on the first search that needs them.
+    std::array<std::vector<std::uint32_t>, 256> symptomWordStarts_;
+    std::array<std::vector<std::uint32_t>, 256> locationWordStarts_;
+    bool wordStartsIndexed_ = false;
     // Per search: the words searched for (atoms) and the groups of the query,
     // each group's alternatives as lists of atom indexes.
     std::vector<std::string> atoms_;
+    std::vector<char> atomAtWordStart_; // per atom: found only where a word starts
     struct Group {
         std::vector<std::vector<int>> alternatives; // atom indexes
         bool matchesAll = false;                    // an ignored word
+        bool atWordStart = false;                   // a translated word
     };
     std::vector<Group> groups_;
     // Which atoms of the batch each rubric's symptom text and each heading's
@@ -163,8 +190,9 @@ private:
     std::vector<std::uint64_t> symptomWords_;
     std::vector<std::uint64_t> locationWords_;
     struct Hit {
-        int number;  // symptom number
-        int heading; // heading index, -1 when none
+        int number;   // symptom number
+        int heading;  // heading index, -1 when none
+        bool ownText; // every group matched in the symptom text alone
     };
     std::vector<Hit> hits_;
 };

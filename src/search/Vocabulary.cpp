@@ -1,5 +1,6 @@
 #include "search/Vocabulary.h"
 
+#include "data/Cp1252.h"
 #include "search/Folding.h"
 
 #include <algorithm>
@@ -71,13 +72,6 @@ std::vector<std::string_view> splitTrimmed(std::string_view s, char separator) {
     }
 }
 
-// A letter of Windows-1252: A-Z, a-z and the accented letters (not × and ÷).
-bool isLetter(unsigned char b) {
-    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
-           (b >= 0xC0 && b != 0xD7 && b != 0xF7) || b == 0x8A || b == 0x8C || b == 0x8E ||
-           b == 0x9A || b == 0x9C || b == 0x9E || b == 0x9F;
-}
-
 std::string quoted(std::string_view word) {
     return "\"" + std::string(word) + "\"";
 }
@@ -103,8 +97,7 @@ public:
                 return fail(line, "deutsches Wort " + quoted(word) +
                                       " enth\xE4lt ein Leerzeichen: je Wort ein Eintrag");
             }
-            if (!std::all_of(word.begin(), word.end(),
-                             [](char c) { return isLetter(static_cast<unsigned char>(c)); })) {
+            if (!std::all_of(word.begin(), word.end(), isCp1252Letter)) {
                 return fail(line, "deutsches Wort " + quoted(word) +
                                       " enth\xE4lt ein Zeichen, das kein Buchstabe ist");
             }

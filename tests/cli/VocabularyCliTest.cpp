@@ -27,8 +27,12 @@ TEST(GermanSearchCli, TranslatesOnlyWithGermanAndNamesTheTranslationsOnStandardE
     ASSERT_EQ(german.rc, 0) << german.err;
     const std::size_t hits = lineCount(german.out) - 1;
     ASSERT_GT(hits, 1u);
+    // The two rubrics that name headache and night themselves come first.
     EXPECT_EQ(german.out.substr(0, german.out.find('\n')),
-              "Textuelle Symptomsuche: " + std::to_string(hits) + " gefundene Symptome");
+              "Textuelle Symptomsuche: " + std::to_string(hits) +
+                  " gefundene Symptome, 2 im Symptomtext, " + std::to_string(hits - 2) +
+                  " nur im Kapiteltext");
+    EXPECT_EQ(german.out.substr(german.out.find('\n') + 1, 5), "1439\t");
     EXPECT_EQ(german.err, "Übersetzt: Kopfschmerz → headache, head pain, cephalalgia\n"
                           "Übergangen: im\n"
                           "Übersetzt: nachts → night, midnight\n");

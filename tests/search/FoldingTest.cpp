@@ -47,3 +47,28 @@ TEST(SplitSearchWords, NoWordOfALongQueryIsLeftOut) {
     words = splitSearchWords("a" + std::string(40, ' ') + "b");
     EXPECT_EQ(words, (std::vector<std::string>{"A", "B"}));
 }
+
+TEST(HoldsAtWordStart, OnlyWhereNoLetterOrDigitStandsBefore) {
+    const struct {
+        const char* text;
+        const char* word;
+        bool held;
+    } cases[] = {
+        {"COUGH", "COUGH", true},
+        {"HICCOUGH", "COUGH", false},
+        {"HICCOUGH, - COUGHING", "COUGH", true}, // a later occurrence counts
+        {"DRY-COUGH", "COUGH", true},
+        {"{4253}COUGH", "COUGH", true},
+        {"3COUGH", "COUGH", false},
+        {"\xC4"
+         "COUGH",
+         "COUGH", false}, // after an accented letter
+        {"\x9C"
+         "COUGH",
+         "COUGH", false}, // after the letter oe
+        {"COUG", "COUGH", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(holdsAtWordStart(c.text, c.word), c.held) << c.text;
+    }
+}

@@ -46,6 +46,18 @@ TEST(TextSearchCaption, NoHitOneHitMany) {
     EXPECT_EQ(textSearchCaption(0), "Textuelle Symptomsuche: Kein Symptom gefunden");
     EXPECT_EQ(textSearchCaption(1), "Textuelle Symptomsuche: 1 gefundenes Symptom");
     EXPECT_EQ(textSearchCaption(8385), "Textuelle Symptomsuche: 8385 gefundene Symptome");
+    // After a translated word: how many hold every word in their own text.
+    const std::string location = "nur im Kapiteltext";
+    EXPECT_EQ(textSearchCaption(0, 0), "Textuelle Symptomsuche: Kein Symptom gefunden");
+    EXPECT_EQ(textSearchCaption(1, 1),
+              "Textuelle Symptomsuche: 1 gefundenes Symptom, im Symptomtext");
+    EXPECT_EQ(textSearchCaption(1, 0), "Textuelle Symptomsuche: 1 gefundenes Symptom, " + location);
+    EXPECT_EQ(textSearchCaption(12, 9),
+              "Textuelle Symptomsuche: 12 gefundene Symptome, 9 im Symptomtext, 3 " + location);
+    EXPECT_EQ(textSearchCaption(12, 12),
+              "Textuelle Symptomsuche: 12 gefundene Symptome, alle im Symptomtext");
+    EXPECT_EQ(textSearchCaption(12, 0),
+              "Textuelle Symptomsuche: 12 gefundene Symptome, alle " + location);
 }
 
 TEST(TextSearchRule, TypingSearchesFromTheThirdCharacter) {

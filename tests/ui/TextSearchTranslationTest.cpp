@@ -4,9 +4,11 @@
 #include "ui/TextSearchDialog.h"
 
 #include "data/TestContent.h"
+#include "search/Folding.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
 #include "ui/FindingContext.h"
+#include "ui/TableView.h"
 #include "ui/TextCodec.h"
 
 #include <QCheckBox>
@@ -28,7 +30,8 @@ struct Window {
         context.options = &options;
         context.takeReference = [](const SymptomRef&) {};
         dialog = std::make_unique<TextSearchDialog>(context);
-        dialog->resize(1200, dialog->height());
+        // Wide enough for the caption with its counts and the translation.
+        dialog->resize(1600, dialog->height());
         dialog->showWindow();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
@@ -55,9 +58,9 @@ TEST(TextSearchTranslation, OnByDefaultAndTheCaptionNamesTheTranslation) {
     QTest::keyClicks(d.searchField(), QStringLiteral("Kopfschmerz nachts"));
     ASSERT_GT(w.hits(), 1);
     EXPECT_EQ(d.windowTitle(),
-              QStringLiteral("Textuelle Symptomsuche: %1 gefundene Symptome (Kopfschmerz → "
-                             "headache, head pain, cephalalgia; nachts → night, midnight)")
-                  .arg(w.hits()));
+              toQString(d.search().caption()) +
+                  QStringLiteral(" (Kopfschmerz → headache, head pain, cephalalgia; nachts → "
+                                 "night, midnight)"));
 
     // The field "Suchtext" names the whole translation as its tool tip.
     EXPECT_EQ(d.searchField()->toolTip(),
@@ -81,6 +84,40 @@ TEST(TextSearchTranslation, OnByDefaultAndTheCaptionNamesTheTranslation) {
     QTest::keyClicks(d.searchField(), QStringLiteral("Ko"));
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Textuelle Symptomsuche"));
     EXPECT_EQ(d.searchField()->toolTip(), QString());
+}
+
+TEST(TextSearchTranslation, RubricsNamingTheWordComeFirstAndTheCaptionCountsThem) {
+    MemorySettingsStore store;
+    Window w(store);
+    TextSearchDialog& d = *w.dialog;
+    QTest::keyClicks(d.searchField(), QStringLiteral("Husten"));
+    const int hits = w.hits();
+    ASSERT_GT(hits, 1);
+    // First the rows whose symptom names a cough, then those of the cough
+    // chapter; none of the stomach chapter, whose title holds "Hiccough".
+    const TableView& t = *d.table();
+    auto holdsCough = [&t](int row, int column) {
+        return holdsAtWordStart(foldForSearch(t.cellText(row, column)), "COUGH");
+    };
+    int own = 0;
+    while (own < hits && holdsCough(own + 1, 1)) {
+        ++own;
+    }
+    EXPECT_GT(own, 0);
+    EXPECT_LT(own, hits);
+    for (int row = own + 1; row <= hits; ++row) {
+        EXPECT_FALSE(holdsCough(row, 1)) << row;
+        EXPECT_TRUE(holdsCough(row, 2)) << row;
+    }
+    for (int row = 1; row <= hits; ++row) {
+        EXPECT_EQ(t.cellText(row, 2).find("STOMACH"), std::string::npos) << row;
+    }
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Textuelle Symptomsuche: %1 gefundene Symptome, %2 "
+                                              "im Symptomtext, %3 nur im Kapiteltext (Husten → "
+                                              "cough, coughing)")
+                                   .arg(hits)
+                                   .arg(own)
+                                   .arg(hits - own));
 }
 
 TEST(TextSearchTranslation, TheCheckBoxSearchesAgainAndIsStored) {
@@ -124,17 +161,17 @@ TEST(TextSearchTranslation, TheCaptionIsCutShortToTheWindowsWidth) {
     QTest::keyClicks(d.searchField(), QStringLiteral("Kopf Schmerzen"));
     ASSERT_GT(w.hits(), 0);
     const QString wide = d.windowTitle();
-    const QString bare = toQString(textSearchCaption(w.hits()));
+    const QString bare = toQString(d.search().caption());
     EXPECT_TRUE(wide.startsWith(bare + QStringLiteral(" (Kopf → head, scalp")))
         << wide.toStdString();
 
-    d.resize(600, d.height());
+    d.resize(900, d.height());
     QTRY_VERIFY(d.windowTitle().size() < wide.size());
     const QString narrow = d.windowTitle();
     EXPECT_TRUE(narrow.startsWith(bare + QStringLiteral(" (Kopf → "))) << narrow.toStdString();
     EXPECT_TRUE(narrow.endsWith(QStringLiteral("…)"))) << narrow.toStdString();
     EXPECT_TRUE(d.searchField()->toolTip().startsWith(QStringLiteral("Kopf → head, scalp")));
 
-    d.resize(1200, d.height());
+    d.resize(1600, d.height());
     QTRY_COMPARE(d.windowTitle(), wide);
 }
