@@ -51,6 +51,9 @@ public:
 
 private:
     friend class CaseGrid;
+    // The kept case read back from its file (CaseState.h).
+    friend std::optional<CaseSnapshot> caseStateFromBytes(std::string_view bytes,
+                                                          std::string& error);
 
     std::string name_;
     std::vector<CaseEntryValues> rows_;
