@@ -3,7 +3,9 @@
 // run modally; the program ends when it closes.
 //
 // Option for measuring and tests: --startup-probe closes the main window as
-// soon as it has been shown and painted (without asking) and ends the program.
+// soon as it has been shown and painted (without asking) and ends the program;
+// it then prints the window's title and the line below its grid, if any.
+#include "ui/CaseKeeper.h"
 #include "ui/GuardedApplication.h"
 #include "ui/MainDialog.h"
 #include "ui/QtSettingsStore.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QTimer>
@@ -69,11 +72,17 @@ int runProgram(int argc, char** argv) {
     }
 
     const QString historyPath = tessalyn::historyPathInCurrentDirectory();
-    tessalyn::MainDialog mainWindow(store, historyPath);
+    tessalyn::MainDialog mainWindow(store, historyPath, tessalyn::caseStatePath());
     if (probe) {
         new StartupProbe(&mainWindow);
     }
     mainWindow.exec();
+    if (probe) {
+        std::printf("%s\n", mainWindow.windowTitle().toUtf8().constData());
+        if (!mainWindow.caseNotice()->isHidden()) {
+            std::printf("%s\n", mainWindow.caseNotice()->text().toUtf8().constData());
+        }
+    }
     return 0;
 }
 

@@ -13,7 +13,8 @@
 
 namespace tessalyn {
 
-ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(parent) {
+ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent, ConfirmDefault defaultAnswer)
+    : QDialog(parent) {
     setWindowTitle(programTitle());
     setObjectName(QStringLiteral("ConfirmDialog"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -35,7 +36,6 @@ ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(par
 
     yes_ = new QPushButton(QStringLiteral("&Ja"), this);
     yes_->setObjectName(QStringLiteral("yes"));
-    yes_->setDefault(true);
     no_ = new QPushButton(QStringLiteral("&Nein"), this);
     no_->setObjectName(QStringLiteral("no"));
     connect(yes_, &QPushButton::clicked, this, &QDialog::accept);
@@ -58,18 +58,20 @@ ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent) : QDialog(par
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    yes_->setFocus();
+    QPushButton* byDefault = defaultAnswer == ConfirmDefault::Yes ? yes_ : no_;
+    byDefault->setDefault(true);
+    byDefault->setFocus();
 }
 
 QString ConfirmDialog::text() const {
     return text_->text();
 }
 
-bool ConfirmDialog::ask(QWidget* parent, const QString& text) {
+bool ConfirmDialog::ask(QWidget* parent, const QString& text, ConfirmDefault defaultAnswer) {
     if (testHook()) {
-        return testHook()(text);
+        return testHook()(text, defaultAnswer);
     }
-    ConfirmDialog dialog(text, parent);
+    ConfirmDialog dialog(text, parent, defaultAnswer);
     return dialog.exec() == QDialog::Accepted;
 }
 

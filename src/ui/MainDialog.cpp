@@ -4,6 +4,7 @@
 #include "data/Overlay.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
+#include "ui/CaseKeeper.h"
 #include "ui/CaseUndo.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/DialogSetup.h"
@@ -29,6 +30,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -79,6 +81,10 @@ enum ButtonIndex {
     kQuit,
 };
 
+QString rubricsText(int count) {
+    return count == 1 ? QStringLiteral("1 Rubrik") : QStringLiteral("%1 Rubriken").arg(count);
+}
+
 // Whether a key press would open the grid's editor with typed text.
 bool isTypedKey(const QKeyEvent* key) {
     if (key->key() == Qt::Key_F2) {
@@ -91,11 +97,26 @@ bool isTypedKey(const QKeyEvent* key) {
 
 } // namespace
 
-MainDialog::MainDialog(SettingsStore& store, const QString& historyPath, QWidget* parent)
+MainDialog::MainDialog(SettingsStore& store, const QString& historyPath,
+                       const QString& caseStatePath, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       store_(store), historyPath_(historyPath), grid_(data_, case_) {
     setUpDialog(this, QStringLiteral("MainDialog"), programTitle(), help::kMainWindow);
+    // Nothing is kept while a change is still being made (the result view is
+    // open), and only a case that is not filed.
+    keeper_ = new CaseKeeper(
+        caseStatePath,
+        [this] {
+            CaseKeeper::Wanted wanted;
+            wanted.later = undo_ != nullptr && undo_->recording();
+            if (!wanted.later && caseUnfiled()) {
+                wanted.snapshot = grid_.snapshot();
+            }
+            return wanted;
+        },
+        this);
+    connect(keeper_, &CaseKeeper::problem, this, &MainDialog::showNotice);
 
     evaluation_.data = &data_;
     loadData();
@@ -113,11 +134,13 @@ MainDialog::MainDialog(SettingsStore& store, const QString& historyPath, QWidget
     }
     restorePlacement(this, store_, settings::kPlacementMain);
     restoreColumnWidths(settings_, grid_, store_, settings::kColumnsMain, 0);
+    restoreKeptCase();
 
     gridView_->setFocus(Qt::OtherFocusReason);
 }
 
 MainDialog::~MainDialog() {
+    keeper_->flush();
     closeSearchWindows();
     grid_.setChangeWrapper({});
     // The view listens to the grid, which is a member: it goes first. The
@@ -152,6 +175,11 @@ void MainDialog::buildControls() {
     gridView_->installEventFilter(this);
     gridView_->viewport()->installEventFilter(this);
     buildCaseActions();
+    caseNotice_ = new QLabel(this);
+    caseNotice_->setObjectName(QStringLiteral("caseNotice"));
+    caseNotice_->setTextFormat(Qt::PlainText);
+    caseNotice_->setWordWrap(true);
+    caseNotice_->hide();
 
     // Equal widths; the buttons keep their places when the window grows. Each
     // keeps its auto-default: Enter on a focused button presses that button.
@@ -161,6 +189,7 @@ void MainDialog::buildControls() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(gridView_, 1);
+    layout->addWidget(caseNotice_);
     layout->addLayout(buttonRow.layout);
 
     connect(buttons_[kEvaluate], &QPushButton::clicked, this, &MainDialog::onEvaluate);
@@ -182,6 +211,7 @@ void MainDialog::buildCaseActions() {
     grid_.setChangeWrapper(
         [this](const std::function<void()>& change) { undo_->record(kStepTyped, change); });
     connect(undo_, &CaseUndo::restored, this, &MainDialog::focusCaseGrid);
+    connect(undo_, &CaseUndo::changed, this, &MainDialog::caseChanged);
 
     undoAction_ = new QAction(QStringLiteral("Rückgängig"), this);
     undoAction_->setObjectName(QStringLiteral("undoAction"));
@@ -302,7 +332,75 @@ void MainDialog::addReference(const SymptomRef& ref) {
 void MainDialog::loadCase(const std::string& name, std::span<const SymptomRef> refs) {
     gridView_->cancelEditing();
     changeCase(kStepLoad, [&] { grid_.loadCase(name, refs); });
+    markFiled();
     focusCaseGrid();
+}
+
+// --- the case on screen -----------------------------------------------------------
+
+int MainDialog::caseRubricCount() const {
+    const std::span<const CaseEntry> used = case_.used();
+    return static_cast<int>(
+        std::count_if(used.begin(), used.end(), [](const CaseEntry& e) { return e.number != 0; }));
+}
+
+bool MainDialog::caseFiled() const {
+    return filedCase_ && *filedCase_ == grid_.snapshot();
+}
+
+void MainDialog::caseChanged() {
+    showNotice(QString());
+    updateTitle();
+    keeper_->schedule();
+}
+
+void MainDialog::markFiled() {
+    filedCase_ = grid_.snapshot();
+    updateTitle();
+    keeper_->schedule();
+}
+
+void MainDialog::updateTitle() {
+    if (caseRubricCount() == 0) {
+        setWindowTitle(programTitle());
+        return;
+    }
+    setWindowTitle(
+        QStringLiteral("%1 – %2 (%3)")
+            .arg(programTitle(),
+                 case_.name().empty() ? QStringLiteral("Fall ohne Namen") : toQString(case_.name()),
+                 caseFiled() ? QStringLiteral("abgelegt") : QStringLiteral("nicht abgelegt")));
+}
+
+QString MainDialog::unfiledCaseSentence() const {
+    return QStringLiteral("Der Fall %1 mit %2 ist noch nicht abgelegt.")
+        .arg(case_.name().empty() ? QStringLiteral("ohne Namen") : toQString(case_.name()),
+             rubricsText(caseRubricCount()));
+}
+
+void MainDialog::showNotice(const QString& text) {
+    caseNotice_->setText(text);
+    caseNotice_->setVisible(!text.isEmpty());
+}
+
+// The case kept at the end of the last run comes back as it was, without an
+// undo step: it is where this run begins.
+void MainDialog::restoreKeptCase() {
+    QString problem;
+    const std::optional<CaseSnapshot> kept = keeper_->read(problem);
+    if (!kept) {
+        showNotice(problem);
+        return;
+    }
+    grid_.restore(*kept, {kept->rowCount(), kNumberColumn});
+    updateTitle();
+    if (caseRubricCount() > 0) {
+        showNotice(
+            QStringLiteral("Der Fall %1 mit %2 aus dem letzten Programmlauf ist "
+                           "wiederhergestellt; er ist noch nicht abgelegt.")
+                .arg(case_.name().empty() ? QStringLiteral("ohne Namen") : toQString(case_.name()),
+                     rubricsText(caseRubricCount())));
+    }
 }
 
 void MainDialog::changeCase(const QString& text, const std::function<void()>& change) {
@@ -344,6 +442,7 @@ void MainDialog::onEvaluate() {
     commitGridEditing();
     // Keeping the case (empty rows go) and discarding it are one undo step.
     bool evaluated = false;
+    bool filed = false;
     struct RowMarks {
         int row;
         std::int8_t weight;
@@ -370,6 +469,7 @@ void MainDialog::onEvaluate() {
             before.emplace_back(e.weight, e.eliminating);
         }
         ResultViewOutcome outcome = runResultView(evaluation_);
+        filed = outcome.filed && outcome.keep;
         if (outcome.keep) {
             for (std::size_t i = 0; i < before.size(); ++i) {
                 CaseEntry& e = evaluation_.entries[i];
@@ -394,6 +494,9 @@ void MainDialog::onEvaluate() {
             }
         });
     }
+    if (filed) {
+        markFiled();
+    }
     if (evaluated) {
         focusCaseGrid();
     }
@@ -406,7 +509,7 @@ ResultViewOutcome MainDialog::runResultView(EvaluationResult& result) {
     }
     ResultDialog dialog(data_, result, settings_, tableFont_, store_, historyPath_, this);
     const bool keep = dialog.exec() == QDialog::Accepted;
-    return {keep, dialog.evaluationName()};
+    return {keep, dialog.evaluationName(), dialog.filed()};
 }
 
 FindingContext MainDialog::findingContext() {
@@ -454,7 +557,15 @@ void MainDialog::onHistory() {
     context.tableFont = tableFont_;
     context.help = [this] { onHelp(); };
     HistoryDialog dialog(context, this);
-    if (dialog.exec() == QDialog::Accepted) {
+    // A case not filed is replaced only when the user says so.
+    if (dialog.exec() == QDialog::Accepted &&
+        (!caseUnfiled() ||
+         ConfirmDialog::ask(this,
+                            unfiledCaseSentence() +
+                                QStringLiteral("\nWollen Sie ihn durch den Fall %1 aus der "
+                                               "Fallhistorie ersetzen?")
+                                    .arg(toQString(dialog.resultName())),
+                            ConfirmDefault::No))) {
         loadCase(dialog.resultName(), dialog.resultSymptoms());
     }
     focusCaseGrid();
@@ -507,10 +618,17 @@ void MainDialog::onHelp() {
 
 void MainDialog::reject() {
     commitGridEditing();
-    if (settings_.askBeforeQuit && !ConfirmDialog::ask(this, kQuitQuestion)) {
+    // With a case that is not filed, "&Ja" ends its time on screen: the
+    // question names it and Enter answers no.
+    if (settings_.askBeforeQuit &&
+        !(caseUnfiled()
+              ? ConfirmDialog::ask(this, unfiledCaseSentence() + QLatin1Char('\n') + kQuitQuestion,
+                                   ConfirmDefault::No)
+              : ConfirmDialog::ask(this, kQuitQuestion))) {
         focusCaseGrid();
         return;
     }
+    keeper_->flush();
     storePlacement(this, store_, settings::kPlacementMain);
     storeColumnWidths(settings_, grid_, store_, settings::kColumnsMain, 0);
     closeSearchWindows();
