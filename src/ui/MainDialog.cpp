@@ -356,6 +356,7 @@ void MainDialog::caseChanged() {
 
 void MainDialog::markFiled() {
     filedCase_ = grid_.snapshot();
+    showNotice(QString());
     updateTitle();
     keeper_->schedule();
 }
