@@ -81,8 +81,9 @@ enum ButtonIndex {
     kQuit,
 };
 
-QString rubricsText(int count) {
-    return count == 1 ? QStringLiteral("1 Rubrik") : QStringLiteral("%1 Rubriken").arg(count);
+// A case's name in a sentence such as "Der Fall … ist noch nicht abgelegt.".
+QString caseNameText(const std::string& name) {
+    return name.empty() ? QStringLiteral("ohne Namen") : toQString(name);
 }
 
 // Whether a key press would open the grid's editor with typed text.
@@ -373,10 +374,15 @@ void MainDialog::updateTitle() {
                  caseFiled() ? QStringLiteral("abgelegt") : QStringLiteral("nicht abgelegt")));
 }
 
+QString MainDialog::caseDescription() const {
+    const int rubrics = caseRubricCount();
+    return QStringLiteral("Der Fall %1 mit %2")
+        .arg(caseNameText(case_.name()), rubrics == 1 ? QStringLiteral("1 Rubrik")
+                                                      : QStringLiteral("%1 Rubriken").arg(rubrics));
+}
+
 QString MainDialog::unfiledCaseSentence() const {
-    return QStringLiteral("Der Fall %1 mit %2 ist noch nicht abgelegt.")
-        .arg(case_.name().empty() ? QStringLiteral("ohne Namen") : toQString(case_.name()),
-             rubricsText(caseRubricCount()));
+    return caseDescription() + QStringLiteral(" ist noch nicht abgelegt.");
 }
 
 void MainDialog::showNotice(const QString& text) {
@@ -396,11 +402,9 @@ void MainDialog::restoreKeptCase() {
     grid_.restore(*kept, {kept->rowCount(), kNumberColumn});
     updateTitle();
     if (caseRubricCount() > 0) {
-        showNotice(
-            QStringLiteral("Der Fall %1 mit %2 aus dem letzten Programmlauf ist "
-                           "wiederhergestellt; er ist noch nicht abgelegt.")
-                .arg(case_.name().empty() ? QStringLiteral("ohne Namen") : toQString(case_.name()),
-                     rubricsText(caseRubricCount())));
+        showNotice(caseDescription() + QStringLiteral(" aus dem letzten Programmlauf ist "
+                                                      "wiederhergestellt; er ist noch nicht "
+                                                      "abgelegt."));
     }
 }
 
@@ -565,7 +569,7 @@ void MainDialog::onHistory() {
                             unfiledCaseSentence() +
                                 QStringLiteral("\nWollen Sie ihn durch den Fall %1 aus der "
                                                "Fallhistorie ersetzen?")
-                                    .arg(toQString(dialog.resultName())),
+                                    .arg(caseNameText(dialog.resultName())),
                             ConfirmDefault::No))) {
         loadCase(dialog.resultName(), dialog.resultSymptoms());
     }

@@ -176,6 +176,8 @@ private:
     void markFiled();
     void updateTitle();
     void showNotice(const QString& text);
+    // "Der Fall Herr Özdemir mit 12 Rubriken" ("Der Fall ohne Namen …").
+    QString caseDescription() const;
     // "Der Fall … mit 12 Rubriken ist noch nicht abgelegt."
     QString unfiledCaseSentence() const;
     void stretchGridColumns();

@@ -9,7 +9,7 @@ seconds="${FUZZ_SECONDS:-60}"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DTESSALYN_FUZZ=ON \
     -DTESSALYN_BUILD_GUI=OFF -DTESSALYN_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-targets=(history_reader overlay_reader content_loader)
+targets=(history_reader overlay_reader content_loader case_state)
 # The overlay has 2835 records: its inputs must be able to grow past that many
 # line ends.
 declare -A options=([overlay_reader]="-max_len=8192")
