@@ -4,7 +4,9 @@
 //
 // Option for measuring and tests: --startup-probe closes the main window as
 // soon as it has been shown and painted (without asking) and ends the program;
-// a message box shown before is written to standard output and closed.
+// a message box shown before is written to standard output and closed; it
+// then prints the window's title and the line below its grid, if any.
+#include "ui/CaseKeeper.h"
 #include "ui/GuardedApplication.h"
 #include "ui/MainDialog.h"
 #include "ui/QtSettingsStore.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QStringList>
@@ -90,11 +93,17 @@ int runProgram(int argc, char** argv) {
     }
 
     const QString historyPath = tessalyn::historyPathInCurrentDirectory();
-    tessalyn::MainDialog mainWindow(store, historyPath);
+    tessalyn::MainDialog mainWindow(store, historyPath, tessalyn::caseStatePath());
     if (probe) {
         new StartupProbe(&mainWindow);
     }
     mainWindow.exec();
+    if (probe) {
+        std::printf("%s\n", mainWindow.windowTitle().toUtf8().constData());
+        if (!mainWindow.caseNotice()->isHidden()) {
+            std::printf("%s\n", mainWindow.caseNotice()->text().toUtf8().constData());
+        }
+    }
     return 0;
 }
 

@@ -4,12 +4,6 @@
 
 namespace tessalyn {
 
-std::string_view CaseSnapshot::rowText(int index) const {
-    const auto i = static_cast<std::size_t>(index);
-    const std::uint32_t begin = i == 0 ? 0 : textEnds_[i - 1];
-    return std::string_view(texts_).substr(begin, textEnds_[i] - begin);
-}
-
 std::size_t CaseSnapshot::memoryBytes() const {
     return sizeof(CaseSnapshot) + name_.capacity() + rows_.capacity() * sizeof(CaseEntryValues) +
            links_.capacity() * sizeof(links_.front()) + texts_.capacity() +

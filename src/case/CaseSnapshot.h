@@ -39,7 +39,11 @@ public:
         return rows_[static_cast<std::size_t>(index)];
     }
     // The number column's text of entry `index` (grid row index + 1).
-    std::string_view rowText(int index) const;
+    std::string_view rowText(int index) const {
+        const auto i = static_cast<std::size_t>(index);
+        const std::uint32_t begin = i == 0 ? 0 : textEnds_[i - 1];
+        return std::string_view(texts_).substr(begin, textEnds_[i] - begin);
+    }
     // The further rubrics of "+" rows: the entry index and the link's values,
     // by entry and in chain order.
     const std::vector<std::pair<std::int32_t, CaseEntryValues>>& links() const { return links_; }
@@ -51,6 +55,9 @@ public:
 
 private:
     friend class CaseGrid;
+    // The kept case read back from its file (CaseState.h).
+    friend std::optional<CaseSnapshot> caseStateFromBytes(std::string_view bytes,
+                                                          std::string& error);
 
     std::string name_;
     std::vector<CaseEntryValues> rows_;

@@ -18,6 +18,7 @@ public:
     void undo() override {
         owner_.recorder_.undo(step_);
         emit owner_.restored();
+        emit owner_.changed();
     }
 
     void redo() override {
@@ -27,6 +28,7 @@ public:
         }
         owner_.recorder_.redo(step_);
         emit owner_.restored();
+        emit owner_.changed();
     }
 
 private:
@@ -42,6 +44,7 @@ CaseUndo::CaseUndo(CaseGrid& grid, QObject* parent) : QObject(parent), recorder_
 void CaseUndo::record(const QString& text, const std::function<void()>& change) {
     if (std::optional<CaseUndoStep> step = recorder_.record(change)) {
         stack_.push(new Step(*this, text, std::move(*step)));
+        emit changed();
     }
 }
 

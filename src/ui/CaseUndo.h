@@ -41,6 +41,8 @@ public:
 signals:
     // The grid was rebuilt by an undo or a redo.
     void restored();
+    // The case changed: a step was recorded, undone or redone.
+    void changed();
 
 private:
     class Step;

@@ -13,7 +13,7 @@
 
 namespace tessalyn {
 
-ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent, DefaultAnswer defaultAnswer)
+ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent, ConfirmDefault defaultAnswer)
     : QDialog(parent) {
     setWindowTitle(programTitle());
     setObjectName(QStringLiteral("ConfirmDialog"));
@@ -38,8 +38,6 @@ ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent, DefaultAnswer
     yes_->setObjectName(QStringLiteral("yes"));
     no_ = new QPushButton(QStringLiteral("&Nein"), this);
     no_->setObjectName(QStringLiteral("no"));
-    QPushButton* preset = defaultAnswer == DefaultAnswer::Yes ? yes_ : no_;
-    preset->setDefault(true);
     connect(yes_, &QPushButton::clicked, this, &QDialog::accept);
     connect(no_, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -60,16 +58,18 @@ ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent, DefaultAnswer
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    preset->setFocus();
+    QPushButton* byDefault = defaultAnswer == ConfirmDefault::Yes ? yes_ : no_;
+    byDefault->setDefault(true);
+    byDefault->setFocus();
 }
 
 QString ConfirmDialog::text() const {
     return text_->text();
 }
 
-bool ConfirmDialog::ask(QWidget* parent, const QString& text, DefaultAnswer defaultAnswer) {
+bool ConfirmDialog::ask(QWidget* parent, const QString& text, ConfirmDefault defaultAnswer) {
     if (testHook()) {
-        return testHook()(text);
+        return testHook()(text, defaultAnswer);
     }
     ConfirmDialog dialog(text, parent, defaultAnswer);
     return dialog.exec() == QDialog::Accepted;

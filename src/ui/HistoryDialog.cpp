@@ -298,7 +298,7 @@ void HistoryDialog::deleteSelected() {
                       toQString(treatmentLabel(*treatment)) + QStringLiteral(" wirklich löschen?")
                 : QStringLiteral("Wollen Sie den Fall ") + toQString(filed->name) +
                       QStringLiteral(" wirklich löschen?");
-        if (!ConfirmDialog::ask(this, question)) {
+        if (!ConfirmDialog::ask(this, question, ConfirmDefault::No)) {
             return;
         }
     }
@@ -469,12 +469,14 @@ void HistoryDialog::importHistory() {
     }
     const bool replace = imported.loadOk();
     // The import replaces every case: the user says so first.
-    if (replace && !ConfirmDialog::ask(this, QStringLiteral("Die Fallhistorie mit %1 wird durch "
-                                                            "den Inhalt von „%2“ (%3) ersetzt. "
-                                                            "Fortfahren?")
-                                                 .arg(caseCount(history_.caseCount(), true),
-                                                      QFileInfo(chosen).fileName(),
-                                                      caseCount(imported.caseCount(), false)))) {
+    if (replace && !ConfirmDialog::ask(this,
+                                       QStringLiteral("Die Fallhistorie mit %1 wird durch "
+                                                      "den Inhalt von „%2“ (%3) ersetzt. "
+                                                      "Fortfahren?")
+                                           .arg(caseCount(history_.caseCount(), true),
+                                                QFileInfo(chosen).fileName(),
+                                                caseCount(imported.caseCount(), false)),
+                                       ConfirmDefault::No)) {
         return;
     }
     const bool byName = !orderByDate_;

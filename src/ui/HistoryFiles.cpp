@@ -100,7 +100,7 @@ void offerHistoryRestore(const QString& path, QWidget* parent) {
                            "Fallhistorie daraus wiederhergestellt werden? Ihr jetziger Inhalt "
                            "wird dabei ersetzt.")
                 .arg(QDir::toNativeSeparators(path), shownFileName(check.keptCopy)),
-            ConfirmDialog::DefaultAnswer::No)) {
+            ConfirmDefault::No)) {
         return;
     }
     MessageBoxHistoryReporter reporter(parent);

@@ -4,6 +4,7 @@
 #include "data/Overlay.h"
 #include "settings/ColumnWidths.h"
 #include "settings/SettingsKeys.h"
+#include "ui/CaseKeeper.h"
 #include "ui/CaseUndo.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/DialogSetup.h"
@@ -29,6 +30,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -79,6 +81,11 @@ enum ButtonIndex {
     kQuit,
 };
 
+// A case's name in a sentence such as "Der Fall … ist noch nicht abgelegt.".
+QString caseNameText(const std::string& name) {
+    return name.empty() ? QStringLiteral("ohne Namen") : toQString(name);
+}
+
 // Whether a key press would open the grid's editor with typed text.
 bool isTypedKey(const QKeyEvent* key) {
     if (key->key() == Qt::Key_F2) {
@@ -91,11 +98,26 @@ bool isTypedKey(const QKeyEvent* key) {
 
 } // namespace
 
-MainDialog::MainDialog(SettingsStore& store, const QString& historyPath, QWidget* parent)
+MainDialog::MainDialog(SettingsStore& store, const QString& historyPath,
+                       const QString& caseStatePath, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       store_(store), historyPath_(historyPath), grid_(data_, case_) {
     setUpDialog(this, QStringLiteral("MainDialog"), programTitle(), help::kMainWindow);
+    // Nothing is kept while a change is still being made (the result view is
+    // open), and only a case that is not filed.
+    keeper_ = new CaseKeeper(
+        caseStatePath,
+        [this] {
+            CaseKeeper::Wanted wanted;
+            wanted.later = undo_ != nullptr && undo_->recording();
+            if (!wanted.later && caseUnfiled()) {
+                wanted.snapshot = grid_.snapshot();
+            }
+            return wanted;
+        },
+        this);
+    connect(keeper_, &CaseKeeper::problem, this, &MainDialog::showNotice);
 
     evaluation_.data = &data_;
     loadData();
@@ -113,11 +135,13 @@ MainDialog::MainDialog(SettingsStore& store, const QString& historyPath, QWidget
     }
     restorePlacement(this, store_, settings::kPlacementMain);
     restoreColumnWidths(settings_, grid_, store_, settings::kColumnsMain, 0);
+    restoreKeptCase();
 
     gridView_->setFocus(Qt::OtherFocusReason);
 }
 
 MainDialog::~MainDialog() {
+    keeper_->flush();
     closeSearchWindows();
     grid_.setChangeWrapper({});
     // The view listens to the grid, which is a member: it goes first. The
@@ -154,6 +178,11 @@ void MainDialog::buildControls() {
     gridView_->installEventFilter(this);
     gridView_->viewport()->installEventFilter(this);
     buildCaseActions();
+    caseNotice_ = new QLabel(this);
+    caseNotice_->setObjectName(QStringLiteral("caseNotice"));
+    caseNotice_->setTextFormat(Qt::PlainText);
+    caseNotice_->setWordWrap(true);
+    caseNotice_->hide();
 
     // Equal widths; the buttons keep their places when the window grows. Each
     // keeps its auto-default: Enter on a focused button presses that button.
@@ -163,6 +192,7 @@ void MainDialog::buildControls() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(gridView_, 1);
+    layout->addWidget(caseNotice_);
     layout->addLayout(buttonRow.layout);
 
     connect(buttons_[kEvaluate], &QPushButton::clicked, this, &MainDialog::onEvaluate);
@@ -184,6 +214,7 @@ void MainDialog::buildCaseActions() {
     grid_.setChangeWrapper(
         [this](const std::function<void()>& change) { undo_->record(kStepTyped, change); });
     connect(undo_, &CaseUndo::restored, this, &MainDialog::focusCaseGrid);
+    connect(undo_, &CaseUndo::changed, this, &MainDialog::caseChanged);
 
     undoAction_ = new QAction(QStringLiteral("Rückgängig"), this);
     undoAction_->setObjectName(QStringLiteral("undoAction"));
@@ -304,7 +335,79 @@ void MainDialog::addReference(const SymptomRef& ref) {
 void MainDialog::loadCase(const std::string& name, std::span<const SymptomRef> refs) {
     gridView_->cancelEditing();
     changeCase(kStepLoad, [&] { grid_.loadCase(name, refs); });
+    markFiled();
     focusCaseGrid();
+}
+
+// --- the case on screen -----------------------------------------------------------
+
+int MainDialog::caseRubricCount() const {
+    const std::span<const CaseEntry> used = case_.used();
+    return static_cast<int>(
+        std::count_if(used.begin(), used.end(), [](const CaseEntry& e) { return e.number != 0; }));
+}
+
+bool MainDialog::caseFiled() const {
+    return filedCase_ && *filedCase_ == grid_.snapshot();
+}
+
+void MainDialog::caseChanged() {
+    showNotice(QString());
+    updateTitle();
+    keeper_->schedule();
+}
+
+void MainDialog::markFiled() {
+    filedCase_ = grid_.snapshot();
+    showNotice(QString());
+    updateTitle();
+    keeper_->schedule();
+}
+
+void MainDialog::updateTitle() {
+    if (caseRubricCount() == 0) {
+        setWindowTitle(programTitle());
+        return;
+    }
+    setWindowTitle(
+        QStringLiteral("%1 – %2 (%3)")
+            .arg(programTitle(),
+                 case_.name().empty() ? QStringLiteral("Fall ohne Namen") : toQString(case_.name()),
+                 caseFiled() ? QStringLiteral("abgelegt") : QStringLiteral("nicht abgelegt")));
+}
+
+QString MainDialog::caseDescription() const {
+    const int rubrics = caseRubricCount();
+    return QStringLiteral("Der Fall %1 mit %2")
+        .arg(caseNameText(case_.name()), rubrics == 1 ? QStringLiteral("1 Rubrik")
+                                                      : QStringLiteral("%1 Rubriken").arg(rubrics));
+}
+
+QString MainDialog::unfiledCaseSentence() const {
+    return caseDescription() + QStringLiteral(" ist noch nicht abgelegt.");
+}
+
+void MainDialog::showNotice(const QString& text) {
+    caseNotice_->setText(text);
+    caseNotice_->setVisible(!text.isEmpty());
+}
+
+// The case kept at the end of the last run comes back as it was, without an
+// undo step: it is where this run begins.
+void MainDialog::restoreKeptCase() {
+    QString problem;
+    const std::optional<CaseSnapshot> kept = keeper_->read(problem);
+    if (!kept) {
+        showNotice(problem);
+        return;
+    }
+    grid_.restore(*kept, {kept->rowCount(), kNumberColumn});
+    updateTitle();
+    if (caseRubricCount() > 0) {
+        showNotice(caseDescription() + QStringLiteral(" aus dem letzten Programmlauf ist "
+                                                      "wiederhergestellt; er ist noch nicht "
+                                                      "abgelegt."));
+    }
 }
 
 void MainDialog::changeCase(const QString& text, const std::function<void()>& change) {
@@ -346,6 +449,7 @@ void MainDialog::onEvaluate() {
     commitGridEditing();
     // Keeping the case (empty rows go) and discarding it are one undo step.
     bool evaluated = false;
+    bool filed = false;
     struct RowMarks {
         int row;
         std::int8_t weight;
@@ -372,6 +476,7 @@ void MainDialog::onEvaluate() {
             before.emplace_back(e.weight, e.eliminating);
         }
         ResultViewOutcome outcome = runResultView(evaluation_);
+        filed = outcome.filed && outcome.keep;
         if (outcome.keep) {
             for (std::size_t i = 0; i < before.size(); ++i) {
                 CaseEntry& e = evaluation_.entries[i];
@@ -396,6 +501,9 @@ void MainDialog::onEvaluate() {
             }
         });
     }
+    if (filed) {
+        markFiled();
+    }
     if (evaluated) {
         focusCaseGrid();
     }
@@ -408,7 +516,7 @@ ResultViewOutcome MainDialog::runResultView(EvaluationResult& result) {
     }
     ResultDialog dialog(data_, result, settings_, tableFont_, store_, historyPath_, this);
     const bool keep = dialog.exec() == QDialog::Accepted;
-    return {keep, dialog.evaluationName()};
+    return {keep, dialog.evaluationName(), dialog.filed()};
 }
 
 FindingContext MainDialog::findingContext() {
@@ -456,7 +564,15 @@ void MainDialog::onHistory() {
     context.tableFont = tableFont_;
     context.help = [this] { onHelp(); };
     HistoryDialog dialog(context, this);
-    if (dialog.exec() == QDialog::Accepted) {
+    // A case not filed is replaced only when the user says so.
+    if (dialog.exec() == QDialog::Accepted &&
+        (!caseUnfiled() ||
+         ConfirmDialog::ask(this,
+                            unfiledCaseSentence() +
+                                QStringLiteral("\nWollen Sie ihn durch den Fall %1 aus der "
+                                               "Fallhistorie ersetzen?")
+                                    .arg(caseNameText(dialog.resultName())),
+                            ConfirmDefault::No))) {
         loadCase(dialog.resultName(), dialog.resultSymptoms());
     }
     focusCaseGrid();
@@ -509,10 +625,17 @@ void MainDialog::onHelp() {
 
 void MainDialog::reject() {
     commitGridEditing();
-    if (settings_.askBeforeQuit && !ConfirmDialog::ask(this, kQuitQuestion)) {
+    // With a case that is not filed, "&Ja" ends its time on screen: the
+    // question names it and Enter answers no.
+    if (settings_.askBeforeQuit &&
+        !(caseUnfiled()
+              ? ConfirmDialog::ask(this, unfiledCaseSentence() + QLatin1Char('\n') + kQuitQuestion,
+                                   ConfirmDefault::No)
+              : ConfirmDialog::ask(this, kQuitQuestion))) {
         focusCaseGrid();
         return;
     }
+    keeper_->flush();
     storePlacement(this, store_, settings::kPlacementMain);
     storeColumnWidths(settings_, grid_, store_, settings::kColumnsMain, 0);
     closeSearchWindows();

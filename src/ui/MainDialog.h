@@ -16,6 +16,7 @@
 
 class QAction;
 class QKeyEvent;
+class QLabel;
 class QMenu;
 
 #include <array>
@@ -26,6 +27,7 @@ class QMenu;
 
 namespace tessalyn {
 
+class CaseKeeper;
 class CaseUndo;
 class IconPushButton;
 class TableView;
@@ -35,6 +37,7 @@ class TableView;
 struct ResultViewOutcome {
     bool keep = false;
     std::string evaluationName; // Windows-1252
+    bool filed = false;         // the case reached the history while the view was open
 };
 
 // The main window: the case grid above a row of eight icon buttons. It owns,
@@ -44,14 +47,22 @@ struct ResultViewOutcome {
 // search windows. Every other dialog is opened from here for one use and
 // reads what it needs through the accessors below.
 //
+// The title names the case on screen and whether it is filed: it is filed
+// while it is the case last filed from the result view or taken from the
+// history, unchanged. A case that is not filed is kept in the file
+// `caseStatePath` (see CaseKeeper) and comes back from there at the next
+// start, with a line below the grid saying so; without a path nothing is kept.
+//
 // Closing by "Been&den", Escape or the window's close box asks "Wollen Sie
-// wirklich beenden?" when "FragenBeimBeenden" is on; then the placement
-// "Dialog/Eingabe" and (with "Spaltenbreite") the column widths
+// wirklich beenden?" when "FragenBeimBeenden" is on, or names the case when
+// one is on screen that is not filed, with "&Nein" as the default; then the
+// placement "Dialog/Eingabe" and (with "Spaltenbreite") the column widths
 // "Spalten/Eingabe" are stored and the search windows are closed.
 class MainDialog : public QDialog, public SettingsOwner {
     Q_OBJECT
 public:
-    MainDialog(SettingsStore& store, const QString& historyPath, QWidget* parent = nullptr);
+    MainDialog(SettingsStore& store, const QString& historyPath,
+               const QString& caseStatePath = QString(), QWidget* parent = nullptr);
     ~MainDialog() override;
 
     // --- what the other dialogs read ------------------------------------------
@@ -72,8 +83,22 @@ public:
     // follows a new last row (or stays on the row) and the grid takes the
     // keyboard focus.
     void addReference(const SymptomRef& ref);
-    // Replaces the case by a stored one (never inserting counter-polar rows).
+    // Replaces the case by a stored one (never inserting counter-polar rows);
+    // the case is then filed.
     void loadCase(const std::string& name, std::span<const SymptomRef> refs);
+
+    // --- the case on screen ---------------------------------------------------------
+    // Rows with a rubric (a number other than 0); none: no case on screen.
+    int caseRubricCount() const;
+    // Whether the case on screen is the one last filed or taken from the history.
+    bool caseFiled() const;
+    // A case with rubrics on screen that is not filed.
+    bool caseUnfiled() const { return caseRubricCount() > 0 && !caseFiled(); }
+    // What keeps the case between runs.
+    CaseKeeper& caseKeeper() { return *keeper_; }
+    // The line below the grid: the kept case restored, or why keeping it
+    // failed; hidden when there is nothing to say.
+    QLabel* caseNotice() const { return caseNotice_; }
 
     // --- undo --------------------------------------------------------------------
     // Applies `change` to the case as one undo step named `text` (no step
@@ -146,6 +171,15 @@ private:
     bool handleGridKey(QKeyEvent* key);
     void showCaseGridMenu(const QPoint& globalPos);
     void loadData();
+    void restoreKeptCase();
+    void caseChanged();
+    void markFiled();
+    void updateTitle();
+    void showNotice(const QString& text);
+    // "Der Fall Herr Özdemir mit 12 Rubriken" ("Der Fall ohne Namen …").
+    QString caseDescription() const;
+    // "Der Fall … mit 12 Rubriken ist noch nicht abgelegt."
+    QString unfiledCaseSentence() const;
     void stretchGridColumns();
     void commitGridEditing();
     ResultViewOutcome runResultView(EvaluationResult& result);
@@ -161,8 +195,12 @@ private:
     EvaluationResult evaluation_;
     ProgramSettings settings_;
     std::optional<QFont> tableFont_;
+    // The case as last filed or taken from the history.
+    std::optional<CaseSnapshot> filedCase_;
 
     TableView* gridView_ = nullptr;
+    QLabel* caseNotice_ = nullptr;
+    CaseKeeper* keeper_ = nullptr;
     std::array<IconPushButton*, kButtonCount> buttons_{};
     CaseUndo* undo_ = nullptr;
     QMenu* caseMenu_ = nullptr;

@@ -519,8 +519,10 @@ bool ResultDialog::fileCase() {
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    return fileCaseInHistory(historyPath_, dialog.caseName(), dialog.comment(), result_.entries,
-                             this);
+    const bool filed =
+        fileCaseInHistory(historyPath_, dialog.caseName(), dialog.comment(), result_.entries, this);
+    filed_ = filed_ || filed;
+    return filed;
 }
 
 void ResultDialog::copyToClipboard() {

@@ -55,6 +55,9 @@ public:
     // Auswertung": at first the case name, then at printing, filing and keeping.
     const std::string& evaluationName() const { return evaluationName_; }
 
+    // Whether "&Ablegen" filed the case into the history.
+    bool filed() const { return filed_; }
+
     // True until "&Neu" leaves the view, which then always discards.
     bool honourEscapeSetting() const { return honourEscapeSetting_; }
 
@@ -154,6 +157,7 @@ private:
 
     std::string evaluationName_;
     bool honourEscapeSetting_ = true;
+    bool filed_ = false;
     QDate printDate_;
 
     RankingChart* chart_ = nullptr;

@@ -2,13 +2,15 @@
 
 #include "ui/ConfirmDialog.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace tessalyn::test_support {
 
 // Answers every question of ConfirmDialog::ask with a fixed answer while it
-// lives, and records the questions asked; no dialog is shown.
+// lives, and records the questions asked with their default answers; no
+// dialog is shown.
 class ConfirmAnswer {
 public:
     explicit ConfirmAnswer(bool answer);
@@ -17,10 +19,12 @@ public:
 
     void setAnswer(bool answer) { answer_ = answer; }
     const QStringList& questions() const { return questions_; }
+    const QList<ConfirmDefault>& defaults() const { return defaults_; }
 
 private:
     bool answer_;
     QStringList questions_;
+    QList<ConfirmDefault> defaults_;
     ConfirmDialog::Hook::Guard guard_;
 };
 

@@ -36,6 +36,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -263,9 +264,21 @@ TEST(EndToEnd, TheRoadOfOneCase) {
         ASSERT_TRUE(filed->isExpanded());
         clickItem(t, t.indexFromItem(filed->child(0)));
         historyClosed = closedState(&h);
+        // The case on screen has a row more than the filed one: it is
+        // replaced only after a question, which Enter would answer no.
+        whenModal<ConfirmDialog>([&](ConfirmDialog& box) {
+            EXPECT_EQ(box.text(),
+                      QStringLiteral("Der Fall Fall A mit 5 Rubriken ist noch nicht abgelegt.\n"
+                                     "Wollen Sie ihn durch den Fall Fall A aus der Fallhistorie "
+                                     "ersetzen?"));
+            EXPECT_TRUE(box.noButton()->isDefault());
+            click(box.yesButton());
+        });
         click(h.takeOverButton());
     });
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Tessalyn – Fall A (nicht abgelegt)"));
     click(buttonNamed(*main, "historyButton"));
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Tessalyn – Fall A (abgelegt)"));
     EXPECT_EQ(main->theCase().name(), "Fall A");
     EXPECT_EQ(gridNumbers(*main), (std::vector<std::string>{"12", "5", "2", "11"}));
     EXPECT_EQ(grid.cellText(5, 0), "0") << "the input row below the filed rubrics";
@@ -284,7 +297,7 @@ TEST(EndToEnd, TheRoadOfOneCase) {
     EXPECT_EQ(main->result(), QDialog::Rejected);
     EXPECT_FALSE(main->findChild<TextSearchDialog*>()) << "the search windows are gone";
     main.reset();
-    EXPECT_EQ(modalsMet, 5) << "overview, result, filing, history, question";
+    EXPECT_EQ(modalsMet, 6) << "overview, result, filing, history, two questions";
 
     // --- the history file, byte by byte ------------------------------------------------
     const QByteArray expectedHistory =

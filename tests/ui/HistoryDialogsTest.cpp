@@ -319,6 +319,7 @@ TEST_F(HistoryDialogsTest, DeleteAsksWhenSetAndNeinLeavesTreeAndFileUnchanged) {
                   QStringList({"Wollen Sie den Eintrag 02.02.2026 11:30 (Kopfschmerz seit Mai) "
                                "wirklich löschen?",
                                "Wollen Sie den Fall Bernd wirklich löschen?"}));
+        EXPECT_EQ(no.defaults(), QList({ConfirmDefault::No, ConfirmDefault::No}));
     }
     EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(treeLines(d), treeBefore);
@@ -618,6 +619,45 @@ TEST_F(HistoryDialogsTest, MainWindowLoadsTheChosenTreatmentAsTheCase) {
     main.done(QDialog::Rejected);
 }
 
+// Taking a case over one on screen that is not filed asks first, "&Nein" the
+// default; over a filed one it does not.
+TEST_F(HistoryDialogsTest, TakingACaseOverOneNotFiledAsksFirst) {
+    fileThreeCases();
+    MainDialog main(store, path);
+    main.show();
+    const auto takeOver = [&main](int caseRow) {
+        const test_support::AskedOnce asked(HistoryDialog::testHook(), [caseRow](HistoryDialog& d) {
+            d.tree()->setCurrentItem(d.tree()->topLevelItem(caseRow));
+            d.takeOver();
+            return QDialog::Accepted;
+        });
+        main.onHistory();
+    };
+    main.addReference({7, 0});
+    {
+        test_support::ConfirmAnswer no(false);
+        takeOver(1);
+        EXPECT_EQ(no.questions(), QStringList({"Der Fall ohne Namen mit 1 Rubrik ist noch nicht "
+                                               "abgelegt.\nWollen Sie ihn durch den Fall Anna "
+                                               "aus der Fallhistorie ersetzen?"}));
+        EXPECT_EQ(no.defaults(), QList({ConfirmDefault::No}));
+    }
+    EXPECT_EQ(main.theCase().entry(0).number, 7);
+    {
+        test_support::ConfirmAnswer yes(true);
+        takeOver(1);
+        EXPECT_EQ(yes.questions().size(), 1);
+    }
+    EXPECT_EQ(main.theCase().name(), "Anna");
+    {
+        test_support::ConfirmAnswer never(false);
+        takeOver(2);
+        EXPECT_TRUE(never.questions().isEmpty());
+    }
+    EXPECT_EQ(main.theCase().name(), "Bernd");
+    main.done(QDialog::Rejected);
+}
+
 TEST_F(HistoryDialogsTest, ABrokenHistoryFileIsKeptAsACopyBeforeItIsRewritten) {
     const QByteArray broken = "<Fallhistorie AnzahlFaelle=\"2\">\r\n"
                               "\t<Fall Name=\"A\" AnzahlBehandlungen=\"0\">\r\n"
@@ -780,6 +820,7 @@ TEST_F(HistoryDialogsTest, ImportAsksFirstAndNeinChangesNothing) {
         EXPECT_EQ(no.questions(),
                   QStringList({"Die Fallhistorie mit 3 Fällen wird durch den Inhalt von "
                                "„export.xml“ (1 Fall) ersetzt. Fortfahren?"}));
+        EXPECT_EQ(no.defaults(), QList({ConfirmDefault::No}));
     }
     EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(d.tree()->topLevelItemCount(), 3);

@@ -4,11 +4,15 @@
 
 #include "UserDriving.h"
 #include "Version.h"
+#include "case/CaseState.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/Placement.h"
 #include "settings/SettingsKeys.h"
 #include "support/ConfirmAnswer.h"
+#include "support/FileBytes.h"
+#include "support/TempFolder.h"
 #include "support/TestSettingsStore.h"
+#include "ui/CaseKeeper.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/HelpContext.h"
 #include "ui/HelpViewer.h"
@@ -24,6 +28,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -31,8 +37,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,13 +50,16 @@ namespace {
 
 const QString kQuitQuestion = QStringLiteral("Wollen Sie wirklich beenden?");
 
-// A main window over an in-memory store, shown and active.
+// A main window over an in-memory store, shown and active; it keeps its case
+// in `caseStatePath` when one is given.
 struct OpenMainWindow {
-    explicit OpenMainWindow(std::function<void(MemorySettingsStore&)> prepare = {}) {
+    explicit OpenMainWindow(std::function<void(MemorySettingsStore&)> prepare = {},
+                            const QString& caseStatePath = QString()) {
         if (prepare) {
             prepare(store);
         }
-        dialog = std::make_unique<MainDialog>(store, QStringLiteral("/praxis/historie.xml"));
+        dialog = std::make_unique<MainDialog>(store, QStringLiteral("/praxis/historie.xml"),
+                                              caseStatePath);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         dialog->activateWindow();
@@ -339,6 +350,176 @@ TEST(MainDialog, QuestionAnsweredNeinKeepsTheProgram) {
     answer.setAnswer(true);
     w.dialog->close();
     EXPECT_FALSE(w.dialog->isVisible());
+}
+
+// Escape with each kind of case on screen: a case that is not filed is named
+// and a hasty Enter keeps it; otherwise the question is the one it always was.
+TEST(MainDialog, TheQuitQuestionNamesACaseNotFiledAndEnterKeepsIt) {
+    const QString unfiled =
+        QStringLiteral("Der Fall %1 ist noch nicht abgelegt.\n") + kQuitQuestion;
+    const struct {
+        const char* what;
+        std::function<void(OpenMainWindow&)> prepare;
+        QString question;
+        bool enterQuits;
+    } cases[] = {
+        {"no case", [](OpenMainWindow&) {}, kQuitQuestion, true},
+        {"twelve typed rows",
+         [](OpenMainWindow& w) {
+             for (int n = 1; n <= 12; ++n) {
+                 w.type(QString::number(n));
+             }
+         },
+         unfiled.arg(QStringLiteral("ohne Namen mit 12 Rubriken")), false},
+        {"a case from the history",
+         [](OpenMainWindow& w) {
+             w.dialog->loadCase("Herr \xD6zdemir", refs({1, 2}));
+         },
+         kQuitQuestion, true},
+        {"a case from the history with one more row",
+         [](OpenMainWindow& w) {
+             w.dialog->loadCase("Herr \xD6zdemir", refs({1, 2}));
+             w.type(QStringLiteral("7"));
+         },
+         unfiled.arg(QStringLiteral("Herr Özdemir mit 3 Rubriken")), false},
+        {"one rubric", [](OpenMainWindow& w) { w.type(QStringLiteral("7")); },
+         unfiled.arg(QStringLiteral("ohne Namen mit 1 Rubrik")), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenMainWindow w;
+        c.prepare(w);
+        QString asked;
+        test::whenModal<ConfirmDialog>([&asked](ConfirmDialog& box) {
+            asked = box.text();
+            QTest::keyClick(&box, Qt::Key_Return);
+        });
+        QTest::keyClick(&w.view(), Qt::Key_Escape);
+        EXPECT_EQ(asked, c.question);
+        EXPECT_EQ(w.dialog->isVisible(), !c.enterQuits);
+    }
+}
+
+TEST(MainDialog, TheTitleNamesTheCaseAndWhetherItIsFiled) {
+    OpenMainWindow w;
+    const auto title = [&w] { return w.dialog->windowTitle(); };
+    EXPECT_EQ(title(), "Tessalyn");
+    w.type(QStringLiteral("5"));
+    EXPECT_EQ(title(), "Tessalyn – Fall ohne Namen (nicht abgelegt)");
+    w.dialog->loadCase("Herr \xD6zdemir", refs({1, 2, 3}));
+    EXPECT_EQ(title(), "Tessalyn – Herr Özdemir (abgelegt)");
+    w.type(QStringLiteral("7"));
+    EXPECT_EQ(title(), "Tessalyn – Herr Özdemir (nicht abgelegt)");
+    QTest::keyClick(&w.view(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(title(), "Tessalyn – Herr Özdemir (abgelegt)");
+
+    // Filed from the result view under a new name, then "Neu".
+    w.type(QStringLiteral("8"));
+    w.dialog->setResultViewRunner([](EvaluationResult&) {
+        return ResultViewOutcome{true, "Frau M\xFCller", true};
+    });
+    QTest::mouseClick(test::buttonNamed(*w.dialog, "evaluateButton"), Qt::LeftButton);
+    EXPECT_EQ(title(), "Tessalyn – Frau Müller (abgelegt)");
+    w.dialog->setResultViewRunner([](EvaluationResult&) { return ResultViewOutcome{}; });
+    QTest::mouseClick(test::buttonNamed(*w.dialog, "evaluateButton"), Qt::LeftButton);
+    EXPECT_EQ(title(), "Tessalyn");
+}
+
+// The case on screen lives in its state file from shortly after a change to
+// the next start; filing and "Neu" end it there.
+TEST(MainDialog, ACaseNotFiledIsKeptAndComesBackAtTheNextStart) {
+    test_support::TempFolder home;
+    const QString state =
+        QString::fromStdString(home.file("state/Korvanei/Tessalyn/aktueller-fall.txt"));
+    const auto kept = [&state] { return QFileInfo::exists(state); };
+    std::optional<CaseSnapshot> onScreen;
+    {
+        OpenMainWindow w({}, state);
+        EXPECT_TRUE(w.dialog->caseNotice()->isHidden());
+        w.dialog->loadCase("Herr \xD6zdemir", refs({1, 2}));
+        w.type(QStringLiteral("5+6"));
+        // Weights and a mark from the result view.
+        w.dialog->setResultViewRunner([](EvaluationResult& result) {
+            result.entries[0].weight = 3;
+            result.entries[1].eliminating = true;
+            return ResultViewOutcome{true, "Herr \xD6zdemir"};
+        });
+        QTest::mouseClick(test::buttonNamed(*w.dialog, "evaluateButton"), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor(kept));
+        // Written whole, for the user only.
+        std::string error;
+        const std::optional<CaseSnapshot> written =
+            caseStateFromBytes(test_support::readBytes(state.toStdString()), error);
+        ASSERT_TRUE(written) << error;
+        onScreen = w.grid().snapshot();
+        EXPECT_EQ(*written, *onScreen);
+        EXPECT_EQ(std::filesystem::status(state.toStdString()).permissions(),
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        EXPECT_EQ(std::filesystem::status(home.file("state/Korvanei/Tessalyn")).permissions(),
+                  std::filesystem::perms::owner_all);
+    }
+    OpenMainWindow w({}, state);
+    EXPECT_EQ(w.grid().snapshot(), *onScreen);
+    EXPECT_EQ(w.grid().theCase().entry(0).weight, 3);
+    EXPECT_EQ(w.dialog->windowTitle(), "Tessalyn – Herr Özdemir (nicht abgelegt)");
+    EXPECT_FALSE(w.dialog->caseNotice()->isHidden());
+    EXPECT_EQ(w.dialog->caseNotice()->text(),
+              "Der Fall Herr Özdemir mit 3 Rubriken aus dem letzten Programmlauf ist "
+              "wiederhergestellt; er ist noch nicht abgelegt.");
+
+    // Filed: nothing left to keep.
+    w.dialog->setResultViewRunner([](EvaluationResult&) {
+        return ResultViewOutcome{true, "Herr \xD6zdemir", true};
+    });
+    QTest::mouseClick(test::buttonNamed(*w.dialog, "evaluateButton"), Qt::LeftButton);
+    EXPECT_TRUE(w.dialog->caseNotice()->isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !kept(); }));
+    // Changed again, then "Neu".
+    w.type(QStringLiteral("9"));
+    ASSERT_TRUE(QTest::qWaitFor(kept));
+    w.dialog->setResultViewRunner([](EvaluationResult&) { return ResultViewOutcome{}; });
+    QTest::mouseClick(test::buttonNamed(*w.dialog, "evaluateButton"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !kept(); }));
+}
+
+// A state file that holds no case, or one that cannot be written, is said
+// below the grid; the program runs on.
+TEST(MainDialog, AKeptCaseThatCannotBeReadOrWrittenIsSaidBelowTheGrid) {
+    test_support::TempFolder home;
+    const QString state = QString::fromStdString(home.file("aktueller-fall.txt"));
+    test_support::writeBytes(state.toStdString(), "Tessalyn-Fall 1\r\nName\tA\r\nZeile\t5\t0\t9");
+    {
+        OpenMainWindow w({}, state);
+        EXPECT_EQ(w.grid().rowCount(), 2);
+        EXPECT_EQ(w.dialog->caseNotice()->text(),
+                  "Der zuletzt bearbeitete Fall lässt sich nicht wiederherstellen (" + state +
+                      "): Die Datei ist unvollständig.");
+        w.type(QStringLiteral("5"));
+        EXPECT_TRUE(w.dialog->caseNotice()->isHidden());
+        std::string error;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return caseStateFromBytes(test_support::readBytes(state.toStdString()), error)
+                .has_value();
+        }));
+    }
+    // A file where its folder should be.
+    const QString blocked = QString::fromStdString(home.file("aktueller-fall.txt/x/fall.txt"));
+    OpenMainWindow w({}, blocked);
+    w.type(QStringLiteral("5"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialog->caseNotice()->isHidden(); }));
+    EXPECT_TRUE(w.dialog->caseNotice()->text().startsWith(
+        "Der Fall kann nicht für den nächsten Start aufbewahrt werden: "))
+        << w.dialog->caseNotice()->text().toStdString();
+}
+
+TEST(CaseKeeper, TheUsersStateFolderHoldsTheCase) {
+    EXPECT_EQ(caseStatePathFor("/x/state", "/home/a"),
+              "/x/state/Korvanei/Tessalyn/aktueller-fall.txt");
+    // A relative or empty XDG_STATE_HOME is not used.
+    EXPECT_EQ(caseStatePathFor("", "/home/a"),
+              "/home/a/.local/state/Korvanei/Tessalyn/aktueller-fall.txt");
+    EXPECT_EQ(caseStatePathFor("state", "/home/a"),
+              "/home/a/.local/state/Korvanei/Tessalyn/aktueller-fall.txt");
 }
 
 TEST(MainDialog, RestoresPlacementAndColumnWidths) {

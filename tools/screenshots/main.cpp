@@ -273,6 +273,35 @@ int run(const QDir& folder) {
         save(&confirm, folder, QStringLiteral("bestaetigung"));
     }
 
+    {
+        // A case not filed: the program's own quit question, "Nein" the
+        // default, and the case back in a new main window with its line.
+        const QString kept = work.filePath(QStringLiteral("state/aktueller-fall.txt"));
+        MainDialog before(store, historyPath, kept);
+        before.loadCase("Herr \xD6zdemir", refs({1, 2, 3}));
+        before.addReference({7, 0});
+        QString question;
+        ConfirmDefault answer = ConfirmDefault::Yes;
+        {
+            const auto asked = ConfirmDialog::testHook().install(
+                [&](const QString& text, ConfirmDefault defaultAnswer) {
+                    question = text;
+                    answer = defaultAnswer;
+                    return true;
+                });
+            before.reject();
+        }
+        ConfirmDialog quit(question, &main, answer);
+        quit.show();
+        save(&quit, folder, QStringLiteral("beenden-rueckfrage-nicht-abgelegt"));
+
+        MainDialog after(store, historyPath, kept);
+        after.show();
+        std::printf("%s\n", after.windowTitle().toUtf8().constData());
+        save(&after, folder, QStringLiteral("hauptfenster-wiederhergestellt"));
+        after.done(QDialog::Rejected);
+    }
+
     main.setSettingsDialogRunner([&](SettingsDialog& dialog) {
         dialog.show();
         save(&dialog, folder, QStringLiteral("einstellungen"));
