@@ -299,6 +299,15 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments, st
         return settled(kExitUsage);
     }
     CLI::App* innermost = deepestCommand(root);
+    // An argument before a subcommand's name would be read by nobody: the
+    // subcommand runs with its own arguments only.
+    for (CLI::App* app = innermost->get_parent(); app != &root; app = app->get_parent()) {
+        if (const std::vector<std::string> early = positionals(*app); !early.empty()) {
+            err << "tessalyn-cli: unerwartetes Argument " << early.front() << " vor "
+                << app->get_subcommands().front()->get_name() << " (--help zeigt die Aufrufe)\n";
+            return settled(kExitUsage);
+        }
+    }
     for (const std::string& a : afterMark) {
         innermost->get_option(kPositionals)->add_result(shielded(a));
     }

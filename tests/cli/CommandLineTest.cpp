@@ -106,7 +106,7 @@ TEST(CommandLine, HistoryOptionsMayStandAnywhereAndFileTheSameBytes) {
         {{"history", "show", "--sort", "name", file}, {"history", "show", file, "--sort=name"}});
 }
 
-TEST(CommandLine, UnknownOptionsAreWrongCallsThatWriteNothing) {
+TEST(CommandLine, UnknownOptionsAndStrayArgumentsAreWrongCallsThatWriteNothing) {
     TempFolder folder("cli-unknown-options");
     const std::string file = folder.file("h.xml");
     const std::vector<Args> calls = {
@@ -122,6 +122,8 @@ TEST(CommandLine, UnknownOptionsAreWrongCallsThatWriteNothing) {
         {"search", "air", "--chapter=3", "-v"},
         {"--bogus", "info"},
         {"info", "--bogus"},
+        // An argument before the subcommand would be dropped unread.
+        {"history", file, "add", folder.file("b.xml"), "A", "B", "1"},
     };
     for (const Args& args : calls) {
         const CliOutcome r = runCli(args);
@@ -134,6 +136,8 @@ TEST(CommandLine, UnknownOptionsAreWrongCallsThatWriteNothing) {
     EXPECT_THAT(runCli({"evaluate", "1", "--summery"}).err,
                 HasSubstr("unbekannte Option --summery"));
     EXPECT_THAT(runCli({"frobnicate"}).err, HasSubstr("unbekannter Befehl frobnicate"));
+    EXPECT_THAT(runCli({"history", "h.xml", "add", "b.xml", "A", "B", "1"}).err,
+                HasSubstr("unerwartetes Argument h.xml vor add"));
 }
 
 TEST(CommandLine, MissingOrBadOptionValuesAreWrongCalls) {

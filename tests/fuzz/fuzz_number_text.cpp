@@ -71,8 +71,10 @@ struct Typed {
 };
 
 Typed type(PolarityMode mode, const std::string& text) {
-    Case theCase;
-    CaseGrid grid(fuzz::builtIn(), theCase);
+    // One grid for all runs, emptied for each: a new case and grid cost more
+    // than the typing itself.
+    static Case theCase;
+    static CaseGrid grid(fuzz::builtIn(), theCase);
     grid.initialise();
     grid.setPolarityMode(mode);
     const int row = theCase.count();

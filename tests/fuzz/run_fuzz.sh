@@ -11,7 +11,7 @@ build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DTESSALYN_FUZZ=ON \
     -DTESSALYN_BUILD_GUI=OFF -DTESSALYN_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 targets=(history_reader overlay_reader content_loader number_text search_text settings_values
-    temporary_name case_state)
+    temporary_name backup_name proc_locks cli_arguments case_state)
 # The overlay has 2835 records: its inputs must be able to grow past that many
 # line ends.
 declare -A options=([overlay_reader]="-max_len=8192")
