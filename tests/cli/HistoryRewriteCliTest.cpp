@@ -14,12 +14,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <limits>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +34,35 @@ namespace {
 const std::vector<FilingEntry> kEntries(8, FilingEntry{{12, 0}, false});
 
 // A history of `count` cases named `prefix` and a number.
+// When the file at `path` was last written to.
+timespec changeTimeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mtim;
+}
+
+// The bytes the running process `pid` has handed to write calls so far; a
+// process that has ended (or is a zombie) counts as having written all.
+long bytesWrittenBy(pid_t pid) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::ifstream stat(proc + "/stat");
+    std::string field;
+    for (int i = 0; i < 3 && stat >> field; ++i) {
+    }
+    if (!stat || field == "Z") {
+        return std::numeric_limits<long>::max();
+    }
+    std::ifstream io(proc + "/io");
+    std::string key;
+    long value = 0;
+    while (io >> key >> value) {
+        if (key == "wchar:") {
+            return value;
+        }
+    }
+    return std::numeric_limits<long>::max();
+}
+
 std::string historyOf(int count, const std::string& prefix) {
     CaseHistory history;
     for (int i = 0; i < count; ++i) {
@@ -176,15 +207,15 @@ TEST_F(HistoryInPlaceCli, AStoppedRewriteIsNamedRefusedAndRestoredByTheProgram) 
 
 TEST_F(HistoryInPlaceCli, StressKilledRewritesEndIntactOrRestorable) {
     writeHistory(historyOf(6000, "Alt"));
-    // How long one filing runs here: the kills fall anywhere within it.
-    auto start = std::chrono::steady_clock::now();
     CliRun run = waitForCli(startAdd("Probe"), dir_ + "/out.txt");
     ASSERT_EQ(run.rc, 0) << run.output;
-    const auto lifetime = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - start);
 
+    // A filing in place writes the kept copy (about the history's size) and
+    // then the history itself: the kills fall at points of that progress,
+    // never after a time.
+    const long size = static_cast<long>(readBytes(file_).size());
     std::mt19937 random(4711);
-    std::uniform_int_distribution<long> delay(0, lifetime.count() * 6 / 5);
+    std::uniform_int_distribution<long> anywhere(0, size * 12 / 5);
     int untouched = 0;
     int finished = 0;
     int restored = 0;
@@ -195,13 +226,21 @@ TEST_F(HistoryInPlaceCli, StressKilledRewritesEndIntactOrRestorable) {
         const std::size_t oldCount = CaseHistory(file_).caseCount();
         const std::string name = "Runde" + std::to_string(round);
         const pid_t pid = startAdd(name);
-        // Every other kill falls into the rewrite itself: soon after the old
-        // content was kept.
+        // Every other kill falls into the rewrite itself: as soon as the
+        // history's modification time shows its first bytes being written. The
+        // others anywhere in the filing.
         if (round % 2 == 1) {
-            waitUntil([&] { return std::filesystem::exists(kept_); }, 10s, 50us);
-            std::this_thread::sleep_for(std::chrono::microseconds(delay(random) / 64));
+            const timespec before = changeTimeOf(file_);
+            waitUntil(
+                [&] {
+                    const timespec now = changeTimeOf(file_);
+                    return now.tv_sec != before.tv_sec || now.tv_nsec != before.tv_nsec ||
+                           bytesWrittenBy(pid) == std::numeric_limits<long>::max();
+                },
+                10s, 20us);
         } else {
-            std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+            const long killAt = anywhere(random);
+            waitUntil([&] { return bytesWrittenBy(pid) >= killAt; }, 10s, 20us);
         }
         ::kill(pid, SIGKILL);
         run = waitForCli(pid, dir_ + "/out.txt");
