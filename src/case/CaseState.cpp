@@ -1,6 +1,7 @@
 #include "case/CaseState.h"
 
 #include "case/Case.h"
+#include "data/Cp1252.h"
 
 #include <charconv>
 #include <cstdint>
@@ -159,7 +160,7 @@ std::optional<CaseSnapshot> caseStateFromBytes(std::string_view bytes, std::stri
         return std::nullopt;
     }
     if (!bytes.starts_with(kFirstLine) || !bytes.substr(kFirstLine.size()).starts_with(kLineEnd)) {
-        error = "Die Datei enth\xE4lt keinen aufbewahrten Fall.";
+        error = utf8ToCp1252("Die Datei enthält keinen aufbewahrten Fall.");
         return std::nullopt;
     }
     bytes.remove_prefix(kFirstLine.size() + kLineEnd.size());
@@ -171,7 +172,7 @@ std::optional<CaseSnapshot> caseStateFromBytes(std::string_view bytes, std::stri
         ++lineNumber;
         const std::size_t end = bytes.find(kLineEnd);
         if (end == std::string_view::npos) {
-            error = "Die Datei ist unvollst\xE4ndig.";
+            error = utf8ToCp1252("Die Datei ist unvollständig.");
             return std::nullopt;
         }
         const std::string_view line = bytes.substr(0, end);
@@ -212,7 +213,7 @@ std::optional<CaseSnapshot> caseStateFromBytes(std::string_view bytes, std::stri
         }
     }
     if (!ended) {
-        error = "Die Datei ist unvollst\xE4ndig.";
+        error = utf8ToCp1252("Die Datei ist unvollständig.");
         return std::nullopt;
     }
     return s;

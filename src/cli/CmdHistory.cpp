@@ -271,7 +271,7 @@ int add(Context& ctx, const std::string& date, const std::vector<std::string>& a
     // Every text is checked before the file is touched.
     const std::optional<std::string> name = filedCaseName(ctx.text(args[1]));
     if (!name) {
-        return ctx.usageError(cp1252ToUtf8(kCaseNameWithControlsText));
+        return ctx.usageError(cp1252ToUtf8(caseNameWithControlsText()));
     }
     const std::string comment = commentFromArgument(ctx.text(args[2]));
 

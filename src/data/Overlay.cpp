@@ -1,5 +1,7 @@
 #include "data/Overlay.h"
 
+#include "data/Cp1252.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -119,9 +121,9 @@ std::optional<std::string> loadOverlay(RepertoryData& data, const std::string& p
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return "\x84" + path +
-               "\x93 ist keine gew\xF6hnliche Datei und wird nicht gelesen; die Kapitel I bis VII "
-               "behalten ihre eingebauten Texte.";
+        return utf8ToCp1252("„") + path +
+               utf8ToCp1252("“ ist keine gewöhnliche Datei und wird nicht gelesen; die Kapitel I "
+                            "bis VII behalten ihre eingebauten Texte.");
     }
     std::FILE* file = ::fdopen(fd, "rb");
     if (file == nullptr) {

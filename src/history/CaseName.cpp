@@ -11,7 +11,8 @@ std::optional<std::string> filedCaseName(std::string_view typed) {
                     [](char c) { return isCp1252Control(static_cast<unsigned char>(c)); })) {
         return std::nullopt;
     }
-    const auto blank = [](char c) { return c == ' ' || c == '\xA0'; };
+    // Windows-1252's no-break space counts as a blank too.
+    const auto blank = [](char c) { return c == ' ' || c == static_cast<char>(0xA0); };
     while (!typed.empty() && blank(typed.front())) {
         typed.remove_prefix(1);
     }
@@ -19,6 +20,10 @@ std::optional<std::string> filedCaseName(std::string_view typed) {
         typed.remove_suffix(1);
     }
     return std::string(typed);
+}
+
+std::string caseNameWithControlsText() {
+    return utf8ToCp1252("Ein Fallname darf keine Zeilenumbrüche oder Steuerzeichen enthalten.");
 }
 
 } // namespace tessalyn

@@ -14,7 +14,6 @@ namespace tessalyn {
 std::optional<std::string> filedCaseName(std::string_view typed);
 
 // Why filedCaseName refused a name (Windows-1252).
-inline constexpr const char* kCaseNameWithControlsText = "Ein Fallname darf keine Zeilenumbr\xFC"
-                                                         "che oder Steuerzeichen enthalten.";
+std::string caseNameWithControlsText();
 
 } // namespace tessalyn

@@ -2,6 +2,8 @@
 
 #include "history/SafeFile.h"
 
+#include "data/Cp1252.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -319,17 +321,17 @@ HistoryBackupResult HistoryBackup::keep(const std::string& historyFile, std::str
         if (roomForCopy(historyFile, folder, bytes.size(), room)) {
             return true;
         }
-        result.error = shownPath(folder) +
-                       ": f\xFCr eine Kopie und die \xC4nderung zugleich reicht der Platz auf dem "
-                       "Datentr\xE4ger nicht";
+        result.error =
+            shownPath(folder) + utf8ToCp1252(": für eine Kopie und die Änderung zugleich reicht "
+                                             "der Platz auf dem Datenträger nicht");
         return false;
     };
     std::string made;
     // A name taken meanwhile is passed over.
     for (int attempt = 0; attempt < 100 && (link || roomForWriting()); ++attempt, ++sequence) {
         if (sequence > kMaxSequence) {
-            result.error =
-                shownPath(folder) + ": die Nummern der Sicherungskopien sind ersch\xF6pft";
+            result.error = shownPath(folder) +
+                           utf8ToCp1252(": die Nummern der Sicherungskopien sind erschöpft");
             break;
         }
         const std::string name = copyName(historyFile, time, sequence);

@@ -212,7 +212,7 @@ HistoryFileLock::Step HistoryFileLock::lockLockFile() {
         }
         if (lockHandle_ < 0) {
             fail("Die Sperrdatei " + shownPath(lockPath_) +
-                 " l\xE4sst sich nicht anlegen: " + fileErrorText(errno));
+                 utf8ToCp1252(" lässt sich nicht anlegen: ") + fileErrorText(errno));
             return Step::Failed;
         }
         struct stat st {};
@@ -233,11 +233,11 @@ HistoryFileLock::Step HistoryFileLock::removeStrangeLockFile(const struct stat& 
         ::unlink(lockPath_.c_str()) == 0 || errno == ENOENT) {
         return Step::Retry;
     }
-    const char* what = S_ISLNK(seen.st_mode)   ? "eine symbolische Verkn\xFCpfung"
-                       : S_ISREG(seen.st_mode) ? "ein zweiter Name einer anderen Datei"
-                                               : "keine gew\xF6hnliche Datei";
+    const std::string what = S_ISLNK(seen.st_mode)   ? utf8ToCp1252("eine symbolische Verknüpfung")
+                             : S_ISREG(seen.st_mode) ? "ein zweiter Name einer anderen Datei"
+                                                     : utf8ToCp1252("keine gewöhnliche Datei");
     fail("Die Sperrdatei " + shownPath(lockPath_) + " ist " + what +
-         " und l\xE4sst sich nicht durch eine neue ersetzen (" + fileErrorText(errno) +
+         utf8ToCp1252(" und lässt sich nicht durch eine neue ersetzen (") + fileErrorText(errno) +
          "); bitte entfernen Sie sie");
     return Step::Failed;
 }
@@ -248,7 +248,8 @@ HistoryFileLock::Step HistoryFileLock::lockOpenFile(int& handle, const std::stri
         if (errno == EWOULDBLOCK || errno == EINTR) {
             return Step::Busy;
         }
-        fail(what + shownPath(path) + " l\xE4sst sich nicht sperren: " + fileErrorText(errno));
+        fail(what + shownPath(path) + utf8ToCp1252(" lässt sich nicht sperren: ") +
+             fileErrorText(errno));
         return Step::Failed;
     }
     // Its holder may have removed or replaced it before letting go: a lock
@@ -340,7 +341,7 @@ bool HistoryFileLock::lock(std::chrono::milliseconds wait) {
                 holder_ = lockHolder(st);
             }
             fail("Die Fallhistorie " + shownPath(target_) +
-                 " wird gerade von einem anderen Programm ge\xE4ndert" +
+                 utf8ToCp1252(" wird gerade von einem anderen Programm geändert") +
                  (holder_.empty() ? std::string() : " (" + holder_ + ")"));
             unlock();
             return false;
@@ -349,7 +350,7 @@ bool HistoryFileLock::lock(std::chrono::milliseconds wait) {
             std::this_thread::sleep_for(kLockPoll);
         } else if (++retries > 1000) {
             fail("Die Fallhistorie " + shownPath(target_) +
-                 " l\xE4sst sich nicht sperren: sie wird fortw\xE4hrend ersetzt");
+                 utf8ToCp1252(" lässt sich nicht sperren: sie wird fortwährend ersetzt"));
             unlock();
             return false;
         }
@@ -559,9 +560,8 @@ bool rewriteHistory(FileLayer& layer, const HistoryFileLock& lock, const DiskHis
         result.keptCopy = keepBeforeRewrite(layer, realFilePath(target), disk.bytes, bytes, why);
         if (result.keptCopy.empty()) {
             result.error = shownPath(target) +
-                           " l\xE4sst sich nur an Ort und Stelle \xFC"
-                           "berschreiben, und ihr alter Inhalt lie\xDF sich vorher nicht "
-                           "aufbewahren: " +
+                           utf8ToCp1252(" lässt sich nur an Ort und Stelle überschreiben, und ihr "
+                                        "alter Inhalt ließ sich vorher nicht aufbewahren: ") +
                            why;
             return false;
         }
@@ -648,7 +648,7 @@ HistoryChangeResult changeLocked(CaseHistory& history, HistoryFileStamp& stamp,
         result.status = status == HistoryLoadStatus::SyntaxError ? HistoryChangeStatus::Broken
                                                                  : HistoryChangeStatus::Unreadable;
         if (status != HistoryLoadStatus::SyntaxError) {
-            result.error = "nicht vollst\xE4ndig lesbar";
+            result.error = utf8ToCp1252("nicht vollständig lesbar");
         }
         return result;
     }
@@ -795,7 +795,7 @@ std::string historyChangeFailureText(const HistoryChangeResult& result,
         return std::string();
     case HistoryChangeStatus::Locked:
         headline = "Die Fallhistorie " + shownFile +
-                   " wird gerade von einem anderen Programm ge\xE4ndert" +
+                   utf8ToCp1252(" wird gerade von einem anderen Programm geändert") +
                    (result.holder.empty() ? std::string() : " (" + result.holder + ")") + ".";
         reason.clear();
         break;
@@ -804,19 +804,20 @@ std::string historyChangeFailureText(const HistoryChangeResult& result,
         break;
     case HistoryChangeStatus::Unreadable:
         headline = "Die Fallhistorie " + shownFile + " konnte nicht gelesen werden: " + reason +
-                   ". Sie bleibt unver\xE4ndert.";
+                   utf8ToCp1252(". Sie bleibt unverändert.");
         reason.clear();
         break;
     case HistoryChangeStatus::Broken:
-        headline = "Die Fallhistorie " + shownFile + " ist fehlerhaft und bleibt unver\xE4ndert.";
+        headline = "Die Fallhistorie " + shownFile +
+                   utf8ToCp1252(" ist fehlerhaft und bleibt unverändert.");
         break;
     case HistoryChangeStatus::SaveFailed:
         headline = saveFailedMessage(shownFile);
         break;
     case HistoryChangeStatus::Interrupted:
         headline = "Die Fallhistorie " + shownFile +
-                   " wurde beim \xDC"
-                   "berschreiben unterbrochen und ist unvollst\xE4ndig. Ihr alter Inhalt ist in " +
+                   utf8ToCp1252(" wurde beim Überschreiben unterbrochen und ist unvollständig. Ihr "
+                                "alter Inhalt ist in ") +
                    shownPath(result.keptCopy) + " aufbewahrt.";
         break;
     }

@@ -64,10 +64,11 @@ std::string userText(uid_t uid) {
 // What the user is told when a file of his own with the rights `before` lost
 // the rights for others in a save.
 std::string othersRightsRemovedNotice(const std::string& path, mode_t before) {
-    return shownPath(path) + " war auch f\xFCr andere Benutzer zug\xE4nglich (Zugriffsrechte " +
+    return shownPath(path) +
+           utf8ToCp1252(" war auch für andere Benutzer zugänglich (Zugriffsrechte ") +
            octalMode(before) +
-           "). Da sie Patientendaten enth\xE4lt, wurden diese Rechte beim Speichern entfernt "
-           "(jetzt " +
+           utf8ToCp1252("). Da sie Patientendaten enthält, wurden diese Rechte beim Speichern "
+                        "entfernt (jetzt ") +
            octalMode(before & ~kOthersRights) + ").";
 }
 
@@ -86,11 +87,11 @@ std::string fileErrorText(int error) {
     case ENOENT:
         return "nicht vorhanden";
     case ENOSPC:
-        return "kein Platz mehr auf dem Datentr\xE4ger";
+        return utf8ToCp1252("kein Platz mehr auf dem Datenträger");
     case EDQUOT:
-        return "der zugeteilte Speicherplatz ist ersch\xF6pft";
+        return utf8ToCp1252("der zugeteilte Speicherplatz ist erschöpft");
     case EROFS:
-        return "der Datentr\xE4ger ist schreibgesch\xFCtzt";
+        return utf8ToCp1252("der Datenträger ist schreibgeschützt");
     case EISDIR:
         return "ist ein Ordner";
     case ENOTDIR:
@@ -98,9 +99,9 @@ std::string fileErrorText(int error) {
     case ENAMETOOLONG:
         return "der Name ist zu lang";
     case ELOOP:
-        return "zu viele symbolische Verkn\xFCpfungen";
+        return utf8ToCp1252("zu viele symbolische Verknüpfungen");
     case EIO:
-        return "Ein-/Ausgabefehler des Datentr\xE4gers";
+        return utf8ToCp1252("Ein-/Ausgabefehler des Datenträgers");
     case ENOMEM:
         return "zu wenig Speicher";
     case EMFILE:
@@ -112,44 +113,41 @@ std::string fileErrorText(int error) {
     case EEXIST:
         return "eine Datei dieses Namens gibt es schon";
     case EFBIG:
-        return "die Datei w\xE4re zu gro\xDF";
+        return utf8ToCp1252("die Datei wäre zu groß");
     case ENXIO:
-        return "kein Ger\xE4t oder Programm am anderen Ende (etwa eine FIFO ohne Leser)";
+        return utf8ToCp1252("kein Gerät oder Programm am anderen Ende (etwa eine FIFO ohne Leser)");
     case ENODEV:
-        return "das Ger\xE4t unterst\xFCtzt das nicht";
+        return utf8ToCp1252("das Gerät unterstützt das nicht");
     case EINVAL:
-        return "ung\xFCltiger Name oder ung\xFCltige Angabe";
+        return utf8ToCp1252("ungültiger Name oder ungültige Angabe");
     case EAGAIN:
-        return "vor\xFC"
-               "bergehend nicht m\xF6glich, sp\xE4ter erneut versuchen";
+        return utf8ToCp1252("vorübergehend nicht möglich, später erneut versuchen");
     case EOPNOTSUPP:
-        return "vom Dateisystem nicht unterst\xFCtzt";
+        return utf8ToCp1252("vom Dateisystem nicht unterstützt");
     case ESPIPE:
-        return "keine gew\xF6hnliche Datei (etwa eine FIFO)";
+        return utf8ToCp1252("keine gewöhnliche Datei (etwa eine FIFO)");
     case EPIPE:
-        return "das Gegen\xFC"
-               "ber hat die Verbindung geschlossen";
+        return utf8ToCp1252("das Gegenüber hat die Verbindung geschlossen");
     case EXDEV:
-        return "Quelle und Ziel liegen auf verschiedenen Datentr\xE4gern";
+        return utf8ToCp1252("Quelle und Ziel liegen auf verschiedenen Datenträgern");
     case EMLINK:
-        return "zu viele Verkn\xFCpfungen";
+        return utf8ToCp1252("zu viele Verknüpfungen");
     case ENOTEMPTY:
         return "der Ordner ist nicht leer";
     case ESTALE:
-        return "die Datei im Netzlaufwerk ist nicht mehr g\xFCltig";
+        return utf8ToCp1252("die Datei im Netzlaufwerk ist nicht mehr gültig");
     case ETIMEDOUT:
-        return "Zeit\xFC"
-               "berschreitung";
+        return utf8ToCp1252("Zeitüberschreitung");
     case EINTR:
         return "unterbrochen";
     case EFAULT:
-        return "ung\xFCltige Adresse";
+        return utf8ToCp1252("ungültige Adresse");
     case EBADF:
-        return "ung\xFCltiger Dateizugriff";
+        return utf8ToCp1252("ungültiger Dateizugriff");
     case ENOLCK:
-        return "keine Sperre m\xF6glich";
+        return utf8ToCp1252("keine Sperre möglich");
     case EDEADLK:
-        return "die Sperre w\xFCrde sich selbst blockieren";
+        return utf8ToCp1252("die Sperre würde sich selbst blockieren");
     case ENOTCONN:
         return "das Netzlaufwerk ist nicht verbunden";
     case EHOSTDOWN:
@@ -373,7 +371,7 @@ FileReadOutcome readWholeFile(FileLayer& layer, int handle, std::string& bytes, 
         return FileReadOutcome::Failed;
     }
     if (!S_ISREG(own.st_mode)) {
-        error = "ist keine gew\xF6hnliche Datei";
+        error = utf8ToCp1252("ist keine gewöhnliche Datei");
         return FileReadOutcome::Failed;
     }
     try {
@@ -412,22 +410,23 @@ std::string writeProtectionReason(const struct stat& st, const std::string& path
     }
     // A file nobody may write stays, even for the administrator.
     if ((st.st_mode & 0222) == 0) {
-        return shownPath(path) + " ist schreibgesch\xFCtzt (f\xFCr niemanden beschreibbar) und "
-                                 "wird nicht ersetzt";
+        return shownPath(path) +
+               utf8ToCp1252(
+                   " ist schreibgeschützt (für niemanden beschreibbar) und wird nicht ersetzt");
     }
     if (::access(path.c_str(), W_OK) != 0 && errno != EROFS) {
-        return shownPath(path) + " ist f\xFCr Sie schreibgesch\xFCtzt (keine "
-                                 "Schreibberechtigung) und wird nicht ersetzt";
+        return shownPath(path) + utf8ToCp1252(" ist für Sie schreibgeschützt (keine "
+                                              "Schreibberechtigung) und wird nicht ersetzt");
     }
     if ((st.st_mode & kOthersRights) != 0 && st.st_uid != ::geteuid()) {
         const std::string owner = userText(st.st_uid);
-        return shownPath(path) + " geh\xF6rt dem Benutzer " + owner +
-               " und ist auch f\xFCr andere Benutzer zug\xE4nglich (Zugriffsrechte " +
+        return shownPath(path) + utf8ToCp1252(" gehört dem Benutzer ") + owner +
+               utf8ToCp1252(" und ist auch für andere Benutzer zugänglich (Zugriffsrechte ") +
                octalMode(st.st_mode) +
                "); Patientendaten werden nicht hineingeschrieben. Bitte lassen Sie den "
                "Benutzer " +
-               owner + " die Rechte f\xFCr andere entfernen (chmod o-rwx " + shownPath(path) +
-               ") oder w\xE4hlen Sie eine andere Datei";
+               owner + utf8ToCp1252(" die Rechte für andere entfernen (chmod o-rwx ") +
+               shownPath(path) + utf8ToCp1252(") oder wählen Sie eine andere Datei");
     }
     return std::string();
 }
@@ -546,12 +545,11 @@ bool replaceFile(FileLayer& layer, const std::string& path, std::string_view byt
                           layer.lastError(),
                       std::string());
     }
-    const auto step = [&](const char* what) {
-        return std::string(what) + " " + shownPath(temporary) + ": " + layer.lastError();
+    const auto step = [&](const std::string& what) {
+        return what + " " + shownPath(temporary) + ": " + layer.lastError();
     };
     if (!layer.adoptOwner(handle, target)) {
-        const std::string why = step("Besitzer \xFC"
-                                     "bernehmen f\xFCr");
+        const std::string why = step(utf8ToCp1252("Besitzer übernehmen für"));
         layer.close(handle);
         return failed(why, temporary);
     }
@@ -561,15 +559,13 @@ bool replaceFile(FileLayer& layer, const std::string& path, std::string_view byt
         return failed(why, temporary);
     }
     if (!layer.sync(handle)) {
-        const std::string why = step("Sichern auf den Datentr\xE4ger von");
+        const std::string why = step(utf8ToCp1252("Sichern auf den Datenträger von"));
         layer.close(handle);
         return failed(why, temporary);
     }
     layer.adoptMode(handle, target);
     if (!layer.close(handle)) {
-        return failed(step("Schlie\xDF"
-                           "en von"),
-                      temporary);
+        return failed(step(utf8ToCp1252("Schließen von")), temporary);
     }
     if (!layer.rename(temporary, target)) {
         return failed("Umbenennen von " + shownPath(temporary) + " in " + shownPath(target) + ": " +
@@ -605,8 +601,8 @@ bool rewriteInPlace(FileLayer& layer, int handle, const std::string& path,
     // The rights for others go before the first byte of the new content.
     if ((st.st_mode & kOthersRights) != 0) {
         if (::fchmod(handle, st.st_mode & 07777 & ~kOthersRights) != 0) {
-            return refused("Entfernen der Rechte f\xFCr andere Benutzer an " + shownPath(path) +
-                           ": " + fileErrorText(errno));
+            return refused(utf8ToCp1252("Entfernen der Rechte für andere Benutzer an ") +
+                           shownPath(path) + ": " + fileErrorText(errno));
         }
         if (notice != nullptr) {
             *notice = othersRightsRemovedNotice(path, st.st_mode);
@@ -624,11 +620,9 @@ bool rewriteInPlace(FileLayer& layer, int handle, const std::string& path,
     const bool restored = put(oldBytes);
     if (error != nullptr) {
         *error = "Schreiben in " + shownPath(path) + ": " + why +
-                 (restored ? std::string(" (der alte Inhalt wurde zur\xFC"
-                                         "ckgeschrieben)")
-                           : std::string(" (der alte Inhalt lie\xDF sich nicht "
-                                         "zur\xFC"
-                                         "ckschreiben: ") +
+                 (restored ? std::string(utf8ToCp1252(" (der alte Inhalt wurde zurückgeschrieben)"))
+                           : std::string(utf8ToCp1252(
+                                 " (der alte Inhalt ließ sich nicht zurückschreiben: ")) +
                                  layer.lastError() + ")");
     }
     return false;

@@ -149,7 +149,7 @@ void FileCaseDialog::updateTargetLine() {
 void FileCaseDialog::accept() {
     const std::optional<std::string> name = filedCaseName(fromQString(nameBox_->currentText()));
     if (!name) {
-        MessageBoxes::warning(this, toQString(kCaseNameWithControlsText));
+        MessageBoxes::warning(this, toQString(caseNameWithControlsText()));
         return;
     }
     storePlacement(this, store_, settings::kPlacementFileCase);
