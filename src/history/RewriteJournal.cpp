@@ -26,24 +26,6 @@ std::string homeFolder() {
     return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : std::string();
 }
 
-// Makes `path` and the folders above it that are missing, each for its owner
-// only; errno tells why when false.
-bool makeFolders(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            return true;
-        }
-        errno = ENOTDIR;
-        return false;
-    }
-    const std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !makeFolders(path.substr(0, slash))) {
-        return false;
-    }
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 // "Neu 1234 0123456789abcdef\n" at `at`, moving `at` past it.
 bool readSizeLine(std::string_view text, std::size_t& at, std::string_view word, std::int64_t& size,
                   std::string& tag) {
@@ -108,8 +90,7 @@ std::string keepBeforeRewrite(FileLayer& layer, const std::string& historyPath,
                               std::string& error) {
     const std::string path = keptCopyPath(historyPath);
     const std::string folder = path.substr(0, path.rfind('/'));
-    if (!makeFolders(folder)) {
-        error = "Ordner " + shownPath(folder) + ": " + fileErrorText(errno);
+    if (!makePrivateFolders(folder, error)) {
         return std::string();
     }
     removeLeftoverTemporaries(layer, path);

@@ -484,6 +484,32 @@ std::optional<TemporaryTag> parseTemporaryTag(std::string_view text) {
     return TemporaryTag{static_cast<long>(*pid), static_cast<unsigned>(*counter)};
 }
 
+bool makePrivateFolders(const std::string& folder, std::string& error) {
+    for (std::size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
+        const std::string part = folder.substr(0, at);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            error = shownPath(part) + ": " + fileErrorText(errno);
+            return false;
+        }
+        if (at == std::string::npos) {
+            break;
+        }
+    }
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) {
+        error = shownPath(folder) + ": " + fileErrorText(errno);
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        error = shownPath(folder) + ": " + fileErrorText(ENOTDIR);
+        return false;
+    }
+    if (st.st_uid == ::geteuid() && (st.st_mode & 077) != 0) {
+        ::chmod(folder.c_str(), st.st_mode & 0700);
+    }
+    return true;
+}
+
 void removeLeftoverTemporaries(FileLayer& layer, const std::string& target) {
     const std::string stem = nameOf(companionPath(target, ".tmp-"));
     const std::string folder = folderOf(target);

@@ -127,6 +127,12 @@ std::string temporaryTag(const TemporaryTag& tag);
 // text is exactly what temporaryTag makes (a file the program did not make).
 std::optional<TemporaryTag> parseTemporaryTag(std::string_view text);
 
+// Makes `folder` and the folders missing above it for their owner only
+// (0700), as the user's own data and state folders are meant to be, and takes
+// the rights of others from `folder` itself when it is the user's. False with
+// `error` naming the folder that could not be made.
+bool makePrivateFolders(const std::string& folder, std::string& error);
+
 // Removes the temporary files a save of `target` left behind when its process
 // was ended in the middle of it: those whose process no longer runs here.
 void removeLeftoverTemporaries(FileLayer& layer, const std::string& target);

@@ -21,27 +21,6 @@ namespace {
 
 constexpr const char* kStateFileName = "aktueller-fall.txt";
 
-// Creates the missing folders of `folder` with rights for the user only, as
-// the user's state folders are meant to be, and takes the rights of others
-// from the last one, which is the program's own.
-bool makePrivateFolder(const std::string& folder, std::string& error) {
-    for (std::size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
-        const std::string part = folder.substr(0, at);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            error = shownPath(part) + ": " + fileErrorText(errno);
-            return false;
-        }
-        if (at == std::string::npos) {
-            break;
-        }
-    }
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0) {
-        ::chmod(folder.c_str(), st.st_mode & 0700);
-    }
-    return true;
-}
-
 QString keepFailedText(const std::string& reason) {
     return QStringLiteral("Der Fall kann nicht für den nächsten Start aufbewahrt werden: %1")
         .arg(toQString(reason));
@@ -87,8 +66,8 @@ void CaseKeeper::write() {
     }
     std::string error;
     std::string notice;
-    if (!makePrivateFolder(QFile::encodeName(QFileInfo(path_).absolutePath()).toStdString(),
-                           error) ||
+    if (!makePrivateFolders(QFile::encodeName(QFileInfo(path_).absolutePath()).toStdString(),
+                            error) ||
         !replaceFile(files, path, caseStateBytes(*wanted.snapshot), &error, &notice)) {
         emit problem(keepFailedText(error));
     } else if (!notice.empty()) {
