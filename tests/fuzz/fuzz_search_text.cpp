@@ -3,8 +3,12 @@
 //   even: the rest is typed into "Suchtext" and searched over the built-in
 //         content, with the built-in vocabulary and without it, in the
 //         chapter the byte names (all chapters for 0, which costs as much
-//         as all the others together). The translated search finds every
-//         hit of the plain one, and exactly those when no word translated.
+//         as all the others together). The plain search lists its hits in
+//         rubric order. A translated word is found only at the start of a
+//         word, so the translated search lists the rubrics holding every word
+//         in their own text first, then the others, each part in rubric
+//         order; with no word given an English text it finds every hit of the
+//         plain one, and exactly those when no word translated.
 //   odd:  the rest is read as a vocabulary text. A refused text leaves the
 //         vocabulary empty and names a line within the text; a read one finds
 //         each of its German words again as the entry that holds it.
@@ -34,7 +38,6 @@ std::vector<int> hitNumbers(const TextSearch& search) {
     for (const TextSearchRow& row : search.rows()) {
         numbers.push_back(row.number);
     }
-    std::sort(numbers.begin(), numbers.end());
     return numbers;
 }
 
@@ -51,13 +54,23 @@ void searchText(int chapter, std::string_view text) {
         search->search();
     }
     const std::vector<int> plainHits = hitNumbers(plain);
-    const std::vector<int> translatedHits = hitNumbers(translated);
+    std::vector<int> translatedHits = hitNumbers(translated);
+    require(plain.translations().empty() && !plain.ownTextFirst() && plain.ownTextHits() == 0);
+    require(std::is_sorted(plainHits.begin(), plainHits.end()));
+    const auto ownTextEnd = translatedHits.begin() + translated.ownTextHits();
+    require(translated.ownTextHits() >= 0 &&
+            translated.ownTextHits() <= static_cast<int>(translatedHits.size()));
+    require(std::is_sorted(translatedHits.begin(), ownTextEnd) &&
+            std::is_sorted(ownTextEnd, translatedHits.end()));
+    if (translated.ownTextFirst()) {
+        return;
+    }
+    require(translated.ownTextHits() == 0);
     require(std::includes(translatedHits.begin(), translatedHits.end(), plainHits.begin(),
                           plainHits.end()));
     if (translated.translations().empty()) {
         require(translatedHits == plainHits);
     }
-    require(plain.translations().empty());
 }
 
 void readVocabulary(std::string_view text) {
