@@ -51,7 +51,8 @@ struct WeightView {
 
     TableView& table() const { return *dialog->table(); }
     const TableLogic& logic() const { return table().logic(); }
-    std::string rowText(int row) const { return logic().rawCellText(row, 0); }
+    // The row's text as it reads, its marks after it.
+    std::string rowText(int row) const { return logic().cellTextWithMarks(row, 0); }
     std::vector<std::string> rowTexts() const {
         std::vector<std::string> texts;
         for (int r = kRubricRow; r < logic().rowCount(); ++r) {
@@ -337,9 +338,9 @@ TEST(ResultWeighting, ZurueckKeepsTheMarksInTheCaseGridAndNeuDropsThem) {
     main.onEvaluate();
     const CaseGrid& grid = main.caseGrid();
     const RepertoryData& data = main.data();
-    EXPECT_EQ(grid.rawCellText(1, 1), data.symptomText(12) + " [E]");
-    EXPECT_EQ(grid.rawCellText(2, 1), data.symptomText(8) + " \xD7"
-                                                            "2");
+    EXPECT_EQ(grid.cellTextWithMarks(1, 1), data.symptomText(12) + " [E]");
+    EXPECT_EQ(grid.cellTextWithMarks(2, 1), data.symptomText(8) + " \xD7"
+                                                                  "2");
     EXPECT_EQ(main.theCase().entry(1).weight, 2);
 
     main.setResultViewRunner(weighInView(false));

@@ -1,5 +1,6 @@
 #include "ui/table/TableViewPainter.h"
 
+#include "table/TableSizing.h"
 #include "ui/widgets/TextCodec.h"
 
 #include <QPainter>
@@ -51,9 +52,22 @@ void TableViewPainter::drawCell(QPainter& painter, int row, int col, const QRect
     painter.fillRect(rect, background);
 
     const std::string& raw = logic_.rawCellText(row, col);
-    if (!raw.empty()) {
+    const std::string& marks = logic_.cellMarks(row, col);
+    QRect textRect = rect.adjusted(kCellTextMargin, 0, -1, -1);
+    if (!marks.empty() || !raw.empty()) {
         painter.setPen(text);
-        const QRect textRect = rect.adjusted(kCellTextMargin, 0, -1, -1);
+    }
+    if (!marks.empty()) {
+        // The marks keep their room at the right end; the text gets the rest.
+        const QString marksText = toQString(marks);
+        const int marksWidth = painter.fontMetrics().horizontalAdvance(marksText);
+        const QRect marksRect = QRect(rect.right() - kCellTextMargin - marksWidth + 1,
+                                      textRect.top(), marksWidth, textRect.height())
+                                    .intersected(textRect);
+        painter.drawText(marksRect, Qt::AlignRight | Qt::AlignVCenter, marksText);
+        textRect.setRight(marksRect.left() - kCellMarksGap);
+    }
+    if (!raw.empty() && textRect.width() > 0) {
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, toQString(raw));
     }
 
