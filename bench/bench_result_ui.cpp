@@ -86,14 +86,16 @@ void BM_EvaluateAndShowResultView(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateAndShowResultView)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// The evaluation of the large case.
-EvaluationResult evaluatedLargeCase() {
+// The evaluation of the large case. The result refers to the case's
+// entries, so the case lives as long as the result.
+struct EvaluatedLargeCase {
+    EvaluatedLargeCase() {
+        fillLargeCase(theCase, content());
+        evaluateCase(theCase, content(), PolarityMode::None, result);
+    }
     Case theCase;
-    fillLargeCase(theCase, content());
     EvaluationResult result;
-    evaluateCase(theCase, content(), PolarityMode::None, result);
-    return result;
-}
+};
 
 // The large case's result view shown at 1024 × 768, as the printing and PDF
 // benchmarks start from.
@@ -106,7 +108,8 @@ struct ShownLargeResult {
 
     MemorySettingsStore store;
     const ProgramSettings settings;
-    EvaluationResult result = evaluatedLargeCase();
+    EvaluatedLargeCase evaluated;
+    EvaluationResult& result = evaluated.result;
     ResultDialog dialog{content(), result, settings, std::nullopt, store, QString()};
 };
 

@@ -10,6 +10,7 @@
 #include "support/QtFileBytes.h"
 #include "ui/RankingChart.h"
 #include "ui/ResultDialog.h"
+#include "ui/table/PaperTable.h"
 #include "ui/table/PdfExport.h"
 #include "ui/table/TablePrinter.h"
 #include "ui/table/TableView.h"
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,8 @@ private:
 // A shown result view of a case with a fixed print date.
 struct ShownResult {
     ShownResult(std::initializer_list<int> numbers, std::string name)
+        : ShownResult(std::vector<int>(numbers), std::move(name)) {}
+    ShownResult(const std::vector<int>& numbers, std::string name)
         : evaluated(builtInContent(), numbers, PolarityMode::None, std::move(name)) {
         dialog = std::make_unique<ResultDialog>(builtInContent(), evaluated.result, settings,
                                                 std::nullopt, store, QString());
@@ -82,13 +86,9 @@ struct ShownResult {
     std::unique_ptr<ResultDialog> dialog;
 };
 
-// The pages the table takes in a PDF as "Als PDF…" sets it up.
+// The pages the table takes in a PDF as "Als PDF…" lays it out.
 int tablePdfPages(const TableView& table) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
-    setUpPdfWriter(writer, QString());
-    return printLayoutFor(table, writer).pageCount();
+    return PaperTable(table).pageCount();
 }
 
 // The indexes at which `words` appear in `text`, in the order given; -1 for a missing one.
@@ -418,17 +418,15 @@ TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
         // A refused page.
         PdfDialogHook hook(dir.filePath(QStringLiteral("druck.pdf")));
         const auto refused = printPageHook().install([](int page) { return page < 2; });
-        ShownResult tall({1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
-                          16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30,
-                          31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45,
-                          46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60},
-                         "Fall B");
+        std::vector<int> numbers(150);
+        std::iota(numbers.begin(), numbers.end(), 1);
+        ShownResult tall(numbers, "Fall B");
         // Narrow: fewer columns printed make a shorter page.
         tall.dialog->resize(tall.dialog->minimumSize());
         QApplication::processEvents();
         QPrinter probe(QPrinter::HighResolution);
         makePdfPrinter(probe, dir.filePath(QStringLiteral("probe.pdf")));
-        ASSERT_GE(printLayoutFor(*tall.dialog->table(), probe).pageCount(), 2);
+        ASSERT_GE(PageMapping::of(*tall.dialog->table(), probe).layout.pageCount(), 2);
         EXPECT_FALSE(tall.dialog->printResult());
     }
     ASSERT_EQ(messages.texts().size(), 1);

@@ -25,6 +25,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <vector>
 
 namespace tessalyn::test {
 
@@ -36,6 +37,9 @@ inline const RepertoryData& builtInContent() {
 // A case of the given symptom numbers (BD 0) with its input row, evaluated.
 struct EvaluatedCase {
     EvaluatedCase(const RepertoryData& data, std::initializer_list<int> numbers,
+                  PolarityMode mode = PolarityMode::None, std::string name = std::string())
+        : EvaluatedCase(data, std::vector<int>(numbers), mode, std::move(name)) {}
+    EvaluatedCase(const RepertoryData& data, const std::vector<int>& numbers,
                   PolarityMode mode = PolarityMode::None, std::string name = std::string()) {
         int i = 0;
         for (int n : numbers) {
@@ -141,11 +145,30 @@ struct PageMapping {
     QRectF printable; // in points, relative to the paper
     PrintLayout layout;
 
+    // The result view prints its two text columns fitted to their texts.
     static PageMapping of(const TableView& table, QPrinter& printer) {
         PageMapping m;
         m.printable = printer.pageRect(QPrinter::Point);
-        m.layout = printLayoutFor(table, printer);
+        m.layout = printLayoutFor(table, printer,
+                                  {table.fittedColumnWidth(0), table.fittedColumnWidth(1)});
         return m;
+    }
+    // Left edge of a printed column relative to the table's left edge, and
+    // its printed width.
+    double columnLeft(int col) const {
+        double x = 0;
+        for (std::size_t i = 0; i < layout.columns.size() && layout.columns[i] != col; ++i) {
+            x += layout.widths[i];
+        }
+        return x;
+    }
+    double columnWidth(int col) const {
+        for (std::size_t i = 0; i < layout.columns.size(); ++i) {
+            if (layout.columns[i] == col) {
+                return layout.widths[i];
+            }
+        }
+        return 0;
     }
     // A point given relative to the table's top-left corner on the page.
     QPoint toImage(double tableX, double tableY, int dpi) const {

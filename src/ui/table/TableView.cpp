@@ -206,6 +206,10 @@ bool TableView::autoSizeColumn(int col) {
     return tessalyn::autoSizeColumn(*logic_, col, measure());
 }
 
+int TableView::fittedColumnWidth(int col) const {
+    return tessalyn::fittedColumnWidth(*logic_, col, measure());
+}
+
 void TableView::expandColumnsToFit(bool includeHeaderColumns) {
     logic_->setClientWidth(viewport()->width());
     tessalyn::expandColumnsToFit(*logic_, viewport()->width(), includeHeaderColumns);

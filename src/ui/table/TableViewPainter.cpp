@@ -22,33 +22,39 @@ QColor toQColor(Rgb c) {
 TableViewPainter::TableViewPainter(const TableLogic& logic, const QPalette& palette, bool hasFocus)
     : logic_(logic), palette_(palette), hasFocus_(hasFocus) {}
 
+QColor TableViewPainter::backgroundColour(int row, int col, bool printing) const {
+    if (!printing && (logic_.cellState(row, col) & CellSelected)) {
+        return palette_.color(QPalette::Highlight);
+    }
+    if (const auto own = logic_.cellBackground(row, col)) {
+        return toQColor(*own);
+    }
+    if (logic_.isHeaderCell(row, col)) {
+        const auto headerDefault = logic_.defaultHeaderBackground();
+        return headerDefault ? toQColor(*headerDefault) : palette_.color(QPalette::Button);
+    }
+    return palette_.color(QPalette::Base);
+}
+
+QColor TableViewPainter::textColour(int row, int col, bool printing) const {
+    if (!printing && (logic_.cellState(row, col) & CellSelected)) {
+        return palette_.color(QPalette::HighlightedText);
+    }
+    if (const auto own = logic_.cellTextColour(row, col)) {
+        return toQColor(*own);
+    }
+    return palette_.color(logic_.isHeaderCell(row, col) ? QPalette::ButtonText : QPalette::Text);
+}
+
 void TableViewPainter::drawCell(QPainter& painter, int row, int col, const QRect& rect,
                                 bool printing) const {
     if (rect.width() <= 0 || rect.height() <= 0) {
         return;
     }
-    const bool header = logic_.isHeaderCell(row, col);
     const QPalette& pal = palette_;
-    QColor background;
-    if (const auto own = logic_.cellBackground(row, col)) {
-        background = toQColor(*own);
-    } else if (header) {
-        const auto headerDefault = logic_.defaultHeaderBackground();
-        background = headerDefault ? toQColor(*headerDefault) : pal.color(QPalette::Button);
-    } else {
-        background = pal.color(QPalette::Base);
-    }
-    QColor text;
-    if (const auto own = logic_.cellTextColour(row, col)) {
-        text = toQColor(*own);
-    } else {
-        text = pal.color(header ? QPalette::ButtonText : QPalette::Text);
-    }
     const std::uint8_t state = logic_.cellState(row, col);
-    if (!printing && (state & CellSelected)) {
-        background = pal.color(QPalette::Highlight);
-        text = pal.color(QPalette::HighlightedText);
-    }
+    const QColor background = backgroundColour(row, col, printing);
+    const QColor text = textColour(row, col, printing);
     painter.fillRect(rect, background);
 
     const std::string& raw = logic_.rawCellText(row, col);
