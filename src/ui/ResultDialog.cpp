@@ -129,13 +129,13 @@ ResultDialog::ResultDialog(const RepertoryData& data, EvaluationResult& result,
     table_->logic().addObserver(chartFollower_.get());
     updateChart();
 
-    // Chart and table share the height the dialog has beyond their needs in
-    // proportion to the heights they need to be read: the table every row.
+    // The chart keeps the height it is read at; the table takes all the
+    // rest, to show every rubric row it can.
     const int chartHeight = chart_->sizeHint().height();
     const QSize tableSize = readableTableSize(*table_, table_->logic().rowCount());
     if (auto* column = qobject_cast<QVBoxLayout*>(layout())) {
-        column->setStretchFactor(chart_, std::max(1, chartHeight));
-        column->setStretchFactor(table_, std::max(1, tableSize.height()));
+        column->setStretchFactor(chart_, 0);
+        column->setStretchFactor(table_, 1);
     }
     if (!restorePlacement(this, store_, settings::kPlacementResult)) {
         // Without a stored placement the view opens large enough to read:
