@@ -148,13 +148,15 @@ TEST(PdfReport, ResultViewWritesTitleChartRubricsThenTheWholeTableForPaper) {
     ResultDialog& d = *shown.dialog;
     shown.store.writeString(settings::kSettingsSection, settings::kPdfDirectory,
                             fromQString(dir.path()));
-    // A weighted and eliminating rubric and one of weight 0; the window
-    // narrows the text columns as a small window does.
+    // A weighted and eliminating rubric and one of weight 0; a wide window
+    // that narrows the text columns to show many remedies.
     ASSERT_TRUE(d.setRowWeight(3, 2));
     ASSERT_TRUE(d.toggleRowEliminating(3));
     ASSERT_TRUE(d.setRowWeight(4, 0));
+    d.resize(1400, d.height());
     d.table()->setColumnWidth(0, 120);
     d.table()->setColumnWidth(1, 60);
+    QApplication::processEvents();
     const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
     test_support::MessageRecorder messages;
     {
