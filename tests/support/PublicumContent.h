@@ -42,16 +42,18 @@ inline const PublicumLoad& publicumLoad() {
 
 } // namespace tessalyn::test_support
 
-// Makes `name` a reference to the Publicum content. The test is skipped,
-// with the loader's reason, while the loader's tables cannot hold a content
-// of other sizes; any other refusal fails it.
-#define TESSALYN_PUBLICUM_CONTENT_OR_SKIP(name)                                                    \
-    const ::tessalyn::test_support::PublicumLoad& name##Load_ =                                    \
-        ::tessalyn::test_support::publicumLoad();                                                  \
-    if (name##Load_.refusedForTableSize()) {                                                       \
+// Skips the test, with the loader's reason, while the loader's tables cannot
+// hold a content of other sizes; any other refusal fails it.
+#define TESSALYN_SKIP_UNLESS_PUBLICUM_LOADS()                                                      \
+    if (::tessalyn::test_support::publicumLoad().refusedForTableSize()) {                          \
         GTEST_SKIP() << "the loader does not take a content of other sizes yet: "                  \
-                     << name##Load_.refusal.message();                                             \
+                     << ::tessalyn::test_support::publicumLoad().refusal.message();                \
     }                                                                                              \
-    ASSERT_TRUE(name##Load_.data) << "Publicum content refused: "                                  \
-                                  << name##Load_.refusal.message();                                \
-    const ::tessalyn::RepertoryData& name = *name##Load_.data
+    ASSERT_TRUE(::tessalyn::test_support::publicumLoad().data)                                     \
+        << "Publicum content refused: "                                                            \
+        << ::tessalyn::test_support::publicumLoad().refusal.message()
+
+// The same, then makes `name` a reference to the Publicum content.
+#define TESSALYN_PUBLICUM_CONTENT_OR_SKIP(name)                                                    \
+    TESSALYN_SKIP_UNLESS_PUBLICUM_LOADS();                                                         \
+    const ::tessalyn::RepertoryData& name = *::tessalyn::test_support::publicumLoad().data
