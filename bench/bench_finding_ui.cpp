@@ -4,9 +4,9 @@
 // window has painted the result.
 #include "settings/MemorySettingsStore.h"
 #include "ui/MainDialog.h"
-#include "ui/SymptomSearchDialog.h"
-#include "ui/TableView.h"
-#include "ui/TextSearchDialog.h"
+#include "ui/finding/SymptomSearchDialog.h"
+#include "ui/finding/TextSearchDialog.h"
+#include "ui/table/TableView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

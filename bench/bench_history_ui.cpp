@@ -4,9 +4,9 @@
 // under the file's lock and written whole (after a backup copy of the file).
 #include "history/CaseHistory.h"
 #include "history/HistoryTransaction.h"
-#include "ui/FileCaseInHistory.h"
-#include "ui/HistoryDialog.h"
-#include "ui/HistoryFiles.h"
+#include "ui/history/FileCaseInHistory.h"
+#include "ui/history/HistoryDialog.h"
+#include "ui/history/HistoryFiles.h"
 
 #include <QApplication>
 #include <QLineEdit>

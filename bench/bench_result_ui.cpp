@@ -5,10 +5,10 @@
 #include "case/Evaluation.h"
 #include "data/ContentLoader.h"
 #include "settings/MemorySettingsStore.h"
-#include "ui/PdfExport.h"
 #include "ui/ResultDialog.h"
-#include "ui/TablePrinter.h"
-#include "ui/TableView.h"
+#include "ui/table/PdfExport.h"
+#include "ui/table/TablePrinter.h"
+#include "ui/table/TableView.h"
 
 #include <QApplication>
 #include <QFileInfo>

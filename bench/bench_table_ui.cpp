@@ -1,6 +1,6 @@
 // Painting speed of the table view with the largest result table.
 #include "LargeResultTable.h"
-#include "ui/TableView.h"
+#include "ui/table/TableView.h"
 
 #include <QApplication>
 #include <QImage>

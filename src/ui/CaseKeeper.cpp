@@ -2,7 +2,7 @@
 
 #include "case/CaseState.h"
 #include "history/SafeFile.h"
-#include "ui/TextCodec.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <QDir>
 #include <QFile>

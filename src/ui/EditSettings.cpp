@@ -1,8 +1,8 @@
 #include "ui/EditSettings.h"
 
-#include "ui/HelpViewer.h"
 #include "ui/SettingsDialog.h"
-#include "ui/TextCodec.h"
+#include "ui/widgets/HelpViewer.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 #include "ui/GuardedApplication.h"
 
-#include "ui/MessageBoxes.h"
-#include "ui/TextCodec.h"
+#include "ui/widgets/MessageBoxes.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <exception>
 #include <new>

@@ -7,7 +7,7 @@
 #include "settings/ProgramSettings.h"
 #include "settings/SettingsStore.h"
 #include "ui/EditSettings.h"
-#include "ui/FindingContext.h"
+#include "ui/finding/FindingContext.h"
 
 #include <QDialog>
 #include <QFont>

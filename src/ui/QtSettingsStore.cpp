@@ -1,6 +1,6 @@
 #include "ui/QtSettingsStore.h"
 
-#include "ui/TextCodec.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <QSettings>
 #include <QStringList>

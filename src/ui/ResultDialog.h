@@ -4,7 +4,7 @@
 #include "data/RepertoryData.h"
 #include "settings/ProgramSettings.h"
 #include "settings/SettingsStore.h"
-#include "ui/TestHook.h"
+#include "ui/widgets/TestHook.h"
 
 #include <QDate>
 #include <QDialog>

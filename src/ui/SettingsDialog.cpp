@@ -2,15 +2,15 @@
 
 #include "data/Cp1252.h"
 #include "settings/SettingsKeys.h"
-#include "ui/DialogSetup.h"
-#include "ui/DialogSizes.h"
-#include "ui/DialogUnits.h"
-#include "ui/FontListDelegate.h"
-#include "ui/HelpViewer.h"
-#include "ui/IconPushButton.h"
-#include "ui/MessageBoxes.h"
-#include "ui/TextCodec.h"
-#include "ui/WindowPlacement.h"
+#include "ui/widgets/DialogSetup.h"
+#include "ui/widgets/DialogSizes.h"
+#include "ui/widgets/DialogUnits.h"
+#include "ui/widgets/FontListDelegate.h"
+#include "ui/widgets/HelpViewer.h"
+#include "ui/widgets/IconPushButton.h"
+#include "ui/widgets/MessageBoxes.h"
+#include "ui/widgets/TextCodec.h"
+#include "ui/widgets/WindowPlacement.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

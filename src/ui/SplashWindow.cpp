@@ -2,7 +2,7 @@
 
 #include "Version.h"
 #include "settings/ProgramSettings.h"
-#include "ui/MessageBoxes.h"
+#include "ui/widgets/MessageBoxes.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ConfirmDialog.h"
+#include "ui/widgets/ConfirmDialog.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/MessageBoxes.h"
+#include "ui/widgets/MessageBoxes.h"
 
 #include <QList>
 #include <QString>

@@ -1,14 +1,14 @@
 // Undo and redo of the case in the main window, the case grid's context menu
 // and clearing rows with Delete and Backspace, driven by the keys a user
 // presses.
-#include "UserDriving.h"
 #include "case/CaseTestSupport.h"
+#include "ui/UserDriving.h"
 
 #include "settings/MemorySettingsStore.h"
 #include "ui/CaseUndo.h"
-#include "ui/IconPushButton.h"
 #include "ui/MainDialog.h"
-#include "ui/TableView.h"
+#include "ui/table/TableView.h"
+#include "ui/widgets/IconPushButton.h"
 
 #include <QAction>
 #include <QApplication>

@@ -8,27 +8,27 @@
 // Test seams are used only where the platform would block or the clock would
 // make the result vary: the print dialog (a PDF file instead), the print date
 // and the filing date.
-#include "PrintTestSupport.h"
-#include "UserDriving.h"
+#include "ui/PrintTestSupport.h"
+#include "ui/UserDriving.h"
 
 #include "case/NumberText.h"
 #include "settings/SettingsKeys.h"
 #include "support/FreshSettings.h"
 #include "support/QtFileBytes.h"
 #include "support/SeamGuard.h"
-#include "ui/ConfirmDialog.h"
-#include "ui/FileCaseDialog.h"
-#include "ui/HistoryDialog.h"
-#include "ui/HistoryFiles.h"
-#include "ui/IconPushButton.h"
 #include "ui/MainDialog.h"
 #include "ui/QtSettingsStore.h"
-#include "ui/RemedyOverviewDialog.h"
 #include "ui/ResultDialog.h"
-#include "ui/SymptomSearchDialog.h"
-#include "ui/TableView.h"
-#include "ui/TextCodec.h"
-#include "ui/TextSearchDialog.h"
+#include "ui/finding/RemedyOverviewDialog.h"
+#include "ui/finding/SymptomSearchDialog.h"
+#include "ui/finding/TextSearchDialog.h"
+#include "ui/history/FileCaseDialog.h"
+#include "ui/history/HistoryDialog.h"
+#include "ui/history/HistoryFiles.h"
+#include "ui/table/TableView.h"
+#include "ui/widgets/ConfirmDialog.h"
+#include "ui/widgets/IconPushButton.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,18 +1,18 @@
 // A case as large as the case grid takes: 3000 rows, evaluated, shown,
 // the first page printed, filed, and taken back from the history whole.
-#include "PrintTestSupport.h"
-#include "UserDriving.h"
+#include "ui/PrintTestSupport.h"
+#include "ui/UserDriving.h"
 
 #include "case/Case.h"
 #include "history/CaseHistory.h"
 #include "settings/MemorySettingsStore.h"
-#include "ui/FileCaseDialog.h"
-#include "ui/HistoryDialog.h"
-#include "ui/HistoryFiles.h"
-#include "ui/IconPushButton.h"
 #include "ui/MainDialog.h"
 #include "ui/ResultDialog.h"
-#include "ui/TableView.h"
+#include "ui/history/FileCaseDialog.h"
+#include "ui/history/HistoryDialog.h"
+#include "ui/history/HistoryFiles.h"
+#include "ui/table/TableView.h"
+#include "ui/widgets/IconPushButton.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "ui/GuardedApplication.h"
 #include "support/MessageRecorder.h"
-#include "ui/MessageBoxes.h"
+#include "ui/widgets/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 

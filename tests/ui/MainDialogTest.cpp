@@ -2,7 +2,6 @@
 // window, the history path, the case grid on screen, the commands and quitting.
 #include "ui/MainDialog.h"
 
-#include "UserDriving.h"
 #include "Version.h"
 #include "case/CaseState.h"
 #include "settings/MemorySettingsStore.h"
@@ -13,16 +12,17 @@
 #include "support/TempFolder.h"
 #include "support/TestSettingsStore.h"
 #include "ui/CaseKeeper.h"
-#include "ui/ConfirmDialog.h"
-#include "ui/HelpContext.h"
-#include "ui/HelpViewer.h"
-#include "ui/IconPushButton.h"
 #include "ui/ResultDialog.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SplashWindow.h"
 #include "ui/StartupPaths.h"
-#include "ui/TableView.h"
-#include "ui/TextCodec.h"
+#include "ui/UserDriving.h"
+#include "ui/table/TableView.h"
+#include "ui/widgets/ConfirmDialog.h"
+#include "ui/widgets/HelpContext.h"
+#include "ui/widgets/HelpViewer.h"
+#include "ui/widgets/IconPushButton.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <QApplication>
 #include <QCheckBox>

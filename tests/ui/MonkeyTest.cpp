@@ -20,9 +20,9 @@
 // and its exports, the printouts (a PDF printer instead of the print dialog),
 // the settings (the test program's own configuration folder) and the working
 // folder, which must stay empty.
-#include "PrintTestSupport.h"
-#include "UserDriving.h"
 #include "case/CaseTestSupport.h"
+#include "ui/PrintTestSupport.h"
+#include "ui/UserDriving.h"
 
 #include "case/Case.h"
 #include "case/CaseSnapshot.h"
@@ -30,13 +30,13 @@
 #include "settings/MemorySettingsStore.h"
 #include "support/AskedOnce.h"
 #include "support/FreshSettings.h"
-#include "ui/HistoryDialog.h"
-#include "ui/HistoryFiles.h"
 #include "ui/MainDialog.h"
-#include "ui/PdfExport.h"
 #include "ui/QtSettingsStore.h"
 #include "ui/ResultDialog.h"
-#include "ui/TableView.h"
+#include "ui/history/HistoryDialog.h"
+#include "ui/history/HistoryFiles.h"
+#include "ui/table/PdfExport.h"
+#include "ui/table/TableView.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>

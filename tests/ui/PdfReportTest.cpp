@@ -2,20 +2,20 @@
 // with chart and rubrics, then the printed table), the file dialog and the
 // safe writing, the messages without a printer and for failed jobs, and the
 // bar chart's two series.
-#include "PrintTestSupport.h"
+#include "ui/PrintTestSupport.h"
 
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
 #include "support/MessageRecorder.h"
 #include "support/QtFileBytes.h"
-#include "ui/IconPushButton.h"
-#include "ui/MessageBoxes.h"
-#include "ui/PdfExport.h"
 #include "ui/RankingChart.h"
 #include "ui/ResultDialog.h"
-#include "ui/TablePrinter.h"
-#include "ui/TableView.h"
-#include "ui/TextCodec.h"
+#include "ui/table/PdfExport.h"
+#include "ui/table/TablePrinter.h"
+#include "ui/table/TableView.h"
+#include "ui/widgets/IconPushButton.h"
+#include "ui/widgets/MessageBoxes.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -8,8 +8,8 @@
 #include "case/Evaluation.h"
 #include "data/ContentLoader.h"
 #include "data/TestContent.h"
-#include "ui/TablePrinter.h"
-#include "ui/TableView.h"
+#include "ui/table/TablePrinter.h"
+#include "ui/table/TableView.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,8 +1,8 @@
 // The result view "Ergebnis der Auswertung": the table, leaving the view,
 // widths and placement, printing with its title and colours, filing, the
 // clipboard and the bar chart.
-#include "PrintTestSupport.h"
-#include "UserDriving.h"
+#include "ui/PrintTestSupport.h"
+#include "ui/UserDriving.h"
 
 #include "case/ResultTable.h"
 #include "history/CaseHistory.h"
@@ -12,17 +12,17 @@
 #include "support/AskedOnce.h"
 #include "support/MessageRecorder.h"
 #include "support/SeamGuard.h"
-#include "ui/DialogUnits.h"
-#include "ui/FileCaseDialog.h"
-#include "ui/HelpContext.h"
-#include "ui/HelpViewer.h"
-#include "ui/HistoryFiles.h"
-#include "ui/IconPushButton.h"
-#include "ui/MessageBoxes.h"
 #include "ui/RankingChart.h"
 #include "ui/ResultDialog.h"
-#include "ui/TableView.h"
-#include "ui/TextCodec.h"
+#include "ui/history/FileCaseDialog.h"
+#include "ui/history/HistoryFiles.h"
+#include "ui/table/TableView.h"
+#include "ui/widgets/DialogUnits.h"
+#include "ui/widgets/HelpContext.h"
+#include "ui/widgets/HelpViewer.h"
+#include "ui/widgets/IconPushButton.h"
+#include "ui/widgets/MessageBoxes.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <QApplication>
 #include <QCheckBox>

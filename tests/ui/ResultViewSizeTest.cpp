@@ -1,16 +1,16 @@
 // The result view opens ready to read: its size without a stored placement,
 // the header columns that leave room for the remedy columns, stored
 // placements and widths.
-#include "PrintTestSupport.h"
+#include "ui/PrintTestSupport.h"
 
 #include "settings/MemorySettingsStore.h"
 #include "settings/Placement.h"
 #include "settings/SettingsKeys.h"
-#include "ui/DialogSetup.h"
-#include "ui/DialogUnits.h"
 #include "ui/RankingChart.h"
 #include "ui/ResultDialog.h"
-#include "ui/TableView.h"
+#include "ui/table/TableView.h"
+#include "ui/widgets/DialogSetup.h"
+#include "ui/widgets/DialogUnits.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -3,8 +3,8 @@
 #include "settings/SettingsKeys.h"
 #include "support/MessageRecorder.h"
 #include "ui/EditSettings.h"
-#include "ui/FontListDelegate.h"
-#include "ui/MessageBoxes.h"
+#include "ui/widgets/FontListDelegate.h"
+#include "ui/widgets/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,8 +5,8 @@
 // from inside their own event loop.
 
 #include "case/NumberText.h"
-#include "ui/HistoryFiles.h"
-#include "ui/TableView.h"
+#include "ui/history/HistoryFiles.h"
+#include "ui/table/TableView.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

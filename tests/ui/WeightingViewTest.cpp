@@ -2,16 +2,16 @@
 // menu, ranking again with the row order and focus kept, the marks in the
 // row texts, the clipboard and the filing note, and the marks in the main
 // window's case grid after "&Zurück".
-#include "PrintTestSupport.h"
+#include "ui/PrintTestSupport.h"
 
 #include "case/ResultTable.h"
 #include "settings/MemorySettingsStore.h"
-#include "ui/FileCaseDialog.h"
 #include "ui/MainDialog.h"
 #include "ui/RankingChart.h"
 #include "ui/ResultDialog.h"
-#include "ui/TableView.h"
-#include "ui/TextCodec.h"
+#include "ui/history/FileCaseDialog.h"
+#include "ui/table/TableView.h"
+#include "ui/widgets/TextCodec.h"
 
 #include <QAction>
 #include <QApplication>
