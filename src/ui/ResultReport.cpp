@@ -2,6 +2,7 @@
 
 #include "ui/table/PdfExport.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -37,10 +38,11 @@ int mm(double millimetres) {
 
 // Writes the blocks of the front one below the other and begins a new page
 // (with its frame) when the next block does not fit. Without a painter it
-// only counts the pages.
+// only counts the pages. Texts are measured on the PDF writer, counting and
+// painting alike, so both break lines and pages in the same places.
 class FrontWriter {
 public:
-    FrontWriter(QPainter* painter, QPdfWriter* writer, const PageFrame& frame)
+    FrontWriter(QPainter* painter, QPdfWriter& writer, const PageFrame& frame)
         : painter_(painter), writer_(writer), frame_(frame),
           page_(QPoint(0, 0),
                 pdfPageLayout(QPageLayout::Portrait).paintRectPixels(kPdfResolution).size()),
@@ -54,6 +56,7 @@ public:
     }
 
     QPainter* painter() const { return painter_; }
+    QFontMetrics metrics(const QFont& font) const { return QFontMetrics(font, &writer_); }
     int pages() const { return pages_; }
     int width() const { return content_.width(); }
     int y() const { return y_; }
@@ -68,7 +71,7 @@ public:
         if (painter_ == nullptr) {
             return true;
         }
-        if (!beginPdfPage(*writer_, *painter_, QPageLayout::Portrait, pages_)) {
+        if (!beginPdfPage(writer_, *painter_, QPageLayout::Portrait, pages_)) {
             return false;
         }
         paintPageFrame(*painter_, page_, frame_, pages_);
@@ -77,7 +80,7 @@ public:
     void advance(int height) { y_ += height; }
     // One line of text in `font`, the whole width; false as reserve says.
     bool line(const QString& text, const QFont& font, int spaceAfter = 0) {
-        const int height = QFontMetrics(font).height();
+        const int height = metrics(font).height();
         if (!reserve(height)) {
             return false;
         }
@@ -92,7 +95,7 @@ public:
 
 private:
     QPainter* painter_;
-    QPdfWriter* writer_;
+    QPdfWriter& writer_;
     const PageFrame& frame_;
     QRect page_;
     QRect content_;
@@ -125,7 +128,7 @@ bool writeFront(FrontWriter& page, const ResultReport& report) {
         page.line(QStringLiteral("Kein Mittel mit Treffern"), reportFont(kTextPoints), mm(6));
     } else {
         const QFont chartFont = reportFont(kChartPoints);
-        const QFontMetrics fm(chartFont);
+        const QFontMetrics fm = page.metrics(chartFont);
         const int legend = fm.height();
         const QRect area(0, page.y() + legend, page.width(), mm(kChartHeightMm));
         if (painter != nullptr) {
@@ -151,7 +154,7 @@ bool writeFront(FrontWriter& page, const ResultReport& report) {
         return false;
     }
     const QFont listFont = reportFont(kTextPoints);
-    const QFontMetrics fm(listFont);
+    const QFontMetrics fm = page.metrics(listFont);
     const int numberWidth =
         fm.horizontalAdvance(QStringLiteral("%1.").arg(report.rubrics.size())) + mm(2);
     int marksWidth = 0;
@@ -196,8 +199,13 @@ QString resultReportTitle(const ResultReport& report) {
 }
 
 int resultReportFrontPages(const ResultReport& report) {
+    // A writer for the measures only; nothing is drawn on it.
+    QBuffer nowhere;
+    nowhere.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&nowhere);
+    setUpPdfWriter(writer, QString());
     const PageFrame frame;
-    FrontWriter counter(nullptr, nullptr, frame);
+    FrontWriter counter(nullptr, writer, frame);
     writeFront(counter, report);
     return counter.pages();
 }
@@ -205,7 +213,7 @@ int resultReportFrontPages(const ResultReport& report) {
 bool paintResultReportFront(QPainter& painter, QPdfWriter& writer, const ResultReport& report,
                             const PageFrame& frame) {
     painter.save();
-    FrontWriter page(&painter, &writer, frame);
+    FrontWriter page(&painter, writer, frame);
     const bool written = writeFront(page, report);
     painter.restore();
     return written;
