@@ -264,8 +264,8 @@ void resultView(MainDialog& main, SettingsStore& store, const QTemporaryDir& wor
     savePdfPage(report, 2, 80, folder, QStringLiteral("pdf-report-page2"));
 }
 
-// Runs `look` on the result view of a case of `count` rubrics (every
-// seventh from rubric 1, with `step`), opened at the size it opens with.
+// Runs `look` on the result view of a case of `count` rubrics (from rubric 1
+// on, every `step`th), opened at the size it opens with.
 void withResultView(MainDialog& main, SettingsStore& store, int count, int step,
                     const std::function<void(ResultDialog&)>& look) {
     std::vector<SymptomRef> numbers;
@@ -300,7 +300,7 @@ void withResultView(MainDialog& main, SettingsStore& store, int count, int step,
 void resultViewSizesAndReports(MainDialog& main, SettingsStore& store, const QTemporaryDir& work,
                                const QDir& folder) {
     for (const int count : {6, 12, 30}) {
-        withResultView(main, store, count, 7, [&](ResultDialog& d) {
+        withResultView(main, store, count, 1, [&](ResultDialog& d) {
             save(&d, folder, QStringLiteral("result-view-%1").arg(count));
         });
     }
@@ -308,7 +308,7 @@ void resultViewSizesAndReports(MainDialog& main, SettingsStore& store, const QTe
         const QString report = work.filePath(QStringLiteral("bericht-%1.pdf").arg(count));
         const PdfPathHook::Guard pdf =
             pdfPathHook().install([&](const QString&, const QString&) { return report; });
-        withResultView(main, store, count, count > 100 ? 27 : 7, [&](ResultDialog& d) {
+        withResultView(main, store, count, count > 100 ? 27 : 1, [&](ResultDialog& d) {
             if (!d.saveAsPdf()) {
                 fail(QStringLiteral("the result view wrote no PDF"));
             }
