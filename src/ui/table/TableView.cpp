@@ -846,7 +846,12 @@ void TableView::showTitleTip() {
         return;
     }
     const QRect rect = cellRect(tipRow_, tipCol_);
-    if (fittingWidth(logic_->rawCellText(tipRow_, tipCol_)) <= rect.width()) {
+    int needed = fittingWidth(logic_->rawCellText(tipRow_, tipCol_));
+    if (const std::string& marks = logic_->cellMarks(tipRow_, tipCol_); !marks.empty()) {
+        // The marks keep their room at the right end (TableViewPainter).
+        needed += kCellMarksGap + measure()(marks).width + kCellTextMargin;
+    }
+    if (needed <= rect.width()) {
         return; // the text fits
     }
     titleTip_->showTip(toQString(tip), viewport()->mapToGlobal(rect.bottomLeft() + QPoint(0, 1)));
