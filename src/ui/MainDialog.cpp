@@ -284,20 +284,22 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
 bool MainDialog::handleGridKey(QKeyEvent* key) {
     const bool ctrl = key->modifiers() & Qt::ControlModifier;
     const bool shift = key->modifiers() & Qt::ShiftModifier;
+    // Only the number column takes input: typing or pasting on another column
+    // of a row writes that row's number.
+    const int row = grid_.focusRow();
+    const bool paste = (ctrl && key->key() == Qt::Key_V) || (shift && key->key() == Qt::Key_Insert);
+    if (row >= grid_.headerRowCount() && grid_.focusColumn() != kNumberColumn &&
+        (paste || isTypedKey(key))) {
+        grid_.setFocusCell(row, kNumberColumn);
+    }
     // Pasting and cutting write several rows at once: one undo step each.
-    if ((ctrl && key->key() == Qt::Key_V) || (shift && key->key() == Qt::Key_Insert)) {
+    if (paste) {
         changeCase(kStepPaste, [this] { gridView_->paste(); });
         return true;
     }
     if (ctrl && key->key() == Qt::Key_X) {
         changeCase(kStepCut, [this] { gridView_->cutSelection(); });
         return true;
-    }
-    // Only the number column takes input: typing on another column of a row
-    // edits that row's number.
-    const int row = grid_.focusRow();
-    if (row >= grid_.headerRowCount() && grid_.focusColumn() != kNumberColumn && isTypedKey(key)) {
-        grid_.setFocusCell(row, kNumberColumn);
     }
     return false;
 }
