@@ -48,6 +48,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent) {
     setSizeGripEnabled(true);
 
     browser_ = new QTextBrowser(this);
+    browser_->setAccessibleName(QStringLiteral("Hilfeseite"));
     browser_->setOpenLinks(true);
     browser_->setOpenExternalLinks(false);
     browser_->setSearchPaths({QStringLiteral(":/help")});
