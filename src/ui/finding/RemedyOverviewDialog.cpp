@@ -136,6 +136,8 @@ QWidget* RemedyOverviewDialog::makeSizeField(QLineEdit*& field, const char* name
     auto* box = new QWidget(this);
     field = new QLineEdit(box);
     field->setObjectName(QLatin1String(name));
+    // Its label stands outside the box, where a screen reader does not look.
+    field->setAccessibleName(caption);
     field->setMaxLength(10);
     field->setMaximumWidth(dialogUnitsToPixels(this, 30, 0).width());
     QLineEdit* edit = field;

@@ -7,7 +7,6 @@
 #include "ui/table/TitleTip.h"
 #include "ui/widgets/TextCodec.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -280,6 +279,8 @@ void TableView::onStructureChanged() {
         cancelEditing();
     }
     TableViewAccessible::structureChanged(*this);
+    // The focus cell may show another row now: it is announced again.
+    announceLater();
     requestLayout();
 }
 
@@ -298,7 +299,7 @@ void TableView::onFocusChanged(int row, int col) {
 }
 
 void TableView::announceLater(int selectionRow, int selectionCol) {
-    if (!QAccessible::isActive()) {
+    if (!TableViewAccessible::listening()) {
         return;
     }
     if (selectionRow >= 0) {

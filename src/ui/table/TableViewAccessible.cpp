@@ -206,25 +206,42 @@ QString TableViewAccessible::cellLabel(const TableView& view, int row, int col) 
 
 // --- announcements ---------------------------------------------------------------
 
-TableViewAccessible* TableViewAccessible::listening(TableView& view) {
-    if (!QAccessible::isActive()) {
+TableViewAccessible::EventHook& TableViewAccessible::eventHook() {
+    static EventHook hook;
+    return hook;
+}
+
+bool TableViewAccessible::listening() {
+    return eventHook() || QAccessible::isActive();
+}
+
+TableViewAccessible* TableViewAccessible::listeningTable(TableView& view) {
+    if (!listening()) {
         return nullptr;
     }
     return dynamic_cast<TableViewAccessible*>(QAccessible::queryAccessibleInterface(&view));
 }
 
+void TableViewAccessible::deliver(QAccessibleEvent& event) {
+    if (eventHook()) {
+        eventHook()(event);
+    } else {
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void TableViewAccessible::focusMoved(TableView& view) {
     const TableLogic& logic = view.logic();
-    if (!view.hasFocus() || !logic.hasFocusCell() || listening(view) == nullptr) {
+    if (!view.hasFocus() || !logic.hasFocusCell() || listeningTable(view) == nullptr) {
         return;
     }
     QAccessibleEvent event(&view, QAccessible::Focus);
     event.setChild(logic.focusRow() * logic.columnCount() + logic.focusColumn());
-    QAccessible::updateAccessibility(&event);
+    deliver(event);
 }
 
 void TableViewAccessible::selectionChanged(TableView& view, int row, int col) {
-    if (listening(view) == nullptr) {
+    if (listeningTable(view) == nullptr) {
         return;
     }
     const TableLogic& logic = view.logic();
@@ -232,14 +249,14 @@ void TableViewAccessible::selectionChanged(TableView& view, int row, int col) {
         QAccessibleEvent event(&view, logic.isSelected(row, col) ? QAccessible::Selection
                                                                  : QAccessible::SelectionRemove);
         event.setChild(row * logic.columnCount() + col);
-        QAccessible::updateAccessibility(&event);
+        deliver(event);
     }
     QAccessibleEvent within(&view, QAccessible::SelectionWithin);
-    QAccessible::updateAccessibility(&within);
+    deliver(within);
 }
 
 void TableViewAccessible::cellsChanged(TableView& view, int row0, int col0, int row1, int col1) {
-    TableViewAccessible* table = listening(view);
+    TableViewAccessible* table = listeningTable(view);
     if (table == nullptr) {
         return;
     }
@@ -267,18 +284,19 @@ void TableViewAccessible::cellsChanged(TableView& view, int row0, int col0, int 
     for (const QAccessible::Id id : changed) {
         if (QAccessibleInterface* cell = QAccessible::accessibleInterface(id)) {
             QAccessibleEvent event(cell, QAccessible::NameChanged);
-            QAccessible::updateAccessibility(&event);
+            deliver(event);
         }
     }
 }
 
 void TableViewAccessible::structureChanged(TableView& view) {
-    if (listening(view) == nullptr) {
+    TableViewAccessible* table = listeningTable(view);
+    if (table == nullptr) {
         return;
     }
-    // The table drops its cells in modelChange, which this event reaches.
+    table->forgetCells();
     QAccessibleTableModelChangeEvent event(&view, QAccessibleTableModelChangeEvent::ModelReset);
-    QAccessible::updateAccessibility(&event);
+    deliver(event);
 }
 
 void TableViewAccessible::modelChange(QAccessibleTableModelChangeEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/widgets/TestHook.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QHash>
@@ -39,6 +41,8 @@ public:
     static QString cellLabel(const TableView& view, int row, int col);
 
     // --- what the view announces (nothing while no assistive technology listens)
+    // Whether an assistive technology (or a test) is listening.
+    static bool listening();
     // The focus cell, if the view has the keyboard focus.
     static void focusMoved(TableView& view);
     // The selection changed; (row, col) is the cell that changed it.
@@ -81,9 +85,16 @@ public:
     // The view this interface stands for.
     TableView* view() const;
 
+    // For tests: gets the events instead of the platform's bridge, and has
+    // the views announce them as to a listening screen reader (the headless
+    // platform of the tests has no accessibility to switch on).
+    using EventHook = TestHook<void(QAccessibleEvent& event)>;
+    static EventHook& eventHook();
+
 private:
     // The interface of the view, when an assistive technology is listening.
-    static TableViewAccessible* listening(TableView& view);
+    static TableViewAccessible* listeningTable(TableView& view);
+    static void deliver(QAccessibleEvent& event);
     // Drops the interfaces of all cells made so far.
     void forgetCells();
 
