@@ -25,6 +25,7 @@
 #include "ui/table/TableView.h"
 #include "ui/table/TableViewAccessible.h"
 #include "ui/widgets/ConfirmDialog.h"
+#include "ui/widgets/HelpViewer.h"
 #include "ui/widgets/IconPushButton.h"
 #include "ui/widgets/MessageBoxes.h"
 #include "ui/widgets/ReadableColours.h"
@@ -38,6 +39,7 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -232,7 +234,8 @@ void expectTableReadsAsShown(TableView& view) {
     }
 }
 
-// A key that moves the focus cell tells a screen reader the new cell.
+// A key that moves the focus cell tells a screen reader the new cell; Tab
+// goes on to the next control.
 void expectFocusMoveHeard(TableView& view, Listener& listener) {
     SCOPED_TRACE(view.objectName().toStdString());
     view.setFocus(Qt::TabFocusReason);
@@ -247,6 +250,9 @@ void expectFocusMoveHeard(TableView& view, Listener& listener) {
     ASSERT_NE(view.focusRow(), before);
     EXPECT_TRUE(listener.waitFor(QAccessible::Focus, &view, view.focusRow(), view.focusColumn(),
                                  view.cellQText(view.focusRow(), view.focusColumn())));
+    // Tab leaves the table: the keyboard is never caught in it.
+    QTest::keyClick(&view, Qt::Key_Tab);
+    EXPECT_FALSE(view.hasFocus());
 }
 
 // The windows of a test, with what they share.
@@ -543,6 +549,23 @@ TEST(Accessibility, PaintedTextsReadInALightAndADarkPaletteAndPagesStayPaper) {
                 << colour.name().toStdString();
         }
 
+        // The help pages, written in colours for a light page, read too.
+        ASSERT_TRUE(showHelp(help::kMainWindow, nullptr));
+        HelpViewer* help = HelpViewer::instance();
+        help->setPalette(palette);
+        QApplication::processEvents();
+        const QImage page =
+            help->browser()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        help->setPalette(QPalette());
+        help->close();
+        const std::vector<QColor> pageColours = coloursIn(page, page.rect());
+        double strongest = 1.0;
+        for (const QColor& colour : pageColours) {
+            strongest = std::max(strongest, contrastRatio(colour, pageColours[0]));
+        }
+        EXPECT_GE(strongest, kTextContrast);
+        EXPECT_GT(relativeLuminance(pageColours[0]), 0.5); // a light page
+
         // Printed, the table keeps the colours of paper: white cells, the
         // own colours as they are.
         if (!havePoppler("pdftoppm")) {
@@ -554,8 +577,8 @@ TEST(Accessibility, PaintedTextsReadInALightAndADarkPaletteAndPagesStayPaper) {
         makePdfPrinter(printer, pdf);
         const PageMapping mapping = PageMapping::of(view, printer);
         ASSERT_TRUE(printTableTo(view, printer));
-        const QImage page = renderPdfPage(pdf, 1, 50, dir.filePath(QStringLiteral("page")));
-        ASSERT_FALSE(page.isNull());
+        const QImage printed = renderPdfPage(pdf, 1, 50, dir.filePath(QStringLiteral("page")));
+        ASSERT_FALSE(printed.isNull());
         const auto paperAt = [&](int row, int col) {
             double x = 0;
             for (int c : mapping.layout.columns) {
@@ -568,8 +591,8 @@ TEST(Accessibility, PaintedTextsReadInALightAndADarkPaletteAndPagesStayPaper) {
             for (int r = 0; r < row; ++r) {
                 y += view.rowHeight(r);
             }
-            return page.pixelColor(mapping.toImage(x + view.columnWidth(col) * 0.8,
-                                                   y + view.rowHeight(row) / 2.0, 50));
+            return printed.pixelColor(mapping.toImage(x + view.columnWidth(col) * 0.8,
+                                                      y + view.rowHeight(row) / 2.0, 50));
         };
         const int remedy = mapping.layout.columns.back();
         EXPECT_EQ(paperAt(1, remedy), QColor(255, 255, 0));

@@ -36,18 +36,6 @@ int toCoordinate(std::int64_t value) {
     return static_cast<int>(std::clamp<std::int64_t>(value, -(1 << 30), 1 << 30));
 }
 
-// The colours a page is printed in: the window's while they are light (the
-// header cells in its button face, as on the screen); a dark desktop's
-// would put light text on dark cells, so then those of a light window.
-QPalette pagePalette(const QPalette& window) {
-    if (!isDarkPalette(window)) {
-        return window;
-    }
-    const QColor face(239, 239, 239);
-    return QPalette(Qt::black, face, Qt::white, QColor(159, 159, 159), QColor(184, 184, 184),
-                    Qt::black, Qt::white, Qt::white, face);
-}
-
 // Draws page `page` (0-based) of the table: the row headings of the page's
 // rows, the top-left block and the column headings above them, then the body.
 void printPage(QPainter& painter, const TableView& table, const PrintLayout& layout, int page) {
@@ -82,6 +70,8 @@ void printPage(QPainter& painter, const TableView& table, const PrintLayout& lay
         return r < headerRows ? headerTops[static_cast<std::size_t>(r)]
                               : bodyTops[static_cast<std::size_t>(r - firstRow)];
     };
+    // Header cells in the window's button face, as on the screen, unless a
+    // dark desktop's would put light text on dark cells.
     const QPalette colours = pagePalette(table.palette());
     const TableViewPainter cells(logic, colours, false);
     auto printCell = [&](int r, std::size_t i) {

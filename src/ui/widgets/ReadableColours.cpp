@@ -74,6 +74,20 @@ QColor markColour(const QColor& lightColour, const QPalette& palette) {
     return readableOn(lightColour, palette.color(QPalette::Base), kGraphicContrast);
 }
 
+QPalette pagePalette(const QPalette& window) {
+    if (!isDarkPalette(window)) {
+        return window;
+    }
+    const QColor face(239, 239, 239);
+    QPalette page(Qt::black, face, Qt::white, QColor(159, 159, 159), QColor(184, 184, 184),
+                  Qt::black, Qt::white, Qt::white, face);
+    page.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    page.setColor(QPalette::HighlightedText, Qt::white);
+    page.setColor(QPalette::Link, QColor(0, 0, 255));
+    page.setColor(QPalette::LinkVisited, QColor(128, 0, 128));
+    return page;
+}
+
 QColor readableOn(const QColor& wanted, const QColor& background, double minimum) {
     if (contrastRatio(wanted, background) >= minimum) {
         return wanted;

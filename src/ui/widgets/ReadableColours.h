@@ -35,6 +35,11 @@ QColor paletteColour(const QColor& lightColour, const QPalette& palette);
 // kGraphicContrast.
 QColor markColour(const QColor& lightColour, const QPalette& palette);
 
+// The colours of a page written for a light window (a printed table, the
+// help pages): those of `window` while it is light; under a dark palette
+// those of a light window, so that the page reads as on paper.
+QPalette pagePalette(const QPalette& window);
+
 // `wanted` as a colour drawn on `background`: unchanged when it stands out
 // by `minimum` contrast, otherwise mixed with black or white, whichever
 // stands out more from the background, until it does.
