@@ -2,6 +2,7 @@
 
 #include "ui/widgets/ReadableColours.h"
 
+#include <QAccessibleWidget>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -58,6 +59,15 @@ QString barText(const RankingBar& bar) {
         .arg(bar.abbreviation)
         .arg(bar.hits)
         .arg(bar.gradeSum);
+}
+
+// A screen reader meets the chart as a chart, named and described in words.
+QAccessibleInterface* rankingChartFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(RankingChart::staticMetaObject.className()) &&
+        object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -182,6 +192,11 @@ void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& text
 }
 
 RankingChart::RankingChart(QWidget* parent) : QAbstractScrollArea(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(rankingChartFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
     setObjectName(QStringLiteral("rankingChart"));
     setAccessibleName(QStringLiteral("Balkendiagramm"));
     setAccessibleDescription(rankingText(bars_, kSpokenBars));

@@ -360,6 +360,9 @@ TEST(Accessibility, TheChartTheQuestionAndTheSplashSayWhatTheyShow) {
     const std::vector<RankingBar> bars = result.currentBars();
     ASSERT_GT(bars.size(), 10u);
     // The ranking in words: the first ten remedies with hits and grade sums.
+    EXPECT_EQ(accessible(result.chart())->role(), QAccessible::Chart);
+    EXPECT_EQ(accessible(result.chart())->text(QAccessible::Name),
+              QStringLiteral("Balkendiagramm"));
     const QString chart = accessible(result.chart())->text(QAccessible::Description);
     EXPECT_TRUE(chart.startsWith(
         QStringLiteral("Die ersten 10 von %1 Mitteln: 1. %2: %3 Treffer, Gradsumme %4; 2. ")
