@@ -260,25 +260,31 @@ void TableViewAccessible::cellsChanged(TableView& view, int row0, int col0, int 
     if (table == nullptr) {
         return;
     }
-    // A screen reader knows only the cells it has asked for; those in the
-    // range say that their text changed, and so does the focus cell, which
-    // it reads next.
+    // A screen reader knows only the cells it has met (the focus cell among
+    // them); of those in the range the ones whose text is new say so. Focus
+    // and selection change cells too, but not their texts.
     const TableLogic& logic = view.logic();
-    const auto inRange = [&](int row, int col) {
-        return row >= row0 && row <= row1 && col >= col0 && col <= col1;
-    };
     QList<QAccessible::Id> changed;
-    for (auto it = table->cells_.cbegin(); it != table->cells_.cend(); ++it) {
-        const int row = static_cast<int>(it.key() >> 32);
-        const int col = static_cast<int>(it.key() & 0xFFFFFFFFu);
-        if (inRange(row, col)) {
-            changed << it.value();
+    const auto check = [&](int row, int col, KnownCell& known) {
+        if (row >= row0 && row <= row1 && col >= col0 && col <= col1 &&
+            logic.rawCellText(row, col) != known.text) {
+            known.text = logic.rawCellText(row, col);
+            changed << known.id;
         }
-    }
-    if (logic.hasFocusCell() && inRange(logic.focusRow(), logic.focusColumn()) &&
-        !table->cells_.contains(cellKey(logic.focusRow(), logic.focusColumn()))) {
-        if (QAccessibleInterface* focus = table->cellAt(logic.focusRow(), logic.focusColumn())) {
-            changed << QAccessible::uniqueId(focus);
+    };
+    const long long range = (static_cast<long long>(row1) - row0 + 1) * (col1 - col0 + 1);
+    if (range <= table->cells_.size()) {
+        for (int row = row0; row <= row1; ++row) {
+            for (int col = col0; col <= col1; ++col) {
+                if (const auto it = table->cells_.find(cellKey(row, col));
+                    it != table->cells_.end()) {
+                    check(row, col, *it);
+                }
+            }
+        }
+    } else {
+        for (auto it = table->cells_.begin(); it != table->cells_.end(); ++it) {
+            check(static_cast<int>(it.key() >> 32), static_cast<int>(it.key() & 0xFFFFFFFFu), *it);
         }
     }
     for (const QAccessible::Id id : changed) {
@@ -306,10 +312,10 @@ void TableViewAccessible::modelChange(QAccessibleTableModelChangeEvent* event) {
 }
 
 void TableViewAccessible::forgetCells() {
-    const QList<QAccessible::Id> ids = cells_.values();
+    const QList<KnownCell> known = cells_.values();
     cells_.clear();
-    for (const QAccessible::Id id : ids) {
-        QAccessible::deleteAccessibleInterface(id);
+    for (const KnownCell& cell : known) {
+        QAccessible::deleteAccessibleInterface(cell.id);
     }
 }
 
@@ -371,12 +377,13 @@ QAccessibleInterface* TableViewAccessible::cellAt(int row, int column) const {
     }
     const quint64 key = cellKey(row, column);
     if (const auto it = cells_.constFind(key); it != cells_.cend()) {
-        if (QAccessibleInterface* cell = QAccessible::accessibleInterface(*it)) {
+        if (QAccessibleInterface* cell = QAccessible::accessibleInterface(it->id)) {
             return cell;
         }
     }
     auto* cell = new TableCellAccessible(view(), row, column);
-    cells_.insert(key, QAccessible::registerAccessibleInterface(cell));
+    cells_.insert(key, KnownCell{QAccessible::registerAccessibleInterface(cell),
+                                 view()->logic().rawCellText(row, column)});
     return cell;
 }
 

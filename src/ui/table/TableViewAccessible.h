@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QString>
 
+#include <string>
+
 namespace tessalyn {
 
 class TableView;
@@ -98,8 +100,13 @@ private:
     // Drops the interfaces of all cells made so far.
     void forgetCells();
 
-    // Cell interfaces made so far, by (row, column).
-    mutable QHash<quint64, QAccessible::Id> cells_;
+    // A cell interface made so far, with the text it last told.
+    struct KnownCell {
+        QAccessible::Id id = 0;
+        std::string text;
+    };
+    // By (row, column).
+    mutable QHash<quint64, KnownCell> cells_;
 };
 
 } // namespace tessalyn
