@@ -14,8 +14,8 @@ header of its first remedy column. The texts expected come from
 
 Usage: screen_reader.py TESSALYN TESSALYN_CLI
 Run with the system's Python, which has pyatspi (python3-pyatspi).
-Exit code 77 (skipped) when Xvfb, openbox, xdotool, dbus-daemon, the AT-SPI
-bus launcher or pyatspi is missing.
+Exit code 77 (skipped) when Xvfb, openbox, xdotool, xprop, dbus-daemon, the
+AT-SPI bus launcher or pyatspi is missing.
 """
 import os
 import shutil
@@ -42,7 +42,7 @@ def until(condition, what):
 
 
 def skip_when_missing():
-    missing = [tool for tool in ("Xvfb", "openbox", "xdotool", "dbus-daemon")
+    missing = [tool for tool in ("Xvfb", "openbox", "xdotool", "xprop", "dbus-daemon")
                if shutil.which(tool) is None]
     if not os.access(BUS_LAUNCHER, os.X_OK):
         missing.append(BUS_LAUNCHER)
@@ -70,6 +70,11 @@ class Session:
     def __init__(self, work):
         self.work = work
         self.processes = []
+        self.env = None
+
+    def begin(self):
+        """Starts everything; end() ends what was started, also after a failure here."""
+        work = self.work
         read_display, write_display = os.pipe()
         self.start(["Xvfb", "-displayfd", str(write_display), "-screen", "0", "1280x1024x24",
                     "-nolisten", "tcp"], pass_fds=(write_display,))
@@ -89,10 +94,15 @@ class Session:
         self.env.pop("AT_SPI_BUS_ADDRESS", None)
         self.start([BUS_LAUNCHER, "--launch-immediately"])
         self.start(["openbox"])
+        # The program must start once openbox is the window manager (which
+        # it names on the root window), or its window is never managed.
+        until(lambda: b"window id" in subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True,
+            timeout=LIMIT).stdout, "openbox became the window manager")
 
     def start(self, command, **options):
         options.setdefault("stdout", subprocess.DEVNULL)
-        process = subprocess.Popen(command, env=getattr(self, "env", None),
+        process = subprocess.Popen(command, env=self.env,
                                    stderr=subprocess.DEVNULL, start_new_session=True, **options)
         self.processes.append(process)
         return process
@@ -157,6 +167,31 @@ def focused_cell(table):
     return None
 
 
+def wait_for_keyboard(grid, env):
+    """Waits until a cell of the case grid has the keyboard focus, so that
+    typed keys reach it. Until then the window manager is asked now and then
+    to activate the program's window: it may have come up before the window
+    manager was ready to give it the focus."""
+    end = time.monotonic() + LIMIT
+    ask = 0.0
+    while focused_cell(grid) is None:
+        now = time.monotonic()
+        if now > end:
+            sys.exit(f"FAIL: the case grid never had the keyboard focus within {LIMIT:.0f} seconds")
+        if now >= ask:
+            # The window manager activates the window, or the X server gives
+            # it the focus directly; both fail while it is not shown yet.
+            shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tessalyn"],
+                                   env=env, capture_output=True, timeout=LIMIT,
+                                   check=False).stdout.split()
+            for command in ("windowactivate", "windowfocus"):
+                for window in shown:
+                    subprocess.run(["xdotool", command, window], env=env, capture_output=True,
+                                   timeout=LIMIT, check=False)
+            ask = now + 2.0
+        time.sleep(0.05)
+
+
 def run(program, cli, work):
     for folder in ("praxis", "config/Korvanei", "runtime", "state", "data"):
         os.makedirs(os.path.join(work, folder))
@@ -173,6 +208,7 @@ def run(program, cli, work):
     session = Session(work)
     failures = []
     try:
+        session.begin()
         # pyatspi finds the accessibility bus through the session bus.
         os.environ.update(session.env)
         import pyatspi
@@ -196,19 +232,17 @@ def run(program, cli, work):
         app = until(application, "the program appeared on the accessibility bus")
         grid = until(lambda: table_named(app, "Rubriken des Falls"),
                      'the case grid appeared as the table "Rubriken des Falls"')
-        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
-                                 "^Tessalyn"], env=session.env, capture_output=True,
-                                check=True, timeout=LIMIT).stdout.split()[0]
-        subprocess.run(["xdotool", "windowactivate", "--sync", window], env=session.env,
-                       check=True, timeout=LIMIT)
-        for number in RUBRICS:
+        wait_for_keyboard(grid, session.env)
+        # Each row is typed once the one before has reached the grid: keys
+        # typed while a row is still being taken could go into its editor.
+        for row, number in enumerate(RUBRICS, start=1):
             subprocess.run(["xdotool", "type", "--delay", "20", number], env=session.env,
                            check=True, timeout=LIMIT)
             subprocess.run(["xdotool", "key", "Return"], env=session.env, check=True,
                            timeout=LIMIT)
-        until(lambda: grid.queryTable().nRows >= len(RUBRICS) + 2
-              and grid.queryTable().getAccessibleAt(len(RUBRICS), 0).name == RUBRICS[-1],
-              "the typed rubrics reached the case grid")
+            until(lambda r=row, n=number: grid.queryTable().nRows > r + 1
+                  and grid.queryTable().getAccessibleAt(r, 0).name == n,
+                  f"rubric {number} reached row {row} of the case grid")
 
         headers, cells = read_table(grid)
         if headers != ["Nummer", "Symptom", "Kapitel"]:
@@ -244,6 +278,8 @@ def main():
     if len(sys.argv) != 3:
         sys.exit("usage: screen_reader.py TESSALYN TESSALYN_CLI")
     skip_when_missing()
+    # Stopped from outside (a time limit), it still ends what it started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("FAIL: stopped from outside"))
     work = tempfile.mkdtemp(prefix="tessalyn-a11y.")
     try:
         run(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), work)
