@@ -147,23 +147,31 @@ def table_named(app, name):
 
 
 def read_table(table):
-    """Column headers and cell texts of a table, as a screen reader gets them."""
+    """Column headers, row headers and cell texts of a table, as a screen
+    reader gets them."""
     t = table.queryTable()
-    headers = []
-    for c in range(t.nColumns):
-        header = t.getColumnHeader(c)
-        headers.append(header.name if header is not None else None)
+
+    def name(header):
+        return header.name if header is not None else None
+
+    columns = [name(t.getColumnHeader(c)) for c in range(t.nColumns)]
+    rows = [name(t.getRowHeader(r)) for r in range(t.nRows)]
     cells = [[t.getAccessibleAt(r, c).name for c in range(t.nColumns)] for r in range(t.nRows)]
-    return headers, cells
+    return columns, rows, cells
 
 
 def focused_cell(table):
+    """Row and column of the cell with the focus, as a screen reader finds
+    them from the cell's place among the table's children (which is what it
+    says: "Zeile 2"); None while no cell has it."""
     import pyatspi
     t = table.queryTable()
     for r in range(t.nRows):
         for c in range(t.nColumns):
-            if t.getAccessibleAt(r, c).getState().contains(pyatspi.STATE_FOCUSED):
-                return r, c
+            cell = t.getAccessibleAt(r, c)
+            if cell.getState().contains(pyatspi.STATE_FOCUSED):
+                index = cell.getIndexInParent()
+                return t.getRowAtIndex(index), t.getColumnAtIndex(index)
     return None
 
 
@@ -235,35 +243,41 @@ def run(program, cli, work):
         wait_for_keyboard(grid, session.env)
         # Each row is typed once the one before has reached the grid: keys
         # typed while a row is still being taken could go into its editor.
-        for row, number in enumerate(RUBRICS, start=1):
+        # The table's rows are the grid's rows below its header row: rubric
+        # n is row n - 1, the new input row follows the last.
+        for row, number in enumerate(RUBRICS):
             subprocess.run(["xdotool", "type", "--delay", "20", number], env=session.env,
                            check=True, timeout=LIMIT)
             subprocess.run(["xdotool", "key", "Return"], env=session.env, check=True,
                            timeout=LIMIT)
             until(lambda r=row, n=number: grid.queryTable().nRows > r + 1
                   and grid.queryTable().getAccessibleAt(r, 0).name == n,
-                  f"rubric {number} reached row {row} of the case grid")
+                  f"rubric {number} reached row {row + 1} of the case grid")
 
-        headers, cells = read_table(grid)
+        headers, _, cells = read_table(grid)
         if headers != ["Nummer", "Symptom", "Kapitel"]:
             failures.append(f"the case grid's column headers read {headers}")
-        for row, number in enumerate(RUBRICS, start=1):
+        for row, number in enumerate(RUBRICS):
             expected = [number, rubrics[number]["symptom"], rubrics[number]["location"]]
             if cells[row] != expected:
-                failures.append(f"row {row} of the case grid reads {cells[row]}, not {expected}")
+                failures.append(f"row {row + 1} of the case grid reads {cells[row]}, "
+                                f"not {expected}")
         focus = until(lambda: focused_cell(grid), "a cell of the case grid had the focus")
-        if focus != (len(RUBRICS) + 1, 0):
+        if focus != (len(RUBRICS), 0):
             failures.append(f"the focus is on cell {focus}, not on the new input row")
 
+        # The result: a column for each remedy, a row for each rubric, which
+        # is its row header.
         subprocess.run(["xdotool", "key", "alt+b"], env=session.env, check=True, timeout=LIMIT)
         result = until(lambda: table_named(app, "Rubriken und Mittel"),
                        'the result view showed its table "Rubriken und Mittel"')
-        headers, cells = read_table(result)
-        if len(headers) < 3 or headers[2] != first_remedy:
-            failures.append(f"the first remedy column's header reads {headers[2:3]}, "
+        headers, row_headers, _ = read_table(result)
+        if not headers or headers[0] != first_remedy:
+            failures.append(f"the first remedy column's header reads {headers[:1]}, "
                             f"not {first_remedy!r}")
-        if not cells[2][0].startswith(rubrics[RUBRICS[0]]["symptom"]):
-            failures.append(f"the first rubric row of the result reads {cells[2][0]!r}")
+        if not row_headers or not (row_headers[0] or "").startswith(
+                rubrics[RUBRICS[0]]["symptom"]):
+            failures.append(f"the first rubric row's header reads {row_headers[:1]}")
     finally:
         session.end()
 

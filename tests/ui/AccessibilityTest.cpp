@@ -77,8 +77,9 @@ public:
     Listener& operator=(const Listener&) = delete;
 
     void clear() { heard().clear(); }
-    // Waits for an event of `type` about cell (row, col) of `table`, whose
-    // name is `name` unless that is null.
+    // Waits for an event of `type` about cell (row, col) of `table` (in the
+    // view's numbering, headers included), whose name is `name` unless that
+    // is null.
     bool waitFor(QAccessible::Event type, const QObject* table, int row, int col,
                  const QString& name = QString()) const {
         return QTest::qWaitFor([&] {
@@ -108,10 +109,13 @@ private:
         if (QAccessibleInterface* iface = event.accessibleInterface()) {
             h.name = iface->text(QAccessible::Name);
             if (QAccessibleTableCellInterface* cell = iface->tableCellInterface()) {
-                h.row = cell->rowIndex();
-                h.col = cell->columnIndex();
+                // Where the view has it (the table counts below its headers).
                 if (QAccessibleInterface* table = cell->table()) {
                     h.object = table->object();
+                }
+                if (const auto* view = qobject_cast<const TableView*>(h.object)) {
+                    h.row = cell->rowIndex() + view->headerRowCount();
+                    h.col = cell->columnIndex() + view->headerColumnCount();
                 }
             }
         }
@@ -186,9 +190,11 @@ QStringList names(const QList<QAccessibleInterface*>& cells) {
     return list;
 }
 
-// The table answers with the view's rows and columns; the header cells and
-// the cells of its first, middle and last rows read as shown, with the
-// header cells above and beside them as their headers.
+// The table counts the rows and columns below and right of the view's
+// headers; every cell of the view, headers included, is a child, in the
+// order shown. The header cells and the cells of the first, middle and last
+// rows read as shown, each with the header cells above and beside it as its
+// headers, and the table's column and row descriptions are those headers.
 void expectTableReadsAsShown(TableView& view) {
     SCOPED_TRACE(view.objectName().toStdString());
     QAccessibleInterface* iface = accessible(&view);
@@ -199,12 +205,12 @@ void expectTableReadsAsShown(TableView& view) {
     const TableLogic& logic = view.logic();
     const int rows = logic.rowCount();
     const int cols = logic.columnCount();
-    ASSERT_EQ(table->rowCount(), rows);
-    ASSERT_EQ(table->columnCount(), cols);
-    EXPECT_EQ(iface->childCount(), rows * cols);
     const int headerRows = logic.headerRowCount();
     const int headerCols = logic.headerColumnCount();
     ASSERT_GT(rows, headerRows);
+    ASSERT_EQ(table->rowCount(), rows - headerRows);
+    ASSERT_EQ(table->columnCount(), cols - headerCols);
+    EXPECT_EQ(iface->childCount(), rows * cols);
 
     std::set<int> sample{headerRows, (headerRows + rows - 1) / 2, rows - 1};
     for (int h = 0; h < headerRows; ++h) {
@@ -217,25 +223,35 @@ void expectTableReadsAsShown(TableView& view) {
         }
         for (int c = 0; c < cols; ++c) {
             SCOPED_TRACE(testing::Message() << "cell " << r << "," << c);
-            QAccessibleInterface* cell = table->cellAt(r, c);
+            const bool header = r < headerRows || c < headerCols;
+            QAccessibleInterface* cell = iface->child(r * cols + c);
             ASSERT_NE(cell, nullptr);
+            if (!header) {
+                EXPECT_EQ(table->cellAt(r - headerRows, c - headerCols), cell);
+            }
             EXPECT_EQ(cell->text(QAccessible::Name), view.cellQText(r, c));
             EXPECT_EQ(cell->role(), r < headerRows   ? QAccessible::ColumnHeader
                                     : c < headerCols ? QAccessible::RowHeader
                                                      : QAccessible::Cell);
             EXPECT_EQ(cell->parent(), iface);
             EXPECT_EQ(iface->indexOfChild(cell), r * cols + c);
-            EXPECT_EQ(iface->child(r * cols + c), cell);
             QAccessibleTableCellInterface* position = cell->tableCellInterface();
             ASSERT_NE(position, nullptr);
-            EXPECT_EQ(position->rowIndex(), r);
-            EXPECT_EQ(position->columnIndex(), c);
+            EXPECT_EQ(position->rowIndex(), r < headerRows ? r : r - headerRows);
+            EXPECT_EQ(position->columnIndex(), c < headerCols ? c : c - headerCols);
             QStringList columnHeaders;
             for (int h = 0; h < headerRows; ++h) {
                 columnHeaders << view.cellQText(h, c);
             }
             EXPECT_EQ(names(position->columnHeaderCells()), columnHeaders);
             EXPECT_EQ(names(position->rowHeaderCells()), rowHeaders);
+            if (!header) {
+                columnHeaders.removeAll(QString());
+                QStringList shownRowHeaders = rowHeaders;
+                shownRowHeaders.removeAll(QString());
+                EXPECT_EQ(table->columnDescription(c - headerCols), columnHeaders.join(' '));
+                EXPECT_EQ(table->rowDescription(r - headerRows), shownRowHeaders.join(' '));
+            }
         }
     }
 }
@@ -409,7 +425,7 @@ TEST(Accessibility, TablesTellWhatChangedAndTheEditorIsTheCellItEdits) {
     // names the editor as the cell, then the row's cells say their new texts
     // and the focus goes on to the new input row.
     for (int c = 0; c < grid.columnCount(); ++c) {
-        ASSERT_NE(table->cellAt(1, c), nullptr);
+        ASSERT_NE(table->cellAt(0, c), nullptr);
     }
     QTest::keyClick(&grid, '1');
     ASSERT_TRUE(grid.isEditing());
@@ -439,15 +455,16 @@ TEST(Accessibility, TablesTellWhatChangedAndTheEditorIsTheCellItEdits) {
     ranking.setFocus();
     ranking.setFocusCell(3, 2);
     QAccessibleTableInterface* resultTable = accessible(&ranking)->tableInterface();
-    const QAccessible::Id before = QAccessible::uniqueId(resultTable->cellAt(3, 0));
+    const QAccessible::Id before = QAccessible::uniqueId(resultTable->cellAt(1, 0));
     listener.clear();
     QTest::keyClick(&ranking, Qt::Key_2, Qt::ControlModifier);
     EXPECT_TRUE(
         listener.waitFor(QAccessible::Focus, &ranking, ranking.focusRow(), ranking.focusColumn()));
     const int marked = ranking.focusRow();
-    EXPECT_TRUE(resultTable->cellAt(marked, 0)
-                    ->text(QAccessible::Name)
-                    .endsWith(QStringLiteral(" \u00D72")));
+    const QList<QAccessibleInterface*> rubric =
+        resultTable->cellAt(marked - 2, 0)->tableCellInterface()->rowHeaderCells();
+    ASSERT_FALSE(rubric.isEmpty());
+    EXPECT_TRUE(rubric.first()->text(QAccessible::Name).endsWith(QStringLiteral(" \u00D72")));
     // The cells read before are dropped: no screen reader keeps one that
     // now shows another rubric.
     EXPECT_EQ(QAccessible::accessibleInterface(before), nullptr);

@@ -5,7 +5,6 @@
 
 #include <QLineEdit>
 #include <QPointer>
-#include <QScrollBar>
 #include <QStringList>
 #include <QWidget>
 #include <QWindow>
@@ -35,11 +34,15 @@ QStringList headerTexts(const TableLogic& logic, Orientation headers, int index)
     return texts;
 }
 
-// One cell of a TableView: everything is read from the view's logic when
-// asked, so the cell always says what the view shows at its place.
+// One cell of a TableView, at (row_, col_) in the logic's numbering:
+// everything is read from the view's logic when asked, so the cell always
+// says what the view shows at its place.
 class TableCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
 public:
     TableCellAccessible(TableView* view, int row, int col) : view_(view), row_(row), col_(col) {}
+
+    int logicRow() const { return row_; }
+    int logicColumn() const { return col_; }
 
     bool isValid() const override { return view_ && view_->logic().isValid(row_, col_); }
     QObject* object() const override { return nullptr; }
@@ -129,13 +132,21 @@ public:
     QList<QAccessibleInterface*> rowHeaderCells() const override {
         return headerCells(Orientation::Columns);
     }
-    int columnIndex() const override { return col_; }
-    int rowIndex() const override { return row_; }
+    // As the table counts: below and right of the headers; a header cell
+    // by its place among the header rows or columns.
+    int columnIndex() const override { return tableIndex(Orientation::Columns); }
+    int rowIndex() const override { return tableIndex(Orientation::Rows); }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface* table() const override { return parent(); }
 
 private:
+    int tableIndex(Orientation o) const {
+        const int index = o == Orientation::Rows ? row_ : col_;
+        const int headers = view_ ? view_->logic().headerCount(o) : 0;
+        return index < headers ? index : index - headers;
+    }
+
     QList<QAccessibleInterface*> headerCells(Orientation headers) const {
         QList<QAccessibleInterface*> cells;
         auto* owner = dynamic_cast<TableViewAccessible*>(table());
@@ -145,8 +156,8 @@ private:
         const TableLogic& logic = view_->logic();
         const int count = std::min(logic.headerCount(headers), logic.count(headers));
         for (int h = 0; h < count; ++h) {
-            cells << (headers == Orientation::Rows ? owner->cellAt(h, col_)
-                                                   : owner->cellAt(row_, h));
+            cells << (headers == Orientation::Rows ? owner->viewCell(h, col_)
+                                                   : owner->viewCell(row_, h));
         }
         return cells;
     }
@@ -329,32 +340,30 @@ void* TableViewAccessible::interface_cast(QAccessible::InterfaceType type) {
 }
 
 int TableViewAccessible::childCount() const {
-    return rowCount() * columnCount();
+    const TableLogic& logic = view()->logic();
+    return logic.rowCount() * logic.columnCount();
 }
 
 QAccessibleInterface* TableViewAccessible::child(int index) const {
-    const int cols = columnCount();
+    const int cols = view()->logic().columnCount();
     if (index < 0 || cols <= 0 || index >= childCount()) {
         return nullptr;
     }
-    return cellAt(index / cols, index % cols);
+    return viewCell(index / cols, index % cols);
 }
 
 int TableViewAccessible::indexOfChild(const QAccessibleInterface* child) const {
-    if (child == nullptr) {
+    const auto* cell = dynamic_cast<const TableCellAccessible*>(child);
+    if (cell == nullptr || cell->table() != this || !cell->isValid()) {
         return -1;
     }
-    auto* cell = const_cast<QAccessibleInterface*>(child)->tableCellInterface();
-    if (cell == nullptr || cell->table() != this) {
-        return -1;
-    }
-    return cell->rowIndex() * columnCount() + cell->columnIndex();
+    return cell->logicRow() * view()->logic().columnCount() + cell->logicColumn();
 }
 
 QAccessibleInterface* TableViewAccessible::childAt(int x, int y) const {
     const TableView* v = view();
     const auto [row, col] = v->cellAt(v->viewport()->mapFromGlobal(QPoint(x, y)));
-    return row >= 0 ? cellAt(row, col) : nullptr;
+    return row >= 0 ? viewCell(row, col) : nullptr;
 }
 
 QAccessibleInterface* TableViewAccessible::focusChild() const {
@@ -366,12 +375,20 @@ QAccessibleInterface* TableViewAccessible::focusChild() const {
     if (!v->hasFocus() || !logic.hasFocusCell()) {
         return nullptr;
     }
-    return cellAt(logic.focusRow(), logic.focusColumn());
+    return viewCell(logic.focusRow(), logic.focusColumn());
 }
 
 // --- QAccessibleTableInterface ---------------------------------------------------
 
 QAccessibleInterface* TableViewAccessible::cellAt(int row, int column) const {
+    const TableLogic& logic = view()->logic();
+    if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) {
+        return nullptr;
+    }
+    return viewCell(row + logic.headerRowCount(), column + logic.headerColumnCount());
+}
+
+QAccessibleInterface* TableViewAccessible::viewCell(int row, int column) const {
     if (!view()->logic().isValid(row, column)) {
         return nullptr;
     }
@@ -400,7 +417,7 @@ QList<QAccessibleInterface*> TableViewAccessible::selectedCells() const {
     for (int r = logic.headerRowCount(); r < logic.rowCount(); ++r) {
         for (int c = logic.headerColumnCount(); c < logic.columnCount(); ++c) {
             if (logic.isSelected(r, c)) {
-                cells << cellAt(r, c);
+                cells << viewCell(r, c);
             }
         }
     }
@@ -409,35 +426,38 @@ QList<QAccessibleInterface*> TableViewAccessible::selectedCells() const {
 
 QString TableViewAccessible::columnDescription(int column) const {
     const TableLogic& logic = view()->logic();
-    return column >= 0 && column < logic.columnCount()
-               ? headerTexts(logic, Orientation::Rows, column).join(QLatin1Char(' '))
+    return column >= 0 && column < columnCount()
+               ? headerTexts(logic, Orientation::Rows, column + logic.headerColumnCount())
+                     .join(QLatin1Char(' '))
                : QString();
 }
 
 QString TableViewAccessible::rowDescription(int row) const {
     const TableLogic& logic = view()->logic();
-    return row >= 0 && row < logic.rowCount()
-               ? headerTexts(logic, Orientation::Columns, row).join(QLatin1Char(' '))
+    return row >= 0 && row < rowCount()
+               ? headerTexts(logic, Orientation::Columns, row + logic.headerRowCount())
+                     .join(QLatin1Char(' '))
                : QString();
 }
 
 int TableViewAccessible::columnCount() const {
-    return view()->logic().columnCount();
+    const TableLogic& logic = view()->logic();
+    return std::max(0, logic.columnCount() - logic.headerColumnCount());
 }
 
 int TableViewAccessible::rowCount() const {
-    return view()->logic().rowCount();
+    const TableLogic& logic = view()->logic();
+    return std::max(0, logic.rowCount() - logic.headerRowCount());
 }
 
-// A row or column counts as selected when all its cells outside the headers are.
+// A row or column counts as selected when all its cells are.
 bool TableViewAccessible::isRowSelected(int row) const {
     const TableLogic& logic = view()->logic();
-    if (row < logic.headerRowCount() || row >= logic.rowCount() ||
-        logic.headerColumnCount() >= logic.columnCount()) {
+    if (row < 0 || row >= rowCount() || columnCount() == 0) {
         return false;
     }
     for (int c = logic.headerColumnCount(); c < logic.columnCount(); ++c) {
-        if (!logic.isSelected(row, c)) {
+        if (!logic.isSelected(row + logic.headerRowCount(), c)) {
             return false;
         }
     }
@@ -446,12 +466,11 @@ bool TableViewAccessible::isRowSelected(int row) const {
 
 bool TableViewAccessible::isColumnSelected(int column) const {
     const TableLogic& logic = view()->logic();
-    if (column < logic.headerColumnCount() || column >= logic.columnCount() ||
-        logic.headerRowCount() >= logic.rowCount()) {
+    if (column < 0 || column >= columnCount() || rowCount() == 0) {
         return false;
     }
     for (int r = logic.headerRowCount(); r < logic.rowCount(); ++r) {
-        if (!logic.isSelected(r, column)) {
+        if (!logic.isSelected(r, column + logic.headerColumnCount())) {
             return false;
         }
     }
@@ -492,20 +511,21 @@ int TableViewAccessible::selectedColumnCount() const {
 
 bool TableViewAccessible::selectRow(int row) {
     TableLogic& logic = view()->logic();
-    if (!logic.cellSelection() || row < logic.headerRowCount() || row >= logic.rowCount()) {
+    if (!logic.cellSelection() || row < 0 || row >= rowCount()) {
         return false;
     }
-    logic.selectRange(row, logic.headerColumnCount(), row, logic.columnCount() - 1, true);
+    const int at = row + logic.headerRowCount();
+    logic.selectRange(at, logic.headerColumnCount(), at, logic.columnCount() - 1, true);
     return isRowSelected(row);
 }
 
 bool TableViewAccessible::selectColumn(int column) {
     TableLogic& logic = view()->logic();
-    if (!logic.cellSelection() || logic.listMode() || column < logic.headerColumnCount() ||
-        column >= logic.columnCount()) {
+    if (!logic.cellSelection() || logic.listMode() || column < 0 || column >= columnCount()) {
         return false;
     }
-    logic.selectRange(logic.headerRowCount(), column, logic.rowCount() - 1, column, true);
+    const int at = column + logic.headerColumnCount();
+    logic.selectRange(logic.headerRowCount(), at, logic.rowCount() - 1, at, true);
     return isColumnSelected(column);
 }
 

@@ -14,16 +14,19 @@ namespace tessalyn {
 class TableView;
 
 // What assistive technology (a screen reader through AT-SPI) sees of a
-// TableView: a table with the rows and columns of its TableLogic, child
-// (row * columnCount + column) being the cell (row, column). A cell is named
-// by the text the view shows in it (its own tip, such as the case grid's
-// remedy list, is its description); the cells of the header rows are column
-// headers and those of the header columns row headers, and every cell names
-// them as its headers, so that a screen reader can say "Symptom: Kopf,
-// Schmerz" as the focus moves. Cells are read from the logic whenever asked;
-// their interfaces are made on demand and dropped when rows or columns are
-// added, removed or reordered, so a screen reader never holds on to a cell
-// that now shows another row.
+// TableView. Its rows and columns are those of the TableLogic below the
+// header rows and right of the header columns, as the user counts them: the
+// case grid's first rubric is row 1 (index 0). The cells of the header rows
+// are the column headers, those of the header columns the row headers, and
+// every cell names them as its headers, so that a screen reader says
+// "Zeile 2, Symptom: Air, - While in the Open" as the focus moves. All cells,
+// headers included, are the table's children in the order the window shows
+// them: child (row * columns + column) in the logic's own numbering. A cell
+// is named by the text the view shows in it (its own tip, such as the case
+// grid's remedy list, is its description). Cells are read from the logic
+// whenever asked; their interfaces are made on demand and dropped when rows
+// or columns are added, removed or reordered, so a screen reader never holds
+// on to a cell that now shows another row.
 //
 // The view announces its changes through the static functions below: the
 // focus cell (when the view has the keyboard focus), the selection, texts of
@@ -86,6 +89,9 @@ public:
 
     // The view this interface stands for.
     TableView* view() const;
+    // The interface of cell (row, col) in the logic's numbering, headers
+    // included; made when first asked for.
+    QAccessibleInterface* viewCell(int row, int col) const;
 
     // For tests: gets the events instead of the platform's bridge, and has
     // the views announce them as to a listening screen reader (the headless
