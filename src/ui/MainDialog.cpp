@@ -60,14 +60,14 @@ const QString kStepCut = QStringLiteral("Ausschneiden");
 
 // In the order they stand below the grid.
 constexpr std::array<IconButtonEntry, MainDialog::kButtonCount> kButtons = {{
-    {"&Berechnen", "berechnen", "evaluateButton"},
-    {"S&uchen", "suchen", "searchButton"},
-    {"&Textsuche", "textsuche", "textSearchButton"},
-    {"&Fallhistorie", "fallhistorie", "historyButton"},
-    {"&Mittel-Ausw.", "mittel", "remedyButton"},
-    {"&Eigenschaften", "eigenschaften", "settingsButton"},
-    {"&Hilfe", "hilfe", "helpButton"},
-    {"Been&den", "beenden", "quitButton"},
+    {"&Berechnen", "berechnen", "evaluateButton", "Wertet den Fall aus und zeigt das Ergebnis"},
+    {"S&uchen", "suchen", "searchButton", "Sucht Rubriken im Baum der Kapitel"},
+    {"&Textsuche", "textsuche", "textSearchButton", "Sucht Rubriken nach Wörtern ihres Textes"},
+    {"&Fallhistorie", "fallhistorie", "historyButton", "Zeigt die abgelegten Fälle"},
+    {"&Mittel-Ausw.", "mittel", "remedyButton", "Zeigt die Rubriken eines Mittels"},
+    {"&Eigenschaften", "eigenschaften", "settingsButton", "Öffnet die Programmeinstellungen"},
+    {"&Hilfe", "hilfe", "helpButton", kHelpPurpose},
+    {"Been&den", "beenden", "quitButton", "Beendet Tessalyn"},
 }};
 
 enum ButtonIndex {
@@ -167,6 +167,7 @@ void MainDialog::loadData() {
 void MainDialog::buildControls() {
     gridView_ = new TableView(this, &grid_);
     gridView_->setObjectName(QStringLiteral("caseGrid"));
+    gridView_->setAccessibleName(QStringLiteral("Rubriken des Falls"));
     if (tableFont_) {
         gridView_->setFont(*tableFont_);
     }
