@@ -4,6 +4,7 @@
 #include "ui/table/TablePrinter.h"
 #include "ui/table/TableView.h"
 #include "ui/table/TableViewPainter.h"
+#include "ui/widgets/ReadableColours.h"
 #include "ui/widgets/TextCodec.h"
 
 #include <QFont>
@@ -153,17 +154,6 @@ private:
     std::map<QRgb, Run> runs_;
 };
 
-// The colours of paper: white cells, black text, light grey headers, as a
-// light palette shows them, whatever the screen's colours.
-QPalette paperPalette() {
-    QPalette palette;
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Text, Qt::black);
-    palette.setColor(QPalette::Button, QColor(240, 240, 240));
-    palette.setColor(QPalette::ButtonText, Qt::black);
-    return palette;
-}
-
 // A filled area of one colour spanning cells.
 struct Fill {
     int left;
@@ -175,8 +165,7 @@ struct Fill {
 
 // Paints page `page` of `layout` with the table's top-left corner at (0, 0).
 void paintPaperPage(QPainter& painter, const PaperGlyphs& glyphs, const TableLogic& logic,
-                    const PaperLayout& layout, const PaperPage& page) {
-    const QPalette palette = paperPalette();
+                    const QPalette& palette, const PaperLayout& layout, const PaperPage& page) {
     const TableViewPainter cells(logic, palette, false);
     const std::vector<PaperColumn>& columns = layout.bands[static_cast<std::size_t>(page.band)];
     const int width = layout.bandWidth(page.band);
@@ -374,6 +363,8 @@ QPageLayout::Orientation PaperTable::orientation() const {
 
 bool PaperTable::paint(QPdfWriter& writer, QPainter& painter, const PageFrame& frame,
                        int firstNumber, bool firstBegun, int* refusedPage) const {
+    // The colours of a page, whatever the window's palette.
+    const QPalette colours = pagePalette(table_.palette());
     for (int i = 0; i < pageCount(); ++i) {
         const int number = firstNumber + i;
         if (i > 0 || !firstBegun) {
@@ -393,7 +384,7 @@ bool PaperTable::paint(QPdfWriter& writer, QPainter& painter, const PageFrame& f
         const QRect content = pageContentRect(page);
         painter.save();
         painter.translate(content.topLeft());
-        paintPaperPage(painter, *glyphs_, table_.logic(), layout_,
+        paintPaperPage(painter, *glyphs_, table_.logic(), colours, layout_,
                        layout_.pages[static_cast<std::size_t>(i)]);
         painter.restore();
     }

@@ -1,6 +1,7 @@
 #include "ui/table/TableViewPainter.h"
 
 #include "table/TableSizing.h"
+#include "ui/widgets/ReadableColours.h"
 #include "ui/widgets/TextCodec.h"
 
 #include <QPainter>
@@ -22,28 +23,34 @@ QColor toQColor(Rgb c) {
 TableViewPainter::TableViewPainter(const TableLogic& logic, const QPalette& palette, bool hasFocus)
     : logic_(logic), palette_(palette), hasFocus_(hasFocus) {}
 
+// Own colours were chosen for a light window: they are fitted to the
+// palette, and every text is made to read on what it stands on.
 QColor TableViewPainter::backgroundColour(int row, int col, bool printing) const {
     if (!printing && (logic_.cellState(row, col) & CellSelected)) {
         return palette_.color(QPalette::Highlight);
     }
     if (const auto own = logic_.cellBackground(row, col)) {
-        return toQColor(*own);
+        return paletteColour(toQColor(*own), palette_);
     }
     if (logic_.isHeaderCell(row, col)) {
         const auto headerDefault = logic_.defaultHeaderBackground();
-        return headerDefault ? toQColor(*headerDefault) : palette_.color(QPalette::Button);
+        return headerDefault ? paletteColour(toQColor(*headerDefault), palette_)
+                             : palette_.color(QPalette::Button);
     }
     return palette_.color(QPalette::Base);
 }
 
 QColor TableViewPainter::textColour(int row, int col, bool printing) const {
+    QColor text;
     if (!printing && (logic_.cellState(row, col) & CellSelected)) {
-        return palette_.color(QPalette::HighlightedText);
+        text = palette_.color(QPalette::HighlightedText);
+    } else if (const auto own = logic_.cellTextColour(row, col)) {
+        text = toQColor(*own);
+    } else {
+        text =
+            palette_.color(logic_.isHeaderCell(row, col) ? QPalette::ButtonText : QPalette::Text);
     }
-    if (const auto own = logic_.cellTextColour(row, col)) {
-        return toQColor(*own);
-    }
-    return palette_.color(logic_.isHeaderCell(row, col) ? QPalette::ButtonText : QPalette::Text);
+    return readableOn(text, backgroundColour(row, col, printing));
 }
 
 void TableViewPainter::drawCell(QPainter& painter, int row, int col, const QRect& rect,
@@ -78,11 +85,13 @@ void TableViewPainter::drawCell(QPainter& painter, int row, int col, const QRect
     }
 
     // Each cell draws its right and bottom grid line.
-    painter.setPen(kGridLineColour);
+    painter.setPen(paletteColour(kGridLineColour, pal));
     painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
     painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
     if (!printing && (state & CellFocused)) {
-        QPen pen(pal.color(hasFocus_ ? QPalette::Text : QPalette::Mid));
+        // With the keyboard focus the frame stands out from the cell.
+        QPen pen(hasFocus_ ? readableOn(pal.color(QPalette::Text), background, kGraphicContrast)
+                           : pal.color(QPalette::Mid));
         pen.setWidth(1);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
@@ -118,7 +127,7 @@ void TableViewPainter::paintRegion(QPainter& painter, int row0, int row1, int co
         const QRect rect = cellRect(separator, col0);
         painter.fillRect(
             QRect(left, rect.bottom() - kSeparatorWidth + 1, right - left + 1, kSeparatorWidth),
-            kSeparatorColour);
+            markColour(kSeparatorColour, palette_));
     }
 }
 

@@ -48,8 +48,9 @@ public:
     // Draws one cell into `rect`; `printing` leaves out focus and selection.
     void drawCell(QPainter& painter, int row, int col, const QRect& rect, bool printing) const;
 
-    // A cell's colours as drawCell paints them: its own, else the default of
-    // its kind; the selection's unless `printing`.
+    // A cell's colours as drawCell paints them: its own (fitted to the
+    // palette), else the default of its kind; the selection's unless
+    // `printing`. The text colour is made to read on the background.
     QColor backgroundColour(int row, int col, bool printing) const;
     QColor textColour(int row, int col, bool printing) const;
 
