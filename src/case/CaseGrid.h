@@ -43,7 +43,9 @@ public:
     void initialise();
 
     // Writes the reference's number text into the focused row; the focus then
-    // follows a new last row, or stays on the row.
+    // moves on as after typing the row: to a new last row, with "SprungEnde"
+    // to the last row, else to the row below it (below the counter-polar rows
+    // the write inserted).
     void addReference(const SymptomRef& ref);
 
     // Empties the grid and adds the stored pairs in order, never inserting

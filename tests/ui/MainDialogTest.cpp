@@ -290,7 +290,7 @@ TEST(MainDialog, AddAndLoadFromTheOtherDialogs) {
     EXPECT_EQ(w.grid().focusRow(), 2);
     EXPECT_EQ(QApplication::focusWidget(), &w.view());
 
-    // Into a row in the middle: the focus stays on that row.
+    // Into a row in the middle: the focus goes to the last row, as typing does.
     w.view().setFocusCell(1, 0);
     w.dialog->addReference({3, 0});
     EXPECT_EQ(w.cell(1, 0), "3");
