@@ -256,14 +256,29 @@ TEST(SymptomSearchDialog, TreeHoldsTheRepertoryAndCaptionNamesTheAncestors) {
     select(*d, m.index(1, 0, m.index(0, 0, m.index(0, 0))));
 }
 
-TEST(SymptomSearchDialog, AcceptTakesRubricsOnlyAndAlwaysCloses) {
+TEST(SymptomSearchDialog, AcceptTakesRubricsOnlyAndSaysWhyNotForAHeading) {
     MainWindow w;
     SymptomSearchDialog* d = w.openTree();
     ASSERT_NE(d, nullptr);
     const RepertoryTreeModel& m = *d->model();
 
-    // A heading: nothing is added, the window closes all the same.
+    // A heading of several rubrics: nothing is added, a message says why and
+    // the window stays for the choice.
+    ASSERT_GT(m.rowCount(m.headingItem(0)), 1);
     select(*d, m.headingItem(0));
+    {
+        test_support::MessageRecorder messages;
+        QTest::mouseClick(d->acceptButton(), Qt::LeftButton);
+        EXPECT_EQ(messages.texts(),
+                  QStringList(QStringLiteral("„%1“ ist eine Überschrift mit %2 Rubriken. Bitte "
+                                             "öffnen Sie sie und wählen Sie eine davon.")
+                                  .arg(toQString(w.data().heading(0).text))
+                                  .arg(m.rowCount(m.headingItem(0)))));
+    }
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_TRUE(w.caseNumbers().empty());
+    // Nothing selected: the window closes.
+    d->tree()->clearSelection();
     QTest::mouseClick(d->acceptButton(), Qt::LeftButton);
     EXPECT_FALSE(d->isVisible());
     EXPECT_TRUE(w.caseNumbers().empty());
@@ -280,24 +295,58 @@ TEST(SymptomSearchDialog, AcceptTakesRubricsOnlyAndAlwaysCloses) {
     EXPECT_TRUE(d->tree()->isExpanded(m.headingItem(0))) << "Übernehmen keeps the branches";
 }
 
-TEST(SymptomSearchDialog, AddStaysOpenAndIgnoresChaptersAndHeadings) {
+// Hinzufügen on a chapter or heading says why it takes nothing; a heading
+// with a single rubric stands for that rubric.
+TEST(SymptomSearchDialog, AddStaysOpenAndSaysWhyForChaptersAndHeadings) {
     MainWindow w;
     SymptomSearchDialog* d = w.openTree();
     ASSERT_NE(d, nullptr);
     const RepertoryTreeModel& m = *d->model();
+    const RepertoryData& data = w.data();
+    // Headings of no rubric and of exactly one.
+    int empty = -1;
+    int single = -1;
+    for (int h = data.headingCount() - 1; h >= 0; --h) {
+        const int rubrics = m.rowCount(m.headingItem(h));
+        if (rubrics == 0) {
+            empty = h;
+        } else if (rubrics == 1) {
+            single = h;
+        }
+    }
+    ASSERT_GE(empty, 0);
+    ASSERT_GE(single, 0);
 
-    select(*d, m.chapterItem(3));
-    QTest::mouseClick(d->addButton(), Qt::LeftButton);
-    select(*d, m.headingItem(5));
-    QTest::mouseClick(d->addButton(), Qt::LeftButton);
+    {
+        test_support::MessageRecorder messages;
+        select(*d, m.chapterItem(3));
+        QTest::mouseClick(d->addButton(), Qt::LeftButton);
+        select(*d, m.headingItem(empty));
+        QTest::mouseClick(d->addButton(), Qt::LeftButton);
+        d->tree()->clearSelection();
+        QTest::mouseClick(d->addButton(), Qt::LeftButton);
+        EXPECT_EQ(messages.texts(),
+                  QStringList({QStringLiteral("„%1“ ist ein Kapitel. Bitte öffnen Sie es und "
+                                              "wählen Sie eine Rubrik.")
+                                   .arg(toQString(data.chapter(3).text)),
+                               QStringLiteral("Unter der Überschrift „%1“ steht keine Rubrik.")
+                                   .arg(toQString(data.heading(empty).text)),
+                               QStringLiteral("Bitte wählen Sie eine Rubrik.")}));
+    }
     EXPECT_TRUE(w.caseNumbers().empty());
+
+    const int only = m.tableIndex(m.index(0, 0, m.headingItem(single)));
+    select(*d, m.headingItem(single));
+    QTest::mouseClick(d->addButton(), Qt::LeftButton);
+    EXPECT_EQ(w.caseNumbers(), (std::vector<int>{only + 1}));
+    EXPECT_EQ(d->tree()->currentIndex(), m.rubricItem(only)) << "the rubric taken is shown";
 
     for (int index : {11, 8384}) {
         select(*d, m.rubricItem(index));
         QTest::mouseClick(d->addButton(), Qt::LeftButton);
     }
     EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(w.caseNumbers(), (std::vector<int>{12, 8385}));
+    EXPECT_EQ(w.caseNumbers(), (std::vector<int>{only + 1, 12, 8385}));
     EXPECT_EQ(d->parsedReference(), (SymptomRef{8385, 0}));
 
     // Leaving the window forgets the number read last.
@@ -309,6 +358,24 @@ TEST(SymptomSearchDialog, AddStaysOpenAndIgnoresChaptersAndHeadings) {
     QTest::mouseClick(d->backButton(), Qt::LeftButton);
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(w.store.readInt(settings::kPlacementSymptomSearch, "(check)", 0), 32639);
+}
+
+// Two rubrics added one after the other from a row in the middle of the case
+// both stay: the focus moves on after each, as after typing a row.
+TEST(SymptomSearchDialog, AddingTwiceFromARowInTheMiddleKeepsBoth) {
+    MainWindow w;
+    TableView& grid = *w.dialog->caseGridView();
+    for (const char* number : {"1", "2", "3"}) {
+        test::typeIntoGrid(grid, QString::fromLatin1(number));
+    }
+    test::clickCell(grid, 2, 0);
+    SymptomSearchDialog* d = w.openTree();
+    ASSERT_NE(d, nullptr);
+    for (int index : {11, 20}) {
+        select(*d, d->model()->rubricItem(index));
+        QTest::mouseClick(d->addButton(), Qt::LeftButton);
+    }
+    EXPECT_EQ(w.caseNumbers(), (std::vector<int>{1, 12, 3, 21}));
 }
 
 TEST(SymptomSearchDialog, DoubleClickTakesTheRubricCollapsesAllAndCloses) {
