@@ -192,7 +192,18 @@ void CaseGrid::refreshRow(int row) {
 }
 
 void CaseGrid::fitRowHeight(int row) {
+    if (fixedRowHeight_ > 0) {
+        setRowHeight(row, fixedRowHeight_);
+        return;
+    }
     autoSizeRow(*this, row, effectiveMeasure());
+}
+
+void CaseGrid::setFixedRowHeight(int height) {
+    fixedRowHeight_ = std::max(0, height);
+    if (fixedRowHeight_ > 0) {
+        setDefaultRowHeight(fixedRowHeight_, true);
+    }
 }
 
 // Shares the grid's spare width among the columns; without a view that has

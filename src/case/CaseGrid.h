@@ -30,6 +30,9 @@ public:
     void setJumpToEnd(bool on) { jumpToEnd_ = on; } // "SprungEnde"
     bool jumpToEnd() const { return jumpToEnd_; }
     void setColumnWidthsSaved(bool on) { columnWidthsSaved_ = on; } // "Spaltenbreite"
+    // Gives every row `height` pixels, also the rows made later (a table font
+    // chosen in the settings); 0: rows are fitted to their texts.
+    void setFixedRowHeight(int height);
 
     const Case& theCase() const { return case_; }
     const RepertoryData& data() const { return data_; }
@@ -108,6 +111,7 @@ private:
     PolarityMode polarityMode_ = PolarityMode::AtEnd;
     bool jumpToEnd_ = true;
     bool columnWidthsSaved_ = true;
+    int fixedRowHeight_ = 0;
     bool insertMode_ = false;
     bool insertingCounterPolar_ = false;
     ChangeWrapper changeWrapper_;

@@ -793,6 +793,44 @@ TEST_F(HistoryDialogsTest, FileCaseWantsANameAndNamesItsLookAlike) {
     EXPECT_EQ(d.caseName(), "herr \xF6zdemir");
 }
 
+// "Fallhistorie" by keyboard: the arrow keys select what Übernehmen takes,
+// Übernehmen with nothing selected says so, and the search field finds an
+// umlaut written as two letters.
+TEST_F(HistoryDialogsTest, ArrowKeysSelectAndUebernehmenWithoutASelectionSaysSo) {
+    fileThreeCases();
+    fileDated("Frau M\xFCller", "", caseEntries({{9, 0}}), "03.03.2025 10:00");
+    HistoryDialog d(context());
+    d.show();
+    ASSERT_TRUE(test::waitActive(&d));
+    ASSERT_EQ(treeLines(d).filter(QRegularExpression(QStringLiteral("^\\S"))),
+              QStringList({"Carla", "Anna", "Frau Müller", "Bernd"}));
+
+    QTest::mouseClick(d.takeOverButton(), Qt::LeftButton);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(messages.texts(), QStringList({"Bitte wählen Sie zuerst einen Fall oder eine "
+                                             "Behandlung aus."}));
+
+    // Back in the tree, its frame on the first case: Down selects the second,
+    // Up the first.
+    d.tree()->setFocus();
+    QTest::keyClick(d.tree(), Qt::Key_Down);
+    ASSERT_NE(d.tree()->currentItem(), nullptr);
+    EXPECT_EQ(d.tree()->currentItem()->text(0), QStringLiteral("Anna"));
+    EXPECT_TRUE(d.tree()->currentItem()->isSelected());
+    QTest::keyClick(d.tree(), Qt::Key_Up);
+    EXPECT_EQ(d.tree()->selectedItems(), QList<QTreeWidgetItem*>({d.tree()->topLevelItem(0)}));
+
+    d.searchField()->setFocus();
+    QTest::keyClicks(d.searchField(), QStringLiteral("mueller"));
+    QTest::keyClick(d.searchField(), Qt::Key_Down);
+    ASSERT_NE(d.tree()->currentItem(), nullptr);
+    EXPECT_EQ(d.tree()->currentItem()->text(0), QStringLiteral("Frau Müller"));
+    QTest::mouseClick(d.takeOverButton(), Qt::LeftButton);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.resultName(), "Frau M\xFCller");
+    EXPECT_EQ(messages.texts().size(), 1);
+}
+
 // "Suche" narrows the tree to the cases whose name holds the folded text;
 // Übernehmen, Löschen and Sortieren work on what is shown; Escape clears.
 TEST_F(HistoryDialogsTest, TheSearchFieldNarrowsTheTreeAndEscapeClearsIt) {
