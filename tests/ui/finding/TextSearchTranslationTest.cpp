@@ -200,10 +200,10 @@ TEST(TextSearchTranslation, TabAndAClickOnAHitKeepTheCaptionWhichNamesUnknownWor
 
     d.searchField()->setFocus();
     d.searchField()->clear();
-    test::typeText(d.searchField(), QStringLiteral("Hühneraugen Kopfschmerz"));
+    test::typeText(d.searchField(), QStringLiteral("Gänseblümchen Kopfschmerz"));
     EXPECT_EQ(w.hits(), 0);
     EXPECT_EQ(d.windowTitle(),
               QStringLiteral("Textuelle Symptomsuche: Kein Symptom gefunden (Kopfschmerz → "
-                             "headache, head pain, cephalalgia; Hühneraugen: nicht im "
+                             "headache, head pain, cephalalgia; Gänseblümchen: nicht im "
                              "Wörterbuch)"));
 }
