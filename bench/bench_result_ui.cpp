@@ -6,13 +6,17 @@
 #include "data/ContentLoader.h"
 #include "settings/MemorySettingsStore.h"
 #include "ui/ResultDialog.h"
+#include "ui/table/PaperTable.h"
 #include "ui/table/PdfExport.h"
 #include "ui/table/TablePrinter.h"
 #include "ui/table/TableView.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QTemporaryDir>
 
@@ -86,14 +90,16 @@ void BM_EvaluateAndShowResultView(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateAndShowResultView)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// The evaluation of the large case.
-EvaluationResult evaluatedLargeCase() {
+// The evaluation of the large case. The result refers to the case's
+// entries, so the case lives as long as the result.
+struct EvaluatedLargeCase {
+    EvaluatedLargeCase() {
+        fillLargeCase(theCase, content());
+        evaluateCase(theCase, content(), PolarityMode::None, result);
+    }
     Case theCase;
-    fillLargeCase(theCase, content());
     EvaluationResult result;
-    evaluateCase(theCase, content(), PolarityMode::None, result);
-    return result;
-}
+};
 
 // The large case's result view shown at 1024 × 768, as the printing and PDF
 // benchmarks start from.
@@ -106,7 +112,8 @@ struct ShownLargeResult {
 
     MemorySettingsStore store;
     const ProgramSettings settings;
-    EvaluationResult result = evaluatedLargeCase();
+    EvaluatedLargeCase evaluated;
+    EvaluationResult& result = evaluated.result;
     ResultDialog dialog{content(), result, settings, std::nullopt, store, QString()};
 };
 
@@ -146,8 +153,42 @@ void BM_PrintAllPagesToPdf(benchmark::State& state) {
 }
 BENCHMARK(BM_PrintAllPagesToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The reference the PDF figures are read against, measured in the same run:
+// what Qt's PDF writer takes for 100 pages of 50 lines of plain text, drawn
+// line by line, whatever the program does.
+void BM_ReferencePdfText(benchmark::State& state) {
+    const QString line =
+        QStringLiteral("Abscesses, - External Parts, - Night, - After Midnight {0001} [12] (34)");
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(1200);
+        QPainter painter(&writer);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(133);
+        painter.setFont(font);
+        for (int page = 0; page < 100; ++page) {
+            if (page > 0) {
+                writer.newPage();
+            }
+            for (int l = 0; l < 50; ++l) {
+                painter.drawText(QPointF(200, 300 + l * 160), line);
+            }
+        }
+        painter.end();
+        benchmark::DoNotOptimize(buffer.size());
+    }
+}
+BENCHMARK(BM_ReferencePdfText)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
 // "Als PDF…" on the shown view: the front page with the chart and the list
-// of all 3000 rubrics, then every table page, written to its file.
+// of all 3000 rubrics, then the whole table laid out for paper (every remedy
+// column in bands, every rubric on each band's pages), written to its file.
 void BM_SaveReportPdf(benchmark::State& state) {
     ShownLargeResult shown;
     ResultDialog& dialog = shown.dialog;
@@ -160,6 +201,7 @@ void BM_SaveReportPdf(benchmark::State& state) {
     }
     state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());
     state.counters["remedies"] = shown.result.lastScoreIndex + 1;
+    state.counters["tablePages"] = PaperTable(*dialog.table()).pageCount();
 }
 BENCHMARK(BM_SaveReportPdf)
     ->Unit(benchmark::kMillisecond)

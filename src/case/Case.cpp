@@ -18,11 +18,11 @@ PolarityMode polarityModeFromInt(int value) {
 std::string entryMarksText(const CaseEntry& entry) {
     std::string text;
     if (entry.weight != kDefaultWeight) {
-        text += " \xD7"; // the multiplication sign in Windows-1252
+        text += "\xD7"; // the multiplication sign in Windows-1252
         text += std::to_string(entry.weight);
     }
     if (entry.eliminating) {
-        text += " [E]";
+        text += text.empty() ? "[E]" : " [E]";
     }
     return text;
 }

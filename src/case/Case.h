@@ -26,10 +26,10 @@ enum class PolarityMode : int {
 // start-up default (1).
 PolarityMode polarityModeFromInt(int value);
 
-// The marks a weighted or eliminating entry shows after its text wherever it
-// appears (case grid, result table, printout, report, command line): " ×W" for
-// a weight W other than 1, then " [E]" for an eliminating entry; empty for an
-// entry with neither. Windows-1252.
+// The marks a weighted or eliminating entry shows beside its text wherever it
+// appears (case grid, result table, printout, report, command line): "×W" for
+// a weight W other than 1, then "[E]" for an eliminating entry, separated by
+// a blank; empty for an entry with neither. Windows-1252.
 std::string entryMarksText(const CaseEntry& entry);
 
 // True when any of the entries carries a weight other than 1 or the

@@ -182,11 +182,13 @@ void CaseGrid::refreshRow(int row) {
     const int index = rubricIndexOf(entry.number, entry.bd);
     if (index < 0) {
         storeCellText(row, kSymptomColumn, std::string());
+        setCellMarks(row, kSymptomColumn, std::string());
         storeCellText(row, kLocationColumn, std::string());
         setCellTip(row, kSymptomColumn, std::nullopt);
         return;
     }
-    storeCellText(row, kSymptomColumn, data_.symptomText(entry.number) + entryMarksText(entry));
+    storeCellText(row, kSymptomColumn, data_.symptomText(entry.number));
+    setCellMarks(row, kSymptomColumn, entryMarksText(entry));
     storeCellText(row, kLocationColumn, data_.locationText(index));
     setCellTip(row, kSymptomColumn, data_.remedyListText(index));
 }

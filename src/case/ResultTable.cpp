@@ -41,7 +41,6 @@ std::string resultRowText(const RepertoryData& data, const CaseEntry& entry) {
     text += " (";
     text += numberText(number, entry.bd);
     text += ')';
-    text += entryMarksText(entry);
     return text;
 }
 
@@ -90,6 +89,7 @@ void fillResultTable(TableLogic& table, const EvaluationResult& result,
         const int row = i + kHeaderRows;
         table.setRowKey(row, r);
         table.setCellText(row, 0, resultRowText(data, entry));
+        table.setCellMarks(row, 0, entryMarksText(entry));
         const int index = rubricIndexOf(entry.number, entry.bd);
         if (index >= 0) {
             table.setCellText(row, 1, data.locationText(index));
@@ -140,9 +140,7 @@ std::string gradeBlockWithMarks(const TableLogic& table, const EvaluationResult&
         out += '\t';
         const int entry = table.rowKey(row);
         if (entry >= 0 && entry < result.entryCount()) {
-            const std::string marks =
-                entryMarksText(result.entries[static_cast<std::size_t>(entry)]);
-            out.append(marks, marks.empty() ? 0 : 1); // without the leading blank
+            out += entryMarksText(result.entries[static_cast<std::size_t>(entry)]);
         }
         if (end == block.size()) {
             break;

@@ -18,7 +18,8 @@ inline constexpr int kResultColumnWidthLimit = 450;
 
 // Text of the header cell of an entry row: "- " for a counter-polar entry, the
 // symptom text of its rubric, and the number text in parentheses, all built
-// from the number's absolute value; then the entry's marks (entryMarksText).
+// from the number's absolute value. The entry's marks (entryMarksText) are the
+// cell's marks, beside the text.
 std::string resultRowText(const RepertoryData& data, const CaseEntry& entry);
 
 // Fills `table` with the result of an evaluation: one column per remedy with a

@@ -72,7 +72,7 @@ void printTable(Context& ctx, const EvaluationResult& result) {
             if (c > 0) {
                 text += '\t';
             }
-            text += table.rawCellText(r, c);
+            text += table.cellTextWithMarks(r, c);
         }
         text += '\n';
     }

@@ -47,7 +47,11 @@ PrintLayout computePrintLayout(const TableLogic& table, const PrintInput& input)
 
     std::int64_t width = 0;
     for (int c : layout.columns) {
-        width += table.columnWidth(c);
+        const bool given = c < static_cast<int>(input.leadingWidths.size()) &&
+                           input.leadingWidths[static_cast<std::size_t>(c)] >= 0;
+        layout.widths.push_back(given ? input.leadingWidths[static_cast<std::size_t>(c)]
+                                      : table.columnWidth(c));
+        width += layout.widths.back();
     }
     width += std::int64_t{2 * kPrintMarginChars} * std::max(input.charWidth, 0);
     layout.logicalWidth = width;

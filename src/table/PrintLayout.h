@@ -32,6 +32,10 @@ struct PrintInput {
     // The printable area of the paper in device units.
     int pageWidth = 0;
     int pageHeight = 0;
+    // Widths the first columns print with in place of their widths in the
+    // table (a text column fitted to its texts while the window narrows it);
+    // empty: every column prints as wide as it is.
+    std::vector<int> leadingWidths;
 };
 
 // How a table is laid out on pages. All sizes are logical units: the table's
@@ -40,8 +44,10 @@ struct PrintLayout {
     // False when nothing can be printed: a page or font size of 0 or less, or
     // a logical page too large for the painter's coordinates.
     bool valid = false;
-    // Header columns first, then the shown non-header columns, left to right.
+    // Header columns first, then the shown non-header columns, left to right,
+    // and the width each prints with.
     std::vector<int> columns;
+    std::vector<int> widths;
     int charWidth = 0;
     int lineHeight = 0;
     std::int64_t logicalWidth = 0;  // printed column widths + both margins
@@ -64,7 +70,8 @@ struct PrintLayout {
 };
 
 // The page geometry of printing `table`:
-// - printed columns: the header columns, then the shown non-header columns;
+// - printed columns: the header columns, then the shown non-header columns,
+//   each as wide as in the table unless the input gives it another width;
 // - logical page width: their widths plus 4 + 4 character widths;
 // - logical page height: width x page height / page width, the product in 64
 //   bits, the quotient rounded to the nearest integer;

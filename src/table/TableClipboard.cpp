@@ -55,7 +55,7 @@ std::string selectionText(const TableLogic& table) {
             }
             firstField = false;
             if (table.isSelected(r, c)) {
-                out += table.rawCellText(r, c);
+                out += table.cellTextWithMarks(r, c);
             }
         }
     }

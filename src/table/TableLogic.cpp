@@ -279,10 +279,15 @@ bool TableLogic::setCellTip(int row, int col, std::optional<std::string> tip) {
     if (!cell) {
         return false;
     }
-    if (tip) {
-        cell->tip = std::make_unique<std::string>(std::move(*tip));
-    } else {
-        cell->tip.reset();
+    if (!cell->extras && !tip) {
+        return true;
+    }
+    if (!cell->extras) {
+        cell->extras = std::make_unique<CellExtras>();
+    }
+    cell->extras->tip = std::move(tip);
+    if (!cell->extras->tip && cell->extras->marks.empty()) {
+        cell->extras.reset();
     }
     return true;
 }
@@ -292,7 +297,36 @@ std::string TableLogic::cellTip(int row, int col) const {
     if (!cell) {
         return {};
     }
-    return cell->tip ? *cell->tip : cell->text;
+    return cell->extras && cell->extras->tip ? *cell->extras->tip : cell->text;
+}
+
+bool TableLogic::setCellMarks(int row, int col, std::string marks) {
+    Cell* cell = cellAt(row, col);
+    if (!cell) {
+        return false;
+    }
+    if (!cell->extras && marks.empty()) {
+        return true;
+    }
+    if (!cell->extras) {
+        cell->extras = std::make_unique<CellExtras>();
+    }
+    cell->extras->marks = std::move(marks);
+    if (!cell->extras->tip && cell->extras->marks.empty()) {
+        cell->extras.reset();
+    }
+    notifyCellsChanged(row, col, row, col);
+    return true;
+}
+
+const std::string& TableLogic::cellMarks(int row, int col) const {
+    const Cell* cell = cellAt(row, col);
+    return cell && cell->extras ? cell->extras->marks : kEmpty;
+}
+
+std::string TableLogic::cellTextWithMarks(int row, int col) const {
+    const std::string& marks = cellMarks(row, col);
+    return marks.empty() ? rawCellText(row, col) : rawCellText(row, col) + ' ' + marks;
 }
 
 std::uint8_t TableLogic::cellState(int row, int col) const {

@@ -137,6 +137,15 @@ public:
     // Tip text shown by title tips; without an own tip the cell text is the tip.
     bool setCellTip(int row, int col, std::optional<std::string> tip);
     std::string cellTip(int row, int col) const;
+    // Marks of a cell: a short text (the weight and mark of a case row) that
+    // is drawn in a place of its own at the cell's right end, so a narrow
+    // column cuts the text but never the marks. Not part of the cell text:
+    // sorting, type-ahead and the numeric keys ignore it. Empty: none.
+    bool setCellMarks(int row, int col, std::string marks);
+    const std::string& cellMarks(int row, int col) const;
+    // The text as a person reads the cell: the text, then a blank and the
+    // marks when it has any.
+    std::string cellTextWithMarks(int row, int col) const;
 
     // State bits (CellState); focused and selected follow the focus and the
     // selection, read-only and modified can be set here.
@@ -281,10 +290,16 @@ private:
     void notifySelectionChanged(int row, int col);
     void notifyPropertiesChanged();
 
-    // One cell: the text, an optional own tip, colours and state packed small.
+    // What few cells carry besides their text: an own tip, marks.
+    struct CellExtras {
+        std::optional<std::string> tip;
+        std::string marks;
+    };
+    // One cell: the text, its extras when it has any, colours and state
+    // packed small.
     struct Cell {
         std::string text;
-        std::unique_ptr<std::string> tip;
+        std::unique_ptr<CellExtras> extras;
         Rgb background;
         Rgb textColour;
         std::uint8_t state = 0; // CellState bits and the "has colour" flags

@@ -14,6 +14,18 @@ constexpr int kCellPaddingHeight = 2;
 
 } // namespace
 
+TextExtent cellExtent(const TableLogic& table, int row, int col, const TextMeasure& measure) {
+    TextExtent e = measure(table.cellText(row, col));
+    if (const std::string& marks = table.cellMarks(row, col); !marks.empty()) {
+        const TextExtent m = measure(marks);
+        e.width += kCellMarksGap + m.width;
+        e.height = std::max(e.height, m.height);
+    }
+    e.width += kCellPaddingWidth;
+    e.height += kCellPaddingHeight;
+    return e;
+}
+
 void autoSizeColumns(TableLogic& table, int n, const TextMeasure& measure) {
     if (!measure) {
         return;
@@ -24,12 +36,7 @@ void autoSizeColumns(TableLogic& table, int n, const TextMeasure& measure) {
     std::vector<int> widths(static_cast<std::size_t>(cols), 0);
     std::vector<int> heights(static_cast<std::size_t>(rows), 0);
 
-    auto extentOf = [&](int r, int c) {
-        TextExtent e = measure(table.cellText(r, c));
-        e.width += kCellPaddingWidth;
-        e.height += kCellPaddingHeight;
-        return e;
-    };
+    auto extentOf = [&](int r, int c) { return cellExtent(table, r, c, measure); };
     if (rows > 0) {
         for (int c = 0; c < cols; ++c) {
             const TextExtent e = extentOf(0, c);
@@ -65,18 +72,25 @@ void autoSizeColumns(TableLogic& table, int n, const TextMeasure& measure) {
     table.setSizes(std::move(heights), std::move(widths));
 }
 
-bool autoSizeColumn(TableLogic& table, int col, const TextMeasure& measure) {
+int fittedColumnWidth(const TableLogic& table, int col, const TextMeasure& measure) {
     if (col < 0 || col >= table.columnCount() || !measure) {
-        return false;
+        return 0;
     }
     int width = 0;
     for (int r = 0; r < table.rowCount(); ++r) {
-        width = std::max(width, measure(table.cellText(r, col)).width + kCellPaddingWidth);
+        width = std::max(width, cellExtent(table, r, col, measure).width);
     }
     if (table.maximumColumnWidth() > 0) {
         width = std::min(width, table.maximumColumnWidth());
     }
-    return table.setColumnWidth(col, width);
+    return width;
+}
+
+bool autoSizeColumn(TableLogic& table, int col, const TextMeasure& measure) {
+    if (col < 0 || col >= table.columnCount() || !measure) {
+        return false;
+    }
+    return table.setColumnWidth(col, fittedColumnWidth(table, col, measure));
 }
 
 bool autoSizeRow(TableLogic& table, int row, const TextMeasure& measure) {
@@ -85,7 +99,7 @@ bool autoSizeRow(TableLogic& table, int row, const TextMeasure& measure) {
     }
     int height = measure(std::string_view()).height + kCellPaddingHeight;
     for (int c = 0; c < table.columnCount(); ++c) {
-        height = std::max(height, measure(table.cellText(row, c)).height + kCellPaddingHeight);
+        height = std::max(height, cellExtent(table, row, c, measure).height);
     }
     if (table.maximumRowHeight() > 0) {
         height = std::min(height, table.maximumRowHeight());

@@ -12,6 +12,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <tuple>
 
 namespace tessalyn {
 
@@ -108,6 +109,27 @@ int rankingSlotWidth(const std::vector<RankingBar>& bars, const QFontMetrics& fm
     return std::max(kMinSlotWidth, widest + kSlotPadding);
 }
 
+namespace {
+
+// How the two values of a slot stand above their bars.
+enum class ValueLabels { One, SideBySide, Upright };
+
+ValueLabels valueLabels(const RankingBar& bar, const QFontMetrics& fm, int slot) {
+    if (bar.hits == bar.gradeSum) {
+        return ValueLabels::One; // one label says it for both bars
+    }
+    // Each value is centred over its bar; the two must keep a gap between them.
+    const SlotBars b = slotBars(0, slot);
+    const int distance = b.sumLeft - b.hitsLeft;
+    const int halves = (fm.horizontalAdvance(QString::number(bar.hits)) +
+                        fm.horizontalAdvance(QString::number(bar.gradeSum)) + 1) /
+                       2;
+    return halves + fm.averageCharWidth() / 2 <= distance ? ValueLabels::SideBySide
+                                                          : ValueLabels::Upright;
+}
+
+} // namespace
+
 void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
                       const RankingBarsFrame& frame) {
     const QFontMetrics fm = painter.fontMetrics();
@@ -115,7 +137,19 @@ void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
     const int slot = std::max(1, frame.slotWidth);
     const int labels =
         frame.uprightLabels ? widestRankingLabel(bars, fm) + fm.averageCharWidth() : line;
-    const int plotTop = frame.area.top() + line;
+    const int count = static_cast<int>(bars.size());
+    const int end = frame.barCount < 0 ? count : std::min(count, frame.firstBar + frame.barCount);
+    // Upright values need their length above the bars.
+    int valueRoom = line;
+    for (int i = std::max(0, frame.firstBar); i < end; ++i) {
+        const RankingBar& bar = bars[static_cast<std::size_t>(i)];
+        if (valueLabels(bar, fm, slot) == ValueLabels::Upright) {
+            valueRoom = std::max(
+                {valueRoom, fm.horizontalAdvance(QString::number(bar.hits)) + fm.averageCharWidth(),
+                 fm.horizontalAdvance(QString::number(bar.gradeSum)) + fm.averageCharWidth()});
+        }
+    }
+    const int plotTop = frame.area.top() + valueRoom;
     const int baseline = frame.area.bottom() - labels;
     const int plotHeight = std::max(1, baseline - plotTop);
     int maxValue = 1;
@@ -128,8 +162,6 @@ void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
 
     painter.setPen(frame.axisColour);
     painter.drawLine(frame.area.left(), baseline, frame.area.right(), baseline);
-    const int count = static_cast<int>(bars.size());
-    const int end = frame.barCount < 0 ? count : std::min(count, frame.firstBar + frame.barCount);
     for (int i = std::max(0, frame.firstBar); i < end; ++i) {
         const int x = frame.area.left() + (i - frame.firstBar) * slot - frame.scrollOffset;
         if (x + slot < frame.area.left()) {
@@ -149,12 +181,36 @@ void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
 
         painter.setPen(frame.textColour);
         const int half = slot / 2;
-        painter.drawText(QRect(b.hitsLeft + b.width / 2 - half / 2 - 1,
-                               baseline - hitsHeight - line, half + 2, line),
-                         Qt::AlignHCenter | Qt::AlignBottom, QString::number(bar.hits));
-        painter.drawText(QRect(b.sumLeft + b.width / 2 - half / 2 - 1, baseline - sumHeight - line,
-                               half + 2, line),
-                         Qt::AlignHCenter | Qt::AlignBottom, QString::number(bar.gradeSum));
+        const int hitsCentre = b.hitsLeft + b.width / 2;
+        const int sumCentre = b.sumLeft + b.width / 2;
+        switch (valueLabels(bar, fm, slot)) {
+        case ValueLabels::One:
+            painter.drawText(
+                QRect(x, baseline - std::max(hitsHeight, sumHeight) - line, slot, line),
+                Qt::AlignHCenter | Qt::AlignBottom, QString::number(bar.hits));
+            break;
+        case ValueLabels::SideBySide: {
+            const int box = sumCentre - hitsCentre;
+            painter.drawText(QRect(hitsCentre - box / 2, baseline - hitsHeight - line, box, line),
+                             Qt::AlignHCenter | Qt::AlignBottom, QString::number(bar.hits));
+            painter.drawText(QRect(sumCentre - box / 2, baseline - sumHeight - line, box, line),
+                             Qt::AlignHCenter | Qt::AlignBottom, QString::number(bar.gradeSum));
+            break;
+        }
+        case ValueLabels::Upright:
+            // Each turned to read upwards from just above its bar.
+            for (const auto& [centre, top, value] :
+                 {std::tuple{hitsCentre, baseline - hitsHeight, bar.hits},
+                  std::tuple{sumCentre, baseline - sumHeight, bar.gradeSum}}) {
+                painter.save();
+                painter.translate(centre, top - fm.averageCharWidth() / 2);
+                painter.rotate(-90);
+                painter.drawText(QRect(0, -line / 2, valueRoom, line),
+                                 Qt::AlignLeft | Qt::AlignVCenter, QString::number(value));
+                painter.restore();
+            }
+            break;
+        }
         if (frame.uprightLabels) {
             // Turned a quarter to the left: it reads upwards and ends under the bars.
             painter.save();

@@ -42,8 +42,11 @@ struct RankingBarsFrame {
 
 // Draws the bars of `bars` in the painter's font: for each remedy the hits
 // and, beside it, the grade sum, both on one scale (the largest value of
-// either) so a higher grade shows as a longer second bar; each value stands
-// above its bar and the abbreviation under both. Values and labels are text.
+// either) so a higher grade shows as a longer second bar, and the
+// abbreviation under both. The values stand above the bars and never run
+// into each other: one label over both bars when they are equal, else each
+// over its bar, turned upright where the two would not fit side by side.
+// Values and labels are text.
 void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
                       const RankingBarsFrame& frame);
 

@@ -11,6 +11,7 @@
 #include "ui/ResultReport.h"
 #include "ui/history/FileCaseDialog.h"
 #include "ui/history/FileCaseInHistory.h"
+#include "ui/table/PaperTable.h"
 #include "ui/table/PdfExport.h"
 #include "ui/table/TablePrinter.h"
 #include "ui/table/TableView.h"
@@ -53,9 +54,9 @@ constexpr int kHeaderRows = 2;
 constexpr int kHeaderColumns = 2;
 // Columns whose widths are kept in "Spalten/Ergebnis": the two header columns.
 constexpr int kStoredColumns = 2;
-// What the view opens large enough to show, without a stored placement.
+// What the view opens large enough to show, without a stored placement:
+// the first remedy columns and every rubric row, as far as the screen allows.
 constexpr int kReadableRemedyColumns = 10;
-constexpr int kReadableRubricRows = 8;
 // Narrowest a header column is made to leave room for the remedy columns,
 // in average characters of the table font.
 constexpr int kHeaderColumnMinimumChars = 8;
@@ -76,13 +77,14 @@ constexpr IconButtonEntry kButtons[] = {
 };
 
 // The size of the table widget that shows the header columns whole, the
-// first remedy columns and the header rows with the first rubric rows (all of
-// them when there are fewer), with the scroll bars the rest needs.
-QSize readableTableSize(const TableView& table) {
+// first remedy columns and the header rows with the first `rubricRows` rubric
+// rows (all of them when there are fewer), with the scroll bars the rest needs.
+QSize readableTableSize(const TableView& table, int rubricRows) {
     const TableLogic& logic = table.logic();
     const int headerCols = std::min(logic.headerColumnCount(), logic.columnCount());
     const int shownCols = std::min(logic.columnCount(), headerCols + kReadableRemedyColumns);
-    const int shownRows = std::min(logic.rowCount(), logic.headerRowCount() + kReadableRubricRows);
+    const int shownRows = static_cast<int>(
+        std::min<long long>(logic.rowCount(), logic.headerRowCount() + 0LL + rubricRows));
     const int scrollBar = table.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &table);
     long long width = logic.totalColumnWidth(0, shownCols) + 2 * table.frameWidth();
     long long height = logic.totalRowHeight(0, shownRows) + 2 * table.frameWidth();
@@ -132,17 +134,18 @@ ResultDialog::ResultDialog(const RepertoryData& data, EvaluationResult& result,
     table_->logic().addObserver(chartFollower_.get());
     updateChart();
 
-    // Chart and table share the height the dialog has beyond their needs in
-    // proportion to the heights they need to be read.
+    // The chart keeps the height it is read at; the table takes all the
+    // rest, to show every rubric row it can.
     const int chartHeight = chart_->sizeHint().height();
-    const QSize tableSize = readableTableSize(*table_);
+    const QSize tableSize = readableTableSize(*table_, table_->logic().rowCount());
     if (auto* column = qobject_cast<QVBoxLayout*>(layout())) {
-        column->setStretchFactor(chart_, std::max(1, chartHeight));
-        column->setStretchFactor(table_, std::max(1, tableSize.height()));
+        column->setStretchFactor(chart_, 0);
+        column->setStretchFactor(table_, 1);
     }
     if (!restorePlacement(this, store_, settings::kPlacementResult)) {
         // Without a stored placement the view opens large enough to read:
-        // the chart, the first remedy columns and rubric rows.
+        // the chart, the first remedy columns and every rubric row, as far
+        // as the screen allows.
         growDialogToShow(this, {{chart_, QSize(0, chartHeight)}, {table_, tableSize}});
     }
     const bool widthsRestored = restoreColumnWidths(settings_, table_->logic(), store_,
@@ -474,16 +477,20 @@ void ResultDialog::discardCase() {
     reject();
 }
 
-bool ResultDialog::withPrintedLook(const std::function<bool()>& output) {
+bool ResultDialog::withPrintedLook(bool titleInCell, const std::function<bool()>& output) {
     takeName();
     const bool noGrey = settings_.noGreyInPrint;
     if (noGrey) {
         table_->setDefaultHeaderBackground(QColor(Qt::white));
     }
-    table_->setCellText(0, 0, fromQString(printTitle()));
+    if (titleInCell) {
+        table_->setCellText(0, 0, fromQString(printTitle()));
+    }
     const bool done = output();
     // Undone also when the dialog was cancelled or the job failed.
-    table_->setCellText(0, 0, std::string());
+    if (titleInCell) {
+        table_->setCellText(0, 0, std::string());
+    }
     if (noGrey) {
         table_->setDefaultHeaderBackground(std::nullopt);
     }
@@ -496,7 +503,13 @@ bool ResultDialog::printResult() {
         MessageBoxes::information(this, noPrinterMessage());
         return false;
     }
-    return withPrintedLook([this] { return printTable(*table_, this); });
+    // The text columns print fitted to their texts, as they were sized when
+    // the view opened, however far the window narrows them.
+    PrintWidths widths;
+    for (int c = 0; c < std::min(kHeaderColumns, table_->logic().columnCount()); ++c) {
+        widths.push_back(table_->fittedColumnWidth(c));
+    }
+    return withPrintedLook(true, [&] { return printTable(*table_, this, widths); });
 }
 
 ResultReport ResultDialog::report() const {
@@ -506,7 +519,8 @@ ResultReport ResultDialog::report() const {
     // The rows as the table shows them, with the marks of their entries.
     const TableLogic& logic = table_->logic();
     for (int row = logic.headerRowCount(); row < logic.rowCount(); ++row) {
-        report.rubrics.append(toQString(logic.rawCellText(row, 0)));
+        report.rubrics.push_back(
+            ReportRubric{toQString(logic.rawCellText(row, 0)), toQString(logic.cellMarks(row, 0))});
     }
     report.bars = currentBars();
     return report;
@@ -521,12 +535,17 @@ bool ResultDialog::saveAsPdf() {
     }
     WaitCursor wait;
     const ResultReport front = report();
-    return withPrintedLook([&] {
+    // The pages' heading carries the name and date, so the table's top-left
+    // cell stays empty.
+    return withPrintedLook(false, [&] {
+        const PaperTable paper(*table_);
+        const int frontPages = resultReportFrontPages(front);
+        const PageFrame frame{resultReportTitle(front), front.date, frontPages + paper.pageCount()};
         return writePdfFile(
             path, printTitle(),
             [&](QPdfWriter& writer, QPainter& painter, QString& failure) {
-                if (paintResultReportFront(painter, writer, front) &&
-                    writeTablePages(painter, writer, *table_, true)) {
+                if (paintResultReportFront(painter, writer, front, frame) &&
+                    paper.paint(writer, painter, frame, frontPages + 1, false)) {
                     return true;
                 }
                 failure = QStringLiteral("Das Dokument hat eine Seite nicht angenommen.");

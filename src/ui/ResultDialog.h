@@ -113,12 +113,14 @@ public slots:
     // "&Neu": always discards.
     void discardCase();
     // "&Drucken": prints the table with the title in its top-left cell (and,
-    // with "KeinGrauBeimDruck", white header cells) for the job only. Returns
-    // whether it printed.
+    // with "KeinGrauBeimDruck", white header cells) for the job only, its two
+    // text columns as wide as their texts need (up to the column width
+    // limit) however narrow the window shows them. Returns whether it printed.
     bool printResult();
     // "Als &PDF…": asks for the file and writes the report: a front page with
-    // the title, the ranking chart and the rubrics, then the table's pages as
-    // "&Drucken" prints them. Returns whether the file was written.
+    // the title, the ranking chart and the rubrics, then the whole table laid
+    // out for paper (PaperTable), every page with the name, the date and its
+    // number. Returns whether the file was written.
     bool saveAsPdf();
     // "&Ablegen": asks for name and comment and files the case; the view stays.
     // Returns whether the case reached the history.
@@ -145,9 +147,9 @@ private:
     void updateChart();
     void takeName();
     // Runs `output` (printing or the PDF) with the table as it is printed:
-    // the title in its top-left cell and, with "KeinGrauBeimDruck", white
-    // header cells; undone afterwards whatever happened.
-    bool withPrintedLook(const std::function<bool()>& output);
+    // with "KeinGrauBeimDruck" white header cells and, with `titleInCell`, the
+    // title in its top-left cell; undone afterwards whatever happened.
+    bool withPrintedLook(bool titleInCell, const std::function<bool()>& output);
     // The front page's content as the view shows it now.
     ResultReport report() const;
     void storeState();

@@ -65,12 +65,13 @@ inline std::string gridCaseMismatch(const CaseGrid& grid) {
         if (link->next) {
             return at + "the + chain is longer than \"" + grid.rawCellText(i + 1, 0) + "\"";
         }
-        const std::string symptom =
-            rubricIndexOf(entry.number, entry.bd) >= 0
-                ? grid.data().symptomText(entry.number) + entryMarksText(entry)
-                : std::string();
+        const bool shown = rubricIndexOf(entry.number, entry.bd) >= 0;
+        const std::string symptom = shown ? grid.data().symptomText(entry.number) : std::string();
         if (grid.rawCellText(i + 1, 1) != symptom) {
             return at + "symptom text \"" + grid.rawCellText(i + 1, 1) + "\"";
+        }
+        if (grid.cellMarks(i + 1, 1) != (shown ? entryMarksText(entry) : std::string())) {
+            return at + "marks \"" + grid.cellMarks(i + 1, 1) + "\"";
         }
     }
     for (int i = c.count(); i < kCaseSlotCount; ++i) {

@@ -1,4 +1,5 @@
 #include "table/TableSizing.h"
+#include "table/TableClipboard.h"
 #include "table/TableLogic.h"
 
 #include "table/TableTestSupport.h"
@@ -55,4 +56,24 @@ TEST(TableSizing, ExpandColumnsToFitSharesTheDifference) {
     EXPECT_EQ(t.columnWidth(1), 92);
     EXPECT_EQ(t.columnWidth(3), 92);
     EXPECT_EQ(t.totalColumnWidth(), 200);
+}
+
+TEST(TableSizing, MarksTakeTheirOwnRoomAndCopyAfterTheText) {
+    TableLogic t;
+    t.setColumnCount(2);
+    t.setRowCount(2);
+    t.setCellText(1, 0, "abcdefghij"); // 100 px text
+    t.setCellMarks(1, 0,
+                   "\xD7"
+                   "2 [E]"); // 60 px marks
+    t.setCellText(1, 1, "1");
+    // Fitted and auto-sized alike: text, gap, marks and the padding.
+    EXPECT_EQ(fittedColumnWidth(t, 0, fixedMeasure), 100 + kCellMarksGap + 60 + 16);
+    autoSizeColumns(t, 1, fixedMeasure);
+    EXPECT_EQ(t.columnWidth(0), 100 + kCellMarksGap + 60 + 16);
+    // Sorting and type-ahead read the text alone; a copy reads what is shown.
+    EXPECT_EQ(t.cellText(1, 0), "abcdefghij");
+    t.selectRange(1, 0, 1, 1);
+    EXPECT_EQ(selectionText(t), "abcdefghij \xD7"
+                                "2 [E]\t1");
 }

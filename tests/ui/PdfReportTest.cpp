@@ -10,6 +10,8 @@
 #include "support/QtFileBytes.h"
 #include "ui/RankingChart.h"
 #include "ui/ResultDialog.h"
+#include "ui/ResultReport.h"
+#include "ui/table/PaperTable.h"
 #include "ui/table/PdfExport.h"
 #include "ui/table/TablePrinter.h"
 #include "ui/table/TableView.h"
@@ -30,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -67,6 +70,8 @@ private:
 // A shown result view of a case with a fixed print date.
 struct ShownResult {
     ShownResult(std::initializer_list<int> numbers, std::string name)
+        : ShownResult(std::vector<int>(numbers), std::move(name)) {}
+    ShownResult(const std::vector<int>& numbers, std::string name)
         : evaluated(builtInContent(), numbers, PolarityMode::None, std::move(name)) {
         dialog = std::make_unique<ResultDialog>(builtInContent(), evaluated.result, settings,
                                                 std::nullopt, store, QString());
@@ -82,27 +87,9 @@ struct ShownResult {
     std::unique_ptr<ResultDialog> dialog;
 };
 
-// The pages the table takes in a PDF as "Als PDF…" sets it up.
+// The pages the table takes in a PDF as "Als PDF…" lays it out.
 int tablePdfPages(const TableView& table) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
-    setUpPdfWriter(writer, QString());
-    return printLayoutFor(table, writer).pageCount();
-}
-
-// The indexes at which `words` appear in `text`, in the order given; -1 for a missing one.
-std::vector<qsizetype> positions(const QString& text, const QStringList& words) {
-    std::vector<qsizetype> at;
-    qsizetype from = 0;
-    for (const QString& word : words) {
-        const qsizetype i = text.indexOf(word, from);
-        at.push_back(i);
-        if (i >= 0) {
-            from = i + word.size();
-        }
-    }
-    return at;
+    return PaperTable(table).pageCount();
 }
 
 bool havePopplerTools() {
@@ -153,7 +140,7 @@ TEST(PdfReport, TheDialogStartsInTheFolderLastUsedAndRemembersIt) {
               dir.path());
 }
 
-TEST(PdfReport, ResultViewWritesTitleChartRubricsThenTheTableAsPrinted) {
+TEST(PdfReport, ResultViewWritesTitleChartRubricsThenTheWholeTableForPaper) {
     ASSERT_TRUE(havePopplerTools());
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -161,6 +148,15 @@ TEST(PdfReport, ResultViewWritesTitleChartRubricsThenTheTableAsPrinted) {
     ResultDialog& d = *shown.dialog;
     shown.store.writeString(settings::kSettingsSection, settings::kPdfDirectory,
                             fromQString(dir.path()));
+    // A weighted and eliminating rubric and one of weight 0; a wide window
+    // that narrows the text columns to show many remedies.
+    ASSERT_TRUE(d.setRowWeight(3, 2));
+    ASSERT_TRUE(d.toggleRowEliminating(3));
+    ASSERT_TRUE(d.setRowWeight(4, 0));
+    d.resize(1400, d.height());
+    d.table()->setColumnWidth(0, 120);
+    d.table()->setColumnWidth(1, 60);
+    QApplication::processEvents();
     const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
     test_support::MessageRecorder messages;
     {
@@ -173,40 +169,29 @@ TEST(PdfReport, ResultViewWritesTitleChartRubricsThenTheTableAsPrinted) {
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(u'\n').toStdString();
     ASSERT_TRUE(QFile::exists(pdf));
     // The view is as before.
-    EXPECT_EQ(d.table()->cellText(0, 0), "");
-
     const TableView& t = *d.table();
-    EXPECT_EQ(pdfPageCount(pdf), 1 + tablePdfPages(t));
+    EXPECT_EQ(t.cellText(0, 0), "");
+    EXPECT_EQ(t.columnWidth(0), 120);
+
     const QString front = pdfPageText(pdf, 1);
     EXPECT_TRUE(front.contains(QStringLiteral("Kopfschmerz Frau K.")));
     EXPECT_TRUE(front.contains(QStringLiteral("06.12.2026")));
-    // The rubrics, numbered, as their rows read.
-    const QString simplified = front.simplified();
-    for (int r = 2; r < t.rowCount(); ++r) {
-        const QString row = t.cellQText(r, 0);
-        EXPECT_TRUE(simplified.contains(QStringLiteral("%1. %2").arg(r - 1).arg(row)))
-            << row.toStdString();
-    }
-    // The ranking: the first remedies with their hits, in the table's order.
+    // The ranking: the first remedies in the table's order, each value once
+    // above its two bars (the stand-in content grades every remedy 1).
     QStringList names;
     QStringList hits;
     for (int c = 2; c < std::min(t.columnCount(), 2 + 8); ++c) {
         names.append(t.cellQText(0, c));
         hits.append(t.cellQText(1, c));
     }
-    const QStringList words = pdfPageWords(pdf, 1);
+    const QStringList frontWords = pdfPageWords(pdf, 1);
     qsizetype from = 0;
     for (const QString& name : names) {
-        const qsizetype at = words.indexOf(name, from);
+        const qsizetype at = frontWords.indexOf(name, from);
         ASSERT_GE(at, 0) << name.toStdString() << " in order";
         from = at + 1;
     }
-    // The values line: each remedy's hits, then its grade sum, in ranking order.
-    QStringList pairs;
-    for (const QString& h : hits) {
-        pairs << h << h; // the stand-in content grades every remedy 1
-    }
-    EXPECT_TRUE(simplified.contains(pairs.join(u' '))) << simplified.toStdString();
+    EXPECT_TRUE(front.simplified().contains(hits.join(u' '))) << front.toStdString();
     // Drawn, not a picture: page 1 holds no image.
     const QString images =
         runTool(QStringLiteral("pdfimages"),
@@ -214,12 +199,105 @@ TEST(PdfReport, ResultViewWritesTitleChartRubricsThenTheTableAsPrinted) {
                  QStringLiteral("-l"), QStringLiteral("1"), pdf});
     EXPECT_EQ(images.trimmed().split(u'\n').size(), 2) << images.toStdString(); // the header
 
-    // Page 2 is the printed table: the title in its top-left cell, the headings.
-    const QString table = pdfPageText(pdf, 2);
-    EXPECT_TRUE(table.contains(QStringLiteral("Kopfschmerz Frau K. 06.12.2026")));
-    EXPECT_TRUE(table.contains(QStringLiteral("Anzahl der Treffer")));
-    EXPECT_TRUE(positions(table, names).back() >= 0 ||
-                t.lastVisibleColumn() < 2 + names.size() - 1);
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    const int pages = pdfPageCount(pdf);
+    ASSERT_EQ(pages, 1 + tablePdfPages(t));
+    const QStringList anzahl{QStringLiteral("Anzahl"), QStringLiteral("der"),
+                             QStringLiteral("Treffer")};
+    struct Row {
+        QStringList text;
+        QStringList marks;
+    };
+    std::vector<Row> rows;
+    for (int r = 2; r < t.rowCount(); ++r) {
+        rows.push_back(Row{t.cellQText(r, 0).split(u' ', Qt::SkipEmptyParts),
+                           toQString(t.logic().cellMarks(r, 0)).split(u' ', Qt::SkipEmptyParts)});
+    }
+    ASSERT_EQ(rows[1].marks, (QStringList{QStringLiteral("\u00D7"
+                                                         "2"),
+                                          QStringLiteral("[E]")}));
+    ASSERT_EQ(rows[2].marks, QStringList{QStringLiteral("\u00D7"
+                                                        "0")});
+    // The marks stand on the line of their rubric, right beside the words of
+    // its text (or its number in the list).
+    const auto marksBesideRubric = [](const std::vector<PdfWord>& page, const Row& row) {
+        for (std::size_t i = 0; i < page.size(); ++i) {
+            if (page[i].text != row.marks[0]) {
+                continue;
+            }
+            const PdfWord& marks = page[i];
+            const PdfWord* left = nullptr;
+            const PdfWord* right = nullptr;
+            for (const PdfWord& w : page) {
+                if (std::abs(w.centreY() - marks.centreY()) > 1 || &w == &marks ||
+                    row.marks.contains(w.text)) {
+                    continue;
+                }
+                if (w.box.right() <= marks.box.left() &&
+                    (left == nullptr || w.box.right() > left->box.right())) {
+                    left = &w;
+                }
+                if (w.box.left() >= marks.box.right() &&
+                    (right == nullptr || w.box.left() < right->box.left())) {
+                    right = &w;
+                }
+            }
+            if ((left != nullptr && row.text.contains(left->text)) ||
+                (right != nullptr && row.text.contains(right->text))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    QStringList remediesFound;
+    int tablePages = 0;
+    for (int p = 1; p <= pages; ++p) {
+        const std::vector<PdfWord> page = wordsOfPage(words, p);
+        // Every page: the name and the date above, its number below.
+        EXPECT_TRUE(holdsTogether(
+            page, {QStringLiteral("Kopfschmerz"), QStringLiteral("Frau"), QStringLiteral("K.")}))
+            << "page " << p;
+        EXPECT_TRUE(holdsInOrder(page, {QStringLiteral("06.12.2026")})) << "page " << p;
+        EXPECT_TRUE(holdsTogether(page, {QStringLiteral("Seite"), QString::number(p),
+                                         QStringLiteral("von"), QString::number(pages)}))
+            << "page " << p;
+        for (const Row& row : rows) {
+            if (!row.marks.isEmpty()) {
+                EXPECT_TRUE(marksBesideRubric(page, row))
+                    << "page " << p << ": " << row.text.join(u' ').toStdString();
+            }
+        }
+        if (!holdsTogether(page, anzahl)) {
+            continue;
+        }
+        // A table page: every rubric text in full, the header rows above.
+        ++tablePages;
+        for (const Row& row : rows) {
+            EXPECT_TRUE(holdsInOrder(page, row.text))
+                << "page " << p << ": " << row.text.join(u' ').toStdString();
+        }
+        for (const PdfWord& w : page) {
+            remediesFound.append(w.text);
+        }
+    }
+    EXPECT_GE(tablePages, 2) << "the remedy columns continue on further pages";
+    for (int c = 2; c < t.columnCount(); ++c) {
+        EXPECT_TRUE(remediesFound.contains(t.cellQText(0, c))) << t.cellText(0, c);
+    }
+    // Text of at least 8 points, none drawn over other text, no ligature.
+    // The remedies' names stand upright above their columns and in the chart.
+    QStringList upright;
+    for (int c = 2; c < t.columnCount(); ++c) {
+        upright.append(t.cellQText(0, c));
+    }
+    double smallest = 1000;
+    for (const PdfWord& w : words) {
+        smallest = std::min(smallest, w.letterHeight(upright.contains(w.text)));
+        EXPECT_FALSE(w.text.contains(QRegularExpression(QStringLiteral("[\uFB00-\uFB06]"))))
+            << "page " << w.page << ": " << w.text.toStdString();
+    }
+    EXPECT_GE(smallest, 8.0);
+    EXPECT_EQ(overlappingWords(words), QString());
 }
 
 TEST(PdfReport, ALongCaseContinuesTheRubricListAndKeepsEveryTablePage) {
@@ -418,17 +496,15 @@ TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
         // A refused page.
         PdfDialogHook hook(dir.filePath(QStringLiteral("druck.pdf")));
         const auto refused = printPageHook().install([](int page) { return page < 2; });
-        ShownResult tall({1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
-                          16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30,
-                          31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45,
-                          46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60},
-                         "Fall B");
+        std::vector<int> numbers(150);
+        std::iota(numbers.begin(), numbers.end(), 1);
+        ShownResult tall(numbers, "Fall B");
         // Narrow: fewer columns printed make a shorter page.
         tall.dialog->resize(tall.dialog->minimumSize());
         QApplication::processEvents();
         QPrinter probe(QPrinter::HighResolution);
         makePdfPrinter(probe, dir.filePath(QStringLiteral("probe.pdf")));
-        ASSERT_GE(printLayoutFor(*tall.dialog->table(), probe).pageCount(), 2);
+        ASSERT_GE(PageMapping::of(*tall.dialog->table(), probe).layout.pageCount(), 2);
         EXPECT_FALSE(tall.dialog->printResult());
     }
     ASSERT_EQ(messages.texts().size(), 1);
@@ -442,6 +518,55 @@ TEST(PrintMessages, AFailedJobIsReportedAndACancelledOneIsNot) {
         EXPECT_TRUE(shown.dialog->printResult());
     }
     EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST(ResultPrintout, DruckenPrintsTheRubricTextsWholeWithTheirMarksBeside) {
+    ASSERT_TRUE(havePoppler("pdftotext"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ShownResult shown({1, 2, 3, 12, 16, 25}, "Fall A");
+    ResultDialog& d = *shown.dialog;
+    ASSERT_TRUE(d.setRowWeight(3, 2));
+    ASSERT_TRUE(d.toggleRowEliminating(3));
+    // The window narrows the text columns far below their texts.
+    TableView& t = *d.table();
+    t.setColumnWidth(0, 120);
+    t.setColumnWidth(1, 60);
+    QApplication::processEvents();
+    const QString pdf = dir.filePath(QStringLiteral("druck.pdf"));
+    PageMapping mapping;
+    {
+        PdfDialogHook hook(pdf, true,
+                           [&](QPrinter& printer) { mapping = PageMapping::of(t, printer); });
+        ASSERT_TRUE(d.printResult());
+    }
+    EXPECT_EQ(t.columnWidth(0), 120) << "the window keeps its widths";
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    const std::vector<PdfWord> page = wordsOfPage(words, 1);
+    for (int r = 2; r < t.rowCount(); ++r) {
+        const QStringList text = t.cellQText(r, 0).split(u' ', Qt::SkipEmptyParts);
+        EXPECT_TRUE(holdsInOrder(page, text)) << text.join(u' ').toStdString();
+    }
+    // The marks on the line of their rubric, after its last word.
+    const QString last = t.cellQText(3, 0).section(u' ', -1);
+    const auto at = std::find_if(page.begin(), page.end(), [](const PdfWord& w) {
+        return w.text == QStringLiteral("\u00D7"
+                                        "2");
+    });
+    const auto end =
+        std::find_if(page.begin(), page.end(), [&](const PdfWord& w) { return w.text == last; });
+    ASSERT_NE(at, page.end());
+    ASSERT_NE(end, page.end());
+    EXPECT_NEAR(at->centreY(), end->centreY(), 1.0);
+    EXPECT_GT(at->box.left(), end->box.right());
+    // Nothing cut: every word that begins in the rubric column ends in it.
+    const double left = mapping.toImage(0, 0, 72).x();
+    const double right = mapping.toImage(mapping.columnWidth(0), 0, 72).x();
+    for (const PdfWord& w : page) {
+        if (w.box.left() >= left && w.box.left() < right) {
+            EXPECT_LE(w.box.right(), right + 1.0) << w.text.toStdString();
+        }
+    }
 }
 
 // --- the bar chart -----------------------------------------------------------------------
@@ -538,4 +663,45 @@ TEST(RankingChart, ThePdfChartTurnsItsLabelsUprightWhenTheyDoNotFit) {
         }
     }
     EXPECT_EQ(inked, 0);
+}
+
+TEST(RankingChart, ValueLabelsNeverRunTogether) {
+    ASSERT_TRUE(havePoppler("pdftotext"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // As the report draws its chart: 20 slots across the page, values of
+    // four digits, equal and unequal, and small ones.
+    const std::vector<RankingBar> bars = {
+        RankingBar{QStringLiteral("Sulph."), 1559, 1559, 2},
+        RankingBar{QStringLiteral("Calc."), 1488, 2976, 3},
+        RankingBar{QStringLiteral("Lyc."), 12, 15, 4},
+    };
+    const QString pdf = dir.filePath(QStringLiteral("chart.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        setUpPdfWriter(writer, QString());
+        QPainter painter(&writer);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(kPdfResolution * 8 / 72);
+        painter.setFont(font);
+        RankingBarsFrame frame;
+        frame.area = QRect(0, 0, writer.width(), writer.height() / 3);
+        frame.slotWidth = writer.width() / kReportChartBars;
+        frame.uprightLabels = true;
+        frame.textColour = Qt::black;
+        frame.axisColour = Qt::gray;
+        paintRankingBars(painter, bars, frame);
+    }
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    QStringList texts;
+    for (const PdfWord& w : words) {
+        texts.append(w.text);
+    }
+    // Equal values: one label for both bars; otherwise each value once.
+    EXPECT_EQ(texts.count(QStringLiteral("1559")), 1) << texts.join(u' ').toStdString();
+    for (const char* value : {"1488", "2976", "12", "15"}) {
+        EXPECT_EQ(texts.count(QString::fromLatin1(value)), 1)
+            << value << " in " << texts.join(u' ').toStdString();
+    }
+    EXPECT_EQ(overlappingWords(words), QString());
 }

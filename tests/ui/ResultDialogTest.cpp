@@ -405,18 +405,12 @@ TEST(ResultDialog, PrintCarriesTheTitleForTheJobOnlyAndKeepsYellowAndGrey) {
     ASSERT_FALSE(page.isNull());
     // Centres of cells, relative to the table's corner on the page.
     auto centre = [&](int row, int col) {
-        double x = 0;
-        for (int c : mapping.layout.columns) {
-            if (c == col) {
-                break;
-            }
-            x += t.columnWidth(c);
-        }
         double y = 0;
         for (int r = 0; r < row; ++r) {
             y += t.rowHeight(r);
         }
-        return mapping.toImage(x + t.columnWidth(col) * 0.8, y + t.rowHeight(row) / 2.0, kPdfDpi);
+        return mapping.toImage(mapping.columnLeft(col) + mapping.columnWidth(col) * 0.8,
+                               y + t.rowHeight(row) / 2.0, kPdfDpi);
     };
     // Sampled in the cell's right part, away from its text at the left.
     auto colourAt = [&](int row, int col) { return page.pixelColor(centre(row, col)); };
@@ -446,8 +440,8 @@ TEST(ResultDialog, WithoutKeinGrauTheHeaderPrintsInTheButtonFace) {
     const QImage page = renderPdfPage(pdf, 1, kPdfDpi, dir.filePath("grey-page"));
     ASSERT_FALSE(page.isNull());
     // Cell (1, 1) is an empty header cell without an own colour.
-    const QPoint p =
-        mapping.toImage(t.columnWidth(0) + t.columnWidth(1) / 2.0, t.rowHeight(0) + 3, kPdfDpi);
+    const QPoint p = mapping.toImage(mapping.columnLeft(1) + mapping.columnWidth(1) / 2.0,
+                                     t.rowHeight(0) + 3, kPdfDpi);
     EXPECT_EQ(page.pixelColor(p).rgb(), t.palette().color(QPalette::Button).rgb());
 }
 

@@ -21,6 +21,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 using namespace tessalyn;
 using namespace tessalyn::test;
@@ -31,6 +32,8 @@ namespace {
 // a case opened over it, shown.
 struct ViewOverMain {
     ViewOverMain(std::initializer_list<int> numbers, const ProgramSettings& settings = {})
+        : ViewOverMain(std::vector<int>(numbers), settings) {}
+    ViewOverMain(const std::vector<int>& numbers, const ProgramSettings& settings = {})
         : evaluated(builtInContent(), numbers), settings(settings) {
         main.resize(500, 300);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -101,6 +104,32 @@ TEST(ResultViewSize, OpensWithChartTenRemedyColumnsAndEightRowsWithinTheScreen) 
     // Centred over the main window, as far as the screen allows.
     const QPoint offset = d.geometry().center() - v.main.geometry().center();
     EXPECT_LE(std::abs(offset.x()), 2 + std::max(0, d.width() - cap.width() / 2));
+}
+
+TEST(ResultViewSize, OpensWithEveryRubricRowTheScreenHasRoomFor) {
+    for (const int rubrics : {6, 12, 30}) {
+        std::vector<int> numbers;
+        for (int i = 0; i < rubrics; ++i) {
+            numbers.push_back(1 + 7 * i);
+        }
+        ViewOverMain v(numbers);
+        ResultDialog& d = v.open();
+        const TableView& t = *d.table();
+        ASSERT_EQ(t.rowCount(), 2 + rubrics);
+        const int shownRows = t.lastVisibleRow() - t.firstVisibleRow() + 1;
+        // The chart keeps the height it asks for to be read.
+        EXPECT_GE(d.chart()->height(), d.chart()->sizeHint().height()) << rubrics;
+        if (d.height() < screenCap().height()) {
+            EXPECT_EQ(shownRows, rubrics) << rubrics << " rubrics, " << d.height() << " high";
+            EXPECT_TRUE(t.isCellVisible(t.rowCount() - 1, 0)) << rubrics;
+        } else {
+            // The screen stopped the growth: the table has all the height
+            // the chart leaves.
+            EXPECT_LE(d.chart()->height(), d.chart()->sizeHint().height() + t.logic().rowHeight(2))
+                << rubrics;
+            EXPECT_GE(shownRows, std::min(rubrics, 15)) << rubrics;
+        }
+    }
 }
 
 TEST(ResultViewSize, ASmallCaseShowsAllItsRowsAndColumnsAndTheHeaderTextsWhole) {

@@ -20,6 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -53,7 +56,8 @@ struct WeightView {
 
     TableView& table() const { return *dialog->table(); }
     const TableLogic& logic() const { return table().logic(); }
-    std::string rowText(int row) const { return logic().rawCellText(row, 0); }
+    // The row's text as it reads, its marks after it.
+    std::string rowText(int row) const { return logic().cellTextWithMarks(row, 0); }
     std::vector<std::string> rowTexts() const {
         std::vector<std::string> texts;
         for (int r = kRubricRow; r < logic().rowCount(); ++r) {
@@ -361,9 +365,9 @@ TEST(ResultWeighting, ZurueckKeepsTheMarksInTheCaseGridAndNeuDropsThem) {
     main.onEvaluate();
     const CaseGrid& grid = main.caseGrid();
     const RepertoryData& data = main.data();
-    EXPECT_EQ(grid.rawCellText(1, 1), data.symptomText(12) + " [E]");
-    EXPECT_EQ(grid.rawCellText(2, 1), data.symptomText(8) + " \xD7"
-                                                            "2");
+    EXPECT_EQ(grid.cellTextWithMarks(1, 1), data.symptomText(12) + " [E]");
+    EXPECT_EQ(grid.cellTextWithMarks(2, 1), data.symptomText(8) + " \xD7"
+                                                                  "2");
     EXPECT_EQ(main.theCase().entry(1).weight, 2);
 
     main.setResultViewRunner(weighInView(false));
@@ -402,5 +406,79 @@ TEST(ResultWeighting, WeightsKeptFromTheViewAreAnUndoStepOfTheirOwn) {
     main.redo();
     main.redo();
     EXPECT_EQ(main.theCase().entry(1).weight, 3);
+    main.done(QDialog::Rejected);
+}
+
+namespace {
+
+// The words a table view shows, as its painting puts them into a PDF of
+// its size (a point for a pixel).
+std::vector<PdfWord> wordsShown(TableView& view, const QString& pdf) {
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(72);
+        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(view.size()), QPageSize::Point),
+                                         QPageLayout::Portrait, QMarginsF()));
+        QPainter painter(&writer);
+        view.render(&painter);
+    }
+    return pdfWords(pdf);
+}
+
+} // namespace
+
+TEST(ResultWeighting, MarksStayWholeInTheirCellHoweverNarrowTheColumn) {
+    ASSERT_TRUE(havePoppler("pdftotext"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WeightView v({12, 8});
+    ASSERT_TRUE(v.dialog->setRowWeight(3, 2));
+    ASSERT_TRUE(v.dialog->toggleRowEliminating(3));
+
+    MemorySettingsStore store;
+    MainDialog main(store, QStringLiteral("/praxis/historie.xml"));
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    main.loadCase("Fall", std::vector<SymptomRef>{{12, 0}, {8, 0}});
+    ProgramSettings settings;
+    main.setResultViewRunner([&](EvaluationResult& result) {
+        ResultDialog view(main.data(), result, settings, std::nullopt, store, QString());
+        view.setRowWeight(3, 2);
+        view.toggleRowEliminating(3);
+        return ResultViewOutcome{true, "Fall"};
+    });
+    main.onEvaluate();
+
+    struct Shown {
+        const char* table;
+        TableView* view;
+        int row;
+        int col;
+    };
+    for (const Shown& shown :
+         {Shown{"result view", &v.table(), 3, 0}, Shown{"case grid", main.caseGridView(), 2, 1}}) {
+        TableView& view = *shown.view;
+        ASSERT_EQ(toQString(view.logic().cellMarks(shown.row, shown.col)), QStringLiteral("\u00D7"
+                                                                                          "2 [E]"))
+            << shown.table;
+        // Far narrower than the rubric's text.
+        view.setColumnWidth(shown.col, 150);
+        QApplication::processEvents();
+        const std::vector<PdfWord> words =
+            wordsShown(view, dir.filePath(QString::fromLatin1(shown.table) + ".pdf"));
+        const QRect cell(
+            view.viewport()->mapTo(&view, view.cellRect(shown.row, shown.col).topLeft()),
+            view.cellRect(shown.row, shown.col).size());
+        for (const QString& mark : {QStringLiteral("\u00D7"
+                                                   "2"),
+                                    QStringLiteral("[E]")}) {
+            const auto at = std::find_if(words.begin(), words.end(),
+                                         [&](const PdfWord& w) { return w.text == mark; });
+            ASSERT_NE(at, words.end()) << shown.table << ": " << mark.toStdString();
+            EXPECT_GE(at->box.left(), cell.left()) << shown.table;
+            EXPECT_LE(at->box.right(), cell.right() + 1.0) << shown.table;
+            EXPECT_NEAR(at->centreY(), cell.center().y(), cell.height() / 2.0) << shown.table;
+        }
+    }
     main.done(QDialog::Rejected);
 }

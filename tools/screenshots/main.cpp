@@ -38,6 +38,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QEnterEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPixmap>
@@ -51,6 +53,7 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 using namespace tessalyn;
@@ -93,6 +96,23 @@ void savePdfPage(const QString& pdf, int page, int dpi, const QDir& folder, cons
         fail(QStringLiteral("pdftoppm failed on %1: %2")
                  .arg(pdf, QString::fromLocal8Bit(process.readAllStandardError())));
     }
+}
+
+// The number of pages of a PDF as pdfinfo reads it; 0 when it cannot.
+int pdfPageCount(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {pdf});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+        fail(QStringLiteral("pdfinfo failed on %1").arg(pdf));
+        return 0;
+    }
+    for (const QString& line :
+         QString::fromLocal8Bit(process.readAllStandardOutput()).split(u'\n')) {
+        if (line.startsWith(QStringLiteral("Pages:"))) {
+            return line.mid(6).trimmed().toInt();
+        }
+    }
+    return 0;
 }
 
 std::vector<SymptomRef> refs(std::initializer_list<int> numbers) {
@@ -254,6 +274,80 @@ void resultView(MainDialog& main, SettingsStore& store, const QTemporaryDir& wor
     savePdfPage(report, 2, 80, folder, QStringLiteral("pdf-report-page2"));
 }
 
+// Runs `look` on the result view of a case of `count` rubrics (from rubric 1
+// on, every `step`th), opened at the size it opens with.
+void withResultView(MainDialog& main, SettingsStore& store, int count, int step,
+                    const std::function<void(ResultDialog&)>& look) {
+    std::vector<SymptomRef> numbers;
+    for (int i = 0; i < count; ++i) {
+        numbers.push_back({1 + i * step, 0});
+    }
+    bool shown = false;
+    main.setResultViewRunner([&](EvaluationResult& result) {
+        shown = true;
+        ResultDialog d(main.data(), result, ProgramSettings(), std::nullopt, store, QString(),
+                       &main);
+        d.setPrintDate(QDate(2026, 12, 6));
+        // A weighted and an eliminating rubric show their marks.
+        d.setRowWeight(3, 2);
+        d.toggleRowEliminating(3);
+        d.setRowWeight(4, 0);
+        d.show();
+        QApplication::processEvents();
+        look(d);
+        return ResultViewOutcome{};
+    });
+    main.loadCase(QStringLiteral("Fall mit %1 Rubriken").arg(count).toStdString(), numbers);
+    main.findChild<QPushButton*>(QStringLiteral("evaluateButton"))->click();
+    if (!shown) {
+        fail(QStringLiteral("Berechnen opened no result view"));
+    }
+}
+
+// The result view as it opens for 6, 12 and 30 rubrics, and the PDF reports
+// of 6 and 300 rubrics page by page (of the long one the first pages and the
+// last).
+void resultViewSizesAndReports(MainDialog& main, SettingsStore& store, const QTemporaryDir& work,
+                               const QDir& folder) {
+    for (const int count : {6, 12, 30}) {
+        withResultView(main, store, count, 1, [&](ResultDialog& d) {
+            save(&d, folder, QStringLiteral("result-view-%1").arg(count));
+        });
+    }
+    for (const int count : {6, 300}) {
+        const QString report = work.filePath(QStringLiteral("bericht-%1.pdf").arg(count));
+        const PdfPathHook::Guard pdf =
+            pdfPathHook().install([&](const QString&, const QString&) { return report; });
+        withResultView(main, store, count, count > 100 ? 27 : 1, [&](ResultDialog& d) {
+            if (!d.saveAsPdf()) {
+                fail(QStringLiteral("the result view wrote no PDF"));
+            }
+        });
+        // The front's first page, the table's first two pages and its last.
+        QFile::remove(folder.filePath(QFileInfo(report).fileName()));
+        QFile::copy(report, folder.filePath(QFileInfo(report).fileName()));
+        const int pages = pdfPageCount(report);
+        int firstTable = pages;
+        for (int page = 1; page < pages; ++page) {
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"),
+                       {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                        QString::number(page), report, QStringLiteral("-")});
+            text.waitForFinished(30000);
+            if (text.readAllStandardOutput().contains("Anzahl der Treffer")) {
+                firstTable = page;
+                break;
+            }
+        }
+        for (int page = 1; page <= pages; ++page) {
+            if (page == 1 || page == firstTable || page == firstTable + 1 || page == pages) {
+                savePdfPage(report, page, 80, folder,
+                            QStringLiteral("pdf-%1-rubrics-page%2").arg(count).arg(page));
+            }
+        }
+    }
+}
+
 int run(const QDir& folder, int tableFontSize) {
     QTemporaryDir work;
     if (!work.isValid()) {
@@ -334,6 +428,7 @@ int run(const QDir& folder, int tableFontSize) {
     findingWindows(main, store, options, folder);
     historyWindows(main, store, historyPath, folder);
     resultView(main, store, work, folder);
+    resultViewSizesAndReports(main, store, work, folder);
     iconButtons(folder);
 
     main.done(QDialog::Rejected);

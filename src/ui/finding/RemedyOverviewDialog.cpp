@@ -6,6 +6,7 @@
 #include "settings/SettingsKeys.h"
 #include "table/ColumnFit.h"
 #include "ui/finding/FindingControls.h"
+#include "ui/table/PaperTable.h"
 #include "ui/table/PdfExport.h"
 #include "ui/table/TablePrinter.h"
 #include "ui/table/TableView.h"
@@ -418,16 +419,25 @@ bool RemedyOverviewDialog::saveAsPdf() {
     }
     WaitCursor wait;
     return withRemedyTitle([&] {
+        const PaperTable paper(*table_);
+        const PageFrame frame{windowTitle(),
+                              QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")),
+                              std::max(1, paper.pageCount())};
         return writePdfFile(
             path, name,
-            [this](QPdfWriter& writer, QPainter& painter, QString& failure) {
-                if (writeTablePages(painter, writer, *table_, false)) {
+            [&](QPdfWriter& writer, QPainter& painter, QString& failure) {
+                if (paper.pageCount() == 0) {
+                    // Before the first search: a page with its frame only.
+                    paintPageFrame(painter, QRect(0, 0, writer.width(), writer.height()), frame, 1);
+                    return true;
+                }
+                if (paper.paint(writer, painter, frame, 1, true)) {
                     return true;
                 }
                 failure = QStringLiteral("Das Dokument hat eine Seite nicht angenommen.");
                 return false;
             },
-            this);
+            this, systemFileLayer(), paper.orientation());
     });
 }
 

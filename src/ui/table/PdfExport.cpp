@@ -23,7 +23,6 @@ namespace tessalyn {
 
 namespace {
 
-constexpr int kPdfResolution = 1200; // dots per inch, as a high-resolution printer
 constexpr double kPdfMarginMm = 10.0;
 
 QString dialogTitle() {
@@ -96,18 +95,22 @@ QString askPdfPath(QWidget* parent, const QString& fileName, SettingsStore& stor
     return chosen;
 }
 
-void setUpPdfWriter(QPdfWriter& writer, const QString& title) {
+QPageLayout pdfPageLayout(QPageLayout::Orientation orientation) {
+    return QPageLayout(QPageSize(QPageSize::A4), orientation,
+                       QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+                       QPageLayout::Millimeter);
+}
+
+void setUpPdfWriter(QPdfWriter& writer, const QString& title,
+                    QPageLayout::Orientation orientation) {
     writer.setResolution(kPdfResolution);
     writer.setTitle(title);
     writer.setCreator(programTitle());
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                    QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
-                    QPageLayout::Millimeter));
+    writer.setPageLayout(pdfPageLayout(orientation));
 }
 
 bool writePdfFile(const QString& path, const QString& title, const PdfPainting& paint,
-                  QWidget* parent, FileLayer& files) {
+                  QWidget* parent, FileLayer& files, QPageLayout::Orientation firstOrientation) {
     // The document is made in memory and then replaces the file in one step.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -115,7 +118,7 @@ bool writePdfFile(const QString& path, const QString& title, const PdfPainting& 
     bool painted = false;
     {
         QPdfWriter writer(&buffer);
-        setUpPdfWriter(writer, title);
+        setUpPdfWriter(writer, title, firstOrientation);
         QPainter painter;
         if (!painter.begin(&writer)) {
             failure = QStringLiteral("Das Dokument ließ sich nicht anlegen.");

@@ -5,6 +5,7 @@
 #include "ui/widgets/TestHook.h"
 
 #include <QDate>
+#include <QPageLayout>
 #include <QString>
 
 #include <functional>
@@ -34,9 +35,16 @@ QString askPdfPath(QWidget* parent, const QString& fileName, SettingsStore& stor
 using PdfPathHook = TestHook<QString(const QString& title, const QString& offeredPath)>;
 PdfPathHook& pdfPathHook();
 
-// Gives a PDF writer the paper (A4 portrait with narrow margins), the
-// resolution of a high-resolution printer and the document's title.
-void setUpPdfWriter(QPdfWriter& writer, const QString& title);
+// The resolution every PDF is drawn at, that of a high-resolution printer.
+inline constexpr int kPdfResolution = 1200; // dots per inch
+
+// The paper of every PDF page: A4 with narrow margins, upright or turned.
+QPageLayout pdfPageLayout(QPageLayout::Orientation orientation);
+
+// Gives a PDF writer the paper (pdfPageLayout, its first page turned as
+// `orientation` says), the resolution and the document's title.
+void setUpPdfWriter(QPdfWriter& writer, const QString& title,
+                    QPageLayout::Orientation orientation = QPageLayout::Portrait);
 
 // Draws the document: the painter is active on the writer, pages are begun
 // with writer.newPage(). Returns false when it could not finish, with the
@@ -46,7 +54,10 @@ using PdfPainting = std::function<bool(QPdfWriter& writer, QPainter& painter, QS
 // Writes the PDF `paint` draws to `path` (document title `title`). On any
 // failure the file at `path` stays as it was, and a message over `parent`
 // names the file and the reason. Returns whether the file was written.
+// `firstOrientation` turns the first page (later ones are turned by `paint`
+// with QPdfWriter::setPageOrientation before it begins them).
 bool writePdfFile(const QString& path, const QString& title, const PdfPainting& paint,
-                  QWidget* parent, FileLayer& files = systemFileLayer());
+                  QWidget* parent, FileLayer& files = systemFileLayer(),
+                  QPageLayout::Orientation firstOrientation = QPageLayout::Portrait);
 
 } // namespace tessalyn

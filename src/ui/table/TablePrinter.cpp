@@ -48,9 +48,9 @@ void printPage(QPainter& painter, const TableView& table, const PrintLayout& lay
     // Left edges of the printed columns and top edges of the printed rows.
     std::vector<std::int64_t> lefts;
     std::int64_t x = 0;
-    for (int c : layout.columns) {
+    for (int width : layout.widths) {
         lefts.push_back(x);
-        x += logic.columnWidth(c);
+        x += width;
     }
     const std::int64_t tableWidth = x;
     std::vector<std::int64_t> headerTops;
@@ -76,8 +76,8 @@ void printPage(QPainter& painter, const TableView& table, const PrintLayout& lay
     const TableViewPainter cells(logic, colours, false);
     auto printCell = [&](int r, std::size_t i) {
         const int c = layout.columns[i];
-        const QRect rect(toCoordinate(lefts[i]), toCoordinate(rowTop(r)),
-                         toCoordinate(logic.columnWidth(c)), toCoordinate(logic.rowHeight(r)));
+        const QRect rect(toCoordinate(lefts[i]), toCoordinate(rowTop(r)), layout.widths[i],
+                         toCoordinate(logic.rowHeight(r)));
         cells.drawCell(painter, r, c, rect, true);
     };
     const std::size_t printedHeaderCols = static_cast<std::size_t>(headerCols);
@@ -135,6 +135,9 @@ QFont tablePrintFont() {
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);
+    // Letter by letter, without ligatures: a PDF printout then reads back as
+    // written ("ff", not one glyph for both).
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -147,9 +150,11 @@ PrintFontMetrics measurePrintFont(const QFont& font, QPaintDevice* device) {
     return m;
 }
 
-PrintLayout printLayoutFor(const TableView& table, QPaintDevice& device) {
+PrintLayout printLayoutFor(const TableView& table, QPaintDevice& device,
+                           const PrintWidths& leadingWidths) {
     const PrintFontMetrics metrics = measurePrintFont(tablePrintFont(), &device);
     PrintInput input;
+    input.leadingWidths = leadingWidths;
     input.firstVisibleColumn = table.firstVisibleColumn();
     input.lastVisibleColumn = table.lastVisibleColumn();
     input.charWidth = metrics.charWidth;
@@ -202,7 +207,7 @@ QString noPrinterMessage() {
                           "Tabelle als PDF-Datei speichern.");
 }
 
-bool printTable(TableView& table, QWidget* parent) {
+bool printTable(TableView& table, QWidget* parent, const PrintWidths& leadingWidths) {
     if (!printerAvailable()) {
         MessageBoxes::information(parent, noPrinterMessage());
         return false;
@@ -221,14 +226,15 @@ bool printTable(TableView& table, QWidget* parent) {
         return false;
     }
     QString failure;
-    if (!printTableTo(table, printer, &failure)) {
+    if (!printTableTo(table, printer, &failure, leadingWidths)) {
         MessageBoxes::error(parent, failure);
         return false;
     }
     return true;
 }
 
-bool printTableTo(TableView& table, QPrinter& printer, QString* failure) {
+bool printTableTo(TableView& table, QPrinter& printer, QString* failure,
+                  const PrintWidths& leadingWidths) {
     auto fail = [&](const QString& reason) {
         if (failure != nullptr) {
             *failure = printFailure(printer, reason);
@@ -236,7 +242,7 @@ bool printTableTo(TableView& table, QPrinter& printer, QString* failure) {
         return false;
     };
     printer.setDocName(printJobName(table));
-    const PrintLayout layout = printLayoutFor(table, printer);
+    const PrintLayout layout = printLayoutFor(table, printer, leadingWidths);
     if (!layout.valid || layout.pageCount() == 0) {
         return fail(QStringLiteral("Das Papierformat des Druckers lässt keine Seite zu."));
     }
@@ -271,15 +277,6 @@ bool printTableTo(TableView& table, QPrinter& printer, QString* failure) {
         return fail(QStringLiteral("Der Drucker meldet einen Fehler."));
     }
     return true;
-}
-
-bool writeTablePages(QPainter& painter, QPagedPaintDevice& device, const TableView& table,
-                     bool newPageFirst) {
-    const PrintLayout layout = printLayoutFor(table, device);
-    if (!layout.valid || layout.pageCount() == 0) {
-        return false;
-    }
-    return paintTablePages(painter, device, table, layout, 1, layout.pageCount(), newPageFirst);
 }
 
 bool paintTablePages(QPainter& painter, QPagedPaintDevice& device, const TableView& table,

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
@@ -22,10 +24,12 @@ class TableView;
 // columns on every page and, of the other columns, exactly those shown in the
 // window at that moment, scaled to the paper's width; all rows, over as many
 // pages as they need. The caller puts a title into the top-left cell before
-// and takes it out afterwards.
+// and takes it out afterwards, and may have columns printed wider than the
+// window shows them (PrintWidths). The PDF documents lay tables out for
+// paper instead (PaperTable.h).
 
-// The print font: "Arial" at 10 logical units, normal weight, upright; the
-// platform's sans-serif font where Arial is missing.
+// The print font: "Arial" at 10 logical units, normal weight, upright, without
+// ligatures; the platform's sans-serif font where Arial is missing.
 QFont tablePrintFont();
 
 // Average character width and line height of the print font on a device.
@@ -35,9 +39,13 @@ struct PrintFontMetrics {
 };
 PrintFontMetrics measurePrintFont(const QFont& font, QPaintDevice* device);
 
-// The page geometry of printing `table` now onto `device`: a printer, or the
-// PDF writer of "Als PDF…", which gets the very same pages.
-PrintLayout printLayoutFor(const TableView& table, QPaintDevice& device);
+// Widths the first columns print with in place of their widths on the
+// screen (index = column; a negative width keeps the column's own).
+using PrintWidths = std::vector<int>;
+
+// The page geometry of printing `table` now onto `device`.
+PrintLayout printLayoutFor(const TableView& table, QPaintDevice& device,
+                           const PrintWidths& leadingWidths = {});
 
 // The name of a print job: the program title; should that be empty, the
 // first non-empty caption from the table's window outwards.
@@ -55,13 +63,14 @@ QString noPrinterMessage();
 // printer it says so instead of showing the dialog, and a job that fails is
 // reported; both in a message box over `parent`. Returns false when nothing
 // was printed (no printer, dialog cancelled, job failed).
-bool printTable(TableView& table, QWidget* parent);
+bool printTable(TableView& table, QWidget* parent, const PrintWidths& leadingWidths = {});
 
 // Prints `table` onto a printer that is ready to start a job. Honours a page
 // range set on the printer (the dialog offers none). A page the printer
 // refuses ends the job, which is then aborted. Returns whether every page
 // was printed; if not, `failure` (when given) gets the German reason.
-bool printTableTo(TableView& table, QPrinter& printer, QString* failure = nullptr);
+bool printTableTo(TableView& table, QPrinter& printer, QString* failure = nullptr,
+                  const PrintWidths& leadingWidths = {});
 
 // Paints pages firstPage..lastPage (1-based) of `layout` onto `device`,
 // whose painter is active; with `newPageFirst` a new page is begun before the
@@ -71,13 +80,6 @@ bool printTableTo(TableView& table, QPrinter& printer, QString* failure = nullpt
 bool paintTablePages(QPainter& painter, QPagedPaintDevice& device, const TableView& table,
                      const PrintLayout& layout, int firstPage, int lastPage, bool newPageFirst,
                      int* refusedPage = nullptr);
-
-// All pages of `table` as printTableTo prints them, onto a device whose
-// painter is active (the PDF writer of "Als PDF…"); see paintTablePages for
-// `newPageFirst`. Returns false when the device refuses a page or has no
-// room for one.
-bool writeTablePages(QPainter& painter, QPagedPaintDevice& device, const TableView& table,
-                     bool newPageFirst);
 
 // For tests: called by printTable instead of the print dialog with the
 // printer to set up (a PDF file, for instance); returns whether to print

@@ -211,6 +211,10 @@ bool TableView::autoSizeColumn(int col) {
     return tessalyn::autoSizeColumn(*logic_, col, measure());
 }
 
+int TableView::fittedColumnWidth(int col) const {
+    return tessalyn::fittedColumnWidth(*logic_, col, measure());
+}
+
 void TableView::expandColumnsToFit(bool includeHeaderColumns) {
     logic_->setClientWidth(viewport()->width());
     tessalyn::expandColumnsToFit(*logic_, viewport()->width(), includeHeaderColumns);
@@ -891,7 +895,12 @@ void TableView::showTitleTip() {
         return;
     }
     const QRect rect = cellRect(tipRow_, tipCol_);
-    if (fittingWidth(logic_->rawCellText(tipRow_, tipCol_)) <= rect.width()) {
+    int needed = fittingWidth(logic_->rawCellText(tipRow_, tipCol_));
+    if (const std::string& marks = logic_->cellMarks(tipRow_, tipCol_); !marks.empty()) {
+        // The marks keep their room at the right end (TableViewPainter).
+        needed += kCellMarksGap + measure()(marks).width + kCellTextMargin;
+    }
+    if (needed <= rect.width()) {
         return; // the text fits
     }
     titleTip_->showTip(toQString(tip), viewport()->mapToGlobal(rect.bottomLeft() + QPoint(0, 1)));

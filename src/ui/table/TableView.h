@@ -104,6 +104,9 @@ public:
     // Sizes measured in the table font.
     void autoSizeColumns(int n);
     bool autoSizeColumn(int col);
+    // The width that fits all texts of a column (at most the maximum column
+    // width), whatever width it has now.
+    int fittedColumnWidth(int col) const;
     void expandColumnsToFit(bool includeHeaderColumns);
 
     void selectAll() { logic_->selectAll(); }

@@ -25,8 +25,9 @@ QStringList headerTexts(const TableLogic& logic, Orientation headers, int index)
     QStringList texts;
     const int count = std::min(logic.headerCount(headers), logic.count(headers));
     for (int h = 0; h < count; ++h) {
-        const std::string& text = headers == Orientation::Rows ? logic.rawCellText(h, index)
-                                                               : logic.rawCellText(index, h);
+        // A rubric's header cell reads with its marks (weight, elimination).
+        const std::string text = headers == Orientation::Rows ? logic.cellTextWithMarks(h, index)
+                                                              : logic.cellTextWithMarks(index, h);
         if (!text.empty()) {
             texts << toQString(text);
         }
@@ -63,7 +64,7 @@ public:
         const std::string& shown = logic.rawCellText(row_, col_);
         switch (t) {
         case QAccessible::Name:
-            return toQString(shown);
+            return toQString(logic.cellTextWithMarks(row_, col_));
         case QAccessible::Description: {
             // An own tip, such as the remedies of the case grid's rubric.
             const std::string tip = logic.cellTip(row_, col_);
@@ -278,8 +279,8 @@ void TableViewAccessible::cellsChanged(TableView& view, int row0, int col0, int 
     QList<QAccessible::Id> changed;
     const auto check = [&](int row, int col, KnownCell& known) {
         if (row >= row0 && row <= row1 && col >= col0 && col <= col1 &&
-            logic.rawCellText(row, col) != known.text) {
-            known.text = logic.rawCellText(row, col);
+            logic.cellTextWithMarks(row, col) != known.text) {
+            known.text = logic.cellTextWithMarks(row, col);
             changed << known.id;
         }
     };
@@ -400,7 +401,7 @@ QAccessibleInterface* TableViewAccessible::viewCell(int row, int column) const {
     }
     auto* cell = new TableCellAccessible(view(), row, column);
     cells_.insert(key, KnownCell{QAccessible::registerAccessibleInterface(cell),
-                                 view()->logic().rawCellText(row, column)});
+                                 view()->logic().cellTextWithMarks(row, column)});
     return cell;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/table/TableViewPainter.h"
 
+#include "table/TableSizing.h"
 #include "ui/widgets/ReadableColours.h"
 #include "ui/widgets/TextCodec.h"
 
@@ -22,42 +23,64 @@ QColor toQColor(Rgb c) {
 TableViewPainter::TableViewPainter(const TableLogic& logic, const QPalette& palette, bool hasFocus)
     : logic_(logic), palette_(palette), hasFocus_(hasFocus) {}
 
+// Own colours were chosen for a light window: they are fitted to the
+// palette, and every text is made to read on what it stands on.
+QColor TableViewPainter::backgroundColour(int row, int col, bool printing) const {
+    if (!printing && (logic_.cellState(row, col) & CellSelected)) {
+        return palette_.color(QPalette::Highlight);
+    }
+    if (const auto own = logic_.cellBackground(row, col)) {
+        return paletteColour(toQColor(*own), palette_);
+    }
+    if (logic_.isHeaderCell(row, col)) {
+        const auto headerDefault = logic_.defaultHeaderBackground();
+        return headerDefault ? paletteColour(toQColor(*headerDefault), palette_)
+                             : palette_.color(QPalette::Button);
+    }
+    return palette_.color(QPalette::Base);
+}
+
+QColor TableViewPainter::textColour(int row, int col, bool printing) const {
+    QColor text;
+    if (!printing && (logic_.cellState(row, col) & CellSelected)) {
+        text = palette_.color(QPalette::HighlightedText);
+    } else if (const auto own = logic_.cellTextColour(row, col)) {
+        text = toQColor(*own);
+    } else {
+        text =
+            palette_.color(logic_.isHeaderCell(row, col) ? QPalette::ButtonText : QPalette::Text);
+    }
+    return readableOn(text, backgroundColour(row, col, printing));
+}
+
 void TableViewPainter::drawCell(QPainter& painter, int row, int col, const QRect& rect,
                                 bool printing) const {
     if (rect.width() <= 0 || rect.height() <= 0) {
         return;
     }
-    const bool header = logic_.isHeaderCell(row, col);
     const QPalette& pal = palette_;
-    // Own colours were chosen for a light window: they are fitted to the
-    // palette, and every text is made to read on what it stands on.
-    QColor background;
-    if (const auto own = logic_.cellBackground(row, col)) {
-        background = paletteColour(toQColor(*own), pal);
-    } else if (header) {
-        const auto headerDefault = logic_.defaultHeaderBackground();
-        background = headerDefault ? paletteColour(toQColor(*headerDefault), pal)
-                                   : pal.color(QPalette::Button);
-    } else {
-        background = pal.color(QPalette::Base);
-    }
-    QColor text;
-    if (const auto own = logic_.cellTextColour(row, col)) {
-        text = toQColor(*own);
-    } else {
-        text = pal.color(header ? QPalette::ButtonText : QPalette::Text);
-    }
     const std::uint8_t state = logic_.cellState(row, col);
-    if (!printing && (state & CellSelected)) {
-        background = pal.color(QPalette::Highlight);
-        text = pal.color(QPalette::HighlightedText);
-    }
+    const QColor background = backgroundColour(row, col, printing);
+    const QColor text = textColour(row, col, printing);
     painter.fillRect(rect, background);
 
     const std::string& raw = logic_.rawCellText(row, col);
-    if (!raw.empty()) {
-        painter.setPen(readableOn(text, background));
-        const QRect textRect = rect.adjusted(kCellTextMargin, 0, -1, -1);
+    const std::string& marks = logic_.cellMarks(row, col);
+    QRect textRect = rect.adjusted(kCellTextMargin, 0, -1, -1);
+    if (!marks.empty() || !raw.empty()) {
+        painter.setPen(text);
+    }
+    if (!marks.empty()) {
+        // The marks keep their room at the right end; the text gets the rest.
+        const QString marksText = toQString(marks);
+        const int marksWidth = painter.fontMetrics().horizontalAdvance(marksText);
+        const QRect marksRect = QRect(rect.right() - kCellTextMargin - marksWidth + 1,
+                                      textRect.top(), marksWidth, textRect.height())
+                                    .intersected(textRect);
+        painter.drawText(marksRect, Qt::AlignRight | Qt::AlignVCenter, marksText);
+        textRect.setRight(marksRect.left() - kCellMarksGap);
+    }
+    if (!raw.empty() && textRect.width() > 0) {
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, toQString(raw));
     }
 

@@ -48,6 +48,12 @@ public:
     // Draws one cell into `rect`; `printing` leaves out focus and selection.
     void drawCell(QPainter& painter, int row, int col, const QRect& rect, bool printing) const;
 
+    // A cell's colours as drawCell paints them: its own (fitted to the
+    // palette), else the default of its kind; the selection's unless
+    // `printing`. The text colour is made to read on the background.
+    QColor backgroundColour(int row, int col, bool printing) const;
+    QColor textColour(int row, int col, bool printing) const;
+
     // Paints a window's cells: the scrolled cells first, then the header bands
     // over them. `cellRect` gives a cell's rectangle in the window.
     void paintShown(QPainter& painter, const ShownCells& shown,

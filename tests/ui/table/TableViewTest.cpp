@@ -387,6 +387,16 @@ TEST(TableView, TitleTipShowsTheTipOfATruncatedCell) {
     EXPECT_FALSE(v.titleTip()->isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !v.titleTipPending(); }));
     EXPECT_FALSE(v.titleTip()->isVisible());
+
+    // One that fits alone but not beside the cell's marks is cut: its tip shows.
+    v.setCellText(2, 1, "Acon.");
+    v.logic().setCellMarks(2, 1,
+                           "\xD7"
+                           "2 [E]");
+    ASSERT_LE(v.fittingWidth("Acon."), v.columnWidth(1));
+    QTest::mouseMove(v.viewport(), v.cellRect(2, 1).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.titleTip()->isVisible(); }));
+    EXPECT_EQ(v.titleTip()->text(), "Acon.");
 }
 
 TEST(TableView, LeavingTheEditorCommitsTheText) {
