@@ -194,7 +194,18 @@ void CaseGrid::refreshRow(int row) {
 }
 
 void CaseGrid::fitRowHeight(int row) {
+    if (fixedRowHeight_ > 0) {
+        setRowHeight(row, fixedRowHeight_);
+        return;
+    }
     autoSizeRow(*this, row, effectiveMeasure());
+}
+
+void CaseGrid::setFixedRowHeight(int height) {
+    fixedRowHeight_ = std::max(0, height);
+    if (fixedRowHeight_ > 0) {
+        setDefaultRowHeight(fixedRowHeight_, true);
+    }
 }
 
 // Shares the grid's spare width among the columns; without a view that has
@@ -230,8 +241,12 @@ void CaseGrid::addReference(const SymptomRef& ref) {
     setCellText(row, kNumberColumn, numberText(ref.number, ref.bd));
     if (row == count && row < kCaseRowCapacity) {
         setFocusCell(case_.count(), kNumberColumn);
-    } else {
-        setFocusCell(row, kNumberColumn);
+    } else if (!jumpToEnd_) {
+        // On to the row below, past the counter-polar rows the take inserted,
+        // so that the next take fills the next row instead of replacing this
+        // one. With "SprungEnde" the row procedure went to the last row.
+        const int inserted = case_.count() - count;
+        setFocusCell(std::min(row + 1 + inserted, case_.count()), kNumberColumn);
     }
 }
 

@@ -30,6 +30,9 @@ public:
     void setJumpToEnd(bool on) { jumpToEnd_ = on; } // "SprungEnde"
     bool jumpToEnd() const { return jumpToEnd_; }
     void setColumnWidthsSaved(bool on) { columnWidthsSaved_ = on; } // "Spaltenbreite"
+    // Gives every row `height` pixels, also the rows made later (a table font
+    // chosen in the settings); 0: rows are fitted to their texts.
+    void setFixedRowHeight(int height);
 
     const Case& theCase() const { return case_; }
     const RepertoryData& data() const { return data_; }
@@ -43,7 +46,9 @@ public:
     void initialise();
 
     // Writes the reference's number text into the focused row; the focus then
-    // follows a new last row, or stays on the row.
+    // moves on as after typing the row: to a new last row, with "SprungEnde"
+    // to the last row, else to the row below it (below the counter-polar rows
+    // the write inserted).
     void addReference(const SymptomRef& ref);
 
     // Empties the grid and adds the stored pairs in order, never inserting
@@ -106,6 +111,7 @@ private:
     PolarityMode polarityMode_ = PolarityMode::AtEnd;
     bool jumpToEnd_ = true;
     bool columnWidthsSaved_ = true;
+    int fixedRowHeight_ = 0;
     bool insertMode_ = false;
     bool insertingCounterPolar_ = false;
     ChangeWrapper changeWrapper_;

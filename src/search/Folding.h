@@ -17,6 +17,15 @@ std::string foldForSearch(std::string_view text);
 // The same folding, appended to `out` (reuses the caller's buffer).
 void appendFoldedForSearch(std::string_view text, std::string& out);
 
+// Folds a text so that the spellings a German writer types alike fold alike:
+// foldForSearch, then Ä, Ö, Ü written as AE, OE, UE ("Müller", "MUELLER" and
+// "mueller" all give "MUELLER"). Vocabulary words are looked up so, and the
+// case history's search field finds names so.
+std::string foldSpellingsAlike(std::string_view text);
+
+// The same for a text already folded with foldForSearch.
+std::string spellUmlautsOut(std::string_view foldedText);
+
 // A byte words are made of: a letter (isCp1252Letter) or a digit.
 inline bool isWordByte(char c) {
     return isCp1252Letter(c) || (c >= '0' && c <= '9');
@@ -46,5 +55,8 @@ inline constexpr int kMaxSearchWords = 20;
 // the 20th word on (inner blanks kept, trailing blanks dropped) and must occur
 // as it stands. So no typed word is ever left out of the search.
 std::vector<std::string> splitSearchWords(std::string_view query);
+
+// The same pieces of the query as typed, not folded.
+std::vector<std::string_view> cutSearchWords(std::string_view query);
 
 } // namespace tessalyn

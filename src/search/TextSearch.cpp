@@ -1,5 +1,6 @@
 #include "search/TextSearch.h"
 
+#include "data/Cp1252.h"
 #include "search/Folding.h"
 #include "search/RowTexts.h"
 #include "search/Vocabulary.h"
@@ -46,10 +47,19 @@ void indexWordStarts(std::string_view buffer, const std::vector<std::uint32_t>& 
 
 } // namespace
 
+namespace {
+
+// Room the text columns leave free for the table's frame and scroll bar.
+constexpr int kSplitMargin = 20;
+
+} // namespace
+
+int textTableWidthFor(int numberWidth, int symptomWidth, int locationWidth) {
+    return numberWidth + symptomWidth + locationWidth + kSplitMargin;
+}
+
 TextColumnWidths splitTextColumnWidths(int tableWidth, int numberWidth, int symptomWidth,
                                        int locationWidth) {
-    // Room the text columns leave free for the table's frame and scroll bar.
-    constexpr int kSplitMargin = 20;
     const int free = tableWidth - numberWidth - kSplitMargin;
     const int sum = symptomWidth + locationWidth;
     const double share = static_cast<double>(symptomWidth) / (sum == 0 ? 1 : sum);
@@ -248,13 +258,16 @@ bool TextSearch::runSearch(bool force, bool rerun) {
         search();
         return true;
     }
-    caption_ = kTextSearchCaption;
+    // The rows still answer the text and chapter shown: their caption stays.
+    const bool rowsShown = searchText_ == lastSearchedText_ && chapterFilter_ == lastChapter_;
+    caption_ = rowsShown ? searchedCaption_ : kTextSearchCaption;
     return false;
 }
 
 void TextSearch::clearResults() {
     rows_.clear();
     caption_ = kTextSearchCaption;
+    searchedCaption_ = kTextSearchCaption;
     lastSearchedText_.clear();
 }
 
@@ -275,8 +288,10 @@ bool TextSearch::chapterSelected(std::string_view chapterTitle) {
 
 void TextSearch::search() {
     lastSearchedText_ = searchText_;
+    lastChapter_ = chapterFilter_;
     searchWords_ = splitSearchWords(searchText_);
     buildGroups();
+    findUnknownWords();
     ownTextFirst_ = std::any_of(translations_.begin(), translations_.end(),
                                 [](const WordTranslation& t) { return !t.english.empty(); });
     ownTextHits_ = 0;
@@ -288,6 +303,52 @@ void TextSearch::search() {
     }
     const int hits = static_cast<int>(rows_.size());
     caption_ = ownTextFirst_ ? textSearchCaption(hits, ownTextHits_) : textSearchCaption(hits);
+    searchedCaption_ = caption_;
+}
+
+namespace {
+
+// Whether one of the texts of `buffer` (starting at `starts`) holds `word`.
+bool anyTextHolds(std::string_view buffer, const std::vector<std::uint32_t>& starts,
+                  std::string_view word) {
+    for (std::size_t pos = buffer.find(word); pos != std::string_view::npos;
+         pos = buffer.find(word, pos + 1)) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), pos);
+        if (next != starts.end() && pos + word.size() <= *next) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void TextSearch::findUnknownWords() {
+    unknownWords_.clear();
+    if (vocabulary_ == nullptr) {
+        return;
+    }
+    const std::vector<std::string_view> typed = cutSearchWords(searchText_);
+    for (std::size_t i = 0; i < typed.size() && i < searchWords_.size(); ++i) {
+        const std::string_view word = typed[i];
+        const std::string& folded = searchWords_[i];
+        if (!std::all_of(word.begin(), word.end(), isCp1252Letter) || vocabulary_->lookUp(folded)) {
+            continue;
+        }
+        // A letter beyond a-z (an umlaut, ß) marks a German word; any other
+        // word is one when no text of the content holds it.
+        const bool german =
+            std::any_of(word.begin(), word.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) ||
+            (!anyTextHolds(foldedSymptoms_, symptomStart_, folded) &&
+             !anyTextHolds(foldedLocations_, locationStart_, folded));
+        const auto sameWord = [&folded](const std::string& named) {
+            return foldForSearch(named) == folded;
+        };
+        if (german && std::none_of(unknownWords_.begin(), unknownWords_.end(), sameWord)) {
+            unknownWords_.emplace_back(word);
+        }
+    }
 }
 
 int TextSearch::atomIndex(const std::string& word, std::size_t groupStart) {

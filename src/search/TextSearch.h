@@ -41,6 +41,9 @@ struct TextColumnWidths {
 TextColumnWidths splitTextColumnWidths(int tableWidth, int numberWidth, int symptomWidth,
                                        int locationWidth);
 
+// The table width at which splitTextColumnWidths keeps the three widths.
+int textTableWidthFor(int numberWidth, int symptomWidth, int locationWidth);
+
 class Vocabulary;
 
 // A query word the vocabulary translated: the German word as written in the
@@ -104,9 +107,11 @@ public:
 
     // Runs the search when ((rerun and the search text is not empty) or the
     // search text differs from lastSearchedText()) and (force or the search
-    // text is longer than 2 characters). Otherwise only the caption goes back
-    // to "Textuelle Symptomsuche" and the rows stay as they are. Returns
-    // whether the search ran.
+    // text is longer than 2 characters). Otherwise the rows stay as they are,
+    // and so does the caption of the last search while the search text and the
+    // chapter are the ones it ran with (the field lost the focus to a click on
+    // a hit, say); else the caption goes back to "Textuelle Symptomsuche".
+    // Returns whether the search ran.
     bool runSearch(bool force, bool rerun);
 
     // Runs the search now, whatever the rule of runSearch says.
@@ -134,10 +139,19 @@ public:
     // rows are in rubric order and ownTextHits() is 0.
     bool ownTextFirst() const { return ownTextFirst_; }
     int ownTextHits() const { return ownTextHits_; }
+    // The query words of the last search, as first typed and each once (in
+    // any letter case), that look
+    // German but the vocabulary does not know: words of letters that hold an
+    // umlaut or "ß", or that no symptom or location text of the content
+    // holds (so the search can find nothing with them). Empty without a
+    // vocabulary. English words of the content, numbers and words with other
+    // characters are never named.
+    const std::vector<std::string>& unknownWords() const { return unknownWords_; }
 
 private:
     // Turns the search words into groups of alternatives (translations_ too).
     void buildGroups();
+    void findUnknownWords();
     // Index of `word` among the atoms of the group that starts at atom
     // `groupStart`, added when new. Each group has atoms of its own, so that
     // the atoms of consecutive groups are consecutive.
@@ -153,14 +167,17 @@ private:
     const RepertoryData& data_;
     std::string searchText_;
     std::string lastSearchedText_;
+    int lastChapter_ = kAllChapters;
     int chapterFilter_ = kAllChapters;
     const Vocabulary* vocabulary_ = nullptr;
     std::vector<std::string> searchWords_;
     std::vector<WordTranslation> translations_;
+    std::vector<std::string> unknownWords_;
     bool ownTextFirst_ = false;
     int ownTextHits_ = 0;
     std::vector<TextSearchRow> rows_;
     std::string caption_ = kTextSearchCaption;
+    std::string searchedCaption_ = kTextSearchCaption; // of the last search that ran
 
     // Folded symptom texts of all rubrics and folded location texts of all
     // headings, each one buffer with start offsets (one more than entries).

@@ -24,28 +24,11 @@ std::string VocabularyEntry::englishText() const {
 }
 
 std::string vocabularyKeyOfFolded(std::string_view foldedWord) {
-    std::string key;
-    key.reserve(foldedWord.size() + 4);
-    for (const char c : foldedWord) {
-        switch (static_cast<unsigned char>(c)) {
-        case 0xC4: // Ä
-            key += "AE";
-            break;
-        case 0xD6: // Ö
-            key += "OE";
-            break;
-        case 0xDC: // Ü
-            key += "UE";
-            break;
-        default:
-            key += c;
-        }
-    }
-    return key;
+    return spellUmlautsOut(foldedWord);
 }
 
 std::string vocabularyKey(std::string_view word) {
-    return vocabularyKeyOfFolded(foldForSearch(word));
+    return foldSpellingsAlike(word);
 }
 
 namespace {

@@ -89,8 +89,8 @@ private:
     std::vector<Key> keys_;
 };
 
-// The lookup key of a German word: folded for the search, then Ä, Ö, Ü written
-// as AE, OE, UE (folding already writes ß as SS).
+// The lookup key of a German word: foldSpellingsAlike (folded for the search,
+// then Ä, Ö, Ü written as AE, OE, UE; folding already writes ß as SS).
 std::string vocabularyKey(std::string_view word);
 
 // The same for a word already folded with foldForSearch.

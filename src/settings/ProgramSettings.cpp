@@ -96,9 +96,12 @@ int readStartDelay(SettingsStore& store) {
     return value >= kMinStartDelay && value <= kMaxStartDelay ? value : kDefaultStartDelay;
 }
 
-FieldCheck readStartDelayText(std::string_view text, int& delay) {
-    // Blanks as a trimmed field text loses them: ASCII white space and the
-    // no-break space.
+namespace {
+
+// A whole number in lo..hi: decimal digits only, blanks around them allowed
+// (ASCII white space and the no-break space, as a trimmed field text loses
+// them). A text of digits beyond the int range counts as no integer.
+FieldCheck readWholeNumberText(std::string_view text, int lo, int hi, int& value) {
     constexpr std::string_view kBlanks = " \t\n\v\f\r\xA0";
     const std::size_t first = text.find_first_not_of(kBlanks);
     if (first == std::string_view::npos) {
@@ -110,16 +113,26 @@ FieldCheck readStartDelayText(std::string_view text, int& delay) {
             return FieldCheck::NotAnInteger;
         }
     }
-    int value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    int read = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), read);
     if (result.ec != std::errc()) {
         return FieldCheck::NotAnInteger;
     }
-    if (value < kMinStartDelay || value > kMaxStartDelay) {
+    if (read < lo || read > hi) {
         return FieldCheck::OutOfRange;
     }
-    delay = value;
+    value = read;
     return FieldCheck::Ok;
+}
+
+} // namespace
+
+FieldCheck readStartDelayText(std::string_view text, int& delay) {
+    return readWholeNumberText(text, kMinStartDelay, kMaxStartDelay, delay);
+}
+
+FieldCheck readFontSizeText(std::string_view text, int& size) {
+    return readWholeNumberText(text, kMinTypedFontSize, kMaxFontSize, size);
 }
 
 int parseFontSizeText(std::string_view text) {

@@ -21,6 +21,8 @@ inline constexpr int kDefaultStartDelay = 5;
 // Table font sizes are character heights in pixels. 0 leaves the height to
 // the font's default; larger values than this are taken as this.
 inline constexpr int kMaxFontSize = 200;
+// Smallest size the settings dialog takes, as its smallest entry.
+inline constexpr int kMinTypedFontSize = 6;
 
 // Entries of the settings dialog's size box, in this order.
 inline constexpr std::array<const char*, 8> kFontSizeEntries = {"6",  "8",  "10", "12",
@@ -91,6 +93,10 @@ int parseFontSizeText(std::string_view text);
 // int range counts as no integer. Sets `delay` only when the check is Ok, that
 // is when the value lies in kMinStartDelay..kMaxStartDelay.
 FieldCheck readStartDelayText(std::string_view text, int& delay);
+
+// Checks the text of the settings dialog's size box the same way: a whole
+// number in kMinTypedFontSize..kMaxFontSize. Sets `size` only when Ok.
+FieldCheck readFontSizeText(std::string_view text, int& size);
 
 // Index of the first size box entry that begins with the decimal digits of
 // `size`, or -1 when none does (the digits then stand in the box themselves).

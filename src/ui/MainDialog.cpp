@@ -555,6 +555,7 @@ void MainDialog::onTextSearch() {
         dialog = new TextSearchDialog(findingContext());
         textSearchWindow_ = dialog;
     }
+    dialog->applyTableFont(tableFont_);
     dialog->showWindow();
 }
 
@@ -598,9 +599,7 @@ void MainDialog::onSettings() {
 void MainDialog::setTableFont(const std::optional<QFont>& font, int rowHeight) {
     tableFont_ = font;
     gridView_->setFont(font ? *font : this->font());
-    for (int row = 0; row < grid_.rowCount(); ++row) {
-        grid_.setRowHeight(row, rowHeight);
-    }
+    grid_.setFixedRowHeight(rowHeight);
 }
 
 void MainDialog::setCaseGridOptions(int polarityMode, bool jumpToEnd, bool saveColumnWidths) {

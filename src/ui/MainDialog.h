@@ -80,8 +80,8 @@ public:
 
     // --- what the finding windows and the case history hand back ---------------
     // Writes the reference's number text into the grid's focused row; the focus
-    // follows a new last row (or stays on the row) and the grid takes the
-    // keyboard focus.
+    // moves on as after typing the row (CaseGrid::addReference) and the grid
+    // takes the keyboard focus.
     void addReference(const SymptomRef& ref);
     // Replaces the case by a stored one (never inserting counter-polar rows);
     // the case is then filed.

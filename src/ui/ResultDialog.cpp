@@ -39,6 +39,7 @@
 #include <QPdfWriter>
 #include <QShortcut>
 #include <QStyle>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -226,11 +227,17 @@ void ResultDialog::buildWeightKeys() {
     };
     static constexpr Qt::Key kDigits[] = {Qt::Key_0, Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4};
     for (int w = kMinWeight; w <= kMaxWeight; ++w) {
-        onTable(QKeySequence(Qt::CTRL | kDigits[w]),
-                [this, w] { setRowWeight(table_->focusRow(), w); });
+        onTable(QKeySequence(Qt::CTRL | kDigits[w]), [this, w] {
+            if (!setRowWeight(table_->focusRow(), w)) {
+                sayWhyNotWeighted(table_->focusRow());
+            }
+        });
     }
-    onTable(QKeySequence(Qt::CTRL | Qt::Key_E),
-            [this] { toggleRowEliminating(table_->focusRow()); });
+    onTable(QKeySequence(Qt::CTRL | Qt::Key_E), [this] {
+        if (!toggleRowEliminating(table_->focusRow())) {
+            sayWhyNotWeighted(table_->focusRow());
+        }
+    });
     const auto menuAtFocus = [this] {
         const int row = table_->focusRow();
         const int col = std::max(0, table_->logic().focusColumn());
@@ -320,9 +327,23 @@ bool ResultDialog::changeRowMarks(int row, int weight, bool eliminating) {
     return true;
 }
 
+void ResultDialog::sayWhyNotWeighted(int row) {
+    const CaseEntry* entry = rowEntry(row);
+    const QString why =
+        entry == nullptr
+            ? QStringLiteral("Keine Rubrik gewählt: Bitte klicken Sie zuerst die Rubrik an, die "
+                             "Sie gewichten wollen.")
+            : QStringLiteral("Eine Gegenpolarität wird nicht gewertet und lässt sich daher nicht "
+                             "gewichten.");
+    const QRect cell = entry != nullptr ? table_->cellRect(row, 0) : QRect();
+    const QPoint at = cell.isValid() ? cell.center() : table_->rect().center();
+    QToolTip::showText(table_->mapToGlobal(at), why, table_);
+}
+
 void ResultDialog::showRowMenu(int row, const QPoint& globalPos) {
     const CaseEntry* entry = rowEntry(row);
     if (entry == nullptr) {
+        sayWhyNotWeighted(row);
         return;
     }
     // A counter-polar row is never scored, so it has nothing to weight.

@@ -88,7 +88,8 @@ public:
     // and below, a positive entry): the ranking is computed again at once and
     // the table and chart refilled, keeping the row order, the focus row and
     // the evaluation name. False, changing nothing, for any other row or a
-    // weight outside 0..4. Ctrl+0 .. Ctrl+4 and Ctrl+E act on the focus row.
+    // weight outside 0..4. Ctrl+0 .. Ctrl+4 and Ctrl+E act on the focus row,
+    // and say in a tip when it has nothing to weight.
     bool setRowWeight(int row, int weight);
     bool toggleRowEliminating(int row);
     // The case entry that table row `row` shows, or nullptr.
@@ -140,6 +141,9 @@ private:
     void buildWeightKeys();
     void fillTable(std::span<const int> rowOrder = {});
     bool changeRowMarks(int row, int weight, bool eliminating);
+    // A tip at the row (or the table) saying why a weighting key or the row
+    // menu does nothing: no rubric row has the focus, or a counter-polar one.
+    void sayWhyNotWeighted(int row);
     void updateChart();
     void takeName();
     // Runs `output` (printing or the PDF) with the table as it is printed:

@@ -75,7 +75,12 @@ QString SettingsDialog::systemFontFamily() {
 QStringList SettingsDialog::fontFamilies() {
     QStringList available;
     for (const QString& family : QFontDatabase::families()) {
-        if (!QFontDatabase::isPrivateFamily(family)) {
+        // A font of symbols (its characters drawn as Greek letters or
+        // dingbats) or one without Latin letters would show the tables' texts
+        // as pictures or boxes.
+        const QList<QFontDatabase::WritingSystem> writes = QFontDatabase::writingSystems(family);
+        if (!QFontDatabase::isPrivateFamily(family) && writes.contains(QFontDatabase::Latin) &&
+            !writes.contains(QFontDatabase::Symbol)) {
             available.append(family);
         }
     }
@@ -325,15 +330,24 @@ void SettingsDialog::accept() {
     o.saveColumnWidths = saveColumnWidths_->isChecked();
     o.noGreyInPrint = noGreyInPrint_->isChecked();
     o.fontName = fontList_->currentIndex() >= 0 ? fromQString(fontList_->currentText()) : "";
-    o.fontSize = parseFontSizeText(fromQString(fontSizeBox_->currentText()));
 
-    // The start delay must be a whole number in range, else the dialog stays.
+    // The start delay and the size must be whole numbers in range, else the
+    // dialog stays.
     const FieldCheck check = readStartDelayText(fromQString(startDelayEdit_->text()), v.startDelay);
     if (check != FieldCheck::Ok) {
         MessageBoxes::warning(this,
                               toQString(fieldCheckMessage(check, kMinStartDelay, kMaxStartDelay)));
         startDelayEdit_->setFocus();
         startDelayEdit_->selectAll();
+        return;
+    }
+    const FieldCheck sizeCheck =
+        readFontSizeText(fromQString(fontSizeBox_->currentText()), o.fontSize);
+    if (sizeCheck != FieldCheck::Ok) {
+        MessageBoxes::warning(
+            this, toQString(fieldCheckMessage(sizeCheck, kMinTypedFontSize, kMaxFontSize)));
+        fontSizeBox_->setFocus();
+        fontSizeBox_->lineEdit()->selectAll();
         return;
     }
 

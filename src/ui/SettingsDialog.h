@@ -45,7 +45,7 @@ public:
 
     // The font families the list offers, in their order: each family once,
     // without the foundry the font database appends to tell apart families of
-    // the same name ("C059 [urw]").
+    // the same name ("C059 [urw]"), and only those that write Latin letters.
     static QStringList fontFamilies();
     // The same over a given list of installed family names.
     static QStringList listedFamilies(const QStringList& available);
@@ -55,8 +55,9 @@ public:
     static QString systemFontFamily();
 
 public slots:
-    // OK: stores the placement, checks the start delay and closes when it is
-    // a whole number in 0..10; otherwise shows the message and stays open.
+    // OK: stores the placement, checks the start delay and the size and
+    // closes when they are whole numbers in 0..10 and 6..200; otherwise shows
+    // the message and stays open.
     void accept() override;
 
 signals:

@@ -135,25 +135,49 @@ TEST(CaseGridFocus, JumpToEndDecidesWhereTheFocusGoesAfterChangingARow) {
     }
 }
 
-TEST(CaseGridFocus, AddWritesIntoTheFocusedRowAndFollowsANewLastRow) {
-    GridFixture f(builtIn());
-    f.grid->setJumpToEnd(false);
-    f.grid->addReference({1, 0});
-    f.grid->addReference({2, 0});
-    f.grid->addReference({3, 0});
-    EXPECT_EQ(f.theCase.count(), 4);
-    EXPECT_EQ(f.grid->focusRow(), 4);
+// A rubric taken from a finding window goes into the focused row, and the
+// focus moves on as after typing that row: to the last row with "SprungEnde",
+// else to the next row (past a counter-polar row the take inserted), so that
+// consecutive takes fill consecutive rows and never replace each other.
+TEST(CaseGridFocus, AddWritesIntoTheFocusedRowAndMovesOnAsTypingDoes) {
+    const RepertoryData data = withOpposite(builtIn(), 12, 40);
+    struct Row {
+        bool jump;
+        PolarityMode mode;
+        std::vector<std::string> shown; // after two takes from row 2 on
+        int focus;
+    };
+    const Row rows[] = {
+        {false, PolarityMode::AtEnd, {"1", "7", "8", "0"}, 4},
+        {true, PolarityMode::AtEnd, {"1", "7", "3", "8", "0"}, 5},
+        {false, PolarityMode::Immediate, {"1", "12", "-40", "8", "0"}, 5},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.jump);
+        GridFixture f(data, row.mode);
+        f.grid->setJumpToEnd(row.jump);
+        f.grid->addReference({1, 0});
+        f.grid->addReference({2, 0});
+        f.grid->addReference({3, 0});
+        EXPECT_EQ(f.theCase.count(), 4);
+        EXPECT_EQ(f.grid->focusRow(), 4) << "the new input row";
 
-    f.grid->setFocusCell(2, 0);
-    f.grid->addReference({7, 0});
-    EXPECT_EQ(f.number(1), 7);
-    EXPECT_EQ(f.theCase.count(), 4);
-    EXPECT_EQ(f.grid->focusRow(), 2);
+        f.grid->setFocusCell(2, 0);
+        f.grid->addReference({row.mode == PolarityMode::Immediate ? 12 : 7, 0});
+        f.grid->addReference({8, 0});
+        std::vector<std::string> shown;
+        for (int r = 1; r <= f.theCase.count(); ++r) {
+            shown.push_back(f.text(r));
+        }
+        EXPECT_EQ(shown, row.shown);
+        EXPECT_EQ(f.grid->focusRow(), row.focus);
+    }
 
     // A reference with a BD value has no number text: an empty entry.
+    GridFixture f(builtIn());
     f.grid->addReference({9, 2});
-    EXPECT_EQ(f.number(1), 0);
-    EXPECT_EQ(f.text(2, 0), "0");
+    EXPECT_EQ(f.number(0), 0);
+    EXPECT_EQ(f.text(1, 0), "0");
 }
 
 TEST(CaseGridCapacity, AtThreeThousandRowsTypingReplacesTheLastSymptom) {

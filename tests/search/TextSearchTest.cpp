@@ -74,6 +74,9 @@ TEST(TextSearchRule, TypingSearchesFromTheThirdCharacter) {
     const std::vector<int> airHits = numbers(search);
     ASSERT_FALSE(airHits.empty());
     EXPECT_EQ(search.caption(), textSearchCaption(static_cast<int>(airHits.size())));
+    // Leaving the field for a hit: the count stays with the hits it counts.
+    EXPECT_FALSE(search.focusLost("air"));
+    EXPECT_EQ(search.caption(), textSearchCaption(static_cast<int>(airHits.size())));
 
     // Deleting back to two characters: caption reset, the table keeps "air".
     EXPECT_FALSE(search.textChanged("ai"));
@@ -81,9 +84,9 @@ TEST(TextSearchRule, TypingSearchesFromTheThirdCharacter) {
     EXPECT_EQ(numbers(search), airHits);
     EXPECT_EQ(search.lastSearchedText(), "air");
 
-    // Retyping the text searched last runs nothing.
+    // Retyping the text searched last runs nothing; its count comes back.
     EXPECT_FALSE(search.textChanged("air"));
-    EXPECT_EQ(search.caption(), "Textuelle Symptomsuche");
+    EXPECT_EQ(search.caption(), textSearchCaption(static_cast<int>(airHits.size())));
 
     // Once the window has emptied its table, the same text searches again.
     search.clearResults();

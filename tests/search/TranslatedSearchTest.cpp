@@ -361,6 +361,23 @@ TEST(TranslatedSearch, NamesTheTranslatedWordsOnceInQueryOrder) {
     EXPECT_TRUE(search.translations().empty());
 }
 
+// German words the vocabulary does not know are named: a word with an
+// umlaut or "ß", or one no text of the content holds; never an English word
+// of the content, a number, or a word the vocabulary completes.
+TEST(TranslatedSearch, NamesTheGermanWordsTheVocabularyDoesNotKnow) {
+    TextSearch search(builtInContent());
+    search.setVocabulary(&builtInVocabulary());
+    search.setSearchText(cp("Gänseblümchen head Kopfschm Zehennagel 12 Bein-Weh gänseblümchen "
+                            "Fuß"));
+    search.search();
+    EXPECT_EQ(search.unknownWords(), (std::vector<std::string>{cp("Gänseblümchen"), "Zehennagel"}));
+    EXPECT_TRUE(search.rows().empty());
+
+    search.setVocabulary(nullptr);
+    search.search();
+    EXPECT_TRUE(search.unknownWords().empty());
+}
+
 TEST(TranslatedSearch, TurningTranslationOnWidensAndOffRestoresTheHits) {
     TextSearch search(builtInContent());
     search.setSearchText("Kopfschmerz");

@@ -157,6 +157,16 @@ TEST(ProgramSettings, SizeBoxRules) {
     EXPECT_EQ(parseFontSizeText("-5"), 0);
     EXPECT_EQ(parseFontSizeText("99999999999999999999"), kMaxFontSize);
     EXPECT_EQ(readProgramSettings(MemorySettingsStore()).fontSize, 1);
+
+    // The dialog takes a size only as the start delay: a whole number, here
+    // from the smallest entry up.
+    int size = -1;
+    EXPECT_EQ(readFontSizeText(" 6 ", size), FieldCheck::Ok);
+    EXPECT_EQ(size, 6);
+    EXPECT_EQ(readFontSizeText("0", size), FieldCheck::OutOfRange);
+    EXPECT_EQ(readFontSizeText("201", size), FieldCheck::OutOfRange);
+    EXPECT_EQ(readFontSizeText("abc", size), FieldCheck::NotAnInteger);
+    EXPECT_EQ(size, 6);
 }
 
 TEST(ProgramSettings, StartDelayTextIsCheckedAsTheDialogsFieldIs) {

@@ -17,6 +17,7 @@
 #include "ui/SplashWindow.h"
 #include "ui/StartupPaths.h"
 #include "ui/UserDriving.h"
+#include "ui/finding/TextSearchDialog.h"
 #include "ui/table/TableView.h"
 #include "ui/widgets/ConfirmDialog.h"
 #include "ui/widgets/HelpContext.h"
@@ -290,7 +291,7 @@ TEST(MainDialog, AddAndLoadFromTheOtherDialogs) {
     EXPECT_EQ(w.grid().focusRow(), 2);
     EXPECT_EQ(QApplication::focusWidget(), &w.view());
 
-    // Into a row in the middle: the focus stays on that row.
+    // Into a row in the middle: the focus goes to the last row, as typing does.
     w.view().setFocusCell(1, 0);
     w.dialog->addReference({3, 0});
     EXPECT_EQ(w.cell(1, 0), "3");
@@ -539,6 +540,11 @@ TEST(MainDialog, RestoresPlacementAndColumnWidths) {
 TEST(MainDialog, SettingsFlowChangesTheGridFontRowHeightsAndOptions) {
     OpenMainWindow w;
     w.dialog->loadCase("", refs({1, 2}));
+    // A text search window made before the change.
+    w.dialog->onTextSearch();
+    auto* textSearch = w.dialog->findChild<TextSearchDialog*>();
+    ASSERT_NE(textSearch, nullptr);
+    textSearch->reject();
     const QString family = SettingsDialog::fontFamilies().value(0);
     ASSERT_FALSE(family.isEmpty()) << "no fonts installed (fonts-dejavu-core)";
     w.dialog->setSettingsDialogRunner([](SettingsDialog& dialog) {
@@ -566,6 +572,18 @@ TEST(MainDialog, SettingsFlowChangesTheGridFontRowHeightsAndOptions) {
     EXPECT_EQ(w.store.readString(settings::kApplication, settings::kFontName, ""),
               fromQString(family));
     EXPECT_EQ(w.dialog->focusWidget(), &w.view()) << "the focus returns to the grid";
+    // Rows typed after the change have the same height; the text search
+    // takes the font when it is shown again.
+    w.type(QStringLiteral("3"));
+    ASSERT_EQ(w.grid().rowCount(), 5);
+    for (int row = 0; row < w.grid().rowCount(); ++row) {
+        EXPECT_EQ(w.grid().rowHeight(row), 22) << "row " << row;
+    }
+    w.dialog->onTextSearch();
+    EXPECT_EQ(textSearch->table()->font().pixelSize(), 14);
+    EXPECT_EQ(textSearch->table()->logic().rowHeight(0),
+              textSearch->table()->fontMetrics().height() + 4);
+    textSearch->reject();
 
     // The options hold after the case is discarded and the grid starts anew.
     w.dialog->setResultViewRunner([](EvaluationResult&) { return ResultViewOutcome{}; });

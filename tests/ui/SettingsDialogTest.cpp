@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QImage>
 #include <QLineEdit>
@@ -125,6 +126,14 @@ TEST(SettingsDialog, FontListNamesEachFamilyOnceWithoutFoundry) {
     for (const QString& family : SettingsDialog::fontFamilies()) {
         EXPECT_FALSE(family.contains(QLatin1Char('['))) << family.toStdString();
     }
+    // Fonts of symbols would show the tables' texts as pictures: the symbol
+    // fonts of the usual base set are not offered where they are installed.
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& symbols :
+         {QStringLiteral("Standard Symbols PS"), QStringLiteral("D050000L")}) {
+        EXPECT_EQ(SettingsDialog::fontFamilies().contains(symbols), false)
+            << symbols.toStdString() << (installed.contains(symbols) ? "" : " (not installed)");
+    }
 
     // A name stored with its foundry finds its family.
     const QStringList families = SettingsDialog::fontFamilies();
@@ -200,15 +209,29 @@ TEST(SettingsDialog, SpinStaysWithinZeroToTen) {
     EXPECT_EQ(edit->text(), QStringLiteral("1"));
 }
 
-TEST(SettingsDialog, TypedSizesAreReadByTheirLeadingDigits) {
+// A typed size is a whole number from the smallest entry up, or the dialog
+// says so as for the start delay and stays open, taking nothing.
+TEST(SettingsDialog, TypedSizesOutsideSixToTwoHundredKeepTheDialogOpen) {
     MemorySettingsStore store;
-    for (const auto& [typed, size] : {std::pair{"13", 13}, {"abc", 0}, {"16pt", 16}}) {
+    const QString outside =
+        QStringLiteral("Bitte geben Sie eine ganze Zahl zwischen 6 und 200 ein.");
+    const QString noNumber = QStringLiteral("Bitte geben Sie eine ganze Zahl ein.");
+    const struct {
+        const char* typed;
+        int size; // 0: refused
+        QString message;
+    } rows[] = {{"13", 13, {}},       {" 6 ", 6, {}},        {"0", 0, outside}, {"201", 0, outside},
+                {"abc", 0, noNumber}, {"16pt", 0, noNumber}, {"", 0, noNumber}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
         OpenDialog d(store, dialogDefaults());
         auto* box = child<QComboBox>(d.dialog, "fontSizeBox");
-        setText(box->lineEdit(), QLatin1String(typed));
+        setText(box->lineEdit(), QLatin1String(row.typed));
         d.ok();
-        ASSERT_TRUE(d.accepted());
-        EXPECT_EQ(d.dialog.fontSize(), size) << typed;
+        EXPECT_EQ(d.accepted(), row.size > 0);
+        EXPECT_EQ(d.dialog.fontSize(), row.size > 0 ? row.size : dialogDefaults().options.fontSize)
+            << "nothing taken over";
+        EXPECT_EQ(d.messages(), row.message.isEmpty() ? QStringList() : QStringList(row.message));
         EXPECT_EQ(box->count(), 8) << "typed sizes do not become entries";
     }
 }

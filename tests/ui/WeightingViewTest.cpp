@@ -3,6 +3,7 @@
 // row texts, the clipboard and the filing note, and the marks in the main
 // window's case grid after "&Zurück".
 #include "ui/PrintTestSupport.h"
+#include "ui/UserDriving.h"
 
 #include "case/ResultTable.h"
 #include "settings/MemorySettingsStore.h"
@@ -24,6 +25,7 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -170,6 +172,26 @@ TEST(ResultWeighting, KeysWeightTheFocusRowAndRankAgainAtOnce) {
     EXPECT_EQ(d.nameEdit()->text(), QStringLiteral("Neuer Name"));
 }
 
+// A click on a rubric's text sorts the remedies by it and makes its row the
+// one the keys weight; a key with no rubric row to act on says so.
+TEST(ResultWeighting, AClickOnARubricsTextPicksItsRowForTheKeys) {
+    WeightView v({12, 8, 10});
+    ASSERT_LT(v.table().focusRow(), kRubricRow);
+    v.table().setFocus();
+    QTest::keyClick(&v.table(), Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Keine Rubrik gewählt: Bitte klicken Sie zuerst "
+                                               "die Rubrik an, die Sie gewichten wollen."));
+    EXPECT_FALSE(anyEntryMarks(v.evaluated.result.entries));
+
+    // Rubric 10 ranks Apis. first.
+    test::clickCell(v.table(), 4, 0);
+    EXPECT_EQ(v.logic().rawCellText(0, 2), "Apis.");
+    EXPECT_EQ(v.table().focusRow(), 4);
+    QTest::keyClick(&v.table(), Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(v.evaluated.result.entries[2].weight, 2);
+    EXPECT_EQ(v.table().focusRow(), 4);
+}
+
 TEST(ResultWeighting, SortedRowsAndTheFocusedRemedyStayWhereTheyAre) {
     WeightView v({12, 8, 10});
     // Sort the rubric rows by the Apis. column: rubric 10 comes first.
@@ -272,6 +294,8 @@ TEST(ResultWeighting, ACounterPolarRowCannotBeWeighted) {
         EXPECT_FALSE(e.enabled) << e.text.toStdString();
     }
     v.press(3, 2, Qt::Key_2);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Eine Gegenpolarität wird nicht gewertet und "
+                                               "lässt sich daher nicht gewichten."));
     v.press(3, 2, Qt::Key_E);
     EXPECT_FALSE(v.dialog->setRowWeight(3, 2));
     EXPECT_FALSE(v.dialog->setRowWeight(2, 5));

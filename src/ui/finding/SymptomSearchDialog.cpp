@@ -7,6 +7,7 @@
 #include "ui/widgets/DialogSizes.h"
 #include "ui/widgets/HelpViewer.h"
 #include "ui/widgets/IconPushButton.h"
+#include "ui/widgets/MessageBoxes.h"
 #include "ui/widgets/TextCodec.h"
 #include "ui/widgets/WindowPlacement.h"
 
@@ -132,11 +133,61 @@ bool SymptomSearchDialog::readSelectedItem() {
     return true;
 }
 
+bool SymptomSearchDialog::readChosenRubric() {
+    if (readSelectedItem()) {
+        return true;
+    }
+    const QModelIndex current = tree_->currentIndex();
+    const bool selected = current.isValid() && tree_->selectionModel()->isSelected(current);
+    const RepertoryTreeModel::Level level =
+        selected ? model_->level(current) : RepertoryTreeModel::Level::None;
+    const QString text = selected ? toQString(model_->itemText(current)) : QString();
+    const int rubrics = level == RepertoryTreeModel::Level::Heading ? model_->rowCount(current) : 0;
+    if (rubrics == 1) {
+        // A heading with one rubric stands for it: the rubric is shown
+        // selected, and taken.
+        const QModelIndex only = model_->index(0, 0, current);
+        tree_->expand(current);
+        tree_->scrollTo(only);
+        tree_->setCurrentIndex(only);
+        return readSelectedItem();
+    }
+    QString why;
+    switch (level) {
+    case RepertoryTreeModel::Level::Chapter:
+        why = QStringLiteral("„%1“ ist ein Kapitel. Bitte öffnen Sie es und wählen Sie eine "
+                             "Rubrik.")
+                  .arg(text);
+        break;
+    case RepertoryTreeModel::Level::Heading:
+        why = rubrics == 0
+                  ? QStringLiteral("Unter der Überschrift „%1“ steht keine Rubrik.").arg(text)
+                  : QStringLiteral("„%1“ ist eine Überschrift mit %2 Rubriken. Bitte öffnen Sie "
+                                   "sie und wählen Sie eine davon.")
+                        .arg(text)
+                        .arg(rubrics);
+        break;
+    case RepertoryTreeModel::Level::Rubric:
+    case RepertoryTreeModel::Level::None:
+        why = QStringLiteral("Bitte wählen Sie eine Rubrik.");
+        break;
+    }
+    MessageBoxes::information(this, why);
+    return false;
+}
+
 void SymptomSearchDialog::accept() {
+    // With nothing selected the window just closes; a chapter or heading
+    // says why nothing is taken, and the window stays for the choice.
+    const QModelIndex current = tree_->currentIndex();
+    const bool selected = current.isValid() && tree_->selectionModel()->isSelected(current);
+    if (selected && !readChosenRubric()) {
+        return;
+    }
     storePlacement(this, *context_.store, settings::kPlacementSymptomSearch);
     // The case grid checks the number itself, so the reference goes over as
     // read, valid or not.
-    if (readSelectedItem()) {
+    if (selected) {
         context_.takeReference(parsed_);
     }
     hide();
@@ -148,7 +199,7 @@ void SymptomSearchDialog::reject() {
 }
 
 void SymptomSearchDialog::addAndStay() {
-    if (!readSelectedItem() || parsed_.number <= 0) {
+    if (!readChosenRubric() || parsed_.number <= 0) {
         return;
     }
     context_.takeReference(parsed_);

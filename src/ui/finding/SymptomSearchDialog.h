@@ -22,9 +22,11 @@ class IconPushButton;
 // selection.
 //
 // A rubric is taken into the case by "Ü&bernehmen" (also Enter on the
-// dialog: placement stored, window hidden whatever is selected), by a
-// double-click on it or Enter in the tree (the whole tree is collapsed and the
-// window hidden) or by "Hi&nzufügen" (the window stays). Zurück, Escape and the
+// dialog: placement stored, window hidden), by a double-click on it or Enter
+// in the tree (the whole tree is collapsed and the window hidden) or by
+// "Hi&nzufügen" (the window stays). Both buttons take the only rubric of a
+// selected heading; on a chapter or another heading they say why they take
+// nothing, and the window stays open. Zurück, Escape and the
 // close box store the placement "Dialog/Symptomsuche" and hide the window; the
 // placement is restored only when the window is created.
 class SymptomSearchDialog : public QDialog {
@@ -68,6 +70,10 @@ private:
     void buildControls();
     // Reads the selected item into parsed_; false when it is no rubric.
     bool readSelectedItem();
+    // The same for "Ü&bernehmen" and "Hi&nzufügen": a heading with one
+    // rubric selects and reads that rubric; for a chapter, another heading or
+    // nothing selected a message says why nothing is taken (false).
+    bool readChosenRubric();
     void updateCaption();
 
     FindingContext context_;

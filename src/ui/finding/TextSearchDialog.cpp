@@ -9,6 +9,7 @@
 #include "ui/table/TableView.h"
 #include "ui/widgets/DialogSetup.h"
 #include "ui/widgets/DialogSizes.h"
+#include "ui/widgets/DialogUnits.h"
 #include "ui/widgets/HelpViewer.h"
 #include "ui/widgets/IconPushButton.h"
 #include "ui/widgets/TextCodec.h"
@@ -32,6 +33,8 @@ namespace {
 // The table's look before a search and with no hits: one header row and 19
 // blank rows.
 constexpr int kEmptyLookRows = 20;
+// Hit rows a window opened for the first time shows.
+constexpr int kReadableHitRows = 12;
 constexpr int kColumns = 3;
 constexpr int kNumberColumnWidth = 60;
 constexpr int kSymptomColumnWidth = 372;
@@ -57,8 +60,8 @@ TextSearchDialog::TextSearchDialog(const FindingContext& context)
             &TextSearchDialog::onChapterChanged);
 
     setSizeGripEnabled(true);
-    sizeAndPlaceDialog(this, dialog_size::kTextSearch.width, dialog_size::kTextSearch.height,
-                       *context_.store, settings::kPlacementTextSearch);
+    setInitialDialogSize(this, dialog_size::kTextSearch.width, dialog_size::kTextSearch.height);
+    const bool placed = restorePlacement(this, *context_.store, settings::kPlacementTextSearch);
     // The text columns are shared out by the table's real width: lay the
     // controls out now, not only when the window is first shown, or the
     // first split works on the table's unsized default width and the
@@ -67,6 +70,19 @@ TextSearchDialog::TextSearchDialog(const FindingContext& context)
     setUpTable();
     restoreColumnWidths(*context_.options, table_->logic(), *context_.store,
                         settings::kColumnsTextSearch, 0);
+    if (!placed) {
+        // Without a stored placement the window opens showing every column
+        // whole at its first width and the first hits below the header.
+        const TableLogic& t = table_->logic();
+        const QSize readable(
+            textTableWidthFor(t.columnWidth(0), kSymptomColumnWidth, kLocationColumnWidth),
+            static_cast<int>(t.totalRowHeight(0, 1 + kReadableHitRows)) + 2 * table_->frameWidth());
+        growDialogToShow(this, {{table_, readable}});
+        splitTextColumns(table_->width());
+    }
+    // Tab goes from "Suchtext" to the hits, then on to the chapter filter.
+    setTabOrder(searchField_, table_);
+    setTabOrder(table_, chapterList_);
     searchField_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -149,6 +165,19 @@ void TextSearchDialog::splitTextColumns(int width) {
     t.setColumnWidth(2, widths.location);
 }
 
+void TextSearchDialog::applyTableFont(const std::optional<QFont>& font) {
+    const QFont wanted = font ? *font : this->font();
+    if (table_->font() == wanted) {
+        return;
+    }
+    table_->setFont(wanted);
+    TableLogic& t = table_->logic();
+    // Every row takes the font's height, and "Nummer" stays whole.
+    t.setDefaultRowHeight(t.defaultRowHeight(), true);
+    t.setColumnWidth(0, std::max(t.columnWidth(0), table_->fittingWidth("Nummer")));
+    splitTextColumns(table_->width());
+}
+
 void TextSearchDialog::showWindow() {
     showCaption();
     show();
@@ -197,6 +226,9 @@ void TextSearchDialog::showCaption() {
             if (!t.english.empty()) {
                 notes << toQString(t.german) + QStringLiteral(" → ") + toQString(t.english);
             }
+        }
+        for (const std::string& word : search_.unknownWords()) {
+            notes << toQString(word) + QStringLiteral(": nicht im Wörterbuch");
         }
         fullNote = notes.join(QStringLiteral("; "));
         if (!notes.isEmpty()) {

@@ -5,6 +5,9 @@
 #include "ui/finding/FindingContext.h"
 
 #include <QDialog>
+#include <QFont>
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -22,12 +25,16 @@ class TableView;
 //
 // Typing into "Suchtext" searches from the third character on, leaving the
 // field searches any changed text (an empty one lists every rubric), a change
-// of "Kapitelfilter" searches again; the caption tells the number of hits. A
-// hit goes into the case by a double-click on its row (the window stays), by
-// "Hi&nzufügen" (stays) or by "Ü&bernehmen" (also Enter: the window empties
-// its table and hides). Zurück, Escape and the close box hide it. The
-// placement "Dialog/Textsuche" is restored when the window is created and
-// stored at every hide, the column widths "Spalten/Textsuche" likewise when
+// of "Kapitelfilter" searches again; the caption tells the number of hits
+// (kept while the text and chapter searched are unchanged), the translated
+// words and the German words the vocabulary does not know. Tab goes from
+// "Suchtext" to the hits. A window opened without a stored placement shows
+// the header and 12 hit rows with every column whole. A hit goes into the
+// case by a double-click on its row (the window stays), by "Hi&nzufügen"
+// (stays) or by "Ü&bernehmen" (also Enter: the window empties its table and
+// hides). Zurück, Escape and the close box hide it. The placement
+// "Dialog/Textsuche" is restored when the window is created and stored at
+// every hide, the column widths "Spalten/Textsuche" likewise when
 // "Spaltenbreite" is on.
 class TextSearchDialog : public QDialog {
     Q_OBJECT
@@ -38,6 +45,10 @@ public:
 
     // Shows the window (again) and brings it to the front.
     void showWindow();
+    // The table font of the main window (none: the window's own font), given
+    // on every "&Textsuche": a font changed in the settings since the window
+    // was made is taken, with row heights to match.
+    void applyTableFont(const std::optional<QFont>& font);
 
     TableView* table() const { return table_; }
     QLineEdit* searchField() const { return searchField_; }

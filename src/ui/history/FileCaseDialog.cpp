@@ -69,6 +69,14 @@ FileCaseDialog::FileCaseDialog(const QString& historyPath, const std::string& in
     nameBox_->setEditText(toQString(initialName));
     updateTargetLine();
     connect(nameBox_, &QComboBox::editTextChanged, this, &FileCaseDialog::updateTargetLine);
+    // A case with a name (taken from the history, say) is mostly filed again
+    // under it: the comment is what is typed next, and a note typed at once
+    // must not replace the name.
+    if (filedCaseName(initialName).value_or(std::string()).empty()) {
+        nameBox_->setFocus();
+    } else {
+        commentBox_->setFocus();
+    }
 
     sizeAndPlaceDialog(this, dialog_size::kFileCase.width, dialog_size::kFileCase.height, store_,
                        settings::kPlacementFileCase);
@@ -129,27 +137,73 @@ void FileCaseDialog::buildControls() {
     connect(okButton_, &QPushButton::clicked, this, &FileCaseDialog::accept);
     connect(backButton_, &QPushButton::clicked, this, &FileCaseDialog::reject);
     connectHelp(this, helpButton_, help::kFileCase);
-
-    nameBox_->setFocus();
 }
 
+namespace {
+
+// "nur in Leerzeichen" and so on, for a name that differs only so.
+QString differenceText(NameDifference difference) {
+    switch (difference) {
+    case NameDifference::Blanks:
+        return QStringLiteral("Leerzeichen");
+    case NameDifference::LetterCase:
+        return QStringLiteral("der Groß- und Kleinschreibung");
+    case NameDifference::BlanksAndLetterCase:
+        return QStringLiteral("Leerzeichen und der Groß- und Kleinschreibung");
+    case NameDifference::Same:
+    case NameDifference::Other:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+// The line says where the treatment goes, found as the filing finds its case,
+// and warns of a case whose name looks the same. OK waits for a name that can
+// be filed.
 void FileCaseDialog::updateTargetLine() {
-    const FiledCase* existing = history_.findCase(fromQString(nameBox_->currentText()));
-    if (existing == nullptr) {
-        targetLine_->setText(QStringLiteral("Neuer Fall"));
+    const CaseNameTarget target = caseNameTarget(history_, fromQString(nameBox_->currentText()));
+    const bool fileable = target.name && !target.name->empty();
+    okButton_->setEnabled(fileable);
+    if (!target.name) {
+        targetLine_->setText(toQString(caseNameWithControlsText()));
         return;
     }
-    const std::size_t n = existing->treatments.size();
-    const QString treatments =
-        n == 1 ? QStringLiteral("1 Behandlung") : QStringLiteral("%1 Behandlungen").arg(n);
-    targetLine_->setText(QStringLiteral("Wird an den bestehenden Fall „%1“ angehängt (%2)")
-                             .arg(toQString(existing->name), treatments));
+    if (!fileable) {
+        targetLine_->setText(QStringLiteral("Bitte geben Sie einen Namen ein."));
+        return;
+    }
+    QString line;
+    if (target.existing == nullptr) {
+        line = QStringLiteral("Neuer Fall");
+        if (target.lookAlike != nullptr) {
+            line += QStringLiteral(". Achtung: Der bestehende Fall „%1“ unterscheidet sich nur in "
+                                   "%2.")
+                        .arg(toQString(target.lookAlike->name), differenceText(target.difference));
+        }
+    } else {
+        const std::size_t n = target.existing->treatments.size();
+        const QString treatments =
+            n == 1 ? QStringLiteral("1 Behandlung") : QStringLiteral("%1 Behandlungen").arg(n);
+        line = QStringLiteral("Wird an den bestehenden Fall „%1“ angehängt (%2)")
+                   .arg(toQString(target.existing->name), treatments);
+        if (target.lookAlike != nullptr) {
+            line += QStringLiteral(". Der Name unterscheidet sich nur in %1.")
+                        .arg(differenceText(target.difference));
+        }
+    }
+    targetLine_->setText(line);
 }
 
 void FileCaseDialog::accept() {
     const std::optional<std::string> name = filedCaseName(fromQString(nameBox_->currentText()));
     if (!name) {
         MessageBoxes::warning(this, toQString(caseNameWithControlsText()));
+        return;
+    }
+    // A case without a name could not be told from another one, nor found.
+    if (name->empty()) {
         return;
     }
     storePlacement(this, store_, settings::kPlacementFileCase);

@@ -20,10 +20,13 @@ class IconPushButton;
 
 // "Fall ablegen": asks for the name to file the current case under and a
 // comment. The drop-down list offers the names of the cases already in the
-// history at `historyPath`; any typed name is accepted, the empty one too,
-// exactly as typed: the box never completes it. A line below the box says
-// where the treatment will go, found the way the filing finds its case.
-// The placement "Dialog/FallAblegen" is restored on opening and stored on OK.
+// history at `historyPath`; a typed name is taken without the blanks around
+// it (filedCaseName) and never completed by the box. A line below the box says
+// where the treatment will go, found the way the filing finds its case, and
+// names a case whose name differs only in blanks or letter case; while there
+// is no name it asks for one and OK (and Enter) does nothing. The focus
+// starts in the name, or in the comment when a name is given. The placement
+// "Dialog/FallAblegen" is restored on opening and stored on OK.
 class FileCaseDialog : public QDialog {
     Q_OBJECT
 
@@ -42,7 +45,8 @@ public:
     QLabel* noteLabel() const { return noteLabel_; }
 
     QComboBox* nameBox() const { return nameBox_; }
-    // „Wird an den bestehenden Fall „…“ angehängt (N Behandlungen)“ or „Neuer Fall“.
+    // „Wird an den bestehenden Fall „…“ angehängt (N Behandlungen)“ or „Neuer
+    // Fall“, each with a look-alike case; or why the name cannot be filed.
     QLabel* targetLine() const { return targetLine_; }
     QPlainTextEdit* commentBox() const { return commentBox_; }
     IconPushButton* okButton() const { return okButton_; }

@@ -144,6 +144,15 @@ void HistoryDialog::buildControls() {
     connect(importButton_, &QPushButton::clicked, this, &HistoryDialog::importHistory);
     connect(backButton_, &QPushButton::clicked, this, &HistoryDialog::reject);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { takeOver(); });
+    // The item the arrow keys move to is the one selected, so what the frame
+    // shows is what Übernehmen and Löschen take. (The frame the tree puts on
+    // its first item when it gets the focus selects nothing.)
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+                if (current != nullptr && previous != nullptr && !current->isSelected()) {
+                    tree_->setCurrentItem(current, 0, QItemSelectionModel::ClearAndSelect);
+                }
+            });
     connectHelp(this, helpButton_, [this] { showHelp(); });
     tree_->setFocus();
 }
@@ -208,14 +217,14 @@ void HistoryDialog::fillTree() {
     foldedNames_.clear();
     foldedNames_.reserve(history_.caseCount());
     for (const auto& filed : history_.cases()) {
-        foldedNames_.push_back(foldForSearch(filed->name));
+        foldedNames_.push_back(foldSpellingsAlike(filed->name));
     }
     narrowTree();
     tree_->setUpdatesEnabled(true);
 }
 
 void HistoryDialog::narrowTree() {
-    const std::string query = foldForSearch(fromQString(searchField_->text()));
+    const std::string query = foldSpellingsAlike(fromQString(searchField_->text()));
     const int count = std::min(tree_->topLevelItemCount(), static_cast<int>(foldedNames_.size()));
     for (int i = 0; i < count; ++i) {
         QTreeWidgetItem* item = tree_->topLevelItem(i);
@@ -273,6 +282,8 @@ bool HistoryDialog::eventFilter(QObject* watched, QEvent* event) {
 void HistoryDialog::takeOver() {
     QTreeWidgetItem* item = tree_->currentItem();
     if (item == nullptr || !item->isSelected()) {
+        MessageBoxes::information(
+            this, QStringLiteral("Bitte wählen Sie zuerst einen Fall oder eine Behandlung aus."));
         return;
     }
     const Treatment* treatment = treatmentOf(item);

@@ -46,9 +46,10 @@ struct HistoryFileRequest {
 
 // "Fallhistorie": the filed cases as a tree, each case with its treatments.
 // A search field above the tree narrows it to the cases whose name holds the
-// typed text (folded like the text search: letter case ignored). The user
-// takes a shown treatment back into the case grid ("Ü&bernehmen" or a
-// double click), deletes treatments or cases, switches between name and date
+// typed text (foldSpellingsAlike: letter case ignored, "ue" and "ü" alike).
+// The arrow keys select. The user takes a shown treatment back into the case
+// grid ("Ü&bernehmen", which says so when nothing is selected, or a double
+// click), deletes treatments or cases, switches between name and date
 // order, and exports or imports the history (after a question, since the
 // import replaces it). Deleting and importing rewrite
 // the history file at once, under its lock and on top of what other program

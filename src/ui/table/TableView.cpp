@@ -729,17 +729,23 @@ void TableView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (logic_->isHeaderCell(row, col)) {
+        int focusCol = logic_->focusColumn();
         if (logic_->sorting().headerClickAction(row, col) != HeaderClickAction::None) {
             // A long table takes a moment to sort.
             WaitCursor wait;
             logic_->sorting().headerClick(row, col);
-            return;
+            if (row < logic_->headerRowCount()) {
+                return;
+            }
+            // Sorted by that row: its first column is the one it ranks first.
+            focusCol = logic_->headerColumnCount();
         }
-        // A header cell at the left of a row picks that row.
+        // A header cell at the left of a row picks that row, also when it
+        // sorted the columns by it: the keys and menus that act on the focus
+        // row then act on it.
         if (row >= logic_->headerRowCount() &&
             logic_->headerColumnCount() < logic_->columnCount()) {
-            moveFocus(row, std::max(logic_->headerColumnCount(), logic_->focusColumn()),
-                      event->modifiers());
+            moveFocus(row, std::max(logic_->headerColumnCount(), focusCol), event->modifiers());
         }
         return;
     }

@@ -8,6 +8,7 @@
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
 #include "support/AskedOnce.h"
+#include "support/MessageRecorder.h"
 #include "ui/UserDriving.h"
 #include "ui/finding/RemedyOverviewDialog.h"
 #include "ui/finding/SymptomSearchDialog.h"
@@ -58,8 +59,12 @@ TEST(FindingWindowsAlone, ChapterTreeHandsRubricsToTheCallbackAndUsesTheContextF
 
     const RepertoryTreeModel& m = *d.model();
     d.tree()->setCurrentIndex(m.headingItem(0));
-    QTest::mouseClick(d.addButton(), Qt::LeftButton);
-    EXPECT_TRUE(f.taken.empty()) << "a heading is no rubric";
+    {
+        test_support::MessageRecorder messages;
+        QTest::mouseClick(d.addButton(), Qt::LeftButton);
+        EXPECT_EQ(messages.texts().size(), 1) << "says why";
+    }
+    EXPECT_TRUE(f.taken.empty()) << "a heading of several rubrics is no rubric";
     d.tree()->setCurrentIndex(m.rubricItem(41));
     QTest::mouseClick(d.addButton(), Qt::LeftButton);
     EXPECT_EQ(f.taken, (std::vector<SymptomRef>{{42, 0}}));

@@ -7,10 +7,12 @@
 #include "search/Folding.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "ui/UserDriving.h"
 #include "ui/finding/FindingContext.h"
 #include "ui/table/TableView.h"
 #include "ui/widgets/TextCodec.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
@@ -174,4 +176,34 @@ TEST(TextSearchTranslation, TheCaptionIsCutShortToTheWindowsWidth) {
 
     d.resize(1600, d.height());
     QTRY_COMPARE(d.windowTitle(), wide);
+}
+
+// Tab from "Suchtext" goes to the hits, and neither leaving the field nor a
+// click on a hit drops the count or the translation from the caption; a
+// German word the vocabulary does not know is named there.
+TEST(TextSearchTranslation, TabAndAClickOnAHitKeepTheCaptionWhichNamesUnknownWords) {
+    MemorySettingsStore store;
+    Window w(store);
+    TextSearchDialog& d = *w.dialog;
+    ASSERT_TRUE(test::waitActive(&d));
+    QTest::keyClicks(d.searchField(), QStringLiteral("Kopfschmerz nachts"));
+    ASSERT_GT(w.hits(), 1);
+    const QString caption = d.windowTitle();
+    ASSERT_TRUE(caption.contains(QStringLiteral("(Kopfschmerz → "))) << caption.toStdString();
+
+    QTest::keyClick(d.searchField(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), d.table());
+    EXPECT_EQ(d.windowTitle(), caption);
+    test::clickCell(*d.table(), 2, 1);
+    EXPECT_EQ(d.table()->focusRow(), 2);
+    EXPECT_EQ(d.windowTitle(), caption);
+
+    d.searchField()->setFocus();
+    d.searchField()->clear();
+    test::typeText(d.searchField(), QStringLiteral("Gänseblümchen Kopfschmerz"));
+    EXPECT_EQ(w.hits(), 0);
+    EXPECT_EQ(d.windowTitle(),
+              QStringLiteral("Textuelle Symptomsuche: Kein Symptom gefunden (Kopfschmerz → "
+                             "headache, head pain, cephalalgia; Gänseblümchen: nicht im "
+                             "Wörterbuch)"));
 }

@@ -702,7 +702,6 @@ TEST_F(HistoryDialogsTest, FileCaseFilesTheTypedNameAndTellsWhereItGoes) {
     d.show();
     ASSERT_TRUE(test::waitActive(&d));
     d.nameBox()->setFocus();
-    EXPECT_EQ(d.targetLine()->text(), QStringLiteral("Neuer Fall"));
     QTest::keyClicks(d.nameBox(), QStringLiteral("Frau M"));
     EXPECT_EQ(d.nameBox()->currentText(), QStringLiteral("Frau M"));
     EXPECT_EQ(d.targetLine()->text(), QStringLiteral("Neuer Fall"));
@@ -725,8 +724,9 @@ TEST_F(HistoryDialogsTest, FileCaseFilesTheTypedNameAndTellsWhereItGoes) {
     test::typeText(again.nameBox(), QStringLiteral("FRAU MÜLLER KOPFSCHMERZ"));
     EXPECT_EQ(again.targetLine()->text(),
               QStringLiteral("Wird an den bestehenden Fall „Frau Müller Kopfschmerz“ angehängt "
-                             "(2 Behandlungen)"));
-    again.nameBox()->setEditText(QStringLiteral("herr schröder"));
+                             "(2 Behandlungen). Der Name unterscheidet sich nur in der Groß- und "
+                             "Kleinschreibung."));
+    again.nameBox()->setEditText(QStringLiteral("Herr Schröder"));
     EXPECT_EQ(again.targetLine()->text(),
               QStringLiteral("Wird an den bestehenden Fall „Herr Schröder“ angehängt "
                              "(1 Behandlung)"));
@@ -737,6 +737,98 @@ TEST_F(HistoryDialogsTest, FileCaseFilesTheTypedNameAndTellsWhereItGoes) {
     QTest::keyClick(again.nameBox(), Qt::Key_Return);
     EXPECT_EQ(again.result(), QDialog::Accepted);
     EXPECT_EQ(again.caseName(), "Her");
+}
+
+// One patient, one case: a name is never empty nor twinned by blanks or
+// letter case unnoticed, and a follow-up note typed at once goes into the
+// comment, never over the name of the case taken from the history.
+TEST_F(HistoryDialogsTest, FileCaseWantsANameAndNamesItsLookAlike) {
+    fileDated("Frau M\xFCller ", "", caseEntries({{1, 0}}), "01.01.2026 10:00");
+    fileDated("Herr \xD6zdemir", "", caseEntries({{2, 0}}), "02.01.2026 10:00");
+
+    // Filing the case taken over: the focus is in "Kommentar".
+    {
+        FileCaseDialog d(path, "Herr \xD6zdemir", store);
+        d.show();
+        ASSERT_TRUE(test::waitActive(&d));
+        EXPECT_EQ(QApplication::focusWidget(), d.commentBox());
+        EXPECT_FALSE(d.nameBox()->lineEdit()->hasSelectedText());
+        test::typeText(QApplication::focusWidget(), QStringLiteral("Kontrolle"));
+        EXPECT_EQ(d.nameBox()->currentText(), QStringLiteral("Herr Özdemir"));
+        EXPECT_EQ(d.commentBox()->toPlainText(), QStringLiteral("Kontrolle"));
+        EXPECT_EQ(d.targetLine()->text(),
+                  QStringLiteral("Wird an den bestehenden Fall „Herr Özdemir“ angehängt "
+                                 "(1 Behandlung)"));
+    }
+
+    FileCaseDialog d(path, "", store);
+    d.show();
+    ASSERT_TRUE(test::waitActive(&d));
+    ASSERT_EQ(QApplication::focusWidget(), d.nameBox());
+    // No name, or only blanks: OK and Enter do nothing, the line asks for one.
+    for (const QString& typed : {QString(), QStringLiteral("  ")}) {
+        d.nameBox()->setEditText(typed);
+        EXPECT_FALSE(d.okButton()->isEnabled());
+        EXPECT_EQ(d.targetLine()->text(), QStringLiteral("Bitte geben Sie einen Namen ein."));
+        QTest::keyClick(d.nameBox(), Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(d.caseName().empty());
+    }
+
+    // The name without the blank of the old case: a new case beside it.
+    d.nameBox()->clearEditText();
+    test::typeText(d.nameBox(), QStringLiteral("Frau Müller"));
+    EXPECT_TRUE(d.okButton()->isEnabled());
+    EXPECT_EQ(d.targetLine()->text(),
+              QStringLiteral("Neuer Fall. Achtung: Der bestehende Fall „Frau Müller “ "
+                             "unterscheidet sich nur in Leerzeichen."));
+    // A trailing blank typed goes to the case as it is spelt.
+    d.nameBox()->setEditText(QStringLiteral("herr özdemir "));
+    EXPECT_EQ(d.targetLine()->text(),
+              QStringLiteral("Wird an den bestehenden Fall „Herr Özdemir“ angehängt "
+                             "(1 Behandlung). Der Name unterscheidet sich nur in der Groß- und "
+                             "Kleinschreibung."));
+    QTest::keyClick(d.nameBox(), Qt::Key_Return);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.caseName(), "herr \xF6zdemir");
+}
+
+// "Fallhistorie" by keyboard: the arrow keys select what Übernehmen takes,
+// Übernehmen with nothing selected says so, and the search field finds an
+// umlaut written as two letters.
+TEST_F(HistoryDialogsTest, ArrowKeysSelectAndUebernehmenWithoutASelectionSaysSo) {
+    fileThreeCases();
+    fileDated("Frau M\xFCller", "", caseEntries({{9, 0}}), "03.03.2025 10:00");
+    HistoryDialog d(context());
+    d.show();
+    ASSERT_TRUE(test::waitActive(&d));
+    ASSERT_EQ(treeLines(d).filter(QRegularExpression(QStringLiteral("^\\S"))),
+              QStringList({"Carla", "Anna", "Frau Müller", "Bernd"}));
+
+    QTest::mouseClick(d.takeOverButton(), Qt::LeftButton);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(messages.texts(), QStringList({"Bitte wählen Sie zuerst einen Fall oder eine "
+                                             "Behandlung aus."}));
+
+    // Back in the tree, its frame on the first case: Down selects the second,
+    // Up the first.
+    d.tree()->setFocus();
+    QTest::keyClick(d.tree(), Qt::Key_Down);
+    ASSERT_NE(d.tree()->currentItem(), nullptr);
+    EXPECT_EQ(d.tree()->currentItem()->text(0), QStringLiteral("Anna"));
+    EXPECT_TRUE(d.tree()->currentItem()->isSelected());
+    QTest::keyClick(d.tree(), Qt::Key_Up);
+    EXPECT_EQ(d.tree()->selectedItems(), QList<QTreeWidgetItem*>({d.tree()->topLevelItem(0)}));
+
+    d.searchField()->setFocus();
+    QTest::keyClicks(d.searchField(), QStringLiteral("mueller"));
+    QTest::keyClick(d.searchField(), Qt::Key_Down);
+    ASSERT_NE(d.tree()->currentItem(), nullptr);
+    EXPECT_EQ(d.tree()->currentItem()->text(0), QStringLiteral("Frau Müller"));
+    QTest::mouseClick(d.takeOverButton(), Qt::LeftButton);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.resultName(), "Frau M\xFCller");
+    EXPECT_EQ(messages.texts().size(), 1);
 }
 
 // "Suche" narrows the tree to the cases whose name holds the folded text;
