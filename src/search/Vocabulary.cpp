@@ -270,6 +270,7 @@ Vocabulary::entriesStartingWith(std::string_view foldedWord) const {
     std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     std::vector<const VocabularyEntry*> found;
+    found.reserve(indexes.size());
     for (const int i : indexes) {
         found.push_back(&entries_[static_cast<std::size_t>(i)]);
     }
