@@ -128,7 +128,7 @@ bool sameTreatment(const Treatment& t, const HistoryItemKey& key) {
 std::string keepBrokenCopy(FileLayer& layer, const std::string& file, std::string_view bytes,
                            std::string& error) {
     for (int n = 0; n < 1000; ++n) {
-        std::string candidate = companionPath(file, ".defekt");
+        std::string candidate = sidecarPath(file, ".defekt");
         if (n > 0) {
             candidate += std::to_string(n);
         }
@@ -165,7 +165,7 @@ HistoryFileStamp loadHistoryWithStamp(CaseHistory& history, const std::string& f
 
 HistoryFileLock::HistoryFileLock(const std::string& historyFile, FileLayer* layer)
     : layer_(layer != nullptr ? *layer : systemFileLayer()),
-      target_(layer_.resolveTarget(historyFile)), lockPath_(companionPath(target_, ".lock")) {}
+      target_(layer_.resolveTarget(historyFile)), lockPath_(sidecarPath(target_, ".lock")) {}
 
 HistoryFileLock::~HistoryFileLock() {
     unlock();

@@ -19,7 +19,7 @@ namespace tessalyn {
 
 namespace {
 
-// Room kept after a companion file's base name for the longest suffix.
+// Room kept after a sidecar file's base name for the longest suffix.
 constexpr std::size_t kSuffixRoom = 32;
 
 std::string folderOf(const std::string& path) {
@@ -205,8 +205,8 @@ std::string FileLayer::resolveTarget(const std::string& path) {
 int FileLayer::createTemporary(const std::string& target, std::string& temporaryPath) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = companionPath(
-            target, ".tmp-" + temporaryTag({static_cast<long>(::getpid()), ++counter}));
+        temporaryPath =
+            sidecarPath(target, ".tmp-" + temporaryTag({static_cast<long>(::getpid()), ++counter}));
         const int fd =
             ::open(temporaryPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd >= 0) {
@@ -431,7 +431,7 @@ std::string writeProtectionReason(const struct stat& st, const std::string& path
     return std::string();
 }
 
-std::string companionPath(const std::string& target, std::string_view suffix) {
+std::string sidecarPath(const std::string& target, std::string_view suffix) {
     const std::string folder = folderOf(target);
     std::string name = nameOf(target);
     const std::size_t limit = nameLimit(folder);
@@ -511,7 +511,7 @@ bool makePrivateFolders(const std::string& folder, std::string& error) {
 }
 
 void removeLeftoverTemporaries(FileLayer& layer, const std::string& target) {
-    const std::string stem = nameOf(companionPath(target, ".tmp-"));
+    const std::string stem = nameOf(sidecarPath(target, ".tmp-"));
     const std::string folder = folderOf(target);
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
