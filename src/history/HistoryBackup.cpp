@@ -319,17 +319,16 @@ HistoryBackupResult HistoryBackup::keep(const std::string& historyFile, std::str
         if (roomForCopy(historyFile, folder, bytes.size(), room)) {
             return true;
         }
-        result.error =
-            shownPath(folder) + utf8ToCp1252(": für eine Kopie und die Änderung zugleich reicht "
-                                             "der Platz auf dem Datenträger nicht");
+        result.error = shownPath(folder) + ": für eine Kopie und die Änderung zugleich reicht "
+                                           "der Platz auf dem Datenträger nicht"_cp1252;
         return false;
     };
     std::string made;
     // A name taken meanwhile is passed over.
     for (int attempt = 0; attempt < 100 && (link || roomForWriting()); ++attempt, ++sequence) {
         if (sequence > kMaxSequence) {
-            result.error = shownPath(folder) +
-                           utf8ToCp1252(": die Nummern der Sicherungskopien sind erschöpft");
+            result.error =
+                shownPath(folder) + ": die Nummern der Sicherungskopien sind erschöpft"_cp1252;
             break;
         }
         const std::string name = copyName(historyFile, time, sequence);
