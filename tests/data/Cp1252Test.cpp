@@ -57,9 +57,9 @@ TEST(Cp1252, LiteralsAreConvertedAtCompileTime) {
         "\xF5\xF6\xF7\xF8\xF9\xFA\xFB\xFC\xFD\xFE\xFF";
     static_assert(kEveryCharacter == kTheirBytes);
     static_assert(std::string_view("Die Datei ist gr\xF6\xDF"
-                                   "er als 64 MB."
+                                   "er als 64 MiB."
                                    " \xD7"
-                                   "2") == "Die Datei ist größer als 64 MB. ×2"_cp1252);
+                                   "2") == "Die Datei ist größer als 64 MiB. ×2"_cp1252);
     static_assert(std::string_view("ASCII \t\"\\"_cp1252) == "ASCII \t\"\\");
 }
 
