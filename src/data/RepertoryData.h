@@ -20,7 +20,7 @@ inline constexpr int kEntryCount = 159125;
 inline constexpr int kChapterTextSize = 128;
 inline constexpr int kHeadingTextSize = 200;
 inline constexpr int kRubricTextSize = 256;
-inline constexpr int kAbbreviationSize = 11; // at most 10 characters and the NUL
+inline constexpr int kAbbreviationSize = 12; // at most 11 characters and the NUL
 
 struct Chapter {
     char text[kChapterTextSize];

@@ -60,14 +60,14 @@ const QString kStepCut = QStringLiteral("Ausschneiden");
 
 // In the order they stand below the grid.
 constexpr std::array<IconButtonEntry, MainDialog::kButtonCount> kButtons = {{
-    {"&Berechnen", "berechnen", "evaluateButton"},
-    {"S&uchen", "suchen", "searchButton"},
-    {"&Textsuche", "textsuche", "textSearchButton"},
-    {"&Fallhistorie", "fallhistorie", "historyButton"},
-    {"&Mittel-Ausw.", "mittel", "remedyButton"},
-    {"&Eigenschaften", "eigenschaften", "settingsButton"},
-    {"&Hilfe", "hilfe", "helpButton"},
-    {"Been&den", "beenden", "quitButton"},
+    {"&Berechnen", "berechnen", "evaluateButton", "Wertet den Fall aus und zeigt das Ergebnis"},
+    {"S&uchen", "suchen", "searchButton", "Sucht Rubriken im Baum der Kapitel"},
+    {"&Textsuche", "textsuche", "textSearchButton", "Sucht Rubriken nach Wörtern ihres Textes"},
+    {"&Fallhistorie", "fallhistorie", "historyButton", "Zeigt die abgelegten Fälle"},
+    {"&Mittel-Ausw.", "mittel", "remedyButton", "Zeigt die Rubriken eines Mittels"},
+    {"&Eigenschaften", "eigenschaften", "settingsButton", "Öffnet die Programmeinstellungen"},
+    {"&Hilfe", "hilfe", "helpButton", kHelpPurpose},
+    {"Been&den", "beenden", "quitButton", "Beendet Tessalyn"},
 }};
 
 enum ButtonIndex {
@@ -167,6 +167,7 @@ void MainDialog::loadData() {
 void MainDialog::buildControls() {
     gridView_ = new TableView(this, &grid_);
     gridView_->setObjectName(QStringLiteral("caseGrid"));
+    gridView_->setAccessibleName(QStringLiteral("Rubriken des Falls"));
     if (tableFont_) {
         gridView_->setFont(*tableFont_);
     }
@@ -284,20 +285,22 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
 bool MainDialog::handleGridKey(QKeyEvent* key) {
     const bool ctrl = key->modifiers() & Qt::ControlModifier;
     const bool shift = key->modifiers() & Qt::ShiftModifier;
+    // Only the number column takes input: typing or pasting on another column
+    // of a row writes that row's number.
+    const int row = grid_.focusRow();
+    const bool paste = (ctrl && key->key() == Qt::Key_V) || (shift && key->key() == Qt::Key_Insert);
+    if (row >= grid_.headerRowCount() && grid_.focusColumn() != kNumberColumn &&
+        (paste || isTypedKey(key))) {
+        grid_.setFocusCell(row, kNumberColumn);
+    }
     // Pasting and cutting write several rows at once: one undo step each.
-    if ((ctrl && key->key() == Qt::Key_V) || (shift && key->key() == Qt::Key_Insert)) {
+    if (paste) {
         changeCase(kStepPaste, [this] { gridView_->paste(); });
         return true;
     }
     if (ctrl && key->key() == Qt::Key_X) {
         changeCase(kStepCut, [this] { gridView_->cutSelection(); });
         return true;
-    }
-    // Only the number column takes input: typing on another column of a row
-    // edits that row's number.
-    const int row = grid_.focusRow();
-    if (row >= grid_.headerRowCount() && grid_.focusColumn() != kNumberColumn && isTypedKey(key)) {
-        grid_.setFocusCell(row, kNumberColumn);
     }
     return false;
 }

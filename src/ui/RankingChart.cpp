@@ -1,10 +1,14 @@
 #include "ui/RankingChart.h"
 
+#include "ui/widgets/ReadableColours.h"
+
+#include <QAccessibleWidget>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStringList>
 #include <QToolTip>
 
 #include <algorithm>
@@ -20,6 +24,8 @@ constexpr int kMargin = 4;
 constexpr int kPreferredPlotLines = 6;
 // Lines of text around the plot: legend, values, abbreviations.
 constexpr int kTextLines = 3;
+// How many remedies the chart's description for a screen reader names.
+constexpr int kSpokenBars = 10;
 
 QString legendHits() {
     return QStringLiteral("Treffer");
@@ -27,6 +33,10 @@ QString legendHits() {
 
 QString legendGradeSum() {
     return QStringLiteral("Gradsumme");
+}
+
+QString noRemedyText() {
+    return QStringLiteral("Kein Mittel mit Treffern");
 }
 
 // The two bars of a slot and the gap between them.
@@ -43,7 +53,41 @@ SlotBars slotBars(int x, int slot) {
     return SlotBars{left, left + width + gap, width};
 }
 
+// "Sulf.: 5 Treffer, Gradsumme 12"
+QString barText(const RankingBar& bar) {
+    return QStringLiteral("%1: %2 Treffer, Gradsumme %3")
+        .arg(bar.abbreviation)
+        .arg(bar.hits)
+        .arg(bar.gradeSum);
+}
+
+// A screen reader meets the chart as a chart, named and described in words.
+QAccessibleInterface* rankingChartFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(RankingChart::staticMetaObject.className()) &&
+        object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
+    }
+    return nullptr;
+}
+
 } // namespace
+
+QString rankingText(const std::vector<RankingBar>& bars, int count) {
+    if (bars.empty()) {
+        return noRemedyText();
+    }
+    const int shown = std::min(count, static_cast<int>(bars.size()));
+    QStringList places;
+    for (int i = 0; i < shown; ++i) {
+        places << QStringLiteral("%1. %2").arg(i + 1).arg(
+            barText(bars[static_cast<std::size_t>(i)]));
+    }
+    const QString head =
+        shown < static_cast<int>(bars.size())
+            ? QStringLiteral("Die ersten %1 von %2 Mitteln: ").arg(shown).arg(bars.size())
+            : QStringLiteral("Rangfolge: ");
+    return head + places.join(QStringLiteral("; "));
+}
 
 int widestRankingLabel(const std::vector<RankingBar>& bars, const QFontMetrics& fm) {
     int widest = 0;
@@ -99,9 +143,9 @@ void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
         const int hitsHeight = heightOf(bar.hits);
         const int sumHeight = heightOf(bar.gradeSum);
         painter.fillRect(QRect(b.hitsLeft, baseline - hitsHeight, b.width, hitsHeight),
-                         RankingChart::hitsColour());
+                         frame.hitsColour);
         painter.fillRect(QRect(b.sumLeft, baseline - sumHeight, b.width, sumHeight),
-                         RankingChart::gradeSumColour());
+                         frame.gradeSumColour);
 
         painter.setPen(frame.textColour);
         const int half = slot / 2;
@@ -126,7 +170,8 @@ void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
     }
 }
 
-void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& textColour) {
+void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& textColour,
+                        const QColor& hitsColour, const QColor& gradeSumColour) {
     const QFontMetrics fm = painter.fontMetrics();
     const int swatch = std::max(6, fm.height() / 2);
     const int gap = fm.averageCharWidth();
@@ -135,8 +180,7 @@ void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& text
     int x = std::max(line.left(), line.right() - width);
     painter.setPen(textColour);
     for (const auto& [colour, text] :
-         {std::pair{RankingChart::hitsColour(), legendHits()},
-          std::pair{RankingChart::gradeSumColour(), legendGradeSum()}}) {
+         {std::pair{hitsColour, legendHits()}, std::pair{gradeSumColour, legendGradeSum()}}) {
         painter.fillRect(QRect(x, line.top() + (line.height() - swatch) / 2, swatch, swatch),
                          colour);
         x += swatch + gap / 2;
@@ -148,7 +192,14 @@ void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& text
 }
 
 RankingChart::RankingChart(QWidget* parent) : QAbstractScrollArea(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(rankingChartFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
     setObjectName(QStringLiteral("rankingChart"));
+    setAccessibleName(QStringLiteral("Balkendiagramm"));
+    setAccessibleDescription(rankingText(bars_, kSpokenBars));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFocusPolicy(Qt::NoFocus);
@@ -157,11 +208,11 @@ RankingChart::RankingChart(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 QColor RankingChart::hitsColour() {
-    return QColor(46, 104, 166);
+    return kHitsBarColour;
 }
 
 QColor RankingChart::gradeSumColour() {
-    return QColor(232, 150, 40);
+    return kGradeSumBarColour;
 }
 
 void RankingChart::setBars(std::vector<RankingBar> bars) {
@@ -169,6 +220,7 @@ void RankingChart::setBars(std::vector<RankingBar> bars) {
         return;
     }
     bars_ = std::move(bars);
+    setAccessibleDescription(rankingText(bars_, kSpokenBars));
     slotWidth_ = rankingSlotWidth(bars_, QFontMetrics(font()));
     updateScrollRange();
     viewport()->update();
@@ -252,18 +304,22 @@ void RankingChart::paintEvent(QPaintEvent*) {
 
     if (bars_.empty()) {
         painter.setPen(pal.color(QPalette::Text));
-        painter.drawText(inner, Qt::AlignCenter, QStringLiteral("Kein Mittel mit Treffern"));
+        painter.drawText(inner, Qt::AlignCenter, noRemedyText());
         return;
     }
     // The legend in its own line, kept in place while the bars scroll.
+    const QColor hits = markColour(hitsColour(), pal);
+    const QColor gradeSum = markColour(gradeSumColour(), pal);
     paintRankingLegend(painter, QRect(inner.left(), inner.top(), inner.width(), line),
-                       pal.color(QPalette::Text));
+                       pal.color(QPalette::Text), hits, gradeSum);
     RankingBarsFrame frame;
     frame.area = QRect(inner.left(), inner.top() + line, inner.width(), inner.height() - line);
     frame.slotWidth = slotWidth();
     frame.scrollOffset = horizontalScrollBar()->value();
     frame.textColour = pal.color(QPalette::Text);
     frame.axisColour = pal.color(QPalette::Mid);
+    frame.hitsColour = hits;
+    frame.gradeSumColour = gradeSum;
     painter.setClipRect(QRect(area.left(), frame.area.top(), area.width(), frame.area.height()));
     paintRankingBars(painter, bars_, frame);
 }
@@ -284,12 +340,7 @@ bool RankingChart::viewportEvent(QEvent* event) {
         const int index = barAt(help->pos());
         if (index >= 0) {
             const RankingBar& bar = bars_[static_cast<std::size_t>(index)];
-            QToolTip::showText(help->globalPos(),
-                               QStringLiteral("%1: %2 Treffer, Gradsumme %3")
-                                   .arg(bar.abbreviation)
-                                   .arg(bar.hits)
-                                   .arg(bar.gradeSum),
-                               viewport());
+            QToolTip::showText(help->globalPos(), barText(bar), viewport());
         } else {
             QToolTip::hideText();
         }

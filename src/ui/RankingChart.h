@@ -22,6 +22,10 @@ struct RankingBar {
     bool operator==(const RankingBar&) const = default;
 };
 
+// The colours of the two bars on paper and in a light window.
+inline constexpr QColor kHitsBarColour(46, 104, 166);
+inline constexpr QColor kGradeSumBarColour(232, 150, 40);
+
 // Where and how a run of bars is drawn (paintRankingBars).
 struct RankingBarsFrame {
     QRect area;           // the values above, the bars and the labels below them
@@ -32,6 +36,8 @@ struct RankingBarsFrame {
     bool uprightLabels = false; // abbreviations turned to read upwards
     QColor textColour;
     QColor axisColour;
+    QColor hitsColour = kHitsBarColour;
+    QColor gradeSumColour = kGradeSumBarColour;
 };
 
 // Draws the bars of `bars` in the painter's font: for each remedy the hits
@@ -41,9 +47,15 @@ struct RankingBarsFrame {
 void paintRankingBars(QPainter& painter, const std::vector<RankingBar>& bars,
                       const RankingBarsFrame& frame);
 
-// Draws the legend ("Treffer", "Gradsumme" with their colours) in one line of
-// the painter's font, right-aligned within `line`.
-void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& textColour);
+// Draws the legend ("Treffer", "Gradsumme" with the colours of their bars) in
+// one line of the painter's font, right-aligned within `line`.
+void paintRankingLegend(QPainter& painter, const QRect& line, const QColor& textColour,
+                        const QColor& hitsColour = kHitsBarColour,
+                        const QColor& gradeSumColour = kGradeSumBarColour);
+
+// What the chart says in words, for a screen reader: the ranking of the
+// first `count` remedies with their hits and grade sums.
+QString rankingText(const std::vector<RankingBar>& bars, int count);
 
 // The narrowest slot in which the values and labels of `bars` stand side by
 // side without touching, in the font of `fm`.
@@ -76,7 +88,8 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // Colours of the two bars (also used by the legend).
+    // Colours of the two bars (also used by the legend) in a light window;
+    // a dark palette shows them lighter (markColour).
     static QColor hitsColour();
     static QColor gradeSumColour();
 

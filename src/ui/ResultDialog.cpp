@@ -65,9 +65,13 @@ QString captionText() {
 
 // In the order they stand at the bottom left.
 constexpr IconButtonEntry kButtons[] = {
-    {"&Zurück", "zurueck", "backButton"}, {"&Drucken", "drucken", "printButton"},
-    {"Als &PDF…", "pdf", "pdfButton"},    {"&Ablegen", "ablegen", "fileButton"},
-    {"&Hilfe", "hilfe", "helpButton"},    {"&Neu", "neu", "newButton"},
+    {"&Zurück", "zurueck", "backButton", "Schließt das Ergebnis und behält den Fall"},
+    {"&Drucken", "drucken", "printButton", "Druckt die Tabelle des Ergebnisses"},
+    {"Als &PDF…", "pdf", "pdfButton",
+     "Speichert einen Bericht mit Diagramm und Tabelle als PDF-Datei"},
+    {"&Ablegen", "ablegen", "fileButton", "Legt den Fall in der Fallhistorie ab"},
+    {"&Hilfe", "hilfe", "helpButton", kHelpPurpose},
+    {"&Neu", "neu", "newButton", "Schließt das Ergebnis und verwirft den Fall"},
 };
 
 // The size of the table widget that shows the header columns whole, the
@@ -155,6 +159,7 @@ void ResultDialog::buildControls() {
     chart_ = new RankingChart(this);
     table_ = new TableView(this);
     table_->setObjectName(QStringLiteral("resultTable"));
+    table_->setAccessibleName(QStringLiteral("Rubriken und Mittel"));
 
     auto* nameLabel = new QLabel(QStringLiteral("Name der Auswertung"), this);
     nameEdit_ = new QLineEdit(this);

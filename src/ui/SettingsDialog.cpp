@@ -127,15 +127,18 @@ void SettingsDialog::buildControls() {
         QRegularExpression(QStringLiteral("[0-9]*")), startDelayEdit_));
     startDelayEdit_->setMaximumWidth(dialogUnitsToPixels(this, 30, 0).width());
     startDelayEdit_->installEventFilter(this);
+    startDelayEdit_->setAccessibleDescription(QStringLiteral("in Sekunden"));
     delayLabel->setBuddy(startDelayEdit_);
     startDelayUp_ = new QToolButton(this);
     startDelayUp_->setObjectName(QStringLiteral("startDelayUp"));
     startDelayUp_->setArrowType(Qt::UpArrow);
     startDelayUp_->setAutoRepeat(true);
+    startDelayUp_->setAccessibleName(QStringLiteral("Startverzögerung erhöhen"));
     startDelayDown_ = new QToolButton(this);
     startDelayDown_->setObjectName(QStringLiteral("startDelayDown"));
     startDelayDown_->setArrowType(Qt::DownArrow);
     startDelayDown_->setAutoRepeat(true);
+    startDelayDown_->setAccessibleName(QStringLiteral("Startverzögerung verringern"));
     for (QToolButton* b : {startDelayUp_, startDelayDown_}) {
         b->setFocusPolicy(Qt::NoFocus);
         b->setFixedSize(dialogUnitsToPixels(this, 10, 6));
@@ -204,10 +207,12 @@ void SettingsDialog::buildControls() {
     fontGrid->setColumnStretch(0, 1);
     layout->addLayout(fontGrid);
 
-    layout->addWidget(new QLabel(QStringLiteral("Pfad für die Fallhistorie"), this));
+    auto* pathLabel = new QLabel(QStringLiteral("Pfad für die Fallhistorie"), this);
+    layout->addWidget(pathLabel);
     historyPathEdit_ = new QLineEdit(this);
     historyPathEdit_->setObjectName(QStringLiteral("historyPathEdit"));
     historyPathEdit_->setReadOnly(true);
+    pathLabel->setBuddy(historyPathEdit_);
     layout->addWidget(historyPathEdit_);
     layout->addStretch(1);
 

@@ -63,10 +63,13 @@ SplashWindow::SplashWindow(SettingsStore& store, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("SplashWindow"));
     setWindowTitle(programTitle());
+    setAccessibleDescription(
+        QStringLiteral("Startbild: %1, %2, %3").arg(makerLine(), productLine(), versionLine()));
     setModal(true);
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("picture"));
+    picture->setAccessibleName(QStringLiteral("Bild von Tessalyn"));
     picture->setPixmap(renderPicture(devicePixelRatioF()));
     picture->setFixedSize(kPictureSize);
 

@@ -5,6 +5,7 @@
 #include "search/Folding.h"
 #include "search/TextSearch.h"
 #include "support/FileBytes.h"
+#include "support/PublicumContent.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -166,10 +168,9 @@ TEST(VocabularyKey, FoldsAndWritesUmlautsOut) {
 
 namespace {
 
-// The words of all texts of the built-in content (rubrics, headings and
-// chapters, cross-references included), folded.
-std::set<std::string> contentWords() {
-    const RepertoryData& data = builtInContent();
+// The words of all texts of a content (rubrics, headings and chapters,
+// cross-references included), folded.
+std::set<std::string> contentWords(const RepertoryData& data) {
     std::set<std::string> words;
     auto add = [&words](const std::string& text) {
         std::string word;
@@ -195,6 +196,34 @@ std::set<std::string> contentWords() {
     return words;
 }
 
+// An English word typed alone finds exactly what it finds without
+// translation, unless it is a German word as well. (A word no German word
+// starts with is not translated at all.)
+void expectEnglishWordsSearchAsWithoutIt(const RepertoryData& data) {
+    const Vocabulary& v = builtInVocabulary();
+    std::set<std::string> english;
+    for (const VocabularyEntry& entry : v.entries()) {
+        for (const std::vector<std::string>& alternative : entry.english) {
+            english.insert(alternative.begin(), alternative.end());
+        }
+    }
+    TextSearch plain(data);
+    TextSearch translated(data);
+    translated.setVocabulary(&v);
+    for (const std::string& word : english) {
+        const VocabularyMatch m = v.lookUp(foldForSearch(word));
+        if (!m || !m.prefix) {
+            continue; // no German word, or a German word as well ("Asthma", "Hand")
+        }
+        plain.setSearchText(word);
+        plain.search();
+        translated.setSearchText(word);
+        translated.search();
+        EXPECT_EQ(translated.rows().size(), plain.rows().size())
+            << word << " is taken for " << cp1252ToUtf8(m.german);
+    }
+}
+
 } // namespace
 
 TEST(BuiltInVocabulary, ReadsAndCoversWhatPractitionersAsk) {
@@ -216,46 +245,72 @@ TEST(BuiltInVocabulary, ReadsAndCoversWhatPractitionersAsk) {
     }
 }
 
-TEST(BuiltInVocabulary, EveryEnglishWordOccursInTheBuiltInContent) {
+TEST(BuiltInVocabulary, EveryEnglishWordOccursInOneOfTheContents) {
     // As a word of its own or with the plural ending -s or -es ("eye" for
-    // "Eyes"): the English side names what the repertory says.
-    const std::set<std::string> words = contentWords();
+    // "Eyes"): the English side names what the repertories say.
+    const test_support::PublicumLoad& publicum = test_support::publicumLoad();
+    ASSERT_TRUE(publicum.data || publicum.refusedForTableSize()) << publicum.refusal.message();
+    const std::set<std::string> words[] = {contentWords(builtInContent()),
+                                           publicum.data ? contentWords(*publicum.data)
+                                                         : std::set<std::string>()};
+    std::vector<std::string> unchecked;
     for (const VocabularyEntry& entry : builtInVocabulary().entries()) {
         for (const std::vector<std::string>& alternative : entry.english) {
             for (const std::string& word : alternative) {
                 const std::string w = foldForSearch(word);
-                EXPECT_TRUE(words.count(w) || words.count(w + "S") || words.count(w + "ES"))
-                    << word << " (line " << entry.line << ")";
+                const auto occurs = [&w](const std::set<std::string>& in) {
+                    return in.count(w) || in.count(w + "S") || in.count(w + "ES");
+                };
+                if (occurs(words[0]) || occurs(words[1])) {
+                    continue;
+                }
+                if (!publicum.data) {
+                    unchecked.push_back(word);
+                    continue;
+                }
+                ADD_FAILURE() << word << " (line " << entry.line << ")";
             }
         }
+    }
+    if (!unchecked.empty()) {
+        GTEST_SKIP() << unchecked.size()
+                     << " words not in the built-in content are left unchecked: the loader "
+                        "does not take the Publicum content yet ("
+                     << publicum.refusal.message() << ")";
     }
 }
 
 TEST(BuiltInVocabulary, EnglishWordsThatAreNoGermanWordsSearchAsWithoutIt) {
     // An English word must not be taken for a German one typed so far
-    // ("back" for "Backenzahn"): typed alone it finds exactly what it finds
-    // without translation.
-    const Vocabulary& v = builtInVocabulary();
-    std::set<std::string> english;
-    for (const VocabularyEntry& entry : v.entries()) {
-        for (const std::vector<std::string>& alternative : entry.english) {
-            english.insert(alternative.begin(), alternative.end());
-        }
-    }
-    TextSearch plain(builtInContent());
-    TextSearch translated(builtInContent());
-    translated.setVocabulary(&v);
-    for (const std::string& word : english) {
-        const VocabularyMatch m = v.lookUp(foldForSearch(word));
-        if (m && !m.prefix) {
-            continue; // a German word as well ("Asthma", "Hand")
-        }
-        plain.setSearchText(word);
-        plain.search();
-        translated.setSearchText(word);
-        translated.search();
-        EXPECT_EQ(translated.rows().size(), plain.rows().size())
-            << word << " is taken for " << cp1252ToUtf8(m.german);
+    // ("back" for "Backenzahn"), in either content.
+    expectEnglishWordsSearchAsWithoutIt(builtInContent());
+}
+
+TEST(BuiltInVocabulary, EnglishWordsThatAreNoGermanWordsSearchAsWithoutItInPublicum) {
+    TESSALYN_PUBLICUM_CONTENT_OR_SKIP(publicum);
+    expectEnglishWordsSearchAsWithoutIt(publicum);
+}
+
+TEST(BuiltInVocabulary, EveryPublicumChapterIsReachedByAGermanWordForIt) {
+    // One everyday German word for the region or function of each chapter;
+    // under that chapter's filter it finds rubrics.
+    TESSALYN_PUBLICUM_CONTENT_OR_SKIP(publicum);
+    const char* words[] = {
+        "Bauch",     "Appetit",  "Rücken",    "Blase",       "Blut",      "Brust", "Schüttelfrost",
+        "Krankheit", "Husten",   "Ohren",     "Auswurf",     "Hals",      "Beine", "Augen",
+        "Gesicht",   "Fieber",   "Schwäche",  "Gebärmutter", "Hoden",     "Kopf",  "Gehör",
+        "Herz",      "Nieren",   "Kehlkopf",  "Angst",       "Mund",      "Nase",  "Schweiß",
+        "Prostata",  "Mastdarm", "Atmung",    "Haut",        "Schlaf",    "Magen", "Stuhl",
+        "Zähne",     "Hals",     "Harnröhre", "Urin",        "Schwindel", "Sehen"};
+    ASSERT_EQ(std::size(words), static_cast<std::size_t>(publicum.chapterCount()));
+    TextSearch search(publicum);
+    search.setVocabulary(&builtInVocabulary());
+    for (int chapter = 0; chapter < publicum.chapterCount(); ++chapter) {
+        search.setChapterFilter(chapter);
+        search.setSearchText(cp(words[chapter]));
+        search.search();
+        EXPECT_FALSE(search.rows().empty())
+            << words[chapter] << " in " << publicum.chapter(chapter).text;
     }
 }
 

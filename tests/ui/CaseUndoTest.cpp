@@ -218,6 +218,42 @@ TEST(CaseUndo, PastingSeveralRowsIsOneStep) {
     EXPECT_EQ(gridCaseMismatch(w.grid()), "");
 }
 
+// The cursor often stands on a row's text (a click there puts it so): pasting
+// still writes the numbers from that row down, as one undo step.
+TEST(CaseUndo, PastingWritesNumbersFromTheCursorsRowWhicheverColumnItIsIn) {
+    struct Step {
+        const char* what;
+        int row;
+        int col;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        Rows after;
+    };
+    const Step steps[] = {
+        {"Ctrl+V on Symptom", 2, 1, Qt::Key_V, Qt::ControlModifier, {"9", "12", "8", "0"}},
+        {"Shift+Insert on Kapitel",
+         3,
+         2,
+         Qt::Key_Insert,
+         Qt::ShiftModifier,
+         {"9", "5", "12", "8", "0"}},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        UndoWindow w;
+        w.type(QStringLiteral("9"));
+        w.type(QStringLiteral("5"));
+        w.type(QStringLiteral("7"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("12\n8\n"));
+        clickCell(w.view(), s.row, s.col);
+        w.key(s.key, s.modifiers);
+        EXPECT_EQ(w.numbers(), s.after);
+        EXPECT_EQ(gridCaseMismatch(w.grid()), "");
+        w.undo();
+        EXPECT_EQ(w.numbers(), (Rows{"9", "5", "7", "0"}));
+    }
+}
+
 TEST(CaseUndo, AHundredStepsCanBeUndone) {
     UndoWindow w;
     constexpr int kTyped = CaseUndo::kUndoSteps + 5;

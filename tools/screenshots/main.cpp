@@ -1,12 +1,18 @@
-// tessalyn-screenshots DIR: pictures of the program's windows for the manual
-// and for looking at a change. Every window is built as the program builds
-// it, over the built-in content, headless (QT_QPA_PLATFORM=offscreen unless
-// set otherwise), with its settings in a temporary folder, and saved as
-// "DIR/<name>.png". The printout and the PDF report are rendered page by page
-// with pdftoppm (poppler-utils). Exits 1 when a picture could not be made.
+// tessalyn-screenshots [--dunkel] [--schrift N] DIR: pictures of the
+// program's windows for the manual and for looking at a change. Every window
+// is built as the program builds it, over the built-in content, headless
+// (QT_QPA_PLATFORM=offscreen unless set otherwise), with its settings in a
+// temporary folder, and saved as "DIR/<name>.png". The printout and the PDF
+// report are rendered page by page with pdftoppm (poppler-utils). With
+// "--dunkel" the windows have the palette of a dark desktop, with
+// "--schrift N" the tables the table font at N pixels; QT_SCALE_FACTOR=2
+// shows them as on a screen at 200 %. Exits 1 when a picture could not be
+// made.
 #include "history/CaseHistory.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/ProgramSettings.h"
+#include "settings/SettingsKeys.h"
+#include "support/DarkPalette.h"
 #include "ui/MainDialog.h"
 #include "ui/ResultDialog.h"
 #include "ui/SettingsDialog.h"
@@ -151,6 +157,7 @@ void findingWindows(MainDialog& main, SettingsStore& store, const ProgramSetting
     context.data = &main.data();
     context.store = &store;
     context.options = &options;
+    context.tableFont = main.tableFont();
     context.takeReference = [](const SymptomRef&) {};
 
     // The chapter tree opened at a heading.
@@ -174,12 +181,14 @@ void findingWindows(MainDialog& main, SettingsStore& store, const ProgramSetting
     RemedyOverviewDialog overview(context);
     overview.show();
     overview.resize(1000, overview.height());
+    overview.remedyBox()->setCurrentIndex(0);
     overview.runSearch();
     save(&overview, folder, QStringLiteral("mitteluebersicht"));
     overview.hide();
 }
 
-void historyWindows(SettingsStore& store, const QString& historyPath, const QDir& folder) {
+void historyWindows(MainDialog& main, SettingsStore& store, const QString& historyPath,
+                    const QDir& folder) {
     fileThreeCases(historyPath);
     {
         FileCaseDialog d(historyPath, "Kopfschmerz M\xFCller", store);
@@ -194,6 +203,7 @@ void historyWindows(SettingsStore& store, const QString& historyPath, const QDir
     HistoryDialogContext context;
     context.historyPath = historyPath;
     context.store = &store;
+    context.tableFont = main.tableFont();
     HistoryDialog d(context);
     d.show();
     // Anna, second in date order, opened at her second treatment.
@@ -219,7 +229,7 @@ void resultView(MainDialog& main, SettingsStore& store, const QTemporaryDir& wor
     bool shown = false;
     main.setResultViewRunner([&](EvaluationResult& result) {
         shown = true;
-        ResultDialog d(main.data(), result, ProgramSettings(), std::nullopt, store, QString(),
+        ResultDialog d(main.data(), result, ProgramSettings(), main.tableFont(), store, QString(),
                        &main);
         d.setPrintDate(QDate(2026, 12, 6)); // the same pictures on every day
         d.show();
@@ -244,13 +254,17 @@ void resultView(MainDialog& main, SettingsStore& store, const QTemporaryDir& wor
     savePdfPage(report, 2, 80, folder, QStringLiteral("pdf-report-page2"));
 }
 
-int run(const QDir& folder) {
+int run(const QDir& folder, int tableFontSize) {
     QTemporaryDir work;
     if (!work.isValid()) {
         fail(QStringLiteral("no temporary folder"));
         return 1;
     }
     MemorySettingsStore store;
+    if (tableFontSize > 0) {
+        store.writeString(settings::kApplication, settings::kFontName, "DejaVu Sans");
+        store.writeInt(settings::kApplication, settings::kFontSize, tableFontSize);
+    }
     const QString historyPath = work.filePath(QStringLiteral("historie.xml"));
 
     {
@@ -318,7 +332,7 @@ int run(const QDir& folder) {
 
     const ProgramSettings options;
     findingWindows(main, store, options, folder);
-    historyWindows(store, historyPath, folder);
+    historyWindows(main, store, historyPath, folder);
     resultView(main, store, work, folder);
     iconButtons(folder);
 
@@ -338,18 +352,31 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Korvanei"));
     QCoreApplication::setApplicationName(QStringLiteral("Tessalyn"));
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2) {
-        std::fputs("Aufruf: tessalyn-screenshots ORDNER\n", stderr);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    int tableFontSize = 0;
+    while (args.size() > 1) {
+        if (args.at(0) == QStringLiteral("--dunkel")) {
+            QApplication::setPalette(test_support::darkDesktopPalette());
+            args.removeFirst();
+        } else if (args.at(0) == QStringLiteral("--schrift") && args.size() > 2 &&
+                   args.at(1).toInt() > 0) {
+            tableFontSize = args.at(1).toInt();
+            args.remove(0, 2);
+        } else {
+            break;
+        }
+    }
+    if (args.size() != 1) {
+        std::fputs("Aufruf: tessalyn-screenshots [--dunkel] [--schrift N] ORDNER\n", stderr);
         return 2;
     }
-    const QDir folder(args.at(1));
+    const QDir folder(args.at(0));
     if (!QDir().mkpath(folder.path())) {
         std::fprintf(stderr, "tessalyn-screenshots: %s cannot be created\n",
                      qPrintable(folder.path()));
         return 1;
     }
-    const int rc = run(folder);
+    const int rc = run(folder, tableFontSize);
     std::printf("tessalyn-screenshots: pictures in %s\n", qPrintable(folder.absolutePath()));
     return rc;
 }

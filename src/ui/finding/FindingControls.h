@@ -19,10 +19,12 @@ class TableView;
 // The buttons of the chapter tree search and the text search, in their order:
 // take the rubric into the case and close, add it and stay, help, back.
 inline constexpr IconButtonEntry kTakeOverButtons[] = {
-    {"Ü&bernehmen", "uebernehmen", "acceptButton"},
-    {"Hi&nzufügen", "hinzufuegen", "addButton"},
-    {"&Hilfe", "hilfe", "helpButton"},
-    {"&Zurück", "zurueck", "backButton"},
+    {"Ü&bernehmen", "uebernehmen", "acceptButton",
+     "Übernimmt die gewählte Rubrik in den Fall und schließt das Fenster"},
+    {"Hi&nzufügen", "hinzufuegen", "addButton",
+     "Fügt die gewählte Rubrik dem Fall hinzu; das Fenster bleibt offen"},
+    {"&Hilfe", "hilfe", "helpButton", kHelpPurpose},
+    {"&Zurück", "zurueck", "backButton", "Schließt das Fenster, ohne eine Rubrik zu übernehmen"},
 };
 
 // The chapter filter: the label "Kapitelfilter" and its drop-down list

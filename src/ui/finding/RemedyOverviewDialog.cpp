@@ -62,9 +62,11 @@ constexpr std::array<ColumnLayout, 4> kColumns = {{
 
 // In the order they stand at the bottom left.
 constexpr IconButtonEntry kButtons[] = {
-    {"&Suche", "suche", "searchButton"},  {"&Drucken", "drucken", "printButton"},
-    {"Als &PDF…", "pdf", "pdfButton"},    {"&Hilfe", "hilfe", "helpButton"},
-    {"&Zurück", "zurueck", "backButton"},
+    {"&Suche", "suche", "searchButton", "Sucht die Rubriken des gewählten Mittels"},
+    {"&Drucken", "drucken", "printButton", "Druckt die gefundenen Rubriken"},
+    {"Als &PDF…", "pdf", "pdfButton", "Speichert die gefundenen Rubriken als PDF-Datei"},
+    {"&Hilfe", "hilfe", "helpButton", kHelpPurpose},
+    {"&Zurück", "zurueck", "backButton", "Schließt die Mittelübersicht"},
 };
 
 // The Up and Down keys step a size field as its spin arrows do.
@@ -129,10 +131,13 @@ RemedyOverviewDialog::RemedyOverviewDialog(const FindingContext& context)
 
 RemedyOverviewDialog::~RemedyOverviewDialog() = default;
 
-QWidget* RemedyOverviewDialog::makeSizeField(QLineEdit*& field, const char* name) {
+QWidget* RemedyOverviewDialog::makeSizeField(QLineEdit*& field, const char* name,
+                                             const QString& caption) {
     auto* box = new QWidget(this);
     field = new QLineEdit(box);
     field->setObjectName(QLatin1String(name));
+    // Its label stands outside the box, where a screen reader does not look.
+    field->setAccessibleName(caption);
     field->setMaxLength(10);
     field->setMaximumWidth(dialogUnitsToPixels(this, 30, 0).width());
     QLineEdit* edit = field;
@@ -143,10 +148,12 @@ QWidget* RemedyOverviewDialog::makeSizeField(QLineEdit*& field, const char* name
     up->setObjectName(QLatin1String(name) + QStringLiteral("Up"));
     up->setArrowType(Qt::UpArrow);
     up->setAutoRepeat(true);
+    up->setAccessibleName(caption + QStringLiteral(" erhöhen"));
     auto* down = new QToolButton(box);
     down->setObjectName(QLatin1String(name) + QStringLiteral("Down"));
     down->setArrowType(Qt::DownArrow);
     down->setAutoRepeat(true);
+    down->setAccessibleName(caption + QStringLiteral(" verringern"));
     const int arrowHeight = std::max(8, field->sizeHint().height() / 2);
     for (QToolButton* b : {up, down}) {
         b->setFixedSize(arrowHeight * 3 / 2, arrowHeight);
@@ -181,6 +188,7 @@ void RemedyOverviewDialog::stepSizeField(QLineEdit* field, int step) {
 void RemedyOverviewDialog::buildControls() {
     table_ = new TableView(this);
     table_->setObjectName(QStringLiteral("resultTable"));
+    table_->setAccessibleName(QStringLiteral("Rubriken des Mittels"));
     table_->setEditable(false);
 
     const ChapterFilterBox chapterFilter = makeChapterFilterBox(*context_.data, this);
@@ -203,10 +211,12 @@ void RemedyOverviewDialog::buildControls() {
     sizeFilterBox_ = new QCheckBox(QStringLiteral("Rubrikengröße beachten"), sizeGroup);
     sizeFilterBox_->setObjectName(QStringLiteral("sizeFilterBox"));
     minimumLabel_ = new QLabel(QStringLiteral("Mindestgröße "), sizeGroup);
-    QWidget* minimumBox = makeSizeField(minimumField_, "minimumField");
+    QWidget* minimumBox =
+        makeSizeField(minimumField_, "minimumField", QStringLiteral("Mindestgröße"));
     minimumLabel_->setBuddy(minimumField_);
     maximumLabel_ = new QLabel(QStringLiteral("Maximale Größe"), sizeGroup);
-    QWidget* maximumBox = makeSizeField(maximumField_, "maximumField");
+    QWidget* maximumBox =
+        makeSizeField(maximumField_, "maximumField", QStringLiteral("Maximale Größe"));
     maximumLabel_->setBuddy(maximumField_);
     otherRemediesBox_ =
         new QCheckBox(QStringLiteral("Andere hochwertige Mittel mit ausgeben"), sizeGroup);

@@ -83,7 +83,9 @@ public slots:
 
 private:
     void buildControls();
-    QWidget* makeSizeField(QLineEdit*& field, const char* name);
+    // A size field with its spin arrows, which a screen reader calls
+    // "<caption> erhöhen" and "<caption> verringern".
+    QWidget* makeSizeField(QLineEdit*& field, const char* name, const QString& caption);
     void stepSizeField(QLineEdit* field, int step);
     // Reads all controls into search_; shows the message of a size field
     // that fails its check. Returns whether every value was taken.

@@ -70,6 +70,7 @@ SymptomSearchDialog::~SymptomSearchDialog() = default;
 void SymptomSearchDialog::buildControls() {
     tree_ = new QTreeView(this);
     tree_->setObjectName(QStringLiteral("symptomTree"));
+    tree_->setAccessibleName(QStringLiteral("Kapitel und Rubriken"));
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
     tree_->setItemsExpandable(true);

@@ -75,6 +75,7 @@ TextSearchDialog::~TextSearchDialog() = default;
 void TextSearchDialog::buildControls() {
     table_ = new TableView(this);
     table_->setObjectName(QStringLiteral("resultTable"));
+    table_->setAccessibleName(QStringLiteral("Gefundene Rubriken"));
     table_->installEventFilter(this);
 
     auto* searchLabel = new QLabel(QStringLiteral("Suchtext"), this);

@@ -104,6 +104,7 @@ void HistoryDialog::buildControls() {
 
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("tree"));
+    tree_->setAccessibleName(QStringLiteral("Fälle und Behandlungen"));
     tree_->setColumnCount(1);
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
@@ -116,13 +117,17 @@ void HistoryDialog::buildControls() {
 
     const QByteArray sortIcon = sortIconName(true).toLatin1();
     const IconButtonEntry entries[] = {
-        {"Ü&bernehmen", "uebernehmen", "takeOverButton"},
-        {"&Löschen", "loeschen", "deleteButton"},
-        {"&Sortieren", sortIcon.constData(), "sortButton"},
-        {"&Export", "export", "exportButton"},
-        {"&Import", "import", "importButton"},
-        {"&Hilfe", "hilfe", "helpButton"},
-        {"&Zurück", "zurueck", "backButton"},
+        {"Ü&bernehmen", "uebernehmen", "takeOverButton",
+         "Übernimmt den gewählten Fall oder die gewählte Behandlung in das Hauptfenster"},
+        {"&Löschen", "loeschen", "deleteButton",
+         "Löscht den gewählten Fall oder die gewählte Behandlung"},
+        {"&Sortieren", sortIcon.constData(), "sortButton",
+         "Sortiert die Fälle nach dem Datum oder nach dem Namen"},
+        {"&Export", "export", "exportButton", "Speichert die Fallhistorie in eine andere Datei"},
+        {"&Import", "import", "importButton",
+         "Ersetzt die Fallhistorie durch die Fälle einer anderen Datei"},
+        {"&Hilfe", "hilfe", "helpButton", kHelpPurpose},
+        {"&Zurück", "zurueck", "backButton", "Schließt die Fallhistorie"},
     };
     // The buttons keep their places on the left when the dialog grows. None
     // takes Enter for itself when it has the focus: Enter means Ü&bernehmen.

@@ -2,6 +2,7 @@
 
 #include "ui/table/TableView.h"
 #include "ui/widgets/MessageBoxes.h"
+#include "ui/widgets/ReadableColours.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -69,7 +70,10 @@ void printPage(QPainter& painter, const TableView& table, const PrintLayout& lay
         return r < headerRows ? headerTops[static_cast<std::size_t>(r)]
                               : bodyTops[static_cast<std::size_t>(r - firstRow)];
     };
-    const TableViewPainter cells = table.painter();
+    // Header cells in the window's button face, as on the screen, unless a
+    // dark desktop's would put light text on dark cells.
+    const QPalette colours = pagePalette(table.palette());
+    const TableViewPainter cells(logic, colours, false);
     auto printCell = [&](int r, std::size_t i) {
         const int c = layout.columns[i];
         const QRect rect(toCoordinate(lefts[i]), toCoordinate(rowTop(r)),

@@ -3,6 +3,7 @@
 
 #include "table/TableClipboard.h"
 #include "table/TableSizing.h"
+#include "ui/table/TableViewAccessible.h"
 #include "ui/table/TitleTip.h"
 #include "ui/widgets/TextCodec.h"
 
@@ -49,13 +50,16 @@ int saturatingAdd(int a, int b) {
 class TableView::Bridge : public TableObserver {
 public:
     explicit Bridge(TableView* view) : view_(view) {}
-    void cellsChanged(int, int, int, int) override { view_->onCellsChanged(); }
+    void cellsChanged(int row0, int col0, int row1, int col1) override {
+        view_->onCellsChanged(row0, col0, row1, col1);
+    }
     void structureChanged() override { view_->onStructureChanged(); }
     void sizesChanged() override { view_->onSizesChanged(); }
     void focusChanged(int row, int col) override { view_->onFocusChanged(row, col); }
     void selectionChanging(int row, int col) override { emit view_->selectionChanging(row, col); }
     void selectionChanged(int row, int col) override {
         view_->requestRepaint();
+        view_->announceLater(row, col);
         emit view_->selectionChanged(row, col);
     }
     void propertiesChanged() override { view_->requestRepaint(); }
@@ -69,6 +73,7 @@ TableView::TableView(QWidget* parent, TableLogic* logic)
     : QAbstractScrollArea(parent), ownLogic_(logic ? nullptr : std::make_unique<TableLogic>()),
       logic_(logic ? logic : ownLogic_.get()), bridge_(std::make_unique<Bridge>(this)),
       fontMetrics_(font()) {
+    TableViewAccessible::installFactory();
     logic_->addObserver(bridge_.get());
     setFocusPolicy(Qt::WheelFocus);
     viewport()->setMouseTracking(true);
@@ -263,8 +268,9 @@ void TableView::requestLayout() {
     requestRepaint();
 }
 
-void TableView::onCellsChanged() {
+void TableView::onCellsChanged(int row0, int col0, int row1, int col1) {
     requestRepaint();
+    TableViewAccessible::cellsChanged(*this, row0, col0, row1, col1);
 }
 
 void TableView::onStructureChanged() {
@@ -272,6 +278,9 @@ void TableView::onStructureChanged() {
     if (isEditing() && !logic_->isValid(editRow_, editCol_)) {
         cancelEditing();
     }
+    TableViewAccessible::structureChanged(*this);
+    // The focus cell may show another row now: it is announced again.
+    announceLater();
     requestLayout();
 }
 
@@ -285,7 +294,35 @@ void TableView::onFocusChanged(int row, int col) {
     if (isEditing() && (row != editRow_ || col != editCol_)) {
         QMetaObject::invokeMethod(this, &TableView::commitEditing, Qt::QueuedConnection);
     }
+    announceLater();
     emit focusCellChanged(row, col);
+}
+
+void TableView::announceLater(int selectionRow, int selectionCol) {
+    if (!TableViewAccessible::listening()) {
+        return;
+    }
+    if (selectionRow >= 0) {
+        announcedSelection_ = {selectionRow, selectionCol};
+    }
+    // Told from the event loop: a row procedure that inserts rows and moves
+    // the focus has finished by then, so the cell announced is the one that stays.
+    if (announcePending_) {
+        return;
+    }
+    announcePending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            announcePending_ = false;
+            if (announcedSelection_) {
+                const auto [row, col] = *announcedSelection_;
+                announcedSelection_.reset();
+                TableViewAccessible::selectionChanged(*this, row, col);
+            }
+            TableViewAccessible::focusMoved(*this);
+        },
+        Qt::QueuedConnection);
 }
 
 // --- geometry ------------------------------------------------------------------
@@ -809,6 +846,12 @@ void TableView::leaveEvent(QEvent* event) {
     QAbstractScrollArea::leaveEvent(event);
 }
 
+void TableView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    // After the window's own focus event a screen reader hears which cell.
+    announceLater();
+}
+
 void TableView::focusOutEvent(QFocusEvent* event) {
     hideTitleTip();
     QAbstractScrollArea::focusOutEvent(event);
@@ -872,6 +915,8 @@ bool TableView::beginEditing(const QString& initialText) {
     editCol_ = col;
     emit editingBegins(row, col);
     ensureVisible(row, col);
+    // A screen reader announces the editor as the cell it edits.
+    editor_->setAccessibleName(TableViewAccessible::cellLabel(*this, row, col));
     editor_->setGeometry(cellRect(row, col).adjusted(0, 0, -1, -1));
     editor_->setText(initialText);
     editor_->show();

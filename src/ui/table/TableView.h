@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QLineEdit;
@@ -132,7 +133,7 @@ public:
     QRect cellRect(int row, int col) const;
     // The cell under a viewport point, or (-1, -1).
     std::pair<int, int> cellAt(const QPoint& pos) const;
-    // The painter of this view's cells in its palette (the printer uses it too).
+    // The painter of this view's cells in its palette.
     TableViewPainter painter() const;
 
     // --- editing ----------------------------------------------------------------
@@ -181,17 +182,21 @@ protected:
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     // The logic's notifications, through the bridge.
     class Bridge;
     friend class Bridge;
-    void onCellsChanged();
+    void onCellsChanged(int row0, int col0, int row1, int col1);
     void onStructureChanged();
     void onSizesChanged();
     void onFocusChanged(int row, int col);
 
+    // Tells a listening screen reader the focus cell and, with a cell, that
+    // the selection changed there, from the event loop.
+    void announceLater(int selectionRow = -1, int selectionCol = -1);
     void requestRepaint();
     void requestLayout();
     void ensureLayout() const;
@@ -264,6 +269,10 @@ private:
     QTimer tipTimer_;
     int tipRow_ = -1;
     int tipCol_ = -1;
+
+    // Screen reader announcements waiting for the event loop.
+    bool announcePending_ = false;
+    std::optional<std::pair<int, int>> announcedSelection_;
 
     TypeAhead typeAhead_;
     QElapsedTimer elapsed_;

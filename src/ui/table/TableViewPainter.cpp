@@ -1,5 +1,6 @@
 #include "ui/table/TableViewPainter.h"
 
+#include "ui/widgets/ReadableColours.h"
 #include "ui/widgets/TextCodec.h"
 
 #include <QPainter>
@@ -28,12 +29,15 @@ void TableViewPainter::drawCell(QPainter& painter, int row, int col, const QRect
     }
     const bool header = logic_.isHeaderCell(row, col);
     const QPalette& pal = palette_;
+    // Own colours were chosen for a light window: they are fitted to the
+    // palette, and every text is made to read on what it stands on.
     QColor background;
     if (const auto own = logic_.cellBackground(row, col)) {
-        background = toQColor(*own);
+        background = paletteColour(toQColor(*own), pal);
     } else if (header) {
         const auto headerDefault = logic_.defaultHeaderBackground();
-        background = headerDefault ? toQColor(*headerDefault) : pal.color(QPalette::Button);
+        background = headerDefault ? paletteColour(toQColor(*headerDefault), pal)
+                                   : pal.color(QPalette::Button);
     } else {
         background = pal.color(QPalette::Base);
     }
@@ -52,17 +56,19 @@ void TableViewPainter::drawCell(QPainter& painter, int row, int col, const QRect
 
     const std::string& raw = logic_.rawCellText(row, col);
     if (!raw.empty()) {
-        painter.setPen(text);
+        painter.setPen(readableOn(text, background));
         const QRect textRect = rect.adjusted(kCellTextMargin, 0, -1, -1);
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, toQString(raw));
     }
 
     // Each cell draws its right and bottom grid line.
-    painter.setPen(kGridLineColour);
+    painter.setPen(paletteColour(kGridLineColour, pal));
     painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
     painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
     if (!printing && (state & CellFocused)) {
-        QPen pen(pal.color(hasFocus_ ? QPalette::Text : QPalette::Mid));
+        // With the keyboard focus the frame stands out from the cell.
+        QPen pen(hasFocus_ ? readableOn(pal.color(QPalette::Text), background, kGraphicContrast)
+                           : pal.color(QPalette::Mid));
         pen.setWidth(1);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
@@ -98,7 +104,7 @@ void TableViewPainter::paintRegion(QPainter& painter, int row0, int row1, int co
         const QRect rect = cellRect(separator, col0);
         painter.fillRect(
             QRect(left, rect.bottom() - kSeparatorWidth + 1, right - left + 1, kSeparatorWidth),
-            kSeparatorColour);
+            markColour(kSeparatorColour, palette_));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui/widgets/MessageBoxes.h"
 
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -13,9 +14,29 @@
 
 namespace tessalyn {
 
+namespace {
+
+// A screen reader meets the question as it meets a message box: as an alert,
+// whose text it reads when it shows.
+QAccessibleInterface* confirmDialogFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(ConfirmDialog::staticMetaObject.className()) &&
+        object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::AlertMessage);
+    }
+    return nullptr;
+}
+
+} // namespace
+
 ConfirmDialog::ConfirmDialog(const QString& text, QWidget* parent, ConfirmDefault defaultAnswer)
     : QDialog(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(confirmDialogFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
     setWindowTitle(programTitle());
+    setAccessibleDescription(text);
     setObjectName(QStringLiteral("ConfirmDialog"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

@@ -1,7 +1,9 @@
 #include "ui/widgets/HelpViewer.h"
 
 #include "ui/widgets/MessageBoxes.h"
+#include "ui/widgets/ReadableColours.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPointer>
@@ -48,6 +50,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent) {
     setSizeGripEnabled(true);
 
     browser_ = new QTextBrowser(this);
+    browser_->setAccessibleName(QStringLiteral("Hilfeseite"));
     browser_->setOpenLinks(true);
     browser_->setOpenExternalLinks(false);
     browser_->setSearchPaths({QStringLiteral(":/help")});
@@ -85,6 +88,19 @@ HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent) {
 
     resize(760, 600);
     updateTitle();
+    fitPagePalette();
+}
+
+void HelpViewer::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        fitPagePalette();
+    }
+}
+
+void HelpViewer::fitPagePalette() {
+    // Without a palette of its own the browser follows the window's.
+    browser_->setPalette(isDarkPalette(palette()) ? pagePalette(palette()) : QPalette());
 }
 
 QUrl HelpViewer::currentPage() const {

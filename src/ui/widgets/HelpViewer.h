@@ -49,9 +49,15 @@ public:
     bool showContext(int contextNumber);
     void showContents();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     explicit HelpViewer(QWidget* parent);
     void updateTitle();
+    // The pages are written for a light window: a dark one shows them as
+    // a light page.
+    void fitPagePalette();
 
     friend bool showHelp(int contextNumber, QWidget* parent);
 

@@ -154,6 +154,9 @@ IconButtonGroup makeIconButtons(QWidget* parent, std::span<const IconButtonEntry
         auto* button = new IconPushButton(QString::fromUtf8(entry.caption),
                                           QString::fromLatin1(entry.icon), parent);
         button->setObjectName(QLatin1String(entry.objectName));
+        if (entry.purpose != nullptr) {
+            button->setAccessibleDescription(QString::fromUtf8(entry.purpose));
+        }
         group.buttons.push_back(button);
     }
     for (std::size_t i = 0; i < group.buttons.size(); ++i) {

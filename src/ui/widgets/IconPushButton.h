@@ -61,14 +61,20 @@ struct IconButtonEntry {
     const char* caption;    // UTF-8, with its mnemonic: "&Hilfe"
     const char* icon;       // the picture pair's name: "hilfe"
     const char* objectName; // the name the tests find the button by
+    // UTF-8: what the button does, in a sentence a screen reader reads after
+    // the caption (the button's accessible description).
+    const char* purpose = nullptr;
 };
+
+// The purpose of every dialog's "&Hilfe".
+inline constexpr const char* kHelpPurpose = "Öffnet die Hilfe zu diesem Fenster";
 
 // The row of a dialog that takes what was entered or leaves it: OK (the
 // default button), help, back.
 inline constexpr IconButtonEntry kOkHelpBackButtons[] = {
-    {"&OK", "ok", "okButton"},
-    {"&Hilfe", "hilfe", "helpButton"},
-    {"&Zurück", "zurueck", "backButton"},
+    {"&OK", "ok", "okButton", "Übernimmt die Eingaben und schließt das Fenster"},
+    {"&Hilfe", "hilfe", "helpButton", kHelpPurpose},
+    {"&Zurück", "zurueck", "backButton", "Schließt das Fenster, ohne die Eingaben zu übernehmen"},
 };
 
 // Which buttons keep QPushButton's auto-default (a button with the focus
