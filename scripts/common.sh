@@ -3,7 +3,7 @@
 
 TESSALYN_PACKAGES=(
     build-essential cmake pkg-config python3
-    qt6-base-dev qt6-tools-dev qt6-translations-l10n qt6-charts-dev qt6-svg-dev
+    qt6-base-dev qt6-translations-l10n qt6-svg-dev
     libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     fonts-dejavu-core poppler-utils desktop-file-utils appstream dpkg-dev
 )

@@ -1,5 +1,7 @@
 #include "case/Case.h"
 
+#include "data/Cp1252.h"
+
 #include <algorithm>
 
 namespace tessalyn {
@@ -18,7 +20,7 @@ PolarityMode polarityModeFromInt(int value) {
 std::string entryMarksText(const CaseEntry& entry) {
     std::string text;
     if (entry.weight != kDefaultWeight) {
-        text += "\xD7"; // the multiplication sign in Windows-1252
+        text += "×"_cp1252;
         text += std::to_string(entry.weight);
     }
     if (entry.eliminating) {

@@ -160,7 +160,7 @@ std::optional<CaseSnapshot> caseStateFromBytes(std::string_view bytes, std::stri
         return std::nullopt;
     }
     if (!bytes.starts_with(kFirstLine) || !bytes.substr(kFirstLine.size()).starts_with(kLineEnd)) {
-        error = utf8ToCp1252("Die Datei enthält keinen aufbewahrten Fall.");
+        error = "Die Datei enthält keinen aufbewahrten Fall."_cp1252;
         return std::nullopt;
     }
     bytes.remove_prefix(kFirstLine.size() + kLineEnd.size());
@@ -172,7 +172,7 @@ std::optional<CaseSnapshot> caseStateFromBytes(std::string_view bytes, std::stri
         ++lineNumber;
         const std::size_t end = bytes.find(kLineEnd);
         if (end == std::string_view::npos) {
-            error = utf8ToCp1252("Die Datei ist unvollständig.");
+            error = "Die Datei ist unvollständig."_cp1252;
             return std::nullopt;
         }
         const std::string_view line = bytes.substr(0, end);
@@ -213,7 +213,7 @@ std::optional<CaseSnapshot> caseStateFromBytes(std::string_view bytes, std::stri
         }
     }
     if (!ended) {
-        error = utf8ToCp1252("Die Datei ist unvollständig.");
+        error = "Die Datei ist unvollständig."_cp1252;
         return std::nullopt;
     }
     return s;

@@ -334,12 +334,12 @@ std::string Context::text(std::string_view utf8) const {
 }
 
 std::vector<std::string> Context::texts(const std::vector<std::string>& utf8) const {
-    std::vector<std::string> out;
-    out.reserve(utf8.size());
+    std::vector<std::string> converted;
+    converted.reserve(utf8.size());
     for (const std::string& t : utf8) {
-        out.push_back(text(t));
+        converted.push_back(text(t));
     }
-    return out;
+    return converted;
 }
 
 bool parseIntArgument(std::string_view text, int& value) {

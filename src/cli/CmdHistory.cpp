@@ -327,8 +327,8 @@ int remove(Context& ctx, const std::vector<std::string>& args) {
                                     filedCase->treatments[static_cast<std::size_t>(index)].get());
             return true;
         },
-        index < 0 ? "Der Fall wurde nicht gel\xF6scht."
-                  : "Die Behandlung wurde nicht gel\xF6scht.");
+        index < 0 ? "Der Fall wurde nicht gelöscht."_cp1252
+                  : "Die Behandlung wurde nicht gelöscht."_cp1252);
     if (rc == kExitOk && !notFound.empty()) {
         ctx.err << "tessalyn-cli: " << notFound << "\n";
         return kExitFailure;

@@ -463,7 +463,7 @@ std::string systemReason(int error) {
     case ENOTDIR:
         return "Ein Teil des Pfads ist kein Verzeichnis.";
     case ELOOP:
-        return "Der Pfad enth\xE4lt zu viele symbolische Verkn\xFCpfungen.";
+        return "Der Pfad enthält zu viele symbolische Verknüpfungen."_cp1252;
     case ENAMETOOLONG:
         return "Der Dateiname ist zu lang.";
     case EIO:
@@ -503,12 +503,11 @@ bool loadContentFile(const std::string& path, RepertoryData& data, ContentError&
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = {0, "Das ist keine gew\xF6hnliche Datei (sondern ein Ger\xE4t, eine Pipe oder "
-                    "ein Socket) und damit keine Inhaltsdatei."};
+        error = {0, "Das ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder "
+                    "ein Socket) und damit keine Inhaltsdatei."_cp1252};
         return false;
     }
-    const std::string tooLarge = "Die Datei ist gr\xF6\xDF"
-                                 "er als " +
+    const std::string tooLarge = "Die Datei ist größer als "_cp1252 +
                                  std::to_string(kMaxContentFileSize / (1024 * 1024)) +
                                  " MiB und damit keine Inhaltsdatei.";
     if (info.st_size > static_cast<off_t>(kMaxContentFileSize)) {

@@ -1,16 +1,8 @@
 #include "data/Cp1252.h"
 
-#include <array>
-
 namespace tessalyn {
 
 namespace {
-
-// Code points of the bytes 0x80..0x9F; the rest of the code page equals Latin-1.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -32,25 +24,6 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 } // namespace
 
-char32_t cp1252ToCodePoint(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F) {
-        return kHighControls[byte - 0x80];
-    }
-    return byte;
-}
-
-int codePointToCp1252(char32_t codePoint) {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
-        return static_cast<int>(codePoint);
-    }
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == codePoint) {
-            return static_cast<int>(0x80 + i);
-        }
-    }
-    return -1;
-}
-
 std::string cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
@@ -60,50 +33,6 @@ std::string cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
-namespace {
-
-// Decodes the UTF-8 sequence at text[i]: its code point and length in bytes.
-// False for a malformed or overlong sequence, whose length is then 1.
-bool decodeUtf8(std::string_view text, std::size_t i, char32_t& cp, std::size_t& len) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    if (b0 < 0x80) {
-        cp = b0;
-        len = 1;
-        return true;
-    }
-    if ((b0 & 0xE0) == 0xC0) {
-        cp = b0 & 0x1F;
-        len = 2;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        cp = b0 & 0x0F;
-        len = 3;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        cp = b0 & 0x07;
-        len = 4;
-    } else {
-        len = 1;
-        return false;
-    }
-    bool ok = i + len <= text.size();
-    for (std::size_t k = 1; ok && k < len; ++k) {
-        const auto b = static_cast<unsigned char>(text[i + k]);
-        if ((b & 0xC0) != 0x80) {
-            ok = false;
-        } else {
-            cp = (cp << 6) | (b & 0x3F);
-        }
-    }
-    // Reject overlong forms so that every code point has one spelling.
-    static constexpr char32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < kMinimum[len] || cp > 0x10FFFF) {
-        len = 1;
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 std::string utf8ToCp1252(std::string_view text, char replacement) {
     std::string out;
     out.reserve(text.size());
@@ -111,7 +40,7 @@ std::string utf8ToCp1252(std::string_view text, char replacement) {
     while (i < text.size()) {
         char32_t cp = 0;
         std::size_t len = 0;
-        const int byte = decodeUtf8(text, i, cp, len) ? codePointToCp1252(cp) : -1;
+        const int byte = detail::decodeUtf8(text, i, cp, len) ? codePointToCp1252(cp) : -1;
         out += byte < 0 ? replacement : static_cast<char>(byte);
         i += len;
     }
@@ -123,7 +52,7 @@ std::optional<Utf8Span> firstNonCp1252Character(std::string_view text) {
     while (i < text.size()) {
         char32_t cp = 0;
         std::size_t len = 0;
-        if (!decodeUtf8(text, i, cp, len)) {
+        if (!detail::decodeUtf8(text, i, cp, len)) {
             return Utf8Span{i, len, true, 0};
         }
         if (codePointToCp1252(cp) < 0) {

@@ -121,9 +121,9 @@ std::optional<std::string> loadOverlay(RepertoryData& data, const std::string& p
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return utf8ToCp1252("„") + path +
-               utf8ToCp1252("“ ist keine gewöhnliche Datei und wird nicht gelesen; die Kapitel I "
-                            "bis VII behalten ihre eingebauten Texte.");
+        return "„"_cp1252 + path +
+               "“ ist keine gewöhnliche Datei und wird nicht gelesen; die Kapitel I "
+               "bis VII behalten ihre eingebauten Texte."_cp1252;
     }
     std::FILE* file = ::fdopen(fd, "rb");
     if (file == nullptr) {

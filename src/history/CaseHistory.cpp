@@ -35,85 +35,83 @@ public:
 
     // Appends each case to `cases` only once it has been read whole.
     void history(std::vector<std::unique_ptr<FiledCase>>& cases) {
-        s_.expect(kLess);
-        s_.expectName("Fallhistorie");
-        s_.expectName("AnzahlFaelle");
-        s_.expect(kEquals);
+        expectStartTag("Fallhistorie");
+        expectAttribute("AnzahlFaelle");
         const std::int32_t n = count();
         s_.expect(kGreater);
         for (std::int32_t i = 0; i < n; ++i) {
             cases.push_back(filedCase());
         }
-        s_.expect(kLess);
-        s_.expect(kSlash);
-        s_.expectName("Fallhistorie");
-        s_.expect(kGreater);
+        expectEndTag("Fallhistorie");
     }
 
 private:
     std::unique_ptr<FiledCase> filedCase() {
         auto c = std::make_unique<FiledCase>();
-        s_.expect(kLess);
-        s_.expectName("Fall");
-        s_.expectName("Name");
-        s_.expect(kEquals);
+        expectStartTag("Fall");
+        expectAttribute("Name");
         c->name = s_.expectValue(token::kString);
-        s_.expectName("AnzahlBehandlungen");
-        s_.expect(kEquals);
+        expectAttribute("AnzahlBehandlungen");
         const std::int32_t m = count();
         s_.expect(kGreater);
         for (std::int32_t i = 0; i < m; ++i) {
             c->treatments.push_back(treatment());
         }
-        s_.expect(kLess);
-        s_.expect(kSlash);
-        s_.expectName("Fall");
-        s_.expect(kGreater);
+        expectEndTag("Fall");
         return c;
     }
 
     std::unique_ptr<Treatment> treatment() {
         auto t = std::make_unique<Treatment>();
-        s_.expect(kLess);
-        s_.expectName("Behandlung");
-        s_.expectName("Datum");
-        s_.expect(kEquals);
+        expectStartTag("Behandlung");
+        expectAttribute("Datum");
         t->date = s_.expectValue(token::kString);
-        s_.expectName("Kommentar");
-        s_.expect(kEquals);
+        expectAttribute("Kommentar");
         t->comment = s_.expectValue(token::kString);
-        s_.expectName("Preferiert");
-        s_.expect(kEquals);
+        expectAttribute("Preferiert");
         t->preferred = number();
-        s_.expectName("AnzahlSymptome");
-        s_.expect(kEquals);
+        expectAttribute("AnzahlSymptome");
         const std::int32_t k = count();
         s_.expect(kGreater);
         for (std::int32_t i = 0; i < k; ++i) {
             t->symptoms.push_back(symptom());
         }
-        s_.expect(kLess);
-        s_.expect(kSlash);
-        s_.expectName("Behandlung");
-        s_.expect(kGreater);
+        expectEndTag("Behandlung");
         return t;
     }
 
     SymptomRef symptom() {
         SymptomRef ref;
-        s_.expect(kLess);
-        s_.expectName("Symptom");
-        s_.expectName("Nummer");
-        s_.expect(kEquals);
+        expectStartTag("Symptom");
+        expectAttribute("Nummer");
         ref.number = number();
         if (s_.peekCode() == token::kWord) {
-            s_.expectName("BD");
-            s_.expect(kEquals);
+            expectAttribute("BD");
             ref.bd = number();
         }
         s_.expect(kSlash);
         s_.expect(kGreater);
         return ref;
+    }
+
+    // `<name`, the start of an element; its attributes follow.
+    void expectStartTag(const char* name) {
+        s_.expect(kLess);
+        s_.expectName(name);
+    }
+
+    // `name=` of an attribute; its value follows.
+    void expectAttribute(const char* name) {
+        s_.expectName(name);
+        s_.expect(kEquals);
+    }
+
+    // `</name>`, the end of an element.
+    void expectEndTag(const char* name) {
+        s_.expect(kLess);
+        s_.expect(kSlash);
+        s_.expectName(name);
+        s_.expect(kGreater);
     }
 
     // A quoted value read as the C library's atoi reads it.

@@ -39,7 +39,7 @@ std::optional<std::string> filedCaseName(std::string_view typed) {
 }
 
 std::string caseNameWithControlsText() {
-    return utf8ToCp1252("Ein Fallname darf keine Zeilenumbrüche oder Steuerzeichen enthalten.");
+    return "Ein Fallname darf keine Zeilenumbrüche oder Steuerzeichen enthalten."_cp1252;
 }
 
 NameDifference nameDifference(std::string_view a, std::string_view b) {

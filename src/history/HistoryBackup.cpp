@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <tuple>
 #include <utility>
 
@@ -215,7 +214,6 @@ void prune(const std::string& folder, const std::string& prefix, const std::stri
 }
 
 struct ProgramBackup {
-    std::mutex mutex;
     HistoryBackup::Clock clock;
     std::string failure;
     bool failureTold = false;
@@ -267,8 +265,8 @@ std::string HistoryBackup::folderOf(const std::string& historyFile) {
 }
 
 std::string HistoryBackup::copyPrefix(const std::string& historyFile) {
-    const std::string companion = companionPath(historyFile, "");
-    return companion.substr(nameStart(companion));
+    const std::string sidecar = sidecarPath(historyFile, "");
+    return sidecar.substr(nameStart(sidecar));
 }
 
 std::string HistoryBackup::copyName(const std::string& historyFile, const std::tm& time,
@@ -321,17 +319,16 @@ HistoryBackupResult HistoryBackup::keep(const std::string& historyFile, std::str
         if (roomForCopy(historyFile, folder, bytes.size(), room)) {
             return true;
         }
-        result.error =
-            shownPath(folder) + utf8ToCp1252(": für eine Kopie und die Änderung zugleich reicht "
-                                             "der Platz auf dem Datenträger nicht");
+        result.error = shownPath(folder) + ": für eine Kopie und die Änderung zugleich reicht "
+                                           "der Platz auf dem Datenträger nicht"_cp1252;
         return false;
     };
     std::string made;
     // A name taken meanwhile is passed over.
     for (int attempt = 0; attempt < 100 && (link || roomForWriting()); ++attempt, ++sequence) {
         if (sequence > kMaxSequence) {
-            result.error = shownPath(folder) +
-                           utf8ToCp1252(": die Nummern der Sicherungskopien sind erschöpft");
+            result.error =
+                shownPath(folder) + ": die Nummern der Sicherungskopien sind erschöpft"_cp1252;
             break;
         }
         const std::string name = copyName(historyFile, time, sequence);
@@ -385,25 +382,16 @@ HistoryBackupResult backupHistoryBeforeRewrite(const std::string& historyFile,
                                                std::string_view bytes, int lockedFile,
                                                std::uint64_t room) {
     ProgramBackup& program = programBackup();
-    HistoryBackup::Clock clock;
-    {
-        const std::lock_guard<std::mutex> lock(program.mutex);
-        clock = program.clock;
-    }
-    const HistoryBackupResult result =
-        HistoryBackup(clock).keep(historyFile, bytes, lockedFile, room);
-    if (!result.ok) {
-        const std::lock_guard<std::mutex> lock(program.mutex);
-        if (!program.failureTold && program.failure.empty()) {
-            program.failure = result.error;
-        }
+    HistoryBackupResult result =
+        HistoryBackup(program.clock).keep(historyFile, bytes, lockedFile, room);
+    if (!result.ok && !program.failureTold && program.failure.empty()) {
+        program.failure = result.error;
     }
     return result;
 }
 
 std::string takeHistoryBackupFailure() {
     ProgramBackup& program = programBackup();
-    const std::lock_guard<std::mutex> lock(program.mutex);
     if (program.failure.empty()) {
         return std::string();
     }
@@ -413,13 +401,11 @@ std::string takeHistoryBackupFailure() {
 
 HistoryBackup::Clock setHistoryBackupClock(HistoryBackup::Clock clock) {
     ProgramBackup& program = programBackup();
-    const std::lock_guard<std::mutex> lock(program.mutex);
     return std::exchange(program.clock, std::move(clock));
 }
 
 void resetHistoryBackupFailure() {
     ProgramBackup& program = programBackup();
-    const std::lock_guard<std::mutex> lock(program.mutex);
     program.failure.clear();
     program.failureTold = false;
 }

@@ -71,7 +71,7 @@ public:
     // The backup folder of a history file: "Sicherungen" in the file's folder.
     static std::string folderOf(const std::string& historyFile);
     // What the names of the copies of `historyFile` start with: its file name,
-    // shortened as its companion files are where the name is very long.
+    // shortened as its sidecar files are where the name is very long.
     static std::string copyPrefix(const std::string& historyFile);
     // The copies of `historyFile` in its backup folder, oldest first (full
     // paths), whoever made them.

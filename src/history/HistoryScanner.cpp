@@ -34,7 +34,7 @@ constexpr std::array<unsigned char, 256> makeClasses() {
     for (int c = '0'; c <= '9'; ++c) {
         t[c] = kDigit;
     }
-    for (int c : {'\t', '\n', '\v', '\f', '\r', ' '}) {
+    for (const unsigned char c : {'\t', '\n', '\v', '\f', '\r', ' '}) {
         t[c] = kWhite;
     }
     return t;

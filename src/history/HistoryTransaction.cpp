@@ -128,7 +128,7 @@ bool sameTreatment(const Treatment& t, const HistoryItemKey& key) {
 std::string keepBrokenCopy(FileLayer& layer, const std::string& file, std::string_view bytes,
                            std::string& error) {
     for (int n = 0; n < 1000; ++n) {
-        std::string candidate = companionPath(file, ".defekt");
+        std::string candidate = sidecarPath(file, ".defekt");
         if (n > 0) {
             candidate += std::to_string(n);
         }
@@ -165,7 +165,7 @@ HistoryFileStamp loadHistoryWithStamp(CaseHistory& history, const std::string& f
 
 HistoryFileLock::HistoryFileLock(const std::string& historyFile, FileLayer* layer)
     : layer_(layer != nullptr ? *layer : systemFileLayer()),
-      target_(layer_.resolveTarget(historyFile)), lockPath_(companionPath(target_, ".lock")) {}
+      target_(layer_.resolveTarget(historyFile)), lockPath_(sidecarPath(target_, ".lock")) {}
 
 HistoryFileLock::~HistoryFileLock() {
     unlock();
@@ -211,8 +211,8 @@ HistoryFileLock::Step HistoryFileLock::lockLockFile() {
             return Step::Done;
         }
         if (lockHandle_ < 0) {
-            fail("Die Sperrdatei " + shownPath(lockPath_) +
-                 utf8ToCp1252(" lässt sich nicht anlegen: ") + fileErrorText(errno));
+            fail("Die Sperrdatei " + shownPath(lockPath_) + " lässt sich nicht anlegen: "_cp1252 +
+                 fileErrorText(errno));
             return Step::Failed;
         }
         struct stat st {};
@@ -233,11 +233,11 @@ HistoryFileLock::Step HistoryFileLock::removeStrangeLockFile(const struct stat& 
         ::unlink(lockPath_.c_str()) == 0 || errno == ENOENT) {
         return Step::Retry;
     }
-    const std::string what = S_ISLNK(seen.st_mode)   ? utf8ToCp1252("eine symbolische Verknüpfung")
+    const std::string what = S_ISLNK(seen.st_mode)   ? "eine symbolische Verknüpfung"_cp1252
                              : S_ISREG(seen.st_mode) ? "ein zweiter Name einer anderen Datei"
-                                                     : utf8ToCp1252("keine gewöhnliche Datei");
+                                                     : "keine gewöhnliche Datei"_cp1252;
     fail("Die Sperrdatei " + shownPath(lockPath_) + " ist " + what +
-         utf8ToCp1252(" und lässt sich nicht durch eine neue ersetzen (") + fileErrorText(errno) +
+         " und lässt sich nicht durch eine neue ersetzen ("_cp1252 + fileErrorText(errno) +
          "); bitte entfernen Sie sie");
     return Step::Failed;
 }
@@ -248,8 +248,7 @@ HistoryFileLock::Step HistoryFileLock::lockOpenFile(int& handle, const std::stri
         if (errno == EWOULDBLOCK || errno == EINTR) {
             return Step::Busy;
         }
-        fail(what + shownPath(path) + utf8ToCp1252(" lässt sich nicht sperren: ") +
-             fileErrorText(errno));
+        fail(what + shownPath(path) + " lässt sich nicht sperren: "_cp1252 + fileErrorText(errno));
         return Step::Failed;
     }
     // Its holder may have removed or replaced it before letting go: a lock
@@ -341,7 +340,7 @@ bool HistoryFileLock::lock(std::chrono::milliseconds wait) {
                 holder_ = lockHolder(st);
             }
             fail("Die Fallhistorie " + shownPath(target_) +
-                 utf8ToCp1252(" wird gerade von einem anderen Programm geändert") +
+                 " wird gerade von einem anderen Programm geändert"_cp1252 +
                  (holder_.empty() ? std::string() : " (" + holder_ + ")"));
             unlock();
             return false;
@@ -350,7 +349,7 @@ bool HistoryFileLock::lock(std::chrono::milliseconds wait) {
             std::this_thread::sleep_for(kLockPoll);
         } else if (++retries > 1000) {
             fail("Die Fallhistorie " + shownPath(target_) +
-                 utf8ToCp1252(" lässt sich nicht sperren: sie wird fortwährend ersetzt"));
+                 " lässt sich nicht sperren: sie wird fortwährend ersetzt"_cp1252);
             unlock();
             return false;
         }
@@ -560,8 +559,8 @@ bool rewriteHistory(FileLayer& layer, const HistoryFileLock& lock, const DiskHis
         result.keptCopy = keepBeforeRewrite(layer, realFilePath(target), disk.bytes, bytes, why);
         if (result.keptCopy.empty()) {
             result.error = shownPath(target) +
-                           utf8ToCp1252(" lässt sich nur an Ort und Stelle überschreiben, und ihr "
-                                        "alter Inhalt ließ sich vorher nicht aufbewahren: ") +
+                           " lässt sich nur an Ort und Stelle überschreiben, und ihr "
+                           "alter Inhalt ließ sich vorher nicht aufbewahren: "_cp1252 +
                            why;
             return false;
         }
@@ -648,7 +647,7 @@ HistoryChangeResult changeLocked(CaseHistory& history, HistoryFileStamp& stamp,
         result.status = status == HistoryLoadStatus::SyntaxError ? HistoryChangeStatus::Broken
                                                                  : HistoryChangeStatus::Unreadable;
         if (status != HistoryLoadStatus::SyntaxError) {
-            result.error = utf8ToCp1252("nicht vollständig lesbar");
+            result.error = "nicht vollständig lesbar"_cp1252;
         }
         return result;
     }
@@ -795,7 +794,7 @@ std::string historyChangeFailureText(const HistoryChangeResult& result,
         return std::string();
     case HistoryChangeStatus::Locked:
         headline = "Die Fallhistorie " + shownFile +
-                   utf8ToCp1252(" wird gerade von einem anderen Programm geändert") +
+                   " wird gerade von einem anderen Programm geändert"_cp1252 +
                    (result.holder.empty() ? std::string() : " (" + result.holder + ")") + ".";
         reason.clear();
         break;
@@ -804,20 +803,20 @@ std::string historyChangeFailureText(const HistoryChangeResult& result,
         break;
     case HistoryChangeStatus::Unreadable:
         headline = "Die Fallhistorie " + shownFile + " konnte nicht gelesen werden: " + reason +
-                   utf8ToCp1252(". Sie bleibt unverändert.");
+                   ". Sie bleibt unverändert."_cp1252;
         reason.clear();
         break;
     case HistoryChangeStatus::Broken:
-        headline = "Die Fallhistorie " + shownFile +
-                   utf8ToCp1252(" ist fehlerhaft und bleibt unverändert.");
+        headline =
+            "Die Fallhistorie " + shownFile + " ist fehlerhaft und bleibt unverändert."_cp1252;
         break;
     case HistoryChangeStatus::SaveFailed:
         headline = saveFailedMessage(shownFile);
         break;
     case HistoryChangeStatus::Interrupted:
         headline = "Die Fallhistorie " + shownFile +
-                   utf8ToCp1252(" wurde beim Überschreiben unterbrochen und ist unvollständig. Ihr "
-                                "alter Inhalt ist in ") +
+                   " wurde beim Überschreiben unterbrochen und ist unvollständig. Ihr "
+                   "alter Inhalt ist in "_cp1252 +
                    shownPath(result.keptCopy) + " aufbewahrt.";
         break;
     }

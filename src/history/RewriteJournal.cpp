@@ -88,7 +88,7 @@ std::string keptCopyPath(const std::string& historyPath) {
 std::string keepBeforeRewrite(FileLayer& layer, const std::string& historyPath,
                               std::string_view oldBytes, std::string_view newBytes,
                               std::string& error) {
-    const std::string path = keptCopyPath(historyPath);
+    std::string path = keptCopyPath(historyPath);
     const std::string folder = path.substr(0, path.rfind('/'));
     if (!makePrivateFolders(folder, error)) {
         return std::string();

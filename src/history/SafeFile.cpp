@@ -19,7 +19,7 @@ namespace tessalyn {
 
 namespace {
 
-// Room kept after a companion file's base name for the longest suffix.
+// Room kept after a sidecar file's base name for the longest suffix.
 constexpr std::size_t kSuffixRoom = 32;
 
 std::string folderOf(const std::string& path) {
@@ -64,11 +64,10 @@ std::string userText(uid_t uid) {
 // What the user is told when a file of his own with the rights `before` lost
 // the rights for others in a save.
 std::string othersRightsRemovedNotice(const std::string& path, mode_t before) {
-    return shownPath(path) +
-           utf8ToCp1252(" war auch für andere Benutzer zugänglich (Zugriffsrechte ") +
+    return shownPath(path) + " war auch für andere Benutzer zugänglich (Zugriffsrechte "_cp1252 +
            octalMode(before) +
-           utf8ToCp1252("). Da sie Patientendaten enthält, wurden diese Rechte beim Speichern "
-                        "entfernt (jetzt ") +
+           "). Da sie Patientendaten enthält, wurden diese Rechte beim Speichern "
+           "entfernt (jetzt "_cp1252 +
            octalMode(before & ~kOthersRights) + ").";
 }
 
@@ -87,11 +86,11 @@ std::string fileErrorText(int error) {
     case ENOENT:
         return "nicht vorhanden";
     case ENOSPC:
-        return utf8ToCp1252("kein Platz mehr auf dem Datenträger");
+        return "kein Platz mehr auf dem Datenträger"_cp1252;
     case EDQUOT:
-        return utf8ToCp1252("der zugeteilte Speicherplatz ist erschöpft");
+        return "der zugeteilte Speicherplatz ist erschöpft"_cp1252;
     case EROFS:
-        return utf8ToCp1252("der Datenträger ist schreibgeschützt");
+        return "der Datenträger ist schreibgeschützt"_cp1252;
     case EISDIR:
         return "ist ein Ordner";
     case ENOTDIR:
@@ -99,9 +98,9 @@ std::string fileErrorText(int error) {
     case ENAMETOOLONG:
         return "der Name ist zu lang";
     case ELOOP:
-        return utf8ToCp1252("zu viele symbolische Verknüpfungen");
+        return "zu viele symbolische Verknüpfungen"_cp1252;
     case EIO:
-        return utf8ToCp1252("Ein-/Ausgabefehler des Datenträgers");
+        return "Ein-/Ausgabefehler des Datenträgers"_cp1252;
     case ENOMEM:
         return "zu wenig Speicher";
     case EMFILE:
@@ -113,41 +112,41 @@ std::string fileErrorText(int error) {
     case EEXIST:
         return "eine Datei dieses Namens gibt es schon";
     case EFBIG:
-        return utf8ToCp1252("die Datei wäre zu groß");
+        return "die Datei wäre zu groß"_cp1252;
     case ENXIO:
-        return utf8ToCp1252("kein Gerät oder Programm am anderen Ende (etwa eine FIFO ohne Leser)");
+        return "kein Gerät oder Programm am anderen Ende (etwa eine FIFO ohne Leser)"_cp1252;
     case ENODEV:
-        return utf8ToCp1252("das Gerät unterstützt das nicht");
+        return "das Gerät unterstützt das nicht"_cp1252;
     case EINVAL:
-        return utf8ToCp1252("ungültiger Name oder ungültige Angabe");
+        return "ungültiger Name oder ungültige Angabe"_cp1252;
     case EAGAIN:
-        return utf8ToCp1252("vorübergehend nicht möglich, später erneut versuchen");
+        return "vorübergehend nicht möglich, später erneut versuchen"_cp1252;
     case EOPNOTSUPP:
-        return utf8ToCp1252("vom Dateisystem nicht unterstützt");
+        return "vom Dateisystem nicht unterstützt"_cp1252;
     case ESPIPE:
-        return utf8ToCp1252("keine gewöhnliche Datei (etwa eine FIFO)");
+        return "keine gewöhnliche Datei (etwa eine FIFO)"_cp1252;
     case EPIPE:
-        return utf8ToCp1252("das Gegenüber hat die Verbindung geschlossen");
+        return "das Gegenüber hat die Verbindung geschlossen"_cp1252;
     case EXDEV:
-        return utf8ToCp1252("Quelle und Ziel liegen auf verschiedenen Datenträgern");
+        return "Quelle und Ziel liegen auf verschiedenen Datenträgern"_cp1252;
     case EMLINK:
-        return utf8ToCp1252("zu viele Verknüpfungen");
+        return "zu viele Verknüpfungen"_cp1252;
     case ENOTEMPTY:
         return "der Ordner ist nicht leer";
     case ESTALE:
-        return utf8ToCp1252("die Datei im Netzlaufwerk ist nicht mehr gültig");
+        return "die Datei im Netzlaufwerk ist nicht mehr gültig"_cp1252;
     case ETIMEDOUT:
-        return utf8ToCp1252("Zeitüberschreitung");
+        return "Zeitüberschreitung"_cp1252;
     case EINTR:
         return "unterbrochen";
     case EFAULT:
-        return utf8ToCp1252("ungültige Adresse");
+        return "ungültige Adresse"_cp1252;
     case EBADF:
-        return utf8ToCp1252("ungültiger Dateizugriff");
+        return "ungültiger Dateizugriff"_cp1252;
     case ENOLCK:
-        return utf8ToCp1252("keine Sperre möglich");
+        return "keine Sperre möglich"_cp1252;
     case EDEADLK:
-        return utf8ToCp1252("die Sperre würde sich selbst blockieren");
+        return "die Sperre würde sich selbst blockieren"_cp1252;
     case ENOTCONN:
         return "das Netzlaufwerk ist nicht verbunden";
     case EHOSTDOWN:
@@ -205,8 +204,8 @@ std::string FileLayer::resolveTarget(const std::string& path) {
 int FileLayer::createTemporary(const std::string& target, std::string& temporaryPath) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = companionPath(
-            target, ".tmp-" + temporaryTag({static_cast<long>(::getpid()), ++counter}));
+        temporaryPath =
+            sidecarPath(target, ".tmp-" + temporaryTag({static_cast<long>(::getpid()), ++counter}));
         const int fd =
             ::open(temporaryPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd >= 0) {
@@ -371,7 +370,7 @@ FileReadOutcome readWholeFile(FileLayer& layer, int handle, std::string& bytes, 
         return FileReadOutcome::Failed;
     }
     if (!S_ISREG(own.st_mode)) {
-        error = utf8ToCp1252("ist keine gewöhnliche Datei");
+        error = "ist keine gewöhnliche Datei"_cp1252;
         return FileReadOutcome::Failed;
     }
     try {
@@ -411,27 +410,26 @@ std::string writeProtectionReason(const struct stat& st, const std::string& path
     // A file nobody may write stays, even for the administrator.
     if ((st.st_mode & 0222) == 0) {
         return shownPath(path) +
-               utf8ToCp1252(
-                   " ist schreibgeschützt (für niemanden beschreibbar) und wird nicht ersetzt");
+               " ist schreibgeschützt (für niemanden beschreibbar) und wird nicht ersetzt"_cp1252;
     }
     if (::access(path.c_str(), W_OK) != 0 && errno != EROFS) {
-        return shownPath(path) + utf8ToCp1252(" ist für Sie schreibgeschützt (keine "
-                                              "Schreibberechtigung) und wird nicht ersetzt");
+        return shownPath(path) + " ist für Sie schreibgeschützt (keine "
+                                 "Schreibberechtigung) und wird nicht ersetzt"_cp1252;
     }
     if ((st.st_mode & kOthersRights) != 0 && st.st_uid != ::geteuid()) {
         const std::string owner = userText(st.st_uid);
-        return shownPath(path) + utf8ToCp1252(" gehört dem Benutzer ") + owner +
-               utf8ToCp1252(" und ist auch für andere Benutzer zugänglich (Zugriffsrechte ") +
+        return shownPath(path) + " gehört dem Benutzer "_cp1252 + owner +
+               " und ist auch für andere Benutzer zugänglich (Zugriffsrechte "_cp1252 +
                octalMode(st.st_mode) +
                "); Patientendaten werden nicht hineingeschrieben. Bitte lassen Sie den "
                "Benutzer " +
-               owner + utf8ToCp1252(" die Rechte für andere entfernen (chmod o-rwx ") +
-               shownPath(path) + utf8ToCp1252(") oder wählen Sie eine andere Datei");
+               owner + " die Rechte für andere entfernen (chmod o-rwx "_cp1252 + shownPath(path) +
+               ") oder wählen Sie eine andere Datei"_cp1252;
     }
     return std::string();
 }
 
-std::string companionPath(const std::string& target, std::string_view suffix) {
+std::string sidecarPath(const std::string& target, std::string_view suffix) {
     const std::string folder = folderOf(target);
     std::string name = nameOf(target);
     const std::size_t limit = nameLimit(folder);
@@ -511,7 +509,7 @@ bool makePrivateFolders(const std::string& folder, std::string& error) {
 }
 
 void removeLeftoverTemporaries(FileLayer& layer, const std::string& target) {
-    const std::string stem = nameOf(companionPath(target, ".tmp-"));
+    const std::string stem = nameOf(sidecarPath(target, ".tmp-"));
     const std::string folder = folderOf(target);
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
@@ -575,7 +573,7 @@ bool replaceFile(FileLayer& layer, const std::string& path, std::string_view byt
         return what + " " + shownPath(temporary) + ": " + layer.lastError();
     };
     if (!layer.adoptOwner(handle, target)) {
-        const std::string why = step(utf8ToCp1252("Besitzer übernehmen für"));
+        const std::string why = step("Besitzer übernehmen für"_cp1252);
         layer.close(handle);
         return failed(why, temporary);
     }
@@ -585,13 +583,13 @@ bool replaceFile(FileLayer& layer, const std::string& path, std::string_view byt
         return failed(why, temporary);
     }
     if (!layer.sync(handle)) {
-        const std::string why = step(utf8ToCp1252("Sichern auf den Datenträger von"));
+        const std::string why = step("Sichern auf den Datenträger von"_cp1252);
         layer.close(handle);
         return failed(why, temporary);
     }
     layer.adoptMode(handle, target);
     if (!layer.close(handle)) {
-        return failed(step(utf8ToCp1252("Schließen von")), temporary);
+        return failed(step("Schließen von"_cp1252), temporary);
     }
     if (!layer.rename(temporary, target)) {
         return failed("Umbenennen von " + shownPath(temporary) + " in " + shownPath(target) + ": " +
@@ -627,8 +625,8 @@ bool rewriteInPlace(FileLayer& layer, int handle, const std::string& path,
     // The rights for others go before the first byte of the new content.
     if ((st.st_mode & kOthersRights) != 0) {
         if (::fchmod(handle, st.st_mode & 07777 & ~kOthersRights) != 0) {
-            return refused(utf8ToCp1252("Entfernen der Rechte für andere Benutzer an ") +
-                           shownPath(path) + ": " + fileErrorText(errno));
+            return refused("Entfernen der Rechte für andere Benutzer an "_cp1252 + shownPath(path) +
+                           ": " + fileErrorText(errno));
         }
         if (notice != nullptr) {
             *notice = othersRightsRemovedNotice(path, st.st_mode);
@@ -645,11 +643,11 @@ bool rewriteInPlace(FileLayer& layer, int handle, const std::string& path,
     const std::string why = layer.lastError();
     const bool restored = put(oldBytes);
     if (error != nullptr) {
-        *error = "Schreiben in " + shownPath(path) + ": " + why +
-                 (restored ? std::string(utf8ToCp1252(" (der alte Inhalt wurde zurückgeschrieben)"))
-                           : std::string(utf8ToCp1252(
-                                 " (der alte Inhalt ließ sich nicht zurückschreiben: ")) +
-                                 layer.lastError() + ")");
+        *error =
+            "Schreiben in " + shownPath(path) + ": " + why +
+            (restored ? std::string(" (der alte Inhalt wurde zurückgeschrieben)"_cp1252)
+                      : std::string(" (der alte Inhalt ließ sich nicht zurückschreiben: "_cp1252) +
+                            layer.lastError() + ")");
     }
     return false;
 }

@@ -110,10 +110,10 @@ std::string writeProtectionReason(const struct stat& st, const std::string& path
 // files): the target's name followed by `suffix`. A name that would pass the
 // file system's length limit is shortened, the same way by every program, so
 // that a history with a name at that limit still has its own files.
-std::string companionPath(const std::string& target, std::string_view suffix);
+std::string sidecarPath(const std::string& target, std::string_view suffix);
 
 // The maker of a temporary file as its name tells it: a temporary file of a
-// target is named companionPath(target, ".tmp-" + temporaryTag(...)).
+// target is named sidecarPath(target, ".tmp-" + temporaryTag(...)).
 struct TemporaryTag {
     long pid = 0;         // the process that made it, 1 .. the largest process id
     unsigned counter = 0; // that process's count of temporary files

@@ -10,9 +10,7 @@ namespace tessalyn {
 
 namespace {
 
-// "Mittelübersicht" in Windows-1252.
-constexpr const char* kCaptionPrefix = "Mittel\xFC"
-                                       "bersicht: ";
+constexpr const char* kCaptionPrefix = "Mittelübersicht: "_cp1252;
 
 // Reads a size field as a number field does: blanks around an optionally
 // signed decimal integer. A text that holds no integer leaves `value` alone;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Cp1252.h"
 #include "data/FieldMessages.h"
 #include "data/RepertoryData.h"
 #include "search/RubricRange.h"
@@ -131,8 +132,7 @@ private:
     bool fourthColumn_ = false;
     std::vector<RemedyRow> rows_;
     std::vector<int> hits_; // rubric numbers of the rows, kept to reuse its storage
-    std::string caption_ = "Mittel\xFC"
-                           "bersicht";
+    std::string caption_ = "Mittelübersicht"_cp1252;
 };
 
 } // namespace tessalyn

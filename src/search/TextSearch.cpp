@@ -372,6 +372,25 @@ bool covers(const std::vector<std::string>& a, const std::vector<std::string>& b
     });
 }
 
+// The alternatives less those whose hits another one finds anyway
+// ("headache" next to "head"): they cost a scan and add nothing.
+std::vector<std::vector<std::string>>
+withoutCovered(std::vector<std::vector<std::string>> alternatives) {
+    std::vector<bool> dropped(alternatives.size(), false);
+    for (std::size_t i = 0; i < alternatives.size(); ++i) {
+        for (std::size_t j = 0; j < alternatives.size() && !dropped[i]; ++j) {
+            dropped[i] = j != i && !dropped[j] && covers(alternatives[j], alternatives[i]);
+        }
+    }
+    std::vector<std::vector<std::string>> kept;
+    for (std::size_t i = 0; i < alternatives.size(); ++i) {
+        if (!dropped[i]) {
+            kept.push_back(std::move(alternatives[i]));
+        }
+    }
+    return kept;
+}
+
 } // namespace
 
 void TextSearch::buildGroups() {
@@ -379,56 +398,53 @@ void TextSearch::buildGroups() {
     groups_.clear();
     translations_.clear();
     for (const std::string& word : searchWords_) {
-        Group group;
-        const std::size_t groupStart = atoms_.size();
-        const VocabularyMatch match =
-            vocabulary_ != nullptr ? vocabulary_->lookUp(word) : VocabularyMatch{};
-        if (!match) {
-            group.alternatives.push_back({atomIndex(word, groupStart)});
-            groups_.push_back(std::move(group));
-            continue;
-        }
-        const std::string english = match.entry->englishText();
-        if (std::none_of(translations_.begin(), translations_.end(),
-                         [&match](const WordTranslation& t) { return t.german == match.german; })) {
-            translations_.push_back({match.german, english});
-        }
-        if (match.entry->ignored()) {
-            group.matchesAll = true;
-            groups_.push_back(std::move(group));
-            continue;
-        }
-        // The word itself and the English alternatives, folded like the query,
-        // each found only at the start of a word of the texts.
-        group.atWordStart = true;
-        std::vector<std::vector<std::string>> alternatives{{word}};
-        for (const std::vector<std::string>& alternative : match.entry->english) {
-            std::vector<std::string> folded;
-            for (const std::string& w : alternative) {
-                folded.push_back(foldForSearch(w));
-            }
-            alternatives.push_back(std::move(folded));
-        }
-        // An alternative whose hits another one finds anyway ("headache" next
-        // to "head") costs a scan and adds nothing: it is left out.
-        std::vector<bool> dropped(alternatives.size(), false);
-        for (std::size_t i = 0; i < alternatives.size(); ++i) {
-            for (std::size_t j = 0; j < alternatives.size() && !dropped[i]; ++j) {
-                dropped[i] = j != i && !dropped[j] && covers(alternatives[j], alternatives[i]);
-            }
-        }
-        for (std::size_t i = 0; i < alternatives.size(); ++i) {
-            if (!dropped[i]) {
-                std::vector<int> atoms;
-                for (const std::string& w : alternatives[i]) {
-                    atoms.push_back(atomIndex(w, groupStart));
-                }
-                group.alternatives.push_back(std::move(atoms));
-            }
-        }
-        groups_.push_back(std::move(group));
+        groups_.push_back(groupOf(word));
     }
+    orderGroups();
+}
 
+TextSearch::Group TextSearch::groupOf(const std::string& word) {
+    Group group;
+    const std::size_t groupStart = atoms_.size();
+    const VocabularyMatch match =
+        vocabulary_ != nullptr ? vocabulary_->lookUp(word) : VocabularyMatch{};
+    if (!match) {
+        group.alternatives.push_back({atomIndex(word, groupStart)});
+        return group;
+    }
+    const std::string english = match.entry->englishText();
+    if (std::none_of(translations_.begin(), translations_.end(),
+                     [&match](const WordTranslation& t) { return t.german == match.german; })) {
+        translations_.push_back({match.german, english});
+    }
+    if (match.entry->ignored()) {
+        group.matchesAll = true;
+        return group;
+    }
+    // The word itself and the English alternatives, folded like the query,
+    // each found only at the start of a word of the texts.
+    group.atWordStart = true;
+    std::vector<std::vector<std::string>> alternatives{{word}};
+    for (const std::vector<std::string>& alternative : match.entry->english) {
+        std::vector<std::string> folded;
+        folded.reserve(alternative.size());
+        for (const std::string& w : alternative) {
+            folded.push_back(foldForSearch(w));
+        }
+        alternatives.push_back(std::move(folded));
+    }
+    for (const std::vector<std::string>& alternative : withoutCovered(std::move(alternatives))) {
+        std::vector<int> atoms;
+        atoms.reserve(alternative.size());
+        for (const std::string& w : alternative) {
+            atoms.push_back(atomIndex(w, groupStart));
+        }
+        group.alternatives.push_back(std::move(atoms));
+    }
+    return group;
+}
+
+void TextSearch::orderGroups() {
     // All groups must match, in whatever order they are tried: the groups of
     // fewer words go first, since the groups after the first batch only look
     // into the hits so far. The atoms are numbered anew in that order.
@@ -454,7 +470,7 @@ void TextSearch::buildGroups() {
                 a = static_cast<int>(found - ordered.begin());
                 if (found == ordered.end()) {
                     ordered.push_back(atom);
-                    atomAtWordStart_.push_back(group.atWordStart);
+                    atomAtWordStart_.push_back(group.atWordStart ? 1 : 0);
                 }
             }
         }
@@ -521,146 +537,129 @@ void TextSearch::markAtomsInHits(int firstAtom, int endAtom) {
     }
 }
 
-void TextSearch::collectHits(const RubricRange& range) {
-    const int firstIndex = range.first - 1;
-    const int endIndex = range.last;
-    const int headingCount = data_.headingCount();
-    int firstHeading = data_.headingOfRubric(firstIndex);
-    int lastHeading = data_.headingOfRubric(endIndex - 1);
-    if (firstHeading < 0 || lastHeading < 0) {
-        firstHeading = 0;
-        lastHeading = headingCount - 1;
+TextSearch::Span TextSearch::spanOf(const RubricRange& range) const {
+    Span span{range.first - 1, range.last, data_.headingOfRubric(range.first - 1),
+              data_.headingOfRubric(range.last - 1)};
+    if (span.firstHeading < 0 || span.lastHeading < 0) {
+        span.firstHeading = 0;
+        span.lastHeading = data_.headingCount() - 1;
     }
+    return span;
+}
 
-    // The groups are taken in batches whose atoms fit the 64 bits of a mark:
-    // the first batch picks the hits from the whole range, each further one
-    // only keeps the hits that match its groups too. A batch's atoms are
-    // numbered from its first one (atoms are numbered in group order).
-    std::size_t nextGroup = 0;
-    bool firstBatch = true;
-    while (firstBatch || nextGroup < groups_.size()) {
-        int firstAtom = -1;
-        int endAtom = -1;
-        bool batchOfSeveral = false;
-        std::uint64_t required = 0; // groups of a single one-word alternative
-        struct Choice {
-            std::uint64_t any = 0;          // one-word alternatives
-            std::vector<std::uint64_t> all; // alternatives of several words
-        };
-        std::vector<Choice> choices;
-        for (; nextGroup < groups_.size(); ++nextGroup) {
-            const Group& group = groups_[nextGroup];
-            if (group.matchesAll) {
-                continue;
-            }
-            int groupEnd = endAtom;
-            for (const std::vector<int>& alternative : group.alternatives) {
-                for (const int a : alternative) {
-                    if (firstAtom < 0) {
-                        firstAtom = a;
-                    }
-                    groupEnd = std::max(groupEnd, a + 1);
-                }
-            }
-            // A group of several alternatives (a translated word) makes a
-            // batch of its own, so that the batches after the first only look
-            // into the texts of the hits so far; plain words go together.
-            const bool several = group.alternatives.size() > 1;
-            if (endAtom >= 0 && (several || batchOfSeveral || groupEnd - firstAtom > 64)) {
-                break; // the next batch takes this group
-            }
-            batchOfSeveral = several;
-            endAtom = groupEnd;
-            Choice choice;
-            for (const std::vector<int>& alternative : group.alternatives) {
-                std::uint64_t mask = 0;
-                for (const int a : alternative) {
-                    mask |= std::uint64_t{1} << (a - firstAtom);
-                }
-                if (alternative.size() == 1) {
-                    choice.any |= mask;
-                } else {
-                    choice.all.push_back(mask);
-                }
-            }
-            if (choice.all.empty() && std::popcount(choice.any) == 1) {
-                required |= choice.any;
-            } else {
-                choices.push_back(std::move(choice));
-            }
+TextSearch::Batch TextSearch::formBatch(std::size_t& nextGroup) const {
+    Batch batch;
+    bool batchOfSeveral = false;
+    for (; nextGroup < groups_.size(); ++nextGroup) {
+        const Group& group = groups_[nextGroup];
+        if (group.matchesAll) {
+            continue;
         }
-        if (!firstBatch && firstAtom < 0) {
-            break;
-        }
-        if (firstAtom >= 0) {
-            // Few hits left: their own texts are searched instead of all.
-            if (!firstBatch &&
-                hits_.size() * kFewHitsShare < static_cast<std::size_t>(endIndex - firstIndex)) {
-                markAtomsInHits(firstAtom, endAtom);
-            } else {
-                markAtoms(firstAtom, endAtom, firstIndex, endIndex, firstHeading, lastHeading);
-            }
-        }
-        // A rubric matches the batch when each of its groups finds an
-        // alternative among the atoms it holds: those of its symptom or
-        // location text, or those of its symptom text alone for the question
-        // whether its own text holds every word.
-        auto satisfies = [&](std::uint64_t held) {
-            if ((held & required) != required) {
-                return false;
-            }
-            return std::all_of(choices.begin(), choices.end(), [held](const Choice& c) {
-                return (held & c.any) != 0 ||
-                       std::any_of(c.all.begin(), c.all.end(),
-                                   [held](std::uint64_t m) { return (held & m) == m; });
-            });
-        };
-        auto matches = [&](int index, int heading) {
-            const std::uint64_t inLocation =
-                heading >= 0 ? locationWords_[static_cast<std::size_t>(heading)] : 0;
-            return satisfies(symptomWords_[static_cast<std::size_t>(index)] | inLocation);
-        };
-        // Asked only of a hit, and only when the hits are ordered by it.
-        auto matchesOwnText = [&](int index) {
-            return ownTextFirst_ && satisfies(symptomWords_[static_cast<std::size_t>(index)]);
-        };
-        if (firstBatch) {
-            hits_.clear();
-            int h = firstHeading;
-            for (int index = firstIndex; index < endIndex; ++index) {
-                while (h < headingCount && data_.heading(h).rubricEnd <= index) {
-                    ++h;
-                }
-                const int heading = h < headingCount ? h : -1;
+        int firstAtom = batch.firstAtom;
+        int groupEnd = batch.endAtom;
+        for (const std::vector<int>& alternative : group.alternatives) {
+            for (const int a : alternative) {
                 if (firstAtom < 0) {
-                    hits_.push_back({index + 1, heading, true});
-                } else if (matches(index, heading)) {
-                    hits_.push_back({index + 1, heading, matchesOwnText(index)});
+                    firstAtom = a;
                 }
+                groupEnd = std::max(groupEnd, a + 1);
             }
-        } else {
-            std::erase_if(hits_, [&](Hit& hit) {
-                if (!matches(hit.number - 1, hit.heading)) {
-                    return true;
-                }
-                hit.ownText = hit.ownText && matchesOwnText(hit.number - 1);
-                return false;
-            });
         }
-        firstBatch = false;
+        // A group of several alternatives (a translated word) makes a batch
+        // of its own, so that the batches after the first only look into the
+        // texts of the hits so far; plain words go together.
+        const bool several = group.alternatives.size() > 1;
+        if (batch.endAtom >= 0 && (several || batchOfSeveral || groupEnd - firstAtom > 64)) {
+            break; // the next batch takes this group
+        }
+        batchOfSeveral = several;
+        batch.firstAtom = firstAtom;
+        batch.endAtom = groupEnd;
+        Batch::Choice choice;
+        for (const std::vector<int>& alternative : group.alternatives) {
+            std::uint64_t mask = 0;
+            for (const int a : alternative) {
+                mask |= std::uint64_t{1} << (a - firstAtom);
+            }
+            if (alternative.size() == 1) {
+                choice.any |= mask;
+            } else {
+                choice.all.push_back(mask);
+            }
+        }
+        if (choice.all.empty() && std::popcount(choice.any) == 1) {
+            batch.required |= choice.any;
+        } else {
+            batch.choices.push_back(std::move(choice));
+        }
     }
+    return batch;
+}
 
-    // With a word translated, the rubrics whose own text holds every word come
-    // first, then those found only through their location text, each part in
-    // rubric order.
-    if (ownTextFirst_) {
-        const auto locationOnly = std::stable_partition(hits_.begin(), hits_.end(),
-                                                        [](const Hit& hit) { return hit.ownText; });
-        ownTextHits_ = static_cast<int>(locationOnly - hits_.begin());
+bool TextSearch::Batch::satisfiedBy(std::uint64_t held) const {
+    if ((held & required) != required) {
+        return false;
     }
+    return std::all_of(choices.begin(), choices.end(), [held](const Choice& c) {
+        return (held & c.any) != 0 ||
+               std::any_of(c.all.begin(), c.all.end(),
+                           [held](std::uint64_t m) { return (held & m) == m; });
+    });
+}
 
-    // The rows. Rows left from the last search are written over, so that
-    // their texts keep their storage.
+void TextSearch::matchBatch(const Batch& batch, bool firstBatch, const Span& span) {
+    if (batch.firstAtom >= 0) {
+        // Few hits left: their own texts are searched instead of all.
+        if (!firstBatch && hits_.size() * kFewHitsShare <
+                               static_cast<std::size_t>(span.endIndex - span.firstIndex)) {
+            markAtomsInHits(batch.firstAtom, batch.endAtom);
+        } else {
+            markAtoms(batch.firstAtom, batch.endAtom, span.firstIndex, span.endIndex,
+                      span.firstHeading, span.lastHeading);
+        }
+    }
+    // A rubric matches the batch when each of its groups finds an alternative
+    // among the atoms it holds: those of its symptom or location text, or
+    // those of its symptom text alone for the question whether its own text
+    // holds every word.
+    auto matches = [&](int index, int heading) {
+        const std::uint64_t inLocation =
+            heading >= 0 ? locationWords_[static_cast<std::size_t>(heading)] : 0;
+        return batch.satisfiedBy(symptomWords_[static_cast<std::size_t>(index)] | inLocation);
+    };
+    // Asked only of a hit, and only when the hits are ordered by it.
+    auto matchesOwnText = [&](int index) {
+        return ownTextFirst_ && batch.satisfiedBy(symptomWords_[static_cast<std::size_t>(index)]);
+    };
+    if (!firstBatch) {
+        std::erase_if(hits_, [&](Hit& hit) {
+            if (!matches(hit.number - 1, hit.heading)) {
+                return true;
+            }
+            hit.ownText = hit.ownText && matchesOwnText(hit.number - 1);
+            return false;
+        });
+        return;
+    }
+    hits_.clear();
+    const int headingCount = data_.headingCount();
+    int h = span.firstHeading;
+    for (int index = span.firstIndex; index < span.endIndex; ++index) {
+        while (h < headingCount && data_.heading(h).rubricEnd <= index) {
+            ++h;
+        }
+        const int heading = h < headingCount ? h : -1;
+        if (batch.firstAtom < 0) {
+            hits_.push_back({index + 1, heading, true});
+        } else if (matches(index, heading)) {
+            hits_.push_back({index + 1, heading, matchesOwnText(index)});
+        }
+    }
+}
+
+void TextSearch::fillRows() {
+    // Rows left from the last search are written over, so that their texts
+    // keep their storage.
     rows_.resize(hits_.size());
     for (std::size_t i = 0; i < hits_.size(); ++i) {
         const int k = hits_[i].number;
@@ -675,6 +674,33 @@ void TextSearch::collectHits(const RubricRange& range) {
             row.locationText.clear();
         }
     }
+}
+
+void TextSearch::collectHits(const RubricRange& range) {
+    // The groups are taken in batches whose atoms fit the 64 bits of a mark:
+    // the first batch picks the hits from the whole range, each further one
+    // only keeps the hits that match its groups too.
+    const Span span = spanOf(range);
+    std::size_t nextGroup = 0;
+    bool firstBatch = true;
+    while (firstBatch || nextGroup < groups_.size()) {
+        const Batch batch = formBatch(nextGroup);
+        if (!firstBatch && batch.firstAtom < 0) {
+            break;
+        }
+        matchBatch(batch, firstBatch, span);
+        firstBatch = false;
+    }
+
+    // With a word translated, the rubrics whose own text holds every word come
+    // first, then those found only through their location text, each part in
+    // rubric order.
+    if (ownTextFirst_) {
+        const auto locationOnly = std::stable_partition(hits_.begin(), hits_.end(),
+                                                        [](const Hit& hit) { return hit.ownText; });
+        ownTextHits_ = static_cast<int>(locationOnly - hits_.begin());
+    }
+    fillRows();
 }
 
 } // namespace tessalyn

@@ -152,11 +152,47 @@ private:
     // Turns the search words into groups of alternatives (translations_ too).
     void buildGroups();
     void findUnknownWords();
+    struct Group;
+    // The group of one search word, its atoms added from the end of atoms_.
+    Group groupOf(const std::string& word);
+    // Puts the groups of fewer atoms first and numbers the atoms in that order.
+    void orderGroups();
     // Index of `word` among the atoms of the group that starts at atom
     // `groupStart`, added when new. Each group has atoms of its own, so that
     // the atoms of consecutive groups are consecutive.
     int atomIndex(const std::string& word, std::size_t groupStart);
+    // The rubrics of the range that match every group (hits_), then the rows.
     void collectHits(const RubricRange& range);
+    // The rubrics of a range as indexes [firstIndex, endIndex) and the headings
+    // their location texts come from.
+    struct Span {
+        int firstIndex;
+        int endIndex;
+        int firstHeading;
+        int lastHeading;
+    };
+    Span spanOf(const RubricRange& range) const;
+    // Groups taken together: their atoms are [firstAtom, endAtom), at most 64,
+    // numbered in a mark from firstAtom (atoms are numbered in group order).
+    struct Batch {
+        int firstAtom = -1; // -1: no group to search for (none, or ignored words only)
+        int endAtom = -1;
+        std::uint64_t required = 0; // groups of a single one-word alternative
+        struct Choice {
+            std::uint64_t any = 0;          // one-word alternatives
+            std::vector<std::uint64_t> all; // alternatives of several words
+        };
+        std::vector<Choice> choices; // the other groups, each needing one alternative
+        // Whether a text holding the atoms marked in `held` matches every group.
+        bool satisfiedBy(std::uint64_t held) const;
+    };
+    // The next batch from groups_[nextGroup] on; nextGroup moves past its groups.
+    Batch formBatch(std::size_t& nextGroup) const;
+    // Marks the batch's atoms in the texts; the first batch picks the hits from
+    // the whole span, a later one keeps only the hits that match it too.
+    void matchBatch(const Batch& batch, bool firstBatch, const Span& span);
+    // The rows of the hits, in their order.
+    void fillRows();
     // Marks the atoms [firstAtom, endAtom) in the texts of the range, one bit
     // each counted from firstAtom.
     void markAtoms(int firstAtom, int endAtom, int firstIndex, int endIndex, int firstHeading,

@@ -78,11 +78,11 @@ public:
             }
             if (word.find(' ') != std::string_view::npos) {
                 return fail(line, "deutsches Wort " + quoted(word) +
-                                      " enth\xE4lt ein Leerzeichen: je Wort ein Eintrag");
+                                      " enthält ein Leerzeichen: je Wort ein Eintrag"_cp1252);
             }
             if (!std::all_of(word.begin(), word.end(), isCp1252Letter)) {
                 return fail(line, "deutsches Wort " + quoted(word) +
-                                      " enth\xE4lt ein Zeichen, das kein Buchstabe ist");
+                                      " enthält ein Zeichen, das kein Buchstabe ist"_cp1252);
             }
             entry.german.emplace_back(word);
         }
@@ -92,7 +92,7 @@ public:
     bool readEnglish(std::string_view part, int line, VocabularyEntry& entry) {
         if (part.empty()) {
             return fail(line, "kein englisches Suchwort nach dem Trennzeichen "
-                              "(\"-\", wenn die W\xF6rter nicht gesucht werden)");
+                              "(\"-\", wenn die Wörter nicht gesucht werden)"_cp1252);
         }
         if (part == "-") {
             return true;
@@ -114,8 +114,8 @@ public:
                 }
                 if (word.find(' ') != std::string_view::npos) {
                     return fail(line, "englisches Wort " + quoted(word) +
-                                          " enth\xE4lt ein Leerzeichen: W\xF6rter, die alle "
-                                          "vorkommen m\xFCssen, mit \" + \" verbinden");
+                                          " enthält ein Leerzeichen: Wörter, die alle "
+                                          "vorkommen müssen, mit \" + \" verbinden"_cp1252);
                 }
                 if (!std::all_of(word.begin(), word.end(),
                                  [](char c) { return c >= 'a' && c <= 'z'; })) {
@@ -133,7 +133,7 @@ public:
         }
         if (wordCount > Vocabulary::kMaxEnglishWords) {
             return fail(line, "mehr als " + std::to_string(Vocabulary::kMaxEnglishWords) +
-                                  " englische W\xF6rter in einem Eintrag");
+                                  " englische Wörter in einem Eintrag"_cp1252);
         }
         return true;
     }
@@ -159,8 +159,7 @@ bool Vocabulary::parse(std::string_view text, ContentError& error) {
         const std::string_view raw = text.substr(pos, end - pos);
         pos = end + 1;
         if (raw.find('\r') != std::string_view::npos) {
-            return reader.fail(line, "Wagenr\xFC"
-                                     "cklauf in der Zeile (nur LF als Zeilenende)");
+            return reader.fail(line, "Wagenrücklauf in der Zeile (nur LF als Zeilenende)"_cp1252);
         }
         if (trim(raw).empty() || raw.front() == '#') {
             continue;
@@ -253,6 +252,7 @@ Vocabulary::entriesStartingWith(std::string_view foldedWord) const {
     std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     std::vector<const VocabularyEntry*> found;
+    found.reserve(indexes.size());
     for (const int i : indexes) {
         found.push_back(&entries_[static_cast<std::size_t>(i)]);
     }

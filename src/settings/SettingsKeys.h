@@ -1,8 +1,8 @@
 #pragma once
 
-// Names of the settings sections and values. All texts are Windows-1252; the
-// umlauts are written as byte escapes, split from the following letters so a
-// hex escape never swallows them.
+// Names of the settings sections and values. All texts are Windows-1252.
+
+#include "data/Cp1252.h"
 
 namespace tessalyn::settings {
 
@@ -11,19 +11,17 @@ inline constexpr const char* kApplication = "";
 inline constexpr const char* kSettingsSection = "Settings";
 
 // Options, with the type and range each one accepts.
-inline constexpr const char* kPolarityMode = "Polarit\xE4"
-                                             "tenHandhabung";         // int 0..2
-inline constexpr const char* kAskBeforeQuit = "FragenBeimBeenden";    // int 0/1
-inline constexpr const char* kAskBeforeQuitX = "FragenBeimBeendenX";  // int 0/1
-inline constexpr const char* kAskBeforeDelete = "FragenBeimLoeschen"; // int 0/1
-inline constexpr const char* kJumpToEnd = "SprungEnde";               // int 0/1
-inline constexpr const char* kSaveColumnWidths = "Spaltenbreite";     // int 0/1
-inline constexpr const char* kEscapeDiscards = "EscapeLoescht";       // int 0/1
-inline constexpr const char* kNoGreyInPrint = "KeinGrauBeimDruck";    // int 0/1
-inline constexpr const char* kFontName = "FontName";                  // string
-inline constexpr const char* kFontSize = "FontSize";                  // int, pixels
-inline constexpr const char* kStartDelay = "Startverz\xF6"
-                                           "gerung"; // int 0..10
+inline constexpr const char* kPolarityMode = "PolaritätenHandhabung"_cp1252; // int 0..2
+inline constexpr const char* kAskBeforeQuit = "FragenBeimBeenden";           // int 0/1
+inline constexpr const char* kAskBeforeQuitX = "FragenBeimBeendenX";         // int 0/1
+inline constexpr const char* kAskBeforeDelete = "FragenBeimLoeschen";        // int 0/1
+inline constexpr const char* kJumpToEnd = "SprungEnde";                      // int 0/1
+inline constexpr const char* kSaveColumnWidths = "Spaltenbreite";            // int 0/1
+inline constexpr const char* kEscapeDiscards = "EscapeLoescht";              // int 0/1
+inline constexpr const char* kNoGreyInPrint = "KeinGrauBeimDruck";           // int 0/1
+inline constexpr const char* kFontName = "FontName";                         // string
+inline constexpr const char* kFontSize = "FontSize";                         // int, pixels
+inline constexpr const char* kStartDelay = "Startverzögerung"_cp1252;        // int 0..10
 
 // Other values.
 inline constexpr const char* kHistorySortOrder = "Sortierung";        // int, default 1
@@ -42,8 +40,7 @@ inline constexpr const char* kPlacementResult = "Dialog/Ergebnis";
 inline constexpr const char* kPlacementSettings = "Dialog/Eigenschaften";
 inline constexpr const char* kPlacementFileCase = "Dialog/FallAblegen";
 inline constexpr const char* kPlacementHistory = "Dialog/Historie";
-inline constexpr const char* kPlacementRemedyOverview = "Dialog/Mittel\xFC"
-                                                        "bersicht";
+inline constexpr const char* kPlacementRemedyOverview = "Dialog/Mittelübersicht"_cp1252;
 inline constexpr const char* kPlacementSymptomSearch = "Dialog/Symptomsuche";
 inline constexpr const char* kPlacementTextSearch = "Dialog/Textsuche";
 
@@ -57,8 +54,7 @@ inline constexpr const char* kPlacementState = "State";
 // Column widths: section names; the values are "Col0", "Col1", ...
 inline constexpr const char* kColumnsMain = "Spalten/Eingabe";
 inline constexpr const char* kColumnsResult = "Spalten/Ergebnis";
-inline constexpr const char* kColumnsRemedyOverview = "Spalten/Mittel\xFC"
-                                                      "bersicht";
+inline constexpr const char* kColumnsRemedyOverview = "Spalten/Mittelübersicht"_cp1252;
 inline constexpr const char* kColumnsTextSearch = "Spalten/Textsuche";
 
 } // namespace tessalyn::settings

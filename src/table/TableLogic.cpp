@@ -149,41 +149,25 @@ bool TableLogic::setColumnCount(int cols) {
     return true;
 }
 
-bool TableLogic::setHeaderRowCount(int n) {
+bool TableLogic::setHeaderCount(Orientation o, int n) {
     if (n < 0) {
         return false;
     }
-    if (n > rows_) {
-        resize(n, cols_);
+    const bool rows = o == Orientation::Rows;
+    if (n > count(o)) {
+        resize(rows ? n : rows_, rows ? cols_ : n);
     }
-    headerRows_ = n;
+    (rows ? headerRows_ : headerCols_) = n;
     // Header cells can hold neither the focus nor the selection.
-    for (int r = 0; r < n; ++r) {
-        for (int c = 0; c < cols_; ++c) {
+    const int rowEnd = rows ? n : rows_;
+    const int colEnd = rows ? cols_ : n;
+    for (int r = 0; r < rowEnd; ++r) {
+        for (int c = 0; c < colEnd; ++c) {
             setSelectedBit(*cellAt(r, c), false);
         }
     }
-    if (focusRow_ >= 0 && focusRow_ < n) {
-        setFocusCell(-1, -1);
-    }
-    notifyStructureChanged();
-    return true;
-}
-
-bool TableLogic::setHeaderColumnCount(int n) {
-    if (n < 0) {
-        return false;
-    }
-    if (n > cols_) {
-        resize(rows_, n);
-    }
-    headerCols_ = n;
-    for (int r = 0; r < rows_; ++r) {
-        for (int c = 0; c < n; ++c) {
-            setSelectedBit(*cellAt(r, c), false);
-        }
-    }
-    if (focusCol_ >= 0 && focusCol_ < n) {
+    const int focus = rows ? focusRow_ : focusCol_;
+    if (focus >= 0 && focus < n) {
         setFocusCell(-1, -1);
     }
     notifyStructureChanged();

@@ -91,10 +91,11 @@ public:
     int rowCount() const { return rows_; }
     int columnCount() const { return cols_; }
 
-    // The first n rows / columns become header cells (the table grows when it
+    // The first n rows or columns become header cells (the table grows when it
     // has fewer); a focus or a selection inside them is cleared.
-    bool setHeaderRowCount(int n);
-    bool setHeaderColumnCount(int n);
+    bool setHeaderCount(Orientation o, int n);
+    bool setHeaderRowCount(int n) { return setHeaderCount(Orientation::Rows, n); }
+    bool setHeaderColumnCount(int n) { return setHeaderCount(Orientation::Columns, n); }
     int headerRowCount() const { return headerRows_; }
     int headerColumnCount() const { return headerCols_; }
 

@@ -60,38 +60,59 @@ std::string numericSortKey(std::string_view text) {
 }
 
 void TableSort::forgetOutside(int rows, int cols) {
-    if (rowSortColumn_ >= cols) {
-        rowSortColumn_ = -1;
+    if (rowSort_.by >= cols) {
+        rowSort_.by = -1;
     }
-    if (columnSortRow_ >= rows) {
-        columnSortRow_ = -1;
+    if (columnSort_.by >= rows) {
+        columnSort_.by = -1;
     }
 }
 
 bool TableSort::sortRowsByColumn(int col) {
+    return sort(Orientation::Rows, col);
+}
+
+bool TableSort::sortColumnsByRow(int row) {
+    return sort(Orientation::Columns, row);
+}
+
+bool TableSort::sort(Orientation moved, int by) {
     TableLogic& t = table_;
-    if (col < 0 || col >= t.columnCount()) {
+    const bool rows = moved == Orientation::Rows;
+    if (by < 0 || by >= t.count(rows ? Orientation::Columns : Orientation::Rows)) {
         return false;
     }
-    rowSortAscending_ = col == rowSortColumn_ ? !rowSortAscending_ : false;
-    rowSortColumn_ = col;
+    SortState& state = rows ? rowSort_ : columnSort_;
+    state.ascending = by == state.by ? !state.ascending : false;
+    state.by = by;
 
-    const int first = t.headerRowCount();
+    // Rows from the first non-header row to the separator row (or the last
+    // row); columns from the first non-header column to the last.
+    const int first = t.headerCount(moved);
     const int separator = t.separatorRow();
-    const int last = separator >= first && separator < t.rowCount() ? separator : t.rowCount() - 1;
+    const int last =
+        rows && separator >= first && separator < t.rowCount() ? separator : t.count(moved) - 1;
     if (last <= first) {
         return true;
     }
     t.clearSelection();
     t.setFocusCell(-1, -1);
+    if (rows) {
+        t.reorderRows(first, rowOrder(by, first, last, state.ascending));
+    } else {
+        t.reorderColumns(first, columnOrder(by, first, state.ascending));
+    }
+    return true;
+}
 
+std::vector<int> TableSort::rowOrder(int col, int first, int last, bool ascending) const {
+    const TableLogic& t = table_;
     std::vector<std::string> keys(static_cast<std::size_t>(last - first + 1));
     std::vector<int> order(keys.size());
     for (int r = first; r <= last; ++r) {
         keys[static_cast<std::size_t>(r - first)] = t.cellText(r, col);
         order[static_cast<std::size_t>(r - first)] = r;
     }
-    const bool ascending = rowSortAscending_;
     // Stable, so rows with equal texts keep their order and a table sorted
     // twice the same way does not shuffle.
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -99,26 +120,12 @@ bool TableSort::sortRowsByColumn(int col) {
                                    keys[static_cast<std::size_t>(b - first)]);
         return ascending ? c < 0 : c > 0;
     });
-    t.reorderRows(first, order);
-    return true;
+    return order;
 }
 
-bool TableSort::sortColumnsByRow(int row) {
-    TableLogic& t = table_;
-    if (row < 0 || row >= t.rowCount()) {
-        return false;
-    }
-    columnSortAscending_ = row == columnSortRow_ ? !columnSortAscending_ : false;
-    columnSortRow_ = row;
-
-    const int first = t.headerColumnCount();
+std::vector<int> TableSort::columnOrder(int row, int first, bool ascending) const {
+    const TableLogic& t = table_;
     const int n = t.columnCount() - first;
-    if (n < 2) {
-        return true;
-    }
-    t.clearSelection();
-    t.setFocusCell(-1, -1);
-
     // The keys of a column: the sort row, the row that breaks ties (row 2 for
     // row 1 and row 1 for row 2), and row 0, compared the other way round.
     const int tieRow = row == 1 ? 2 : (row == 2 ? 1 : -1);
@@ -135,7 +142,6 @@ bool TableSort::sortColumnsByRow(int row) {
         }
         k.name = numericSortKey(t.rawCellText(0, first + i));
     }
-    const bool ascending = columnSortAscending_;
     // Negative when column a goes before column b.
     auto order3 = [&](int a, int b) {
         const Keys& ka = keys[static_cast<std::size_t>(a)];
@@ -158,8 +164,7 @@ bool TableSort::sortColumnsByRow(int row) {
     for (int& o : order) {
         o += first;
     }
-    t.reorderColumns(first, order);
-    return true;
+    return order;
 }
 
 HeaderClickAction TableSort::headerClickAction(int row, int col) const {

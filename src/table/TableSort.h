@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessalyn {
 
 class TableLogic;
+enum class Orientation : std::uint8_t;
 
 // Numeric key: "%07d" of a positive leading integer, "-%07d" of a negative
 // one plus 1000000, the text itself when it is 0 or has none.
@@ -33,8 +36,8 @@ public:
     // descending first, the same row again reverses. Widths move along.
     bool sortColumnsByRow(int row);
     // The row the columns were sorted by last (-1 when none) and its direction.
-    int columnSortRow() const { return columnSortRow_; }
-    bool columnSortAscending() const { return columnSortAscending_; }
+    int columnSortRow() const { return columnSort_.by; }
+    bool columnSortAscending() const { return columnSort_.ascending; }
 
     // What a left click on (row, col) sorts (needs sort by header click).
     HeaderClickAction headerClickAction(int row, int col) const;
@@ -46,11 +49,22 @@ public:
     void forgetOutside(int rows, int cols);
 
 private:
+    // The column the rows or the row the columns were sorted by last, and how.
+    struct SortState {
+        int by = -1;
+        bool ascending = false;
+    };
+    // Sorts the rows (Orientation::Rows) by column `by` or the columns by row
+    // `by`: the direction, the range that moves and the cleared selection
+    // are the same for both.
+    bool sort(Orientation moved, int by);
+    // The rows first..last, or the columns from `first` on, in sorted order.
+    std::vector<int> rowOrder(int col, int first, int last, bool ascending) const;
+    std::vector<int> columnOrder(int row, int first, bool ascending) const;
+
     TableLogic& table_;
-    int rowSortColumn_ = -1;
-    bool rowSortAscending_ = false;
-    int columnSortRow_ = -1;
-    bool columnSortAscending_ = false;
+    SortState rowSort_;
+    SortState columnSort_;
 };
 
 } // namespace tessalyn

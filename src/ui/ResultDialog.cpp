@@ -111,11 +111,12 @@ private:
     ResultDialog* dialog_;
 };
 
-ResultDialog::ResultDialog(const RepertoryData& data, EvaluationResult& result,
+ResultDialog::ResultDialog(const RepertoryData& repertory, EvaluationResult& result,
                            const ProgramSettings& settings, const std::optional<QFont>& tableFont,
                            SettingsStore& store, const QString& historyPath, QWidget* parent)
-    : QDialog(parent), data_(data), result_(result), settings_(settings), tableFont_(tableFont),
-      store_(store), historyPath_(historyPath), evaluationName_(result.caseName) {
+    : QDialog(parent), data_(repertory), result_(result), settings_(settings),
+      tableFont_(tableFont), store_(store), historyPath_(historyPath),
+      evaluationName_(result.caseName) {
     setUpDialog(this, QStringLiteral("ResultDialog"), captionText(), help::kResultView);
     if (result_.data == nullptr) {
         result_.data = &data_;

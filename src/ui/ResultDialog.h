@@ -46,7 +46,7 @@ class ResultDialog : public QDialog {
     Q_OBJECT
 
 public:
-    ResultDialog(const RepertoryData& data, EvaluationResult& result,
+    ResultDialog(const RepertoryData& repertory, EvaluationResult& result,
                  const ProgramSettings& settings, const std::optional<QFont>& tableFont,
                  SettingsStore& store, const QString& historyPath, QWidget* parent = nullptr);
     ~ResultDialog() override;

@@ -70,11 +70,8 @@ TEST_F(OverlayTest, FullFileReplacesChaptersOneToSevenOnly) {
     const RepertoryData& d = data_;
     // Walk order: chapter title, then each heading followed by its rubrics.
     EXPECT_STREQ(d.chapter(0).text, "L0");
-    const int firstHeadingRubrics = d.heading(0).rubricEnd;
     EXPECT_STREQ(d.heading(0).text, "L1");
-    if (firstHeadingRubrics > 0) {
-        EXPECT_STREQ(d.rubric(0).text, "L2");
-    }
+    EXPECT_STREQ(d.rubric(0).text, "L2");
     EXPECT_STREQ(d.chapter(1).text, lineFor(1 + d.chapter(0).headingEnd +
                                             d.heading(d.chapter(0).headingEnd - 1).rubricEnd)
                                         .c_str());

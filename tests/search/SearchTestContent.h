@@ -8,7 +8,9 @@
 namespace tessalyn::testing {
 
 // The built-in content, loaded once per test program.
-inline const RepertoryData& builtInContent() { return tessalyn::test::builtIn(); }
+inline const RepertoryData& builtInContent() {
+    return tessalyn::test::builtIn();
+}
 
 // Last symptom number of each chapter in the built-in content.
 inline constexpr int kChapterLastRubric[32] = {

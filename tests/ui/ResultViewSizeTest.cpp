@@ -31,10 +31,10 @@ namespace {
 // A main window stand-in in the middle of the screen, and the result view of
 // a case opened over it, shown.
 struct ViewOverMain {
-    ViewOverMain(std::initializer_list<int> numbers, const ProgramSettings& settings = {})
-        : ViewOverMain(std::vector<int>(numbers), settings) {}
-    ViewOverMain(const std::vector<int>& numbers, const ProgramSettings& settings = {})
-        : evaluated(builtInContent(), numbers), settings(settings) {
+    ViewOverMain(std::initializer_list<int> numbers, const ProgramSettings& options = {})
+        : ViewOverMain(std::vector<int>(numbers), options) {}
+    ViewOverMain(const std::vector<int>& numbers, const ProgramSettings& options = {})
+        : evaluated(builtInContent(), numbers), settings(options) {
         main.resize(500, 300);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         main.move(screen.center() - QPoint(250, 150));

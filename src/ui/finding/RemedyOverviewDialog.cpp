@@ -468,14 +468,12 @@ void RemedyOverviewDialog::reject() {
 }
 
 int RemedyOverviewDialog::exec() {
-    if (testHook()) {
+    return execUnlessHooked(*this, testHook(), [this] {
         setResult(QDialog::Rejected);
         show();
         testHook()(*this);
         hide();
-        return result();
-    }
-    return QDialog::exec();
+    });
 }
 
 RemedyOverviewDialog::Hook& RemedyOverviewDialog::testHook() {

@@ -218,16 +218,13 @@ void FileCaseDialog::accept() {
 }
 
 int FileCaseDialog::exec() {
-    if (testHook()) {
-        const int answer = testHook()(*this);
-        if (answer == QDialog::Accepted) {
+    return execUnlessHooked(*this, testHook(), [this] {
+        if (testHook()(*this) == QDialog::Accepted) {
             accept();
         } else {
             reject();
         }
-        return result();
-    }
-    return QDialog::exec();
+    });
 }
 
 FileCaseDialog::Hook& FileCaseDialog::testHook() {

@@ -535,16 +535,13 @@ void HistoryDialog::done(int result) {
 }
 
 int HistoryDialog::exec() {
-    if (testHook()) {
-        closed_ = false;
+    closed_ = false;
+    return execUnlessHooked(*this, testHook(), [this] {
         const int answer = testHook()(*this);
         if (!closed_) {
             done(answer);
         }
-        return result();
-    }
-    closed_ = false;
-    return QDialog::exec();
+    });
 }
 
 HistoryDialog::Hook& HistoryDialog::testHook() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDialog>
+
 #include <functional>
 #include <memory>
 #include <utility>
@@ -66,5 +68,17 @@ public:
 private:
     Function function_;
 };
+
+// The exec() of a modal dialog a test may stand in for: while a function is
+// installed on `hook`, `standIn` works the dialog through it instead of the
+// modal event loop. Either way the dialog's result is returned.
+template <typename Signature, typename StandIn>
+int execUnlessHooked(QDialog& dialog, const TestHook<Signature>& hook, StandIn standIn) {
+    if (!hook) {
+        return dialog.QDialog::exec();
+    }
+    standIn();
+    return dialog.result();
+}
 
 } // namespace tessalyn

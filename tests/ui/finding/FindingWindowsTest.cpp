@@ -250,11 +250,6 @@ TEST(SymptomSearchDialog, TreeHoldsTheRepertoryAndCaptionNamesTheAncestors) {
     if (w.dialog->tableFont()) {
         EXPECT_EQ(d->tree()->font(), *w.dialog->tableFont());
     }
-    // The window opened at a heading, for the manual.
-    d->tree()->expand(m.index(0, 0));
-    d->tree()->expand(m.index(0, 0, m.index(0, 0)));
-    d->tree()->expand(m.index(1, 0, m.index(0, 0)));
-    select(*d, m.index(1, 0, m.index(0, 0, m.index(0, 0))));
 }
 
 TEST(SymptomSearchDialog, AcceptTakesRubricsOnlyAndSaysWhyNotForAHeading) {
@@ -717,9 +712,6 @@ TEST(RemedyOverviewDialog, SizeFilterBoundsAreInclusiveAndFourthColumnNeedsBothB
         GradeFilter gradeOneToo;
         gradeOneToo.grade[0] = true;
         EXPECT_EQ(otherRemediesText(w.data(), exactly30[0] - 1, gradeOneToo), others);
-        // Wide enough for the fourth column, for the manual.
-        d.resize(1000, d.height());
-        t.setColumnWidth(3, 420);
 
         clickBox(d.otherRemediesBox());
         QTest::mouseClick(d.searchButton(), Qt::LeftButton);
