@@ -87,15 +87,22 @@ constexpr int codePointToCp1252(char32_t codePoint) {
     return -1;
 }
 
-// A string literal as the source spells it (UTF-8), the parameter of _cp1252.
-template <std::size_t N> struct Utf8Literal {
-    char bytes[N]{};
-    consteval Utf8Literal(const char (&text)[N]) {
-        for (std::size_t i = 0; i < N; ++i) {
-            bytes[i] = text[i];
+// A string literal as the source spells it (UTF-8), the parameter of
+// _cp1252; a literal longer than 512 bytes stops the build. Every byte here and
+// in the converted array is written, none left to a default, and the literal
+// is read through its members, not through a member function: clang 14 (the
+// fuzz build and clang-tidy) crashes on the other forms when it describes a
+// constant in a diagnostic note.
+struct Utf8Literal {
+    static constexpr std::size_t kCapacity = 512;
+    char bytes[kCapacity]{};
+    std::size_t size = 0;
+    template <std::size_t N> consteval Utf8Literal(const char (&text)[N]) : size(N - 1) {
+        static_assert(N <= kCapacity, "a literal longer than Utf8Literal holds");
+        for (std::size_t i = 0; i < kCapacity; ++i) {
+            bytes[i] = i < size ? text[i] : '\0';
         }
     }
-    constexpr std::string_view view() const { return {bytes, N - 1}; }
 };
 
 namespace detail {
@@ -117,8 +124,8 @@ consteval std::size_t cp1252Size(std::string_view utf8) {
 
 // The Windows-1252 bytes of the literal S with a closing NUL.
 template <Utf8Literal S> consteval auto cp1252Bytes() {
-    std::array<char, cp1252Size(S.view()) + 1> out{};
-    const std::string_view utf8 = S.view();
+    const std::string_view utf8(S.bytes, S.size);
+    std::array<char, cp1252Size(std::string_view(S.bytes, S.size)) + 1> out{};
     std::size_t o = 0;
     for (std::size_t i = 0; i < utf8.size(); ++o) {
         char32_t cp = 0;
@@ -127,6 +134,7 @@ template <Utf8Literal S> consteval auto cp1252Bytes() {
         out[o] = static_cast<char>(codePointToCp1252(cp));
         i += len;
     }
+    out[o] = '\0';
     return out;
 }
 
